@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+#include "platform/clock.h"
+#include "world/world_map.h"
+
+namespace delve {
+
+constexpr int OverworldFileBytes = LayerSize; // 65,536: layer 0, row after row
+
+// "<dataDir>/map/<number>.overworld".
+std::string overworldPath(const std::string& dataDir, int number);
+
+// Reads up to 65,536 bytes of the overworld file into layer 0 (byte
+// y * 256 + x is cell (x, y, 0)), then waits 1,000 ms through the clock.
+// The file is opened read-only and never created: a missing or short file
+// leaves the cells it does not reach as they were. When the map folder
+// itself is missing nothing is read and nothing is waited.
+// Returns the number of bytes read, or -1 when the file could not be opened.
+int loadOverworld(WorldMap& map, Clock& clock, const std::string& dataDir, int number);
+
+} // namespace delve

@@ -1,0 +1,238 @@
+#include "world/terrain.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "world/overworld.h"
+
+namespace delve {
+
+namespace {
+
+bool writeAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool saveOverworld(const WorldMap& map, Clock& clock, const std::string& dataDir, int number) {
+    const std::string path = overworldPath(dataDir, number);
+    const std::string temp = path + ".tmp." + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, map.data(), OverworldFileBytes);
+    ok = (::fsync(fd) == 0) && ok;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    clock.sleep(1000);
+    return true;
+}
+
+bool setEdgeMidpoint(HeightGrid& heights, Rng& rng, int ax, int ay, int mx, int my, int bx,
+                     int by, float roughness, float maxHeight) {
+    if (!HeightGrid::holds(ax, ay) || !HeightGrid::holds(mx, my) || !HeightGrid::holds(bx, by))
+        return false;
+    if (heights.height(mx, my) != 0) return false;
+    const int r = rng.rand();
+    const int d = std::abs(ax - bx) + std::abs(ay - by);
+    float v = float(heights.height(ax, ay) + heights.height(bx, by)) / 2.0f +
+              float(d) * (float(r) / 32767.0f * 1.0f - 0.5f) * roughness;
+    if (v < 1.0f) v = 1.0f;
+    if (v > maxHeight) v = maxHeight;
+    if (!(v <= 255.0f)) v = 255.0f; // a cell holds one byte (also catches NaN)
+    heights.setHeight(mx, my, uint8_t(int(v)));
+    return true;
+}
+
+bool displaceMidpoints(HeightGrid& heights, Rng& rng, int x0, int y0, int x1, int y1,
+                       float roughness, float maxHeight) {
+    if (!HeightGrid::holds(x0, y0) || !HeightGrid::holds(x1, y1)) return false;
+    const int mx = (x0 + x1) / 2;
+    const int my = (y0 + y1) / 2;
+    setEdgeMidpoint(heights, rng, x0, y0, mx, y0, x1, y0, roughness, maxHeight);
+    setEdgeMidpoint(heights, rng, x1, y0, x1, my, x1, y1, roughness, maxHeight);
+    setEdgeMidpoint(heights, rng, x0, y1, mx, y1, x1, y1, roughness, maxHeight);
+    setEdgeMidpoint(heights, rng, x0, y0, x0, my, x0, y1, roughness, maxHeight);
+    if (heights.height(mx, my) == 0) {
+        const float mean = float(heights.height(x0, y0) + heights.height(x1, y0) +
+                                 heights.height(x0, y1) + heights.height(x1, y1)) /
+                           4.0f;
+        heights.setHeight(mx, my, uint8_t(int(mean)));
+    }
+    if (x1 - x0 < 2 && y1 - y0 < 2) return false;
+    displaceMidpoints(heights, rng, x0, y0, mx, my, roughness, maxHeight);
+    displaceMidpoints(heights, rng, mx, y0, x1, my, roughness, maxHeight);
+    displaceMidpoints(heights, rng, mx, my, x1, y1, roughness, maxHeight);
+    displaceMidpoints(heights, rng, x0, my, mx, y1, roughness, maxHeight);
+    return true;
+}
+
+uint8_t landCodeOfHeight(uint8_t h) {
+    if (h <= 3) return Cell::Plain;
+    if (h <= 10) return Cell::Forest;
+    if (h <= 15) return Cell::Hills;
+    if (h <= 18) return Cell::Mountain;
+    return Cell::MountainHigh;
+}
+
+void classifyHeight(const HeightGrid& heights, WorldMap& map, Rng& rng, int x, int y, int layer) {
+    if (x < 1 || y < 1 || x > MapSide - 2 || y > MapSide - 2) return;
+    if (layer < 0 || layer >= LayerCount) return;
+    (void)rng.rand(); // drawn and unused, keeping the sequence of later draws
+    map.setCell(x, y, layer, landCodeOfHeight(heights.height(x, y)));
+}
+
+int isDiagonalPinch(const WorldMap& map, int x, int y, int layer) {
+    if (x < 0 || y < 0 || x > MapSide - 2 || y > MapSide - 2) return 0;
+    if (layer < 0 || layer >= LayerCount) return 0;
+    const uint8_t a = map.cell(x, y, layer);
+    const uint8_t b = map.cell(x + 1, y, layer);
+    const uint8_t c = map.cell(x, y + 1, layer);
+    const uint8_t d = map.cell(x + 1, y + 1, layer);
+    if (a == Cell::Rock && d == Cell::Rock && b == Cell::Floor && c == Cell::Floor) return 1;
+    if (a == Cell::Floor && d == Cell::Floor && b == Cell::Rock && c == Cell::Rock) return 1;
+    return 0;
+}
+
+int rectHasDiagonalPinch(const WorldMap& map, int x0, int y0, int x1, int y1, int layer) {
+    if (layer < 0 || layer >= LayerCount) return 0;
+    for (int y = std::max(y0, 0); y <= std::min(y1, MapSide - 2); ++y)
+        for (int x = std::max(x0, 0); x <= std::min(x1, MapSide - 2); ++x)
+            if (isDiagonalPinch(map, x, y, layer)) return 1;
+    return 0;
+}
+
+void fillRectInside(WorldMap& map, int x0, int y0, int x1, int y1, int layer, uint8_t code) {
+    if (layer < 0 || layer >= LayerCount) return;
+    for (int y = std::max(y0, 1); y <= std::min(y1, MapSide - 2); ++y)
+        for (int x = std::max(x0, 1); x <= std::min(x1, MapSide - 2); ++x)
+            map.setCell(x, y, layer, code);
+}
+
+void placeOverworldWanderers(const WorldMap& map, Units& units, Rng& rng) {
+    constexpr int Reach = MapSide / 4 - 1; // 63
+    for (int u = 1; u <= 255; ++u) {
+        UnitRecord& unit = units[u];
+        unit.active = 1;
+        unit.side = 1;
+        unit.maxHitPoints = float(rng.rand() % 8 + 5);
+        unit.hitPoints = unit.maxHitPoints;
+        unit.spriteId = 981;
+        unit.dead = 0;
+        unit.condition = 0;
+        unit.group = 1;
+        unit.moveState = 0;
+        unit.blocking = 0;
+        for (int tries = 0; tries < 10000; ++tries) {
+            unit.x = uint16_t(rng.rand() % Reach + 1);
+            unit.y = uint16_t(rng.rand() % Reach + 1);
+            unit.z = 0;
+            const uint8_t c = map.cell(unit.x, unit.y, 0);
+            if (c != Cell::Mountain && c != Cell::MountainHigh) break;
+        }
+    }
+}
+
+namespace {
+
+void fillGrassBox(WorldMap& map, int x0, int y0, int z0, int width, int depth, int height) {
+    for (int z = std::max(z0, 1); z < std::min(z0 + height, LayerCount - 1); ++z)
+        for (int y = std::max(y0, 1); y < std::min(y0 + depth, MapSide - 1); ++y)
+            for (int x = std::max(x0, 1); x < std::min(x0 + width, MapSide - 1); ++x)
+                map.setCell(x, y, z, Cell::Grass);
+}
+
+void drawBox(WorldMap& map, Rng& rng) {
+    const int width = rng.rand() % 5 + 1;
+    const int depth = rng.rand() % 5 + 1;
+    const int height = rng.rand() % 5 + 1;
+    const int x0 = rng.rand() % MapSide;
+    const int y0 = rng.rand() % MapSide;
+    const int z0 = rng.rand() % LayerCount;
+    fillGrassBox(map, x0, y0, z0, width, depth, height);
+}
+
+void drawBar(WorldMap& map, Rng& rng) {
+    int width = rng.rand() % 5 + 1;
+    int depth = rng.rand() % 5 + 1;
+    int height = rng.rand() % 5 + 1;
+    switch (rng.rand() % 3) {
+    case 0: width = 1; depth = 1; height = 18; break;
+    case 1: width = 18; depth = 1; height = 1; break;
+    default: width = 1; depth = 18; height = 1; break;
+    }
+    const int x0 = rng.rand() % MapSide;
+    const int y0 = rng.rand() % MapSide;
+    const int z0 = rng.rand() % LayerCount;
+    fillGrassBox(map, x0, y0, z0, width, depth, height);
+}
+
+} // namespace
+
+void scatterRandomBlocks(WorldMap& map, MarkGrid& marks, Units& units, Rng& rng, int count,
+                         int mode) {
+    if (mode == 0) {
+        for (int i = 0; i < count; ++i) drawBox(map, rng);
+    } else if (mode == 1) {
+        const int boxes = (count / 3) * 2;
+        for (int i = 0; i < boxes; ++i) drawBox(map, rng);
+        for (int i = 0; i < count; ++i) drawBar(map, rng);
+    }
+    int next = 2;
+    for (int i = 0; i < unitCapacity; ++i) {
+        const int x = rng.rand() % MapSide;
+        const int y = rng.rand() % MapSide;
+        const int z = rng.rand() % LayerCount;
+        if (map.cell(x, y, z) == Cell::Empty) continue;
+        marks.setCell(x, y, z, 10);
+        if (next < unitCapacity) {
+            UnitRecord& unit = units[next];
+            unit.active = 1;
+            unit.x = uint16_t(x);
+            unit.y = uint16_t(y);
+            unit.z = uint16_t(z);
+            unit.maxHitPoints = 10.0f;
+            unit.hitPoints = 10.0f;
+            ++next;
+        }
+    }
+    units.nextFreeUnit = next;
+}
+
+int stampRoomMarked(World& world) {
+    const GeneratorTables& gen = world.gen;
+    const int layer = gen.stampLayer;
+    if (layer < 0 || layer >= LayerCount) return 0;
+    for (int row = 0; row < gen.scratch.height && row < ScratchSide; ++row) {
+        for (int col = 0; col < gen.scratch.width && col < ScratchSide; ++col) {
+            const uint8_t v = gen.scratch.at(row, col);
+            if (v != 1 && v != 3) continue;
+            const int x = gen.stampLeft + col;
+            const int y = gen.stampTop + row;
+            if (!insideMap(x, y, layer)) continue;
+            world.map.setCell(x, y, layer, v == 1 ? Cell::Floor : Cell::TemplateMark);
+            world.marks.setCell(x, y, layer, 15);
+        }
+    }
+    return 0;
+}
+
+} // namespace delve
