@@ -1,0 +1,44 @@
+#pragma once
+#include <string>
+
+#include "console/console_state.h"
+#include "console/frame_host.h"
+#include "console/line_editor.h"
+#include "console/save_load.h"
+
+namespace delve {
+
+constexpr int ConsolePromptX = 14;
+constexpr int ConsolePromptY = 67;
+constexpr int ConsoleLineLimit = 30;
+constexpr const char* ConsolePrompt = "CMD:";
+constexpr int ConsolePauseMs = 400;
+constexpr int ConsoleMessageMs = 3000;
+// The notice line stands in the small font just under the command line.
+constexpr int ConsoleMessageX = 14;
+constexpr int ConsoleMessageY = 54;
+
+// One console step (frame step 6, and inside every progress frame): Tab
+// toggles the prompt, the line editor runs while it is shown, and a line
+// finished with Enter is run as a command.
+void runConsole(ConsoleState& console, Input& input, Clock& clock, Shell& shell, Screen& screen,
+                TextBuffer& text, WorldMap& world, Units& units, FrameHost& host,
+                const std::string& saveDir);
+void runConsole(ConsoleState& console, const ConsoleContext& ctx);
+
+// Splits the command line into words and runs the commands it names.
+void runCommand(ConsoleState& console, const ConsoleContext& ctx);
+
+// Splits `line` at spaces, '-', ',', tabs and newlines into the console's
+// word buffers; returns the number of words (those beyond 20 are counted
+// but not kept).
+int splitCommandLine(ConsoleState& console, const char* line);
+
+// Reads a decimal number like atoi, but saturates instead of overflowing.
+int readNumber(const char* word);
+
+// Shows a one-line notice under the command line for a few seconds.
+void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message);
+bool consoleMessageVisible(const ConsoleState& console, const Clock& clock);
+
+} // namespace delve

@@ -1,0 +1,32 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace delve {
+
+constexpr int CommandTextSize = 256;   // line and word buffers, terminator included
+constexpr int CommandTokenCount = 20;  // words kept from one command line
+constexpr int ConsoleMessageSize = 64;
+
+// The console's state: the prompt switch, the line store and the one-line
+// notice shown under the command line when a slot cannot be used.
+struct ConsoleState {
+    int consoleOpen = 0;
+    int commandReady = 0;
+
+    char commandLine[CommandTextSize] = {};
+    int commandLength = 0;
+    // The words of the last command; allocated by initCommandStore.
+    std::vector<std::array<char, CommandTextSize>> commandTokens;
+    int tokenCount = 0; // words in the last command, also those beyond the 20 kept
+
+    // Set while a save or load runs: the progress frames' console runs edit
+    // the line but leave a finished command waiting until the transfer ends.
+    bool slotBusy = false;
+
+    char message[ConsoleMessageSize] = {};
+    uint64_t messageUntilMs = 0; // Clock time at which the notice disappears
+};
+
+} // namespace delve

@@ -1,0 +1,203 @@
+#include "console/save_load.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/shell.h"
+#include "console/slot_files.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+
+namespace delve {
+
+namespace {
+
+// Marks the console busy for the length of a save or load, so the progress
+// frames' console runs cannot start another one.
+class BusyGuard {
+public:
+    explicit BusyGuard(ConsoleState& c) : c_(c) { c_.slotBusy = true; }
+    ~BusyGuard() { c_.slotBusy = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    ConsoleState& c_;
+};
+
+void progressScreen(const ConsoleContext& ctx, const char* title, int percent) {
+    ctx.host.beginFrame();
+    ctx.host.runProgressFrame();
+    ctx.text.set(title);
+    drawLargeText(ctx.screen, ctx.text, 20, 100, 255, 255, 0);
+    if (percent >= 0) {
+        ctx.text.format("%d/100.", percent);
+        drawLargeText(ctx.screen, ctx.text, 20, 89, 255, 255, 0);
+    }
+    ctx.host.presentFrame();
+}
+
+void encodeVariables(const Shell& shell, uint8_t out[16]) {
+    const int32_t values[4] = {shell.frameCounter, shell.SX, shell.SY, shell.SZ};
+    for (int i = 0; i < 4; ++i) {
+        uint32_t v = uint32_t(values[i]);
+        for (int b = 0; b < 4; ++b) out[i * 4 + b] = uint8_t(v >> (8 * b));
+    }
+}
+
+void decodeVariables(const uint8_t in[16], Shell& shell) {
+    int32_t values[4];
+    for (int i = 0; i < 4; ++i) {
+        uint32_t v = 0;
+        for (int b = 0; b < 4; ++b) v |= uint32_t(in[i * 4 + b]) << (8 * b);
+        values[i] = int32_t(v);
+    }
+    shell.frameCounter = values[0];
+    shell.SX = values[1];
+    shell.SY = values[2];
+    shell.SZ = values[3];
+}
+
+// Counts file steps of a save and says when a crash test wants it to stop.
+struct StepCounter {
+    int stopAfter;
+    int done = 0;
+    bool stop() { return stopAfter >= 0 && ++done > stopAfter; }
+};
+
+} // namespace
+
+int mapChunkPercent(int offset) {
+    return int(double(offset) / double(WorldBytes) * 100.0);
+}
+
+SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
+                    int stopAfterSteps) {
+    if (console.slotBusy) return SlotResult::Busy;
+    BusyGuard busy(console);
+    const std::filesystem::path dir = ctx.saveDir;
+    if (!ensureSlotFolder(dir)) return SlotResult::SaveFailed;
+
+    // The game the slot holds now stays loadable until every new file is in place.
+    SlotCheck check;
+    {
+        SlotReader old;
+        if (old.open(dir, slot) == SlotState::Valid) {
+            check.hasPrevious = true;
+            check.previous = old.digests();
+        }
+    }
+
+    StepCounter steps{stopAfterSteps};
+    SlotFileWriter files[SlotFileCount];
+    auto fail = [&]() {
+        for (auto& f : files) f.discard();
+        return SlotResult::SaveFailed;
+    };
+
+    // Map file, in chunks with a progress screen before each.
+    if (!files[MapFile].open(slotFilePath(dir, slot, SlotFileKinds[MapFile]))) return fail();
+    for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
+        progressScreen(ctx, "Saving dungeon maps", mapChunkPercent(offset));
+        ctx.clock.sleep(ChunkWaitMs);
+        size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
+        if (!files[MapFile].write(ctx.world.data() + offset, n)) return fail();
+        if (steps.stop()) return SlotResult::Interrupted;
+        ctx.clock.sleep(ChunkWaitMs);
+    }
+    if (!files[MapFile].finish()) return fail();
+    if (steps.stop()) return SlotResult::Interrupted;
+
+    // Unit file, in one piece.
+    if (!files[UnitFile].open(slotFilePath(dir, slot, SlotFileKinds[UnitFile]))) return fail();
+    ctx.host.enableTexturingAndBlending();
+    progressScreen(ctx, "Saving units", -1);
+    ctx.clock.sleep(FileWaitMs);
+    if (!files[UnitFile].write(ctx.units.bytes(), Units::byteSize())) return fail();
+    if (steps.stop()) return SlotResult::Interrupted;
+    ctx.clock.sleep(FileWaitMs);
+    if (!files[UnitFile].finish()) return fail();
+    if (steps.stop()) return SlotResult::Interrupted;
+
+    // Variables file: frameCounter, SX, SY, SZ.
+    if (!files[VariablesFile].open(slotFilePath(dir, slot, SlotFileKinds[VariablesFile])))
+        return fail();
+    progressScreen(ctx, "Saving variables", -1);
+    ctx.clock.sleep(FileWaitMs);
+    uint8_t variables[16];
+    encodeVariables(ctx.shell, variables);
+    if (!files[VariablesFile].write(variables, sizeof variables)) return fail();
+    if (steps.stop()) return SlotResult::Interrupted;
+    ctx.clock.sleep(FileWaitMs);
+    if (!files[VariablesFile].finish()) return fail();
+    if (steps.stop()) return SlotResult::Interrupted;
+
+    // The check file names the new game (and the old one), then the new
+    // files replace the old ones. Between these renames the slot holds a mix
+    // that the check file tells apart from either game.
+    for (int i = 0; i < SlotFileCount; ++i) {
+        check.current.size[i] = files[i].written();
+        check.current.digest[i] = files[i].digest();
+    }
+    SlotFileWriter checkFile;
+    std::string checkText = formatSlotCheck(check);
+    if (!checkFile.open(slotCheckPath(dir, slot)) ||
+        !checkFile.write(checkText.data(), checkText.size()) || !checkFile.finish()) {
+        checkFile.discard();
+        return fail();
+    }
+    if (steps.stop()) return SlotResult::Interrupted;
+    if (!checkFile.commit()) {
+        checkFile.discard();
+        return fail();
+    }
+    syncFolder(dir);
+    if (steps.stop()) return SlotResult::Interrupted;
+    for (auto& f : files) {
+        if (!f.commit()) return fail();
+        if (steps.stop()) return SlotResult::Interrupted;
+    }
+    if (!syncFolder(dir)) return SlotResult::SaveFailed;
+    return SlotResult::Done;
+}
+
+SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) {
+    if (console.slotBusy) return SlotResult::Busy;
+    SlotReader reader;
+    switch (reader.open(ctx.saveDir, slot)) {
+    case SlotState::Valid: break;
+    case SlotState::Empty: return SlotResult::Empty;
+    case SlotState::Damaged: return SlotResult::Damaged;
+    case SlotState::Mixed: return SlotResult::Mixed;
+    case SlotState::Unreadable: return SlotResult::Unreadable;
+    }
+    BusyGuard busy(console);
+    bool ok = true;
+
+    // Map file, chunk by chunk: the progress screens show the half-loaded map.
+    for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
+        progressScreen(ctx, "Loading dungeon maps", mapChunkPercent(offset));
+        ctx.clock.sleep(ChunkWaitMs);
+        size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
+        ok = ok && reader.read(MapFile, uint64_t(offset), ctx.world.data() + offset, n);
+        ctx.clock.sleep(ChunkWaitMs);
+    }
+
+    ctx.host.enableTexturingAndBlending();
+    progressScreen(ctx, "Loading units", -1);
+    ctx.clock.sleep(FileWaitMs);
+    ok = ok && reader.read(UnitFile, 0, ctx.units.bytes(), Units::byteSize());
+    ctx.clock.sleep(FileWaitMs);
+
+    progressScreen(ctx, "Loading variables", -1);
+    ctx.clock.sleep(FileWaitMs);
+    uint8_t variables[16];
+    if (ok && reader.read(VariablesFile, 0, variables, sizeof variables))
+        decodeVariables(variables, ctx.shell);
+    else
+        ok = false;
+    ctx.clock.sleep(FileWaitMs);
+    return ok ? SlotResult::Done : SlotResult::Unreadable;
+}
+
+} // namespace delve

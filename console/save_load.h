@@ -1,0 +1,63 @@
+#pragma once
+#include <string>
+
+#include "console/console_state.h"
+#include "console/frame_host.h"
+#include "units/unit_record.h"
+#include "world/world_map.h"
+
+namespace delve {
+
+class Clock;
+class Input;
+struct Screen;
+struct Shell;
+struct TextBuffer;
+
+// Everything a console step, a save and a load touch.
+struct ConsoleContext {
+    Input& input;
+    Clock& clock;
+    Shell& shell;
+    Screen& screen;
+    TextBuffer& text;
+    WorldMap& world;
+    Units& units;
+    FrameHost& host;
+    const std::string& saveDir; // folder of the slots; made when a save needs it
+};
+
+constexpr int MapChunkBytes = 1000000;
+constexpr int ChunkWaitMs = 100;
+constexpr int FileWaitMs = 1000;
+
+enum class SlotResult {
+    Done,
+    Empty,       // load: the slot holds no game
+    Damaged,     // load: a file is missing, cut short or the check file is broken
+    Mixed,       // load: the files belong to different saves
+    Unreadable,  // load: a file could not be read
+    SaveFailed,  // save: the folder or a file could not be written; the slot is as before
+    Interrupted, // save: abandoned on purpose after a number of steps (crash tests)
+    Busy,        // a save or load is already running
+};
+
+// Percentage shown on the progress screen of the map chunk at `offset`.
+int mapChunkPercent(int offset);
+
+// Writes the grid, the unit table and the game variables into the slot's
+// three files, with a progress screen between steps. Each file is written
+// whole under a temporary name and flushed; then the check file and the
+// three files replace the old ones, so an interrupted save leaves either
+// game or a slot that loading recognises as mixed.
+// `stopAfterSteps` >= 0 abandons the save after that many file steps, as a
+// crash would (for crash tests); -1 runs it to the end.
+SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
+                    int stopAfterSteps = -1);
+
+// Checks the slot's files first and refuses an empty, damaged or mixed slot
+// without touching the game; otherwise reads them over the live grid, unit
+// table and game variables, with progress screens. Never creates a file.
+SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot);
+
+} // namespace delve
