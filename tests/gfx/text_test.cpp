@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "gfx/framebuffer.h"
+#include "gfx/text.h"
+
+namespace delve {
+namespace {
+
+using Pixel = std::pair<int, int>;
+
+Screen makeScreen(int w, int h) {
+    Screen s;
+    s.width = w;
+    s.height = h;
+    s.framebuffer.assign(size_t(w) * size_t(h) * 4, 0);
+    return s;
+}
+
+std::set<Pixel> inkedPixels(const Screen& s) {
+    std::set<Pixel> out;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (s.framebuffer[(size_t(y) * size_t(s.width) + size_t(x)) * 4 + 3] != 0) out.insert({x, y});
+    return out;
+}
+
+std::set<int> columnsOf(const std::set<Pixel>& px) {
+    std::set<int> cols;
+    for (auto [x, y] : px) cols.insert(x);
+    return cols;
+}
+
+bool isLetterOrDigitCap(int c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// Expected small-font widths, one string of characters per width.
+int expectedSmallWidth(int c) {
+    static const char* const byWidth[8] = {
+        "",
+        ":il",
+        " !'(),;=[]\\fjr",
+        "\"$%+-.0123456789<>?^_ABCDEFGHIKLPSTUVYbcdeghknopqstuvxyz",
+        "&/JNOQRZa",
+        "#*MWXmw",
+        "",
+        "@",
+    };
+    for (int w = 1; w < 8; ++w)
+        if (c != 0 && std::strchr(byWidth[w], c) != nullptr) return w;
+    return 0;
+}
+
+// A slot without a glyph carries its own decimal code at the front.
+bool isPlaceholderFor(const char* entry, int code) {
+    char* end = nullptr;
+    return std::strtol(entry, &end, 10) == code && end != entry && std::strlen(entry) < 8;
+}
+
+TEST(TextBuffer, FormatsAndCutsAt255Characters) {
+    TextBuffer t;
+    t.format("SX=%d,SY=%d,SZ=%d", 120, 7, -3);
+    EXPECT_STREQ(t.text, "SX=120,SY=7,SZ=-3");
+
+    const std::string longText(300, 'x');
+    t.format("%s", longText.c_str());
+    EXPECT_EQ(std::strlen(t.text), 255u);
+    t.set(longText.c_str());
+    EXPECT_EQ(std::strlen(t.text), 255u);
+    t.set("");
+    EXPECT_STREQ(t.text, "");
+    t.set(nullptr);
+    EXPECT_STREQ(t.text, "");
+}
+
+TEST(SmallFont, EveryGlyphHasTheStoredMetrics) {
+    for (int c = 0; c < 128; ++c) {
+        SCOPED_TRACE(c);
+        const char* g = SmallFont[c];
+        ASSERT_NE(g, nullptr);
+        const bool glyph = c >= 32 && c <= 122 && c != 96;
+        ASSERT_EQ(smallGlyphExists(c), glyph);
+        if (!glyph) {
+            EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
+            EXPECT_EQ(smallGlyphWidth(c), 0);
+            continue;
+        }
+        const int w = expectedSmallWidth(c);
+        ASSERT_EQ(std::strlen(g), c == ' ' ? 80u : 88u);
+        EXPECT_EQ(g[0], '0' + w);
+        EXPECT_EQ(g[1], '8');
+        EXPECT_EQ(std::string(g + 2, 6), "000000");
+        EXPECT_EQ(smallGlyphWidth(c), w);
+        const int rows = c == ' ' ? 10 : 11;
+        int top = 99, bottom = -1, ink = 0;
+        for (int row = 1; row < rows; ++row)
+            for (int col = 0; col < 8; ++col) {
+                const char v = g[row * 8 + col];
+                ASSERT_TRUE(v == '0' || v == '1');
+                if (v != '1') continue;
+                EXPECT_LT(col, w) << "ink right of the width in row " << row;
+                if (row == 10) {
+                    EXPECT_EQ(c, 'y') << "only y reaches the undrawn row";
+                    continue;
+                }
+                ++ink;
+                top = std::min(top, row);
+                bottom = std::max(bottom, row);
+            }
+        if (c == ' ') {
+            EXPECT_EQ(ink, 0);
+        } else {
+            EXPECT_GT(ink, 0);
+        }
+        if (isLetterOrDigitCap(c)) {
+            EXPECT_EQ(top, 3);
+            EXPECT_EQ(bottom, 7);
+        }
+        if (std::strchr("gjpqy", c) != nullptr) {
+            EXPECT_EQ(bottom, 9) << "descender";
+        }
+    }
+}
+
+TEST(LargeFont, EveryGlyphHasTheStoredMetrics) {
+    for (int c = 0; c < 128; ++c) {
+        SCOPED_TRACE(c);
+        const char* g = LargeFont[c];
+        ASSERT_NE(g, nullptr);
+        const bool glyph = c >= 32 && c <= 126;
+        ASSERT_EQ(largeGlyphExists(c), glyph);
+        if (!glyph) {
+            EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
+            continue;
+        }
+        ASSERT_EQ(std::strlen(g), 130u);
+        int top = 99, bottom = -1, right = -1, ink = 0;
+        for (int row = 0; row < 13; ++row)
+            for (int col = 0; col < 10; ++col) {
+                const char v = g[row * 10 + col];
+                ASSERT_TRUE(v == '0' || v == '1');
+                if (v != '1') continue;
+                EXPECT_TRUE(row >= 1 && col <= 7) << "ink outside the drawn cell at " << row << "," << col;
+                ++ink;
+                top = std::min(top, row);
+                bottom = std::max(bottom, row);
+                if (row <= 10) right = std::max(right, col);
+            }
+        EXPECT_EQ(ink == 0, c == ' ');
+        if (isLetterOrDigitCap(c)) {
+            EXPECT_EQ(top, 2);
+            EXPECT_EQ(bottom, c == 'Q' ? 11 : 10);
+            EXPECT_LE(right, 6);
+        }
+        if (std::strchr("gjpqy", c) != nullptr) {
+            EXPECT_EQ(bottom, 12) << "descender";
+        }
+    }
+}
+
+TEST(Fonts, KeepTheReferenceGlyphsVerbatim) {
+    EXPECT_EQ(std::string(SmallFont['S']),
+              "38000000" "00000000" "00000000" "01100000" "10000000" "11100000"
+              "00100000" "11100000" "00000000" "00000000" "00000000");
+    EXPECT_EQ(std::string(LargeFont['A']),
+              "0000000000" "0000000000" "0011000000" "0111100000" "1100110000" "1100110000"
+              "1100110000" "1111110000" "1100110000" "1100110000" "1100110000" "0000000000"
+              "0000000000");
+}
+
+TEST(SmallText, PlacesGlyphsOnePixelApartBelowThePen) {
+    Screen s = makeScreen(320, 240);
+    TextBuffer t;
+    t.set("AB");
+    EXPECT_EQ(drawSmallText(s, t, 12, 100, 10, 20, 30), 20);
+    const auto px = inkedPixels(s);
+    EXPECT_EQ(columnsOf(px), (std::set<int>{12, 13, 14, 16, 17, 18}));
+    for (auto [x, y] : px) {
+        EXPECT_GE(y, 95);
+        EXPECT_LE(y, 99);
+    }
+    const uint8_t* p = &s.framebuffer[(size_t(95) * 320 + 12) * 4]; // A's bottom-left foot
+    EXPECT_EQ(p[0], 10);
+    EXPECT_EQ(p[1], 20);
+    EXPECT_EQ(p[2], 30);
+    EXPECT_EQ(p[3], 255);
+
+    Screen s2 = makeScreen(320, 240);
+    t.set("il");
+    EXPECT_EQ(drawSmallText(s2, t, 40, 100, 255, 255, 255), 44);
+    EXPECT_EQ(columnsOf(inkedPixels(s2)), (std::set<int>{40, 42}));
+}
+
+TEST(SmallText, RowTenIsNeverDrawn) {
+    Screen s = makeScreen(64, 64);
+    TextBuffer t;
+    t.set("y");
+    drawSmallText(s, t, 5, 30, 255, 255, 255);
+    const auto px = inkedPixels(s);
+    int drawnInk = 0;
+    for (int i = 8; i < 80; ++i) drawnInk += SmallFont['y'][i] == '1';
+    EXPECT_EQ(int(px.size()), drawnInk);
+    EXPECT_EQ(px.count({5, 30 - 10 + 2}), 0u) << "the tail's last pixel stands in row 10";
+    int lowest = 99;
+    for (auto [x, y] : px) lowest = std::min(lowest, y);
+    EXPECT_EQ(lowest, 30 - 9 + 2);
+}
+
+TEST(LargeText, AdvancesEightPixelsAndClipsAtTheEdge) {
+    TextBuffer t;
+    t.set(std::string(40, '-').c_str());
+    Screen wide = makeScreen(400, 240);
+    EXPECT_EQ(drawLargeText(wide, t, 12, 100, 255, 255, 255), 332);
+    const auto wideCols = columnsOf(inkedPixels(wide));
+    EXPECT_EQ(*wideCols.begin(), 12);
+    EXPECT_EQ(*wideCols.rbegin(), 12 + 39 * 8 + 5);
+
+    Screen narrow = makeScreen(320, 240);
+    EXPECT_EQ(drawLargeText(narrow, t, 12, 100, 255, 255, 255), 332);
+    std::set<Pixel> expected;
+    for (auto p : inkedPixels(wide))
+        if (p.first < 320) expected.insert(p);
+    EXPECT_EQ(inkedPixels(narrow), expected);
+    EXPECT_TRUE(expected.count({319, 100 - 6}));
+
+    // A capital lies in rows y-10 .. y-2.
+    Screen cap = makeScreen(64, 64);
+    t.set("H");
+    drawLargeText(cap, t, 0, 40, 1, 1, 1);
+    int lo = 99, hi = -1;
+    for (auto [x, y] : inkedPixels(cap)) {
+        lo = std::min(lo, y);
+        hi = std::max(hi, y);
+    }
+    EXPECT_EQ(lo, 30);
+    EXPECT_EQ(hi, 38);
+}
+
+TEST(Text, EmptyBufferDrawsNothing) {
+    Screen s = makeScreen(64, 64);
+    TextBuffer t;
+    EXPECT_EQ(drawSmallText(s, t, 7, 30, 255, 255, 255), 7);
+    EXPECT_EQ(drawLargeText(s, t, 7, 30, 255, 255, 255), 7);
+    EXPECT_TRUE(inkedPixels(s).empty());
+}
+
+TEST(Text, CharactersWithoutGlyphDrawNothingAndKeepTheLineInPlace) {
+    TextBuffer t;
+    std::string smallMissing, largeMissing;
+    for (int c = 1; c < 256; ++c) {
+        if (!smallGlyphExists(c)) smallMissing += char(c);
+        if (!largeGlyphExists(c)) largeMissing += char(c);
+    }
+    ASSERT_EQ(smallMissing.size(), 31u + 1u + 133u);
+    ASSERT_EQ(largeMissing.size(), 31u + 129u);
+
+    Screen s = makeScreen(2000, 64);
+    t.set(smallMissing.c_str());
+    EXPECT_EQ(drawSmallText(s, t, 0, 30, 255, 255, 255), 4 * int(smallMissing.size()));
+    t.set(largeMissing.c_str());
+    EXPECT_EQ(drawLargeText(s, t, 0, 30, 255, 255, 255), 8 * int(largeMissing.size()));
+    EXPECT_TRUE(inkedPixels(s).empty());
+
+    // A missing character between two glyphs leaves a blank, nothing more.
+    Screen a = makeScreen(64, 64), b = makeScreen(64, 64);
+    t.set("A\x7f" "B");
+    drawSmallText(a, t, 0, 30, 255, 255, 255);
+    t.set("A");
+    drawSmallText(b, t, 0, 30, 255, 255, 255);
+    t.set("B");
+    drawSmallText(b, t, 4 + 4, 30, 255, 255, 255);
+    EXPECT_EQ(inkedPixels(a), inkedPixels(b));
+}
+
+TEST(Text, DrawsOffScreenAndUnterminatedTextSafely) {
+    Screen s = makeScreen(32, 32);
+    TextBuffer t;
+    std::memset(t.text, 'M', sizeof t.text); // no terminating zero anywhere
+    EXPECT_EQ(drawSmallText(s, t, -100, 5, 255, 255, 255), -100 + 256 * 6);
+    EXPECT_EQ(drawLargeText(s, t, 20, 40, 255, 255, 255), 20 + 256 * 8);
+    EXPECT_EQ(drawLargeText(s, t, -5000, -5000, 255, 255, 255), -5000 + 256 * 8);
+    const auto px = inkedPixels(s);
+    EXPECT_FALSE(px.empty());
+    for (auto [x, y] : px) {
+        EXPECT_LT(x, 32);
+        EXPECT_LT(y, 32);
+    }
+}
+
+} // namespace
+} // namespace delve
