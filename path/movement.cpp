@@ -1,0 +1,80 @@
+#include "path/movement.h"
+
+#include <algorithm>
+
+namespace delve {
+
+void orderMove(Units& units, PathFinder& finder, int unit, int destX, int destY) {
+    if (unit < 0 || unit >= unitCapacity) return;
+    UnitRecord& u = units[unit];
+    u.destX = uint16_t(destX);
+    u.destY = uint16_t(destY);
+    u.moveState = 1;
+    finder.pathStep[size_t(unit)] = PathNone;
+}
+
+int stepAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,
+                  int consumeFirst) {
+    if (unit < 0 || unit >= unitCapacity) return 0;
+    PathFinder& pf = pw.finder;
+    UnitRecord& u = units[unit];
+    int32_t& step = pf.pathStep[size_t(unit)];
+    const size_t base = size_t(unit) * PathCapacity;
+
+    if (step == PathNone) {
+        // A unit standing outside the world (a damaged save) cannot plan.
+        bool found = false;
+        if (u.z < LayerCount) {
+            pf.beginSearch(pw.marks, units, 1, u.x, u.y, toX, toY, u.z, window, queueMode);
+            pf.runSearch(pw.world, pw.costs, window * window);
+            found = pf.foundFlag == 1;
+        }
+        if (!found) {
+            pf.pathLength[size_t(unit)] = 0;
+            step = PathNone;
+            u.moveState = 0;
+            return 0;
+        }
+        // The goal as given, kept on the map so arrival never leaves it.
+        pf.pathGoalX[size_t(unit)] = std::clamp(toX, 0, MapSide - 1);
+        pf.pathGoalY[size_t(unit)] = std::clamp(toY, 0, MapSide - 1);
+        pf.storeUnitPath(unit);
+        u.nextX = uint16_t(pf.pathX[base + size_t(step)]);
+        u.nextY = uint16_t(pf.pathY[base + size_t(step)]);
+        if (consumeFirst != 0) step -= 1;
+        return 1;
+    }
+
+    if (step < 0) return 0;
+    if (step >= PathCapacity) { // never written by the finder; drop the plan
+        step = PathNone;
+        u.moveState = 0;
+        return 0;
+    }
+    u.nextX = uint16_t(pf.pathX[base + size_t(step)]);
+    u.nextY = uint16_t(pf.pathY[base + size_t(step)]);
+    step -= 1;
+    if (step == -1) {
+        step = PathNone;
+        u.moveState = 0;
+        u.x = uint16_t(pf.pathGoalX[size_t(unit)]);
+        u.y = uint16_t(pf.pathGoalY[size_t(unit)]);
+        return 0;
+    }
+    return 1;
+}
+
+void advanceUnits(PathWorld& pw, Units& units) {
+    for (int i = 0; i < unitCapacity; ++i) {
+        UnitRecord& u = units[i];
+        if (u.active != 1 || u.dead != 0 || u.moveState != 1) continue;
+        if (stepAlongPath(pw, units, i, u.destX, u.destY, MovementWindow, 0, 1) == 1) {
+            u.x = u.nextX;
+            u.y = u.nextY;
+        } else {
+            u.moveState = 0;
+        }
+    }
+}
+
+} // namespace delve

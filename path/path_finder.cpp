@@ -1,0 +1,444 @@
+#include "path/path_finder.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace delve {
+
+namespace {
+
+constexpr int NodeCapacity = MapSide * MapSide;
+
+// The eight neighbour orders; orders 1, 3, 5 and 7 are 0, 2, 4 and 6 backwards.
+constexpr int ScanOrders[8][8][2] = {
+    {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}},
+    {{-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}},
+    {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}},
+    {{-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}},
+    {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}},
+    {{1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}},
+    {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}},
+    {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}},
+};
+
+constexpr QueueEntry EmptyEntry{0, -1, -1, -1, -1};
+constexpr QueueBucket EmptyBucket{0, -1, -1, -1.0f, -1, -1};
+
+} // namespace
+
+FreeSlots::FreeSlots(int count)
+    : words_(size_t((count + 63) / 64), 0), summary_(size_t((count + 4095) / 4096), 0) {
+    for (int i = 0; i < count; ++i) setFree(i);
+}
+
+void FreeSlots::setFree(int i) {
+    words_[size_t(i >> 6)] |= uint64_t(1) << (i & 63);
+    summary_[size_t(i >> 12)] |= uint64_t(1) << ((i >> 6) & 63);
+}
+
+void FreeSlots::setUsed(int i) {
+    uint64_t& w = words_[size_t(i >> 6)];
+    w &= ~(uint64_t(1) << (i & 63));
+    if (w == 0) summary_[size_t(i >> 12)] &= ~(uint64_t(1) << ((i >> 6) & 63));
+}
+
+int FreeSlots::lowestFree() const {
+    for (size_t s = 0; s < summary_.size(); ++s) {
+        if (summary_[s] == 0) continue;
+        size_t word = s * 64 + size_t(std::countr_zero(summary_[s]));
+        return int(word * 64 + size_t(std::countr_zero(words_[word])));
+    }
+    return -1;
+}
+
+PathFinder::PathFinder()
+    : nodeX(NodeCapacity, 0), nodeY(NodeCapacity, 0), nodeParent(NodeCapacity, 0),
+      nodeState(NodeCapacity, NodeOpen), nodeCost(NodeCapacity, 0.0f),
+      pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
+      pathX(size_t(unitCapacity) * PathCapacity, 0), pathY(size_t(unitCapacity) * PathCapacity, 0),
+      pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
+      windowMarks(NodeCapacity, MarkFree), buckets(BucketCount, EmptyBucket),
+      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity, 0),
+      freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
+    setScanOrder(0);
+    ready = 0;
+}
+
+void PathFinder::setScanOrder(int order) {
+    order = std::clamp(order, 0, 7);
+    for (int d = 0; d < 8; ++d) {
+        dirX[d] = ScanOrders[order][d][0];
+        dirY[d] = ScanOrders[order][d][1];
+        dirCost[d] = (dirX[d] != 0 && dirY[d] != 0) ? 1.4142f : 1.0f;
+    }
+    scanOrder = order;
+}
+
+void PathFinder::resetSearch() {
+    const int cells = windowSize * windowSize;
+    for (int i = 0; i < cells; ++i) {
+        nodeX[size_t(i)] = 0;
+        nodeY[size_t(i)] = 0;
+        nodeParent[size_t(i)] = 0;
+        nodeCost[size_t(i)] = 0.0f;
+        nodeState[size_t(i)] = NodeOpen;
+        windowMarks[size_t(i)] = MarkFree;
+        queueEntries[size_t(i)] = EmptyEntry;
+        freeEntries_.setFree(i);
+    }
+    for (int b = 0; b < BucketCount; ++b) {
+        buckets[size_t(b)] = EmptyBucket;
+        freeBuckets_.setFree(b);
+    }
+    headBucket = 0;
+    heapSize_ = 0;
+    closedBelow_ = 0;
+}
+
+void PathFinder::markUnits(MarkGrid& marks, const Units& units) {
+    const int w = windowSize;
+    auto strictlyInside = [&](int x, int y) {
+        return x - windowX > 0 && y - windowY > 0 && x - windowX < w - 1 && y - windowY < w - 1;
+    };
+    for (int i = 0; i <= 9 && i < unitCapacity; ++i) {
+        const UnitRecord& u = units[i];
+        if (u.active != 1 || u.side == 0 || u.blocking != 1 || int(u.z) != layer) continue;
+        if (strictlyInside(u.x, u.y)) {
+            windowMarks[size_t(markIndex(u.x, u.y))] = MarkUnit;
+            marks.setCell(u.x, u.y, 1, MarkUnit);
+        }
+        if (u.moveState == 1 && strictlyInside(u.nextX, u.nextY))
+            windowMarks[size_t(markIndex(u.nextX, u.nextY))] = MarkUnitNext;
+    }
+}
+
+int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
+                            int gy, int searchLayer, int w, int useQueue) {
+    // A layer or window outside what the arrays hold is brought inside them.
+    layer = std::clamp(searchLayer, 0, LayerCount - 1);
+    w = std::clamp(w, 3, MapSide);
+
+    sx = std::clamp(sx, 0, MapSide - 1);
+    sy = std::clamp(sy, 0, MapSide - 1);
+    gx = std::clamp(gx, 0, MapSide - 1);
+    gy = std::clamp(gy, 0, MapSide - 1);
+
+    windowX = sx - w / 2;
+    windowY = sy - w / 2;
+    windowSize = w;
+    if (windowX < 0) windowX = 0;
+    if (windowY < 0) windowY = 0;
+    if (windowX > MapSide - w) windowX = MapSide - w;
+    if (windowY > MapSide - w) windowY = MapSide - w;
+
+    auto inner = [w](int v, int origin) {
+        if (v < origin + 1) v = origin + 1;
+        if (v > origin + w - 2) v = origin + w - 2;
+        return v;
+    };
+    startX = inner(sx, windowX);
+    startY = inner(sy, windowY);
+    goalX = inner(gx, windowX);
+    goalY = inner(gy, windowY);
+
+    resetSearch();
+
+    for (int i = 0; i < w; ++i) {
+        windowMarks[size_t(i)] = MarkQueued;                       // (i, 0)
+        windowMarks[size_t((w - 1) * w + i)] = MarkQueued;         // (i, w - 1)
+        windowMarks[size_t(i * w)] = MarkQueued;                   // (0, i)
+        windowMarks[size_t(i * w + w - 1)] = MarkQueued;           // (w - 1, i)
+    }
+
+    if (mode >= 0 && mode <= 2) markUnits(marks, units);
+
+    uint8_t& startMark = windowMarks[size_t(markIndex(startX, startY))];
+    uint8_t& goalMark = windowMarks[size_t(markIndex(goalX, goalY))];
+    if (mode == 0) {
+        startMark = MarkFree;
+    } else if (mode == 1) {
+        startMark = MarkFree;
+        goalMark = MarkFree;
+    } else if (mode == 2) {
+        if (startMark == MarkUnit) startMark = MarkFree;
+        if (goalMark == MarkUnit) goalMark = MarkFree;
+    }
+
+    nodeX[0] = int16_t(startX);
+    nodeY[0] = int16_t(startY);
+    nodeParent[0] = 0;
+    nodeState[0] = NodeOpen;
+    nodeCost[0] = 1.0f;
+    currentNode = 0;
+    lastNode = 0;
+    firstOpen = 0;
+    bestCost = 0.0f;
+    foundFlag = 0;
+    ready = 1;
+
+    setScanOrder(0);
+    queueMode = useQueue;
+    return 0;
+}
+
+void PathFinder::addNode(const WorldMap& world, const StepCostTable& costs, int d) {
+    lastNode += 1;
+    const int n = lastNode;
+    const int x = nodeX[size_t(currentNode)] + dirX[d];
+    const int y = nodeY[size_t(currentNode)] + dirY[d];
+    nodeX[size_t(n)] = int16_t(x);
+    nodeY[size_t(n)] = int16_t(y);
+    nodeParent[size_t(n)] = uint32_t(currentNode);
+    nodeState[size_t(n)] = NodeOpen;
+    float cost = 1.0f * dirCost[d];
+    cost = cost + nodeCost[size_t(currentNode)];
+    cost = cost + costs[world.cell(x, y, layer)];
+    nodeCost[size_t(n)] = cost;
+    windowMarks[size_t(markIndex(x, y))] = MarkQueued;
+    if (queueMode != 0)
+        queueInsert(n);
+    else
+        heapPush(n);
+}
+
+namespace {
+// True when node a is chosen before node b: cheaper, or as cheap and newer.
+inline bool before(const std::vector<float>& cost, int a, int b) {
+    const float ca = cost[size_t(a)], cb = cost[size_t(b)];
+    return ca < cb || (ca == cb && a > b);
+}
+} // namespace
+
+void PathFinder::heapPush(int node) {
+    int i = heapSize_++;
+    while (i > 0) {
+        const int parent = (i - 1) / 2;
+        if (!before(nodeCost, node, heap_[size_t(parent)])) break;
+        heap_[size_t(i)] = heap_[size_t(parent)];
+        i = parent;
+    }
+    heap_[size_t(i)] = node;
+}
+
+void PathFinder::heapPopClosed() {
+    while (heapSize_ > 0 && nodeState[size_t(heap_[0])] == NodeClosed) {
+        const int moved = heap_[size_t(--heapSize_)];
+        int i = 0;
+        for (;;) {
+            int child = 2 * i + 1;
+            if (child >= heapSize_) break;
+            if (child + 1 < heapSize_ && before(nodeCost, heap_[size_t(child + 1)], heap_[size_t(child)]))
+                ++child;
+            if (!before(nodeCost, heap_[size_t(child)], moved)) break;
+            heap_[size_t(i)] = heap_[size_t(child)];
+            i = child;
+        }
+        heap_[size_t(i)] = moved;
+    }
+}
+
+void PathFinder::selectCheapestOpen() {
+    // Expanded nodes leave the heap lazily; the top is then the cheapest open
+    // node, the newest among equals. Nothing above the ceiling is chosen.
+    heapPopClosed();
+    bestCost = SelectionCeiling;
+    bestNode = lastNode;
+    if (heapSize_ > 0 && bestCost >= nodeCost[size_t(heap_[0])]) {
+        bestNode = heap_[0];
+        bestCost = nodeCost[size_t(bestNode)];
+    }
+}
+
+int PathFinder::advanceOpenCursor() {
+    cursorFound = 0;
+    for (scanCursor = std::max(firstOpen, closedBelow_); scanCursor <= lastNode; ++scanCursor) {
+        if (nodeState[size_t(scanCursor)] == NodeOpen) {
+            cursorFound = 1;
+            firstOpen = scanCursor;
+            break;
+        }
+    }
+    closedBelow_ = scanCursor;
+    return bestNode > lastNode ? lastNode + 1 : bestNode;
+}
+
+int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int budget) {
+    if (ready == 0) return SearchNotReady;
+    const int limit = windowSize * windowSize - 9;
+    if (startX == goalX && startY == goalY) {
+        foundFlag = 3;
+        return SearchTrivial;
+    }
+    if (int64_t(lastNode) + budget >= limit) budget = limit - lastNode;
+
+    const uint8_t* cells = world.data() + size_t(layer) * LayerSize;
+    auto code = [cells](int x, int y) { return cells[y * MapSide + x]; };
+
+    for (int iteration = 0; iteration < budget; ++iteration) {
+        const int cx = nodeX[size_t(currentNode)];
+        const int cy = nodeY[size_t(currentNode)];
+        for (int d = 0; d < 8; ++d) {
+            const int dx = dirX[d], dy = dirY[d];
+            if (dx != 0 && dy != 0 && queueMode == 0) {
+                if (!permitsCorner(code(cx + dx, cy)) || !permitsCorner(code(cx, cy + dy))) continue;
+            }
+            const int nx = cx + dx, ny = cy + dy;
+            if (windowMarks[size_t(markIndex(nx, ny))] == MarkFree && isPassable(code(nx, ny)))
+                addNode(world, costs, d);
+        }
+        nodeState[size_t(currentNode)] = NodeClosed;
+        windowMarks[size_t(markIndex(cx, cy))] = MarkClosed;
+
+        if (queueMode != 0) {
+            const int n = queuePopCheapest();
+            if (n != -1) currentNode = n;
+        } else {
+            selectCheapestOpen();
+            currentNode = advanceOpenCursor();
+        }
+        if (nodeX[size_t(currentNode)] == goalX && nodeY[size_t(currentNode)] == goalY) {
+            foundFlag = 1;
+            return SearchFound;
+        }
+    }
+    return SearchBudgetSpent;
+}
+
+int PathFinder::storeUnitPath(int u) {
+    if (u < 0 || u >= unitCapacity) return 0;
+    // Count the whole chain first (parents always have lower indices, so it
+    // ends), then keep only the cells nearest the unit: a path longer than
+    // the share never spills into the next unit's share and still starts
+    // next to the unit.
+    int links = 0;
+    for (int n = currentNode; nodeParent[size_t(n)] != 0 && int(nodeParent[size_t(n)]) < n; ++links)
+        n = int(nodeParent[size_t(n)]);
+    int n = currentNode;
+    for (int skip = links + 1 - PathCapacity; skip > 0; --skip) n = int(nodeParent[size_t(n)]);
+
+    const size_t base = size_t(u) * PathCapacity;
+    int length = 0;
+    for (;;) {
+        pathX[base + size_t(length)] = nodeX[size_t(n)];
+        pathY[base + size_t(length)] = nodeY[size_t(n)];
+        ++length;
+        if (length == PathCapacity || length > links) break;
+        n = int(nodeParent[size_t(n)]);
+    }
+    pathLength[size_t(u)] = length;
+    pathStep[size_t(u)] = length - 1;
+    if (links + 1 > PathCapacity) {
+        // The walk ends at the far end of what was kept; a new order goes on from there.
+        pathGoalX[size_t(u)] = pathX[base];
+        pathGoalY[size_t(u)] = pathY[base];
+    }
+    return std::min(links, ParentWalkGuard);
+}
+
+// ---- bucket queue ----
+
+int PathFinder::findFreeEntry() const { return freeEntries_.lowestFree(); }
+
+int PathFinder::findFreeBucket() const { return freeBuckets_.lowestFree(); }
+
+void PathFinder::freeEntry(int e) {
+    queueEntries[size_t(e)] = EmptyEntry;
+    freeEntries_.setFree(e);
+}
+
+void PathFinder::freeBucket(int b) {
+    buckets[size_t(b)] = EmptyBucket;
+    freeBuckets_.setFree(b);
+}
+
+void PathFinder::queueInsert(int node) {
+    const float k = nodeCost[size_t(node)];
+    for (;;) {
+        int found = -1;
+        for (int b = headBucket; b != -1; b = buckets[size_t(b)].next) {
+            if (buckets[size_t(b)].inUse == 1 && buckets[size_t(b)].key == k) {
+                found = b;
+                break;
+            }
+            if (buckets[size_t(b)].next == -1) break;
+        }
+        if (found != -1) {
+            QueueBucket& B = buckets[size_t(found)];
+            const int e = findFreeEntry();
+            if (e == -1) return;
+            if (B.last == -1) {
+                if (B.first == -1) B.first = e;
+                queueEntries[size_t(e)] = QueueEntry{1, found, -1, -1, node};
+            } else {
+                int t = B.last;
+                while (queueEntries[size_t(t)].next != -1) t = queueEntries[size_t(t)].next;
+                queueEntries[size_t(t)].next = e;
+                queueEntries[size_t(e)] = QueueEntry{1, found, t, -1, node};
+            }
+            freeEntries_.setUsed(e);
+            B.last = e;
+            return;
+        }
+        if (buckets[size_t(headBucket)].inUse == 0) {
+            buckets[size_t(headBucket)] = QueueBucket{1, -1, -1, k, -1, -1};
+            freeBuckets_.setUsed(headBucket);
+            continue;
+        }
+        const int N = findFreeBucket();
+        if (N == -1) return;
+        int C = headBucket;
+        for (;;) {
+            QueueBucket& c = buckets[size_t(C)];
+            const bool isHead = C == headBucket;
+            if (c.key >= k && !isHead) {
+                const int p = c.prev;
+                buckets[size_t(p)].next = N;
+                c.prev = N;
+                buckets[size_t(N)] = QueueBucket{1, p, C, k, -1, -1};
+                break;
+            }
+            if (k > c.key && c.next == -1) { // after the tail, head or not
+                c.next = N;
+                buckets[size_t(N)] = QueueBucket{1, C, -1, k, -1, -1};
+                break;
+            }
+            if (c.key >= k && isHead) {
+                c.prev = N;
+                buckets[size_t(N)] = QueueBucket{1, -1, C, k, -1, -1};
+                headBucket = N;
+                break;
+            }
+            C = c.next;
+            if (C == -1) return; // a key that compares with nothing (NaN) is not queued
+        }
+        freeBuckets_.setUsed(N);
+    }
+}
+
+int PathFinder::queuePopCheapest() {
+    if (headBucket == -1) return -1;
+    QueueBucket& head = buckets[size_t(headBucket)];
+    if (head.first == -1 || queueEntries[size_t(head.first)].node == -1) return -1;
+    const int e = head.first;
+    const int n = queueEntries[size_t(e)].node;
+    const int f = queueEntries[size_t(e)].next;
+    if (f != -1) {
+        head.first = f;
+        queueEntries[size_t(f)].prev = -1;
+        freeEntry(e);
+        return n;
+    }
+    freeEntry(e);
+    const int following = head.next;
+    if (following == -1) {
+        freeBucket(headBucket);
+        return n;
+    }
+    const int old = headBucket;
+    headBucket = following;
+    buckets[size_t(following)].prev = -1;
+    freeBucket(old);
+    return n;
+}
+
+} // namespace delve

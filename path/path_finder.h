@@ -1,0 +1,159 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "units/unit_record.h"
+#include "world/world_map.h"
+
+namespace delve {
+
+constexpr int PathNone = -9;           // pathStep: no planned path, search before the next step
+constexpr int PathCapacity = 1000;     // cells of one unit's share of pathX/pathY
+constexpr int ParentWalkGuard = 10000; // most parent links storeUnitPath follows
+constexpr int BucketCount = 1000;
+constexpr float SelectionCeiling = 2.0f * MapSide * MapSide; // 131072.0
+
+constexpr uint8_t NodeOpen = 0;
+constexpr uint8_t NodeClosed = 9;
+
+constexpr uint8_t MarkFree = 0;
+constexpr uint8_t MarkQueued = 1;
+constexpr uint8_t MarkClosed = 9;
+constexpr uint8_t MarkUnitNext = 11;
+constexpr uint8_t MarkUnit = 12;
+
+// runSearch results.
+constexpr int SearchBudgetSpent = 0;
+constexpr int SearchFound = 1;
+constexpr int SearchTrivial = 4;
+constexpr int SearchNotReady = 5;
+
+// A node may be placed on every code but these.
+constexpr bool isPassable(uint8_t code) {
+    return !(code <= 5 || code == Cell::Mountain || code == Cell::MountainHigh || code == Cell::Rock);
+}
+// A diagonal step may pass beside only these codes.
+constexpr bool permitsCorner(uint8_t code) {
+    return code == Cell::Plain || code == Cell::Forest || code == Cell::Hills || code == Cell::Floor;
+}
+
+struct QueueBucket {
+    uint8_t inUse;
+    int32_t prev;
+    int32_t next;
+    float key;
+    int32_t first;
+    int32_t last;
+};
+
+struct QueueEntry {
+    uint8_t inUse;
+    int32_t bucket;
+    int32_t prev;
+    int32_t next;
+    int32_t node;
+};
+
+// Lowest-free-index lookup over a fixed number of slots, two levels of
+// 64-bit words, so taking the first free slot never scans the whole table.
+class FreeSlots {
+public:
+    explicit FreeSlots(int count);
+    void setFree(int i);
+    void setUsed(int i);
+    int lowestFree() const; // -1 when none
+
+private:
+    std::vector<uint64_t> words_;   // bit set = slot free
+    std::vector<uint64_t> summary_; // bit set = word has a free slot
+};
+
+// The one path search object: a cheapest-first search over the eight
+// neighbours of a cell in a square window of one layer, plus the stored path
+// of every unit. Every array is allocated by the constructor; a search
+// allocates nothing.
+class PathFinder {
+public:
+    PathFinder();
+
+    void setScanOrder(int order);
+    // Sets up a search and returns 0. Units 0..9 that block are marked
+    // (writing MarkUnit into layer 1 of `marks`).
+    int beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
+                    int searchLayer, int w, int useQueue);
+    // Runs or continues the current search: 0 budget spent, 1 found,
+    // 4 start equals goal, 5 nothing set up.
+    int runSearch(const WorldMap& world, const StepCostTable& costs, int budget);
+    // Copies the found path, goal first, into unit u's share. A path longer
+    // than the share keeps the cells nearest the unit and records the far end
+    // of them as the unit's goal. Returns the number of parent links followed.
+    int storeUnitPath(int u);
+
+    // The bucket queue (queue mode only).
+    void queueInsert(int node);
+    int queuePopCheapest();
+    int findFreeEntry() const;
+    int findFreeBucket() const;
+
+    // Index of the window mark of map cell (x, y); the cell must lie in the window.
+    int markIndex(int x, int y) const { return (y - windowY) * windowSize + (x - windowX); }
+    // Number of nodes the search has created (start node included).
+    int nodeCount() const { return lastNode + 1; }
+
+    std::vector<int16_t> nodeX;
+    std::vector<int16_t> nodeY;
+    std::vector<uint32_t> nodeParent;
+    std::vector<uint8_t> nodeState;
+    std::vector<float> nodeCost;
+    std::vector<int32_t> pathGoalX;
+    std::vector<int32_t> pathGoalY;
+    std::vector<int32_t> pathX;
+    std::vector<int32_t> pathY;
+    std::vector<int32_t> pathLength;
+    std::vector<int32_t> pathStep;
+    int32_t startX = 0, startY = 0;
+    int32_t goalX = 0, goalY = 0;
+    int32_t windowX = 0, windowY = 0;
+    int32_t windowSize = 0;
+    int32_t dirX[8] = {};
+    int32_t dirY[8] = {};
+    float dirCost[8] = {};
+    int32_t scanOrder = 0;
+    std::vector<uint8_t> windowMarks;
+    std::vector<QueueBucket> buckets;
+    std::vector<QueueEntry> queueEntries;
+    int32_t headBucket = 0;
+    int32_t layer = 0;
+    int32_t queueMode = 0;
+    int32_t currentNode = 0;
+    int32_t lastNode = 0;
+    int32_t firstOpen = 0;
+    float bestCost = 0.0f;
+    int32_t bestNode = 0;
+    uint8_t foundFlag = 0;
+    uint8_t ready = 0;
+    int32_t scanCursor = 0;
+    int32_t cursorFound = 0;
+
+private:
+    void resetSearch();
+    void markUnits(MarkGrid& marks, const Units& units);
+    void addNode(const WorldMap& world, const StepCostTable& costs, int d);
+    void selectCheapestOpen();
+    int advanceOpenCursor();
+    void freeEntry(int e);
+    void freeBucket(int b);
+
+    // Open list of the linear mode as a binary heap ordered by (cost, newest
+    // first): the same node the cheapest-first scan over all nodes would pick.
+    void heapPush(int node);
+    void heapPopClosed();
+    std::vector<int32_t> heap_;
+    int heapSize_ = 0;
+    int closedBelow_ = 0; // every node below this index is closed
+
+    FreeSlots freeEntries_;
+    FreeSlots freeBuckets_;
+};
+
+} // namespace delve
