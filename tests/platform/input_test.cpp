@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/rng.h"
+
+using namespace delve;
+
+TEST(Cursor, ScalesByTheWindowsRealSize) {
+    // 320 x 240 shown in a 640 x 480 window at the screen's corner.
+    ScreenRect r{0, 0, 640, 480};
+    EXPECT_EQ(cursorFromScreenX(101, r, 320), 50);
+    EXPECT_EQ(cursorFromScreenY(480 - 51, r, 240), 25);
+    // Scaled by three: the top-right corner pixel reads (319, 239).
+    ScreenRect r3{0, 0, 960, 720};
+    EXPECT_EQ(cursorFromScreenX(959, r3, 320), 319);
+    EXPECT_EQ(cursorFromScreenY(0, r3, 240), 239);
+}
+
+TEST(Cursor, OutsideTheWindowClampsToTheNearestEdge) {
+    ScreenRect r{100, 50, 740, 530};
+    EXPECT_EQ(cursorFromScreenX(0, r, 640), 0);
+    EXPECT_EQ(cursorFromScreenX(5000, r, 640), 639);
+    EXPECT_EQ(cursorFromScreenY(5000, r, 480), 0);   // below the window
+    EXPECT_EQ(cursorFromScreenY(-100, r, 480), 479); // above it
+    // A window of no size reads 0 rather than dividing by zero into garbage.
+    ScreenRect empty{10, 10, 10, 10};
+    EXPECT_EQ(cursorFromScreenX(10, empty, 320), 0);
+}
+
+TEST(InputScript, ParsesEventsInFrameOrder) {
+    std::vector<ScriptEvent> ev;
+    std::string err;
+    ASSERT_TRUE(parseInputScript("# walk\n5 down 27\n 2 cursor 10 20 # comment\n\n3 up 27\n9 close\n",
+                                 ev, err))
+        << err;
+    ASSERT_EQ(ev.size(), 4u);
+    EXPECT_EQ(ev[0].frame, 2);
+    EXPECT_EQ(ev[0].kind, ScriptEvent::Cursor);
+    EXPECT_EQ(ev[1].frame, 3);
+    EXPECT_EQ(ev[2].kind, ScriptEvent::Down);
+    EXPECT_EQ(ev[2].a, 27);
+    EXPECT_EQ(ev[3].kind, ScriptEvent::Close);
+}
+
+TEST(InputScript, MalformedLinesNameTheLine) {
+    std::vector<ScriptEvent> ev;
+    std::string err;
+    for (const char* bad : {"x down 27", "1 down", "1 down 256", "1 down -1", "1 jump 3",
+                            "1 cursor 4", "1 close now", "1 down 27x"}) {
+        std::string text = std::string("0 down 1\n") + bad + "\n";
+        EXPECT_FALSE(parseInputScript(text, ev, err)) << bad;
+        EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+    }
+}
+
+TEST(InputScript, KeysStayDownUntilReleasedAndApplyBeforeTheirFrame) {
+    std::unique_ptr<Platform> p = makeHeadlessPlatform();
+    Input in(*p);
+    std::vector<ScriptEvent> ev;
+    std::string err;
+    ASSERT_TRUE(parseInputScript("1 down 65\n4 up 65\n2 cursor 400 -3\n6 close\n", ev, err));
+    in.useScript(ev);
+    EXPECT_FALSE(in.applyScript(0));
+    EXPECT_FALSE(in.isKeyDown('A'));
+    for (int f = 1; f <= 3; ++f) {
+        in.applyScript(f);
+        EXPECT_TRUE(in.isKeyDown('A')) << f;
+    }
+    EXPECT_EQ(in.cursorX(320), 319); // clamped into the framebuffer
+    EXPECT_EQ(in.cursorY(240), 0);
+    in.applyScript(4);
+    EXPECT_FALSE(in.isKeyDown('A'));
+    EXPECT_FALSE(in.applyScript(5));
+    EXPECT_TRUE(in.applyScript(6));
+    EXPECT_FALSE(in.isKeyDown(-1));
+    EXPECT_FALSE(in.isKeyDown(100000));
+}
+
+TEST(Rng, MatchesTheClassicSequence) {
+    Rng r;
+    r.srand(1);
+    // The first values of the classic C library generator seeded with 1.
+    EXPECT_EQ(r.rand(), 41);
+    EXPECT_EQ(r.rand(), 18467);
+    EXPECT_EQ(r.rand(), 6334);
+    r.srand(12345);
+    int a = r.rand();
+    r.srand(12345);
+    EXPECT_EQ(r.rand(), a);
+    for (int i = 0; i < 10000; ++i) {
+        int v = r.rand();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+}
+
+TEST(Clock, FastClockCountsWaitsWithoutBlocking) {
+    Clock c(true);
+    uint64_t before = c.nowMs();
+    c.sleep(100000); // would be 100 s on a real clock
+    EXPECT_EQ(c.waitedMs(), 100000u);
+    EXPECT_GE(c.nowMs(), before + 100000u);
+    EXPECT_LT(c.nowMs(), before + 100000u + 5000u);
+    c.sleep(-5);
+    EXPECT_EQ(c.waitedMs(), 100000u);
+}
