@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <set>
+#include <vector>
+
+#include "gfx/framebuffer.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "tests/world/world_fixture.h"
+#include "world/digest.h"
+#include "world/templates.h"
+
+namespace delve {
+namespace {
+
+using test::startupWorld;
+
+constexpr uint32_t Seeds[] = {1, 1234, 987654321};
+
+bool isOpen(uint8_t c) { return c != Cell::Rock; }
+
+int countCode(const WorldMap& map, int z, uint8_t code) {
+    const uint8_t* p = map.data() + cellIndex(0, 0, z);
+    return int(std::count(p, p + LayerSize, code));
+}
+
+// Finds which room owns every open cell of a level by fitting each room
+// record's template (in an orientation matching its footprint) onto the
+// open cells, then checks the level's shape: no two floors touch, the
+// cells that belong to no room are exactly one doorway per grown room, and
+// rooms and doorways form one tree.
+void checkLevelShape(const World& w, int z) {
+    const GeneratorTables& gen = w.gen;
+    const int first = gen.levelFirstRoom[size_t(z)];
+    const int end = gen.levelRoomEnd[size_t(z)];
+    ASSERT_GT(end - first, 1);
+    std::vector<int> owner(size_t(LayerSize), -1);
+    auto at = [&](int x, int y) { return w.map.cell(x, y, z); };
+
+    for (int i = first; i < end; ++i) {
+        const RoomRecord& room = gen.rooms[size_t(i)];
+        ASSERT_EQ(room.index, uint32_t(i));
+        ASSERT_EQ(room.layer, z);
+        ASSERT_GE(room.x, 1);
+        ASSERT_GE(room.y, 1);
+        ASSERT_LE(room.x + room.width - 1, 255);
+        ASSERT_LE(room.y + room.height - 1, 255);
+        ASSERT_LT(room.templateId, i == first ? (z == 33 ? 14 : 13) : 19);
+        if (z == 33 && i == first) {
+            ASSERT_EQ(room.templateId, 13);
+        }
+        bool fitted = false;
+        for (int rot = 0; rot < 4 && !fitted; ++rot) {
+            const TemplateScratch& s = decodedTemplate(room.templateId, rot);
+            if (s.width != room.width || s.height != room.height) continue;
+            bool all = true;
+            for (int r = 0; r < s.height && all; ++r)
+                for (int c = 0; c < s.width && all; ++c)
+                    if (s.at(r, c) && (!isOpen(at(room.x + c, room.y + r)) ||
+                                       owner[size_t((room.y + r) * MapSide + room.x + c)] != -1))
+                        all = false;
+            if (!all) continue;
+            fitted = true;
+            for (int r = 0; r < s.height; ++r)
+                for (int c = 0; c < s.width; ++c)
+                    if (s.at(r, c)) owner[size_t((room.y + r) * MapSide + room.x + c)] = i;
+        }
+        ASSERT_TRUE(fitted) << "room " << i << " does not match its template";
+    }
+
+    // Outside the claimed square nothing was written.
+    for (int k = 0; k < MapSide; ++k) {
+        ASSERT_EQ(at(k, 0), Cell::Empty);
+        ASSERT_EQ(at(0, k), Cell::Empty);
+    }
+
+    // Floors of different rooms never touch, not even at a corner.
+    std::vector<int> connectors;
+    for (int y = 1; y < MapSide; ++y) {
+        for (int x = 1; x < MapSide; ++x) {
+            const int o = owner[size_t(y * MapSide + x)];
+            if (o < 0) {
+                if (isOpen(at(x, y))) connectors.push_back(y * MapSide + x);
+                continue;
+            }
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx > 255 || ny > 255) continue;
+                    const int n = owner[size_t(ny * MapSide + nx)];
+                    ASSERT_TRUE(n < 0 || n == o) << "rooms " << o << " and " << n << " touch";
+                }
+        }
+    }
+    // Each grown room opened exactly one rock cell as its doorway.
+    ASSERT_EQ(int(connectors.size()), end - first - 1);
+
+    // Graph of rooms and doorway cells through 4-neighbour contacts: a tree
+    // when connected with one edge fewer than nodes.
+    const int rooms = end - first;
+    const int nodes = rooms + int(connectors.size());
+    auto parent = std::vector<int>(size_t(nodes));
+    std::iota(parent.begin(), parent.end(), 0);
+    auto find = [&](int a) {
+        while (parent[size_t(a)] != a) a = parent[size_t(a)] = parent[size_t(parent[size_t(a)])];
+        return a;
+    };
+    std::vector<int> connectorIndex(size_t(LayerSize), -1);
+    for (size_t k = 0; k < connectors.size(); ++k) connectorIndex[size_t(connectors[k])] = int(k);
+    int edges = 0;
+    for (size_t k = 0; k < connectors.size(); ++k) {
+        const int x = connectors[k] % MapSide, y = connectors[k] / MapSide;
+        const int me = rooms + int(k);
+        const int nx[4] = {x + 1, x - 1, x, x}, ny[4] = {y, y, y + 1, y - 1};
+        for (int d = 0; d < 4; ++d) {
+            const size_t ni = size_t(ny[d] * MapSide + nx[d]);
+            int other = -1;
+            if (owner[ni] >= 0) other = owner[ni] - first;
+            else if (connectorIndex[ni] > int(k)) other = rooms + connectorIndex[ni];
+            if (other < 0) continue;
+            ++edges;
+            parent[size_t(find(me))] = find(other);
+        }
+    }
+    for (int n = 1; n < nodes; ++n) ASSERT_EQ(find(n), find(0)) << "level " << z << " is split";
+    ASSERT_EQ(edges, nodes - 1) << "level " << z << " has a loop";
+}
+
+TEST(DungeonGenerator, EveryLevelIsOneTreeOfSeparateRooms) {
+    for (uint32_t seed : Seeds) {
+        SCOPED_TRACE(seed);
+        const World& w = *startupWorld(seed).world;
+        EXPECT_EQ(w.gen.levelFirstRoom[33], 0);
+        for (int z = 33; z <= 41; ++z) {
+            SCOPED_TRACE(z);
+            if (z > 33) {
+                EXPECT_EQ(w.gen.levelFirstRoom[size_t(z)], w.gen.levelRoomEnd[size_t(z - 1)]);
+            }
+            EXPECT_LE(w.gen.levelRoomEnd[size_t(z)] - w.gen.levelFirstRoom[size_t(z)], 2401);
+            checkLevelShape(w, z);
+        }
+        EXPECT_EQ(w.gen.roomCount, w.gen.levelRoomEnd[41]);
+    }
+}
+
+TEST(DungeonGenerator, StairsLinkConsecutiveLevelsAtTheSameCell) {
+    for (uint32_t seed : Seeds) {
+        SCOPED_TRACE(seed);
+        const WorldMap& map = startupWorld(seed).world->map;
+        EXPECT_EQ(countCode(map, 33, Cell::StairsUp), 0);
+        EXPECT_EQ(countCode(map, 41, Cell::StairsDown), 0);
+        for (int z = 34; z <= 41; ++z) {
+            EXPECT_EQ(countCode(map, z, Cell::StairsUp), 8) << z;
+            EXPECT_EQ(countCode(map, z - 1, Cell::StairsDown), 8) << z;
+            for (int y = 0; y < MapSide; ++y)
+                for (int x = 0; x < MapSide; ++x)
+                    if (map.cell(x, y, z) == Cell::StairsUp) {
+                        EXPECT_EQ(map.cell(x, y, z - 1), Cell::StairsDown) << x << "," << y;
+                    }
+        }
+        // After stacking, each down stair stands above an up stair two layers deeper.
+        for (int level = 2; level <= 16; level += 2)
+            for (int y = 0; y < MapSide; ++y)
+                for (int x = 0; x < MapSide; ++x)
+                    if (map.cell(x, y, level) == Cell::StairsDown) {
+                        EXPECT_EQ(map.cell(x, y, level + 1), Cell::Rock);
+                        EXPECT_EQ(map.cell(x, y, level + 2), Cell::StairsUp);
+                    }
+    }
+}
+
+int furnitureExpected(int target) { return target > 0 ? target + 1 : 0; }
+
+void checkFurniture(const World& w, int z) {
+    const int n = w.gen.levelRoomEnd[size_t(z)] - w.gen.levelFirstRoom[size_t(z)];
+    EXPECT_EQ(countCode(w.map, z, Cell::Chest), furnitureExpected(n / 25)) << z;
+    EXPECT_EQ(countCode(w.map, z, Cell::Candelabrum), furnitureExpected(n / 5)) << z;
+    EXPECT_EQ(countCode(w.map, z, Cell::Scrolls), furnitureExpected(n / 40)) << z;
+    EXPECT_EQ(countCode(w.map, z, Cell::Coffin), furnitureExpected(n / 25)) << z;
+    EXPECT_EQ(countCode(w.map, z, Cell::Fountain), furnitureExpected(n / 60)) << z;
+}
+
+TEST(DungeonGenerator, FurnitureIsOneMoreThanItsTarget) {
+    for (uint32_t seed : Seeds)
+        for (int z = 33; z <= 41; ++z) checkFurniture(*startupWorld(seed).world, z);
+}
+
+TEST(DungeonGenerator, SmallLevelsGetOnlyTheFurnitureTheirRoomCountAllows) {
+    // Few attempts give levels of a handful to a few dozen rooms.
+    for (int attempts : {0, 3, 24, 30, 70}) {
+        SCOPED_TRACE(attempts);
+        auto w = std::make_unique<World>();
+        Rng rng;
+        rng.srand(uint32_t(attempts) + 5);
+        generateDungeon(*w, rng, 128, 128, 33, 3, 255, attempts);
+        for (int z = 33; z <= 35; ++z) {
+            const int n = w->gen.levelRoomEnd[size_t(z)] - w->gen.levelFirstRoom[size_t(z)];
+            EXPECT_GE(n, 1);
+            EXPECT_LE(n, attempts + 1);
+            checkFurniture(*w, z);
+        }
+        if (attempts == 0) {
+            // One 5 x 5 centre room on the first level (with the down stairs
+            // of the next level on some of its cells); rock everywhere else.
+            EXPECT_EQ(countCode(w->map, 33, Cell::Floor) + countCode(w->map, 33, Cell::StairsDown), 25);
+            EXPECT_GT(countCode(w->map, 33, Cell::StairsDown), 0);
+            EXPECT_EQ(w->map.cell(126, 126, 33), Cell::Floor);
+            EXPECT_EQ(w->map.cell(130, 130, 33), Cell::Floor);
+            EXPECT_EQ(w->map.cell(131, 130, 33), Cell::Rock);
+        }
+    }
+}
+
+TEST(DungeonGenerator, SecondCallOnTheSameLayersChangesNothing) {
+    auto w = std::make_unique<World>();
+    Rng rng;
+    rng.srand(77);
+    generateDungeon(*w, rng, 128, 128, 33, 2, 255, 200);
+    const uint64_t before = fnv1a64(w->map.data(), WorldBytes);
+    const RoomRecord firstRoom = w->gen.rooms[0];
+    const uint32_t rngBefore = rng.state();
+    generateDungeon(*w, rng, 128, 128, 33, 2, 255, 200);
+    EXPECT_EQ(fnv1a64(w->map.data(), WorldBytes), before);
+    EXPECT_EQ(rng.state(), rngBefore) << "a refused level draws nothing";
+    EXPECT_EQ(w->gen.rooms[0].x, firstRoom.x);
+}
+
+TEST(DungeonGenerator, StopsCleanlyWhereTheLevelsRunOutOfTheGrid) {
+    // Layers 176..179 are grown, layer 180 does not exist: growth stops
+    // there and no level gets stairs or furniture.
+    auto w = std::make_unique<World>();
+    Rng rng;
+    rng.srand(3);
+    generateDungeon(*w, rng, 128, 128, 176, 9, 255, 50);
+    for (int z = 176; z < LayerCount; ++z) {
+        EXPECT_GT(countCode(w->map, z, Cell::Floor), 25) << z;
+        EXPECT_EQ(countCode(w->map, z, Cell::Candelabrum), 0) << z;
+        EXPECT_EQ(countCode(w->map, z, Cell::StairsUp), 0) << z;
+    }
+    // A square reaching off the map is refused before anything is written.
+    auto edge = std::make_unique<World>();
+    generateDungeon(*edge, rng, 10, 128, 33, 1, 255, 50);
+    EXPECT_EQ(countCode(edge->map, 33, Cell::Rock), 0);
+    EXPECT_EQ(edge->gen.roomCount, 0);
+}
+
+TEST(DungeonGenerator, EarlierLevelsKeepTheirRoomsWhenALaterOneIsRefused) {
+    auto w = std::make_unique<World>();
+    w->map.setCell(200, 200, 35, Cell::Block); // inside layer 35's square
+    Rng rng;
+    rng.srand(11);
+    generateDungeon(*w, rng, 128, 128, 33, 4, 255, 100);
+    EXPECT_GT(countCode(w->map, 33, Cell::Floor), 25);
+    EXPECT_GT(countCode(w->map, 34, Cell::Floor), 25);
+    EXPECT_EQ(countCode(w->map, 35, Cell::Rock), 0);
+    EXPECT_EQ(countCode(w->map, 36, Cell::Rock), 0);
+    EXPECT_EQ(countCode(w->map, 34, Cell::StairsUp), 0);
+    EXPECT_EQ(countCode(w->map, 33, Cell::Candelabrum), 0);
+}
+
+TEST(DungeonGenerator, StyleChoosesTheTemplatesAndTheMarkCode) {
+    struct Case { int style; int templateLimit; uint8_t mark; };
+    for (Case c : {Case{6, 29, Cell::TemplateMarkAlt}, Case{3, 29, Cell::TemplateMark},
+                   Case{0, 0, Cell::TemplateMark}}) {
+        SCOPED_TRACE(c.style);
+        auto w = std::make_unique<World>();
+        w->generatorStyle = c.style;
+        Rng rng;
+        rng.srand(21);
+        generateDungeon(*w, rng, 128, 128, 33, 2, 255, 400);
+        std::set<int> used;
+        for (int z = 33; z <= 34; ++z) {
+            const int first = w->gen.levelFirstRoom[size_t(z)];
+            for (int i = first; i < w->gen.levelRoomEnd[size_t(z)]; ++i) {
+                used.insert(w->gen.rooms[size_t(i)].templateId);
+                if (c.templateLimit == 0)
+                    ASSERT_EQ(w->gen.rooms[size_t(i)].templateId, w->gen.rooms[size_t(first)].templateId);
+                else
+                    ASSERT_LT(w->gen.rooms[size_t(i)].templateId, c.templateLimit);
+            }
+        }
+        const uint8_t other = c.mark == Cell::TemplateMark ? Cell::TemplateMarkAlt : Cell::TemplateMark;
+        EXPECT_EQ(countCode(w->map, 33, other), 0);
+        if (c.templateLimit) {
+            EXPECT_GT(*used.rbegin(), 18);
+            EXPECT_GT(countCode(w->map, 33, c.mark) + countCode(w->map, 34, c.mark), 0);
+        }
+    }
+}
+
+TEST(DungeonGenerator, SameSeedSameWorldOtherSeedOtherWorld) {
+    const uint64_t a = fnv1a64(startupWorld(Seeds[0]).world->map.data(), WorldBytes);
+    const uint64_t b = fnv1a64(startupWorld(Seeds[1]).world->map.data(), WorldBytes);
+    EXPECT_NE(a, b);
+    test::StartedWorld again;
+    test::buildStartupWorld(again, Seeds[0]);
+    EXPECT_EQ(fnv1a64(again.world->map.data(), WorldBytes), a);
+    EXPECT_EQ(std::memcmp(again.units->bytes(), startupWorld(Seeds[0]).units->bytes(), Units::byteSize()), 0);
+}
+
+TEST(DungeonGenerator, ReportDrawsEachTargetAndWaits) {
+    auto w = std::make_unique<World>();
+    Screen screen;
+    screen.width = 320;
+    screen.height = 240;
+    screen.framebuffer.assign(size_t(320 * 240 * 4), 0);
+    screen.workCanvas.assign(size_t(320 * 240 * 4), 0);
+    TextBuffer text;
+    Clock clock(true);
+    GenerationReport report{1, &screen, &text, &clock};
+    Rng rng;
+    rng.srand(8);
+    generateDungeon(*w, rng, 128, 128, 33, 2, 255, 10, report);
+    // Five kinds on the first level, stairs and five kinds on the second.
+    EXPECT_EQ(clock.waitedMs(), 1100u);
+    EXPECT_STREQ(text.text, "Fountain Generation = 0");
+    int grey = 0;
+    for (size_t i = 0; i + 3 < screen.framebuffer.size(); i += 4)
+        grey += screen.framebuffer[i] == 200 && screen.framebuffer[i + 1] == 200 &&
+                screen.framebuffer[i + 2] == 200;
+    EXPECT_GT(grey, 0);
+
+    // Off by default: no waits.
+    Clock quiet(true);
+    auto w2 = std::make_unique<World>();
+    generateDungeon(*w2, rng, 128, 128, 33, 2, 255, 10, GenerationReport{0, &screen, &text, &quiet});
+    EXPECT_EQ(quiet.waitedMs(), 0u);
+}
+
+TEST(DungeonGenerator, StampRoomWritesFloorAndMarksOnly) {
+    auto w = std::make_unique<World>();
+    allocateGeneratorTables(*w);
+    w->map.setCell(11, 10, 40, Cell::Rock);
+    decodeTemplate(w->gen.scratch, 21, 0); // pdp/ddd/pdp
+    stampRoom(*w, 10, 10, 40);
+    EXPECT_EQ(w->map.cell(10, 10, 40), Cell::TemplateMark);
+    EXPECT_EQ(w->map.cell(11, 10, 40), Cell::Floor);
+    EXPECT_EQ(w->map.cell(12, 12, 40), Cell::TemplateMark);
+    w->generatorStyle = 6;
+    decodeTemplate(w->gen.scratch, 4, 0); // 0d0/ddd/0d0
+    w->map.setCell(20, 20, 40, Cell::Rock);
+    stampRoom(*w, 20, 20, 40);
+    EXPECT_EQ(w->map.cell(20, 20, 40), Cell::Rock);
+    EXPECT_EQ(w->map.cell(21, 20, 40), Cell::Floor);
+    decodeTemplate(w->gen.scratch, 21, 0);
+    stampRoom(*w, 30, 30, 40);
+    EXPECT_EQ(w->map.cell(30, 30, 40), Cell::TemplateMarkAlt);
+    // Partly off the map: the cells outside are skipped.
+    stampRoom(*w, 254, 254, 40);
+    EXPECT_EQ(w->map.cell(255, 255, 40), Cell::Floor);
+}
+
+} // namespace
+} // namespace delve

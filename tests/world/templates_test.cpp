@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "world/templates.h"
+
+namespace delve {
+namespace {
+
+int countValue(const TemplateScratch& s, uint8_t v) {
+    int n = 0;
+    for (uint8_t c : s.cells) n += c == v;
+    return n;
+}
+
+int countChars(const RoomTemplate& t, char ch) {
+    int n = 0;
+    for (int r = 0; r < t.height; ++r)
+        for (int c = 0; c < t.width; ++c) n += t.rows[r][c] == ch;
+    return n;
+}
+
+TEST(RoomTemplates, TableShapesAndSharedTexts) {
+    const int sizes[RoomTemplateCount][2] = {
+        {3, 3}, {3, 1}, {4, 1}, {5, 1}, {3, 3}, {5, 5}, {4, 2}, {3, 2}, {5, 2}, {5, 3}, {5, 3},
+        {8, 7}, {4, 4}, {5, 5}, {9, 9}, {8, 6}, {5, 5}, {8, 4}, {8, 8}, {9, 9}, {7, 7}, {3, 3},
+        {4, 4}, {5, 5}, {5, 5}, {7, 5}, {3, 5}, {7, 7}, {7, 7}, {7, 7}, {1, 6}, {6, 1}, {4, 2},
+        {2, 4}, {12, 9}, {9, 8}, {15, 9}, {10, 11}, {15, 10}, {12, 9}, {12, 9}, {12, 9}, {12, 9},
+        {12, 9}};
+    for (int id = 0; id < RoomTemplateCount; ++id) {
+        SCOPED_TRACE(id);
+        const RoomTemplate& t = roomTemplate(id);
+        EXPECT_EQ(t.width, sizes[id][0]);
+        EXPECT_EQ(t.height, sizes[id][1]);
+        for (int r = 0; r < t.height; ++r) EXPECT_GE(std::strlen(t.rows[r]), size_t(t.width));
+        // Only 19..29 carry marks (29 is 28's text); the grown-room set has none.
+        if (id < 19 || id > 29) EXPECT_EQ(countChars(t, 'p'), 0);
+        else EXPECT_GT(countChars(t, 'p'), 0);
+    }
+    EXPECT_EQ(roomTemplate(29).rows, roomTemplate(28).rows);
+    EXPECT_EQ(roomTemplate(32).rows, roomTemplate(6).rows);
+}
+
+TEST(RoomTemplates, TextHeaderAndRows) {
+    char text[991];
+    templateText(11, text);
+    EXPECT_EQ(std::string(text, 30), "jkhg" + std::string(26, '0'));
+    EXPECT_EQ(std::string(text + 30 * 4, 8), "dddddddd"); // template 11's fourth cell row
+    templateText(34, text);
+    EXPECT_EQ(std::string(text, 4), "jkli");
+    EXPECT_EQ(std::strlen(text), 990u);
+}
+
+TEST(RoomTemplates, FootprintSwapsSidesForQuarterTurnAndMirror) {
+    TemplateScratch s;
+    s.cells[0] = 7;
+    for (int rot = 0; rot < 4; ++rot) {
+        templateFootprint(s, 15, rot);
+        const bool turned = rot == 1 || rot == 2;
+        EXPECT_EQ(s.width, turned ? 6 : 8);
+        EXPECT_EQ(s.height, turned ? 8 : 6);
+    }
+    EXPECT_EQ(s.cells[0], 7) << "footprint must not touch the cells";
+}
+
+TEST(RoomTemplates, StraightRoomTurnsIntoAColumn) {
+    for (int rot : {1, 2}) {
+        TemplateScratch s;
+        decodeTemplate(s, 1, rot);
+        EXPECT_EQ(s.width, 1);
+        EXPECT_EQ(s.height, 3);
+        for (int row = 0; row < 3; ++row) EXPECT_EQ(s.at(row, 0), 1);
+        EXPECT_EQ(countValue(s, 1), 3);
+    }
+}
+
+TEST(RoomTemplates, QuarterTurnOfTheLShape) {
+    // Template 15: two full top rows, then only the two left columns.
+    TemplateScratch s;
+    decodeTemplate(s, 15, 1);
+    ASSERT_EQ(s.width, 6);
+    ASSERT_EQ(s.height, 8);
+    // The stored top row becomes the left column, read bottom to top: the
+    // top-right cell lands at row 0 and the top-left cell at row 7.
+    EXPECT_EQ(s.at(0, 0), 1);
+    EXPECT_EQ(s.at(7, 0), 1);
+    // Rows 0..5 (stored columns 7..2) hold floor only in the two first
+    // scratch columns; rows 6 and 7 (stored columns 1 and 0) are full.
+    for (int row = 0; row < 8; ++row)
+        for (int col = 0; col < 6; ++col)
+            EXPECT_EQ(s.at(row, col), (row >= 6 || col < 2) ? 1 : 0) << row << "," << col;
+}
+
+TEST(RoomTemplates, EveryOrientationMapsCellsAsTabled) {
+    for (int id = 0; id < RoomTemplateCount; ++id) {
+        const RoomTemplate& t = roomTemplate(id);
+        for (int rot = 0; rot < 4; ++rot) {
+            SCOPED_TRACE(::testing::Message() << "template " << id << " rotation " << rot);
+            TemplateScratch s;
+            decodeTemplate(s, id, rot);
+            int expectedFloor = 0, expectedMarks = 0;
+            for (int r = 0; r < t.height; ++r) {
+                for (int c = 0; c < t.width; ++c) {
+                    const char ch = t.rows[r][c];
+                    const uint8_t want = ch == 'd' ? 1 : ch == 'p' ? 3 : 0;
+                    expectedFloor += want == 1;
+                    expectedMarks += want == 3;
+                    int row = r, col = c;
+                    if (rot == 1) { row = t.width - 1 - c; col = r; }
+                    if (rot == 2) { row = c; col = r; }
+                    if (rot == 3) { row = t.height - 1 - r; col = c; }
+                    ASSERT_EQ(s.at(row, col), want) << r << "," << c;
+                    ASSERT_LT(col, s.width);
+                    ASSERT_LT(row, s.height);
+                }
+            }
+            // Nothing lands outside the mapped cells.
+            EXPECT_EQ(countValue(s, 1), expectedFloor);
+            EXPECT_EQ(countValue(s, 3), expectedMarks);
+        }
+    }
+}
+
+TEST(RoomTemplates, DecodeClearsWhatALargerTemplateLeft) {
+    TemplateScratch s;
+    decodeTemplate(s, 36, 0);
+    decodeTemplate(s, 1, 0);
+    EXPECT_EQ(countValue(s, 1), 3);
+    EXPECT_EQ(countValue(s, 0), ScratchSide * ScratchSide - 3);
+}
+
+TEST(RoomTemplates, EmptyLastRowOfTheRingStaysInTheFootprint) {
+    TemplateScratch s;
+    decodeTemplate(s, 18, 0);
+    EXPECT_EQ(s.width, 8);
+    EXPECT_EQ(s.height, 8);
+    for (int col = 0; col < 8; ++col) EXPECT_EQ(s.at(7, col), 0);
+    decodeTemplate(s, 18, 3);
+    for (int col = 0; col < 8; ++col) EXPECT_EQ(s.at(0, col), 0);
+    EXPECT_EQ(s.at(1, 2), 1); // the old row 6 "00dddd00"
+}
+
+TEST(RoomTemplates, MarksDecodeAsThree) {
+    TemplateScratch s;
+    decodeTemplate(s, 21, 0); // pdp/ddd/pdp
+    EXPECT_EQ(s.at(0, 0), 3);
+    EXPECT_EQ(s.at(0, 1), 1);
+    EXPECT_EQ(s.at(2, 2), 3);
+}
+
+TEST(RoomTemplates, UnknownIdsAndRotationsStayInBounds) {
+    TemplateScratch s;
+    decodeTemplate(s, 44, 0);
+    EXPECT_EQ(s.width, 0);
+    EXPECT_EQ(countValue(s, 1), 0);
+    decodeTemplate(s, -1, 2);
+    EXPECT_EQ(s.height, 0);
+    decodeTemplate(s, 15, 7); // read as rotation 0
+    EXPECT_EQ(s.width, 8);
+    EXPECT_EQ(s.at(5, 1), 1);
+}
+
+} // namespace
+} // namespace delve

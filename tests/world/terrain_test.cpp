@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "world/generator.h"
+#include "world/templates.h"
+#include "world/terrain.h"
+
+namespace delve {
+namespace {
+
+TEST(HeightField, SetMidpointDrawsOnlyWhenUnset) {
+    HeightGrid h;
+    Rng rng;
+    rng.srand(4);
+    h.setHeight(10, 10, 7);
+    const uint32_t before = rng.state();
+    EXPECT_FALSE(setEdgeMidpoint(h, rng, 0, 10, 10, 10, 20, 10, 4.0f, 30.0f));
+    EXPECT_EQ(rng.state(), before);
+    EXPECT_EQ(h.height(10, 10), 7);
+
+    // Equal ends and no roughness: the mean, exactly.
+    h.setHeight(0, 0, 9);
+    h.setHeight(8, 0, 13);
+    EXPECT_TRUE(setEdgeMidpoint(h, rng, 0, 0, 4, 0, 8, 0, 0.0f, 30.0f));
+    EXPECT_EQ(h.height(4, 0), 11);
+    EXPECT_NE(rng.state(), before);
+}
+
+TEST(HeightField, MidpointFollowsTheFormulaAndClamps) {
+    HeightGrid h;
+    Rng rng, mirror;
+    rng.srand(99);
+    mirror.srand(99);
+    h.setHeight(0, 5, 10);
+    h.setHeight(0, 25, 20);
+    ASSERT_TRUE(setEdgeMidpoint(h, rng, 0, 5, 0, 15, 0, 25, 1.0f, 200.0f));
+    const int r = mirror.rand();
+    const float v = 30.0f / 2.0f + 20.0f * (float(r) / 32767.0f - 0.5f) * 1.0f; // within 5..25
+    EXPECT_EQ(h.height(0, 15), uint8_t(int(v)));
+
+    // Huge roughness: clamped to 1..maxHeight.
+    for (int i = 0; i < 40; ++i) {
+        HeightGrid g;
+        g.setHeight(0, 0, 5);
+        g.setHeight(200, 0, 5);
+        setEdgeMidpoint(g, rng, 0, 0, 100, 0, 200, 0, 1000.0f, 40.0f);
+        EXPECT_GE(g.height(100, 0), 1);
+        EXPECT_LE(g.height(100, 0), 40);
+    }
+    // A maximum above what a byte holds stops at 255 instead of wrapping.
+    HeightGrid g;
+    g.setHeight(0, 0, 250);
+    g.setHeight(2, 0, 250);
+    rng.srand(0);
+    int top = 0;
+    for (int i = 0; i < 20; ++i) {
+        g.setHeight(1, 0, 0);
+        setEdgeMidpoint(g, rng, 0, 0, 1, 0, 2, 0, 100.0f, 1000.0f);
+        top = std::max<int>(top, g.height(1, 0));
+        EXPECT_GE(g.height(1, 0), 150);
+    }
+    EXPECT_EQ(top, 255);
+}
+
+TEST(HeightField, PointsOutsideTheGridAreRefused) {
+    HeightGrid h;
+    Rng rng;
+    EXPECT_FALSE(setEdgeMidpoint(h, rng, -1, 0, 0, 0, 2, 0, 1.0f, 20.0f));
+    EXPECT_FALSE(setEdgeMidpoint(h, rng, 0, 0, 0, 257, 2, 0, 1.0f, 20.0f));
+    EXPECT_FALSE(displaceMidpoints(h, rng, 0, 0, 300, 300, 1.0f, 20.0f));
+    EXPECT_EQ(rng.state(), 1u);
+}
+
+TEST(HeightField, TwoByTwoSetsOnlyItsOwnCellsAndStops) {
+    HeightGrid h;
+    Rng rng;
+    h.setHeight(10, 10, 4);
+    h.setHeight(11, 10, 8);
+    h.setHeight(10, 11, 12);
+    h.setHeight(11, 11, 16);
+    const uint32_t before = rng.state();
+    EXPECT_FALSE(displaceMidpoints(h, rng, 10, 10, 11, 11, 2.0f, 30.0f));
+    EXPECT_EQ(rng.state(), before) << "all midpoints are corners that are set";
+    int set = 0;
+    for (uint8_t b : h.bytes) set += b != 0;
+    EXPECT_EQ(set, 4);
+}
+
+TEST(HeightField, WholeMapFillsEveryCellWithinRange) {
+    HeightGrid h;
+    Rng rng;
+    rng.srand(2024);
+    h.setHeight(0, 0, 5);
+    h.setHeight(256, 0, 12);
+    h.setHeight(0, 256, 18);
+    h.setHeight(256, 256, 3);
+    EXPECT_TRUE(displaceMidpoints(h, rng, 0, 0, 256, 256, 0.3f, 24.0f));
+    for (int y = 0; y <= 256; ++y)
+        for (int x = 0; x <= 255; ++x) {
+            const uint8_t v = h.height(x, y);
+            ASSERT_GE(v, 1) << x << "," << y;
+            ASSERT_LE(v, 24) << x << "," << y;
+        }
+    // The same seed gives the same field.
+    HeightGrid again;
+    Rng rng2;
+    rng2.srand(2024);
+    again.setHeight(0, 0, 5);
+    again.setHeight(256, 0, 12);
+    again.setHeight(0, 256, 18);
+    again.setHeight(256, 256, 3);
+    displaceMidpoints(again, rng2, 0, 0, 256, 256, 0.3f, 24.0f);
+    EXPECT_EQ(again.bytes, h.bytes);
+}
+
+TEST(HeightField, ClassesAndBorder) {
+    EXPECT_EQ(landCodeOfHeight(0), Cell::Plain);
+    EXPECT_EQ(landCodeOfHeight(3), Cell::Plain);
+    EXPECT_EQ(landCodeOfHeight(4), Cell::Forest);
+    EXPECT_EQ(landCodeOfHeight(10), Cell::Forest);
+    EXPECT_EQ(landCodeOfHeight(11), Cell::Hills);
+    EXPECT_EQ(landCodeOfHeight(15), Cell::Hills);
+    EXPECT_EQ(landCodeOfHeight(16), Cell::Mountain);
+    EXPECT_EQ(landCodeOfHeight(18), Cell::Mountain);
+    EXPECT_EQ(landCodeOfHeight(19), Cell::MountainHigh);
+    EXPECT_EQ(landCodeOfHeight(255), Cell::MountainHigh);
+
+    auto map = std::make_unique<WorldMap>();
+    HeightGrid h;
+    h.setHeight(5, 6, 12);
+    h.setHeight(0, 6, 12);
+    h.setHeight(255, 6, 12);
+    Rng rng;
+    const uint32_t start = rng.state();
+    classifyHeight(h, *map, rng, 0, 6, 0);
+    classifyHeight(h, *map, rng, 255, 6, 0);
+    classifyHeight(h, *map, rng, 5, 0, 0);
+    classifyHeight(h, *map, rng, 5, 6, LayerCount);
+    EXPECT_EQ(rng.state(), start) << "border cells draw nothing";
+    EXPECT_EQ(map->cell(0, 6, 0), Cell::Empty);
+    EXPECT_EQ(map->cell(255, 6, 0), Cell::Empty);
+    classifyHeight(h, *map, rng, 5, 6, 3);
+    EXPECT_EQ(map->cell(5, 6, 3), Cell::Hills);
+    Rng expect;
+    expect.rand();
+    EXPECT_EQ(rng.state(), expect.state()) << "one draw per classified cell";
+}
+
+TEST(DiagonalPinch, BothFormsAndNothingElse) {
+    auto map = std::make_unique<WorldMap>();
+    auto put = [&](int x, int y, uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+        map->setCell(x, y, 7, a);
+        map->setCell(x + 1, y, 7, b);
+        map->setCell(x, y + 1, 7, c);
+        map->setCell(x + 1, y + 1, 7, d);
+    };
+    put(10, 10, Cell::Rock, Cell::Floor, Cell::Floor, Cell::Rock);
+    put(20, 20, Cell::Floor, Cell::Rock, Cell::Rock, Cell::Floor);
+    put(30, 30, Cell::Floor, Cell::Rock, Cell::Rock, Cell::Door);
+    put(40, 40, Cell::Floor, Cell::Floor, Cell::Rock, Cell::Rock);
+    EXPECT_EQ(isDiagonalPinch(*map, 10, 10, 7), 1);
+    EXPECT_EQ(isDiagonalPinch(*map, 20, 20, 7), 1);
+    EXPECT_EQ(isDiagonalPinch(*map, 30, 30, 7), 0);
+    EXPECT_EQ(isDiagonalPinch(*map, 40, 40, 7), 0);
+    EXPECT_EQ(isDiagonalPinch(*map, 10, 10, 8), 0);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, 0, 0, 255, 255, 7), 1);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, 11, 11, 19, 19, 7), 0);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, 19, 19, 19, 19, 7), 0);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, 20, 20, 20, 20, 7), 1);
+}
+
+TEST(DiagonalPinch, NeverLooksPastTheLastColumnOrRow) {
+    auto map = std::make_unique<WorldMap>();
+    // A pinch whose top-left would be column 255 / row 255 does not exist.
+    map->setCell(255, 40, 2, Cell::Rock);
+    map->setCell(255, 41, 2, Cell::Floor);
+    map->setCell(40, 255, 2, Cell::Rock);
+    map->setCell(41, 255, 2, Cell::Floor);
+    EXPECT_EQ(isDiagonalPinch(*map, 255, 40, 2), 0);
+    EXPECT_EQ(isDiagonalPinch(*map, -1, 40, 2), 0);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, -5, -5, 300, 300, 2), 0);
+    map->setCell(254, 41, 2, Cell::Rock);
+    map->setCell(254, 40, 2, Cell::Floor);
+    EXPECT_EQ(rectHasDiagonalPinch(*map, -5, -5, 300, 300, 2), 1);
+}
+
+TEST(FillRectInside, NeverWritesTheBorder) {
+    auto map = std::make_unique<WorldMap>();
+    fillRectInside(*map, -10, -10, 400, 400, 5, Cell::Water);
+    int water = 0;
+    for (int y = 0; y < MapSide; ++y)
+        for (int x = 0; x < MapSide; ++x) {
+            const bool border = x == 0 || y == 0 || x == 255 || y == 255;
+            ASSERT_EQ(map->cell(x, y, 5), border ? Cell::Empty : Cell::Water) << x << "," << y;
+            water += !border;
+        }
+    EXPECT_EQ(water, 254 * 254);
+    fillRectInside(*map, 3, 4, 5, 4, 6, Cell::Road);
+    EXPECT_EQ(map->cell(3, 4, 6), Cell::Road);
+    EXPECT_EQ(map->cell(5, 4, 6), Cell::Road);
+    EXPECT_EQ(map->cell(6, 4, 6), Cell::Empty);
+    EXPECT_EQ(map->cell(3, 5, 6), Cell::Empty);
+    fillRectInside(*map, 3, 4, 5, 4, LayerCount, Cell::Road); // no such layer: nothing
+}
+
+TEST(Wanderers, LiveInTheNearCornerAvoidingMountains) {
+    auto map = std::make_unique<WorldMap>();
+    auto units = std::make_unique<Units>();
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            map->setCell(x, y, 0, (x + y) % 3 ? Cell::Mountain : Cell::Plain);
+    map->setCell(10, 10, 0, Cell::MountainHigh);
+    Rng rng;
+    rng.srand(5);
+    placeOverworldWanderers(*map, *units, rng);
+    for (int u = 1; u <= 255; ++u) {
+        const UnitRecord& w = (*units)[u];
+        ASSERT_EQ(w.active, 1);
+        EXPECT_EQ(w.side, 1);
+        EXPECT_EQ(w.spriteId, 981);
+        EXPECT_EQ(w.group, 1);
+        EXPECT_GE(w.maxHitPoints, 5.0f);
+        EXPECT_LE(w.maxHitPoints, 12.0f);
+        EXPECT_EQ(w.hitPoints, w.maxHitPoints);
+        EXPECT_GE(w.x, 1);
+        EXPECT_LE(w.x, 63);
+        EXPECT_GE(w.y, 1);
+        EXPECT_LE(w.y, 63);
+        EXPECT_EQ(w.z, 0);
+        EXPECT_EQ(map->cell(w.x, w.y, 0), Cell::Plain);
+    }
+    EXPECT_EQ((*units)[0].active, 0);
+    EXPECT_EQ((*units)[256].active, 0);
+}
+
+TEST(Wanderers, AllMountainsLeaveTheLastTry) {
+    auto map = std::make_unique<WorldMap>();
+    fillRectInside(*map, 0, 0, 255, 255, 0, Cell::Mountain);
+    auto units = std::make_unique<Units>();
+    Rng rng, replay;
+    rng.srand(6);
+    replay.srand(6);
+    placeOverworldWanderers(*map, *units, rng);
+    replay.rand(); // hit points of unit 1
+    int x = 0, y = 0;
+    for (int i = 0; i < 10000; ++i) {
+        x = replay.rand() % 63 + 1;
+        y = replay.rand() % 63 + 1;
+    }
+    EXPECT_EQ((*units)[1].x, x);
+    EXPECT_EQ((*units)[1].y, y);
+    EXPECT_EQ(map->cell(x, y, 0), Cell::Mountain);
+}
+
+TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
+    auto world = std::make_unique<World>();
+    auto units = std::make_unique<Units>();
+    Rng rng;
+    rng.srand(12);
+    scatterRandomBlocks(world->map, world->marks, *units, rng, 3000, 1);
+    int grass = 0;
+    for (int z = 0; z < LayerCount; ++z)
+        for (int y = 0; y < MapSide; ++y)
+            for (int x = 0; x < MapSide; ++x) {
+                const uint8_t c = world->map.cell(x, y, z);
+                if (c == Cell::Empty) continue;
+                ASSERT_EQ(c, Cell::Grass);
+                ASSERT_TRUE(x >= 1 && x <= 254 && y >= 1 && y <= 254 && z >= 1 && z <= 178)
+                    << x << "," << y << "," << z;
+                ++grass;
+            }
+    EXPECT_GT(grass, 0);
+    ASSERT_GT(units->nextFreeUnit, 2);
+    EXPECT_EQ((*units)[1].active, 0);
+    for (int u = 2; u < units->nextFreeUnit; ++u) {
+        const UnitRecord& unit = (*units)[u];
+        ASSERT_EQ(unit.active, 1);
+        EXPECT_EQ(unit.hitPoints, 10.0f);
+        EXPECT_EQ(world->map.cell(unit.x, unit.y, unit.z), Cell::Grass);
+        EXPECT_EQ(world->marks.cell(unit.x, unit.y, unit.z), 10);
+    }
+    EXPECT_EQ((*units)[units->nextFreeUnit].active, 0);
+}
+
+TEST(RandomBlocks, UnknownModeDrawsOnlyTheUnitCells) {
+    auto world = std::make_unique<World>();
+    auto units = std::make_unique<Units>();
+    Rng rng, expect;
+    scatterRandomBlocks(world->map, world->marks, *units, rng, 50, 7);
+    for (int i = 0; i < 3 * unitCapacity; ++i) expect.rand();
+    EXPECT_EQ(rng.state(), expect.state());
+    EXPECT_EQ(units->nextFreeUnit, 2);
+    EXPECT_EQ((*units)[2].active, 0);
+}
+
+TEST(StampRoomMarked, MarksEveryWrittenCell) {
+    auto world = std::make_unique<World>();
+    allocateGeneratorTables(*world);
+    world->generatorStyle = 6;
+    decodeTemplate(world->gen.scratch, 21, 0); // pdp/ddd/pdp
+    stampRoom(*world, 50, 60, 9);
+    world->map.setCell(50, 60, 9, Cell::Rock);
+    world->map.setCell(51, 60, 9, Cell::Rock);
+    decodeTemplate(world->gen.scratch, 4, 0); // 0d0/ddd/0d0
+    EXPECT_EQ(stampRoomMarked(*world), 0);
+    EXPECT_EQ(world->map.cell(50, 60, 9), Cell::Rock);
+    EXPECT_EQ(world->marks.cell(50, 60, 9), 0);
+    EXPECT_EQ(world->map.cell(51, 60, 9), Cell::Floor);
+    EXPECT_EQ(world->marks.cell(51, 60, 9), 15);
+    EXPECT_EQ(world->marks.cell(50, 61, 9), 15);
+    decodeTemplate(world->gen.scratch, 21, 0);
+    stampRoomMarked(*world);
+    EXPECT_EQ(world->map.cell(50, 60, 9), Cell::TemplateMark) << "always 160, whatever the style";
+    EXPECT_EQ(world->marks.cell(50, 60, 9), 15);
+}
+
+} // namespace
+} // namespace delve

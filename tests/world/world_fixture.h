@@ -1,0 +1,48 @@
+#pragma once
+// Worlds built the way start-up builds them, cached per seed because a
+// full generation is the expensive part of these tests.
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "platform/rng.h"
+#include "units/hero.h"
+#include "units/unit_record.h"
+#include "world/generator.h"
+#include "world/world.h"
+
+namespace delve::test {
+
+struct StartedWorld {
+    std::unique_ptr<World> world = std::make_unique<World>();
+    std::unique_ptr<Units> units = std::make_unique<Units>();
+    int heroPlaced = 0;
+};
+
+// Start-up's world steps after the overworld: seed, re-make the generator
+// tables, generate (128, 128, 33, 9, 255, 2400), stack, place the hero.
+inline void buildStartupWorld(StartedWorld& s, uint32_t seed) {
+    World& w = *s.world;
+    fillStepCostTable(w.stepCosts);
+    allocateGeneratorTables(w);
+    Rng rng;
+    rng.srand(seed);
+    freeGeneratorTables(w);
+    allocateGeneratorTables(w);
+    generateDungeon(w, rng, 128, 128, 33, 9, 255, 2400);
+    stackDungeonLevels(w.map);
+    s.units->selectedUnit = 1;
+    s.heroPlaced = placeHero(w.map, *s.units, rng);
+}
+
+inline const StartedWorld& startupWorld(uint32_t seed) {
+    static std::map<uint32_t, std::unique_ptr<StartedWorld>> cache;
+    auto& slot = cache[seed];
+    if (!slot) {
+        slot = std::make_unique<StartedWorld>();
+        buildStartupWorld(*slot, seed);
+    }
+    return *slot;
+}
+
+} // namespace delve::test

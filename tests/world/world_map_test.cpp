@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "world/world.h"
+
+namespace delve {
+namespace {
+
+struct Grid : ::testing::Test {
+    std::unique_ptr<WorldMap> map = std::make_unique<WorldMap>();
+};
+
+TEST_F(Grid, AddressingPutsLayersBeneathEachOther) {
+    EXPECT_EQ(WorldBytes, 11796480u);
+    EXPECT_EQ(map->bytes.size(), WorldBytes);
+    map->setCell(3, 2, 1, Cell::Rock);
+    EXPECT_EQ(map->data()[65536 + 2 * 256 + 3], Cell::Rock);
+}
+
+TEST_F(Grid, StepCostsDefaultToThreeWithTheTabledExceptions) {
+    StepCostTable costs{};
+    fillStepCostTable(costs);
+    EXPECT_FLOAT_EQ(costs[0], 3.0f);
+    EXPECT_FLOAT_EQ(costs[5], 3.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Floor], 3.0f);
+    EXPECT_FLOAT_EQ(costs[255], 3.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Plain], 30.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Forest], 332.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Mountain], 548.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Road], 1.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Rock], 3000.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::Trap], 20.0f);
+    EXPECT_FLOAT_EQ(costs[Cell::VillageRed], 180.0f);
+    EXPECT_FLOAT_EQ(costs[185], 3.0f);
+    int nonDefault = 0;
+    for (float c : costs) nonDefault += c != 3.0f;
+    EXPECT_EQ(nonDefault, 20);
+}
+
+TEST_F(Grid, RectDiffersScansOnlyAProperRectangle) {
+    // Reversed corners scan nothing, even over a differing cell.
+    map->setCell(5, 5, 3, 9);
+    EXPECT_EQ(rectDiffers(*map, 6, 0, 4, 10, 3, Cell::Empty), 0);
+    EXPECT_EQ(rectDiffers(*map, 0, 6, 10, 4, 3, Cell::Empty), 0);
+    EXPECT_EQ(rectDiffers(*map, 0, 0, 10, 10, 3, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 5, 5, 5, 5, 3, 9), 0);
+    EXPECT_EQ(rectDiffers(*map, 6, 6, 255, 255, 3, Cell::Empty), 0);
+}
+
+TEST_F(Grid, RectDiffersTreatsTheOutsideAsDifferent) {
+    EXPECT_EQ(rectDiffers(*map, -1, 0, 3, 3, 0, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 0, -1, 3, 3, 0, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 250, 0, 256, 3, 0, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 0, 250, 3, 256, 0, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 0, 0, 255, 255, 0, Cell::Empty), 0);
+    EXPECT_EQ(rectDiffers(*map, 0, 0, 1, 1, LayerCount, Cell::Empty), 1);
+    EXPECT_EQ(rectDiffers(*map, 0, 0, 1, 1, -1, Cell::Empty), 1);
+}
+
+TEST_F(Grid, ClaimRectIsAllOrNothing) {
+    map->setCell(12, 12, 4, Cell::Floor);
+    EXPECT_EQ(claimRect(*map, 10, 10, 14, 14, 4, Cell::Rock), 1);
+    for (int y = 10; y <= 14; ++y)
+        for (int x = 10; x <= 14; ++x)
+            EXPECT_EQ(map->cell(x, y, 4), (x == 12 && y == 12) ? Cell::Floor : Cell::Empty);
+
+    EXPECT_EQ(claimRect(*map, 20, 30, 22, 31, 4, Cell::Rock), 0);
+    int rock = 0;
+    for (int i = 0; i < LayerSize; ++i) rock += map->data()[cellIndex(0, 0, 4) + size_t(i)] == Cell::Rock;
+    EXPECT_EQ(rock, 6);
+    EXPECT_EQ(map->cell(22, 31, 4), Cell::Rock);
+    EXPECT_EQ(map->cell(23, 31, 4), Cell::Empty);
+    EXPECT_EQ(map->cell(22, 31, 5), Cell::Empty);
+
+    // Reversed corners: nothing to claim, nothing written, no refusal.
+    EXPECT_EQ(claimRect(*map, 40, 40, 39, 45, 4, Cell::Rock), 0);
+    EXPECT_EQ(map->cell(40, 40, 4), Cell::Empty);
+    // Off the map: refused.
+    EXPECT_EQ(claimRect(*map, 250, 250, 256, 256, 4, Cell::Rock), 1);
+    EXPECT_EQ(map->cell(255, 255, 4), Cell::Empty);
+}
+
+TEST_F(Grid, StackingCopiesWorkLayersBetweenRockSlabs) {
+    for (int w = 33; w <= 41; ++w) map->setCell(w, 7, w, uint8_t(w));
+    map->setCell(1, 1, 0, Cell::Road);
+    map->setCell(9, 9, 20, 77);
+    stackDungeonLevels(*map);
+    for (int w = 33; w <= 41; ++w) {
+        const int level = 2 * (w - 33) + 2;
+        EXPECT_EQ(map->cell(w, 7, level), uint8_t(w)) << level;
+        EXPECT_EQ(map->cell(w, 7, w), uint8_t(w)) << "work layer kept";
+    }
+    for (int z = 1; z <= 19; z += 2)
+        for (int i = 0; i < LayerSize; i += 251)
+            ASSERT_EQ(map->data()[cellIndex(0, 0, z) + size_t(i)], Cell::Rock) << z;
+    EXPECT_EQ(map->cell(255, 255, 19), Cell::Rock);
+    EXPECT_EQ(map->cell(1, 1, 0), Cell::Road);
+    EXPECT_EQ(map->cell(0, 0, 0), Cell::Empty);
+    EXPECT_EQ(map->cell(9, 9, 20), 77);
+    EXPECT_EQ(map->cell(0, 0, 20), Cell::Empty);
+    EXPECT_EQ(map->cell(0, 0, 21), Cell::Empty);
+}
+
+TEST(GeneratorTables, AllocateGivesAnEmptyRoomTableAndFreeReleasesIt) {
+    auto world = std::make_unique<World>();
+    EXPECT_FALSE(world->gen.allocated());
+    allocateGeneratorTables(*world);
+    ASSERT_TRUE(world->gen.allocated());
+    EXPECT_EQ(world->gen.rooms.size(), size_t(roomCapacity));
+    EXPECT_EQ(world->gen.levelFirstRoom.size(), size_t(LayerCount) + 1);
+    EXPECT_EQ(world->gen.levelRoomEnd.size(), size_t(LayerCount) + 1);
+    world->gen.rooms[5].width = 9;
+    world->gen.roomCount = 6;
+    freeGeneratorTables(*world);
+    EXPECT_FALSE(world->gen.allocated());
+    allocateGeneratorTables(*world);
+    EXPECT_EQ(world->gen.rooms[5].width, 0);
+    EXPECT_EQ(world->gen.roomCount, 0);
+}
+
+} // namespace
+} // namespace delve
