@@ -43,6 +43,15 @@ void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
 // All eight groups in start-up order.
 void loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
 
+// One picture file of the groups above: catalogue index, folder, file name.
+struct BitmapFile {
+    int index;
+    const char* folder;
+    const char* name;
+};
+// Every (index, file) pair in start-up load order; 214 entries.
+const std::vector<BitmapFile>& bitmapFiles();
+
 // Makes the GL textures of the current context from entries 1200..1206.
 void createTextures(BitmapCatalogue& cat);
 

@@ -1,0 +1,424 @@
+#include "gfx/bitmap.h"
+
+#include "gfx/framebuffer.h"
+
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+namespace delve {
+
+namespace {
+
+constexpr size_t HeaderSize = 54;
+constexpr uint32_t MaxSide = 4096; // no picture of the program comes near this
+
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Reads exactly `n` bytes unless the file ends or fails first; returns the count read.
+size_t readFully(int fd, uint8_t* dst, size_t n) {
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::read(fd, dst + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += size_t(r);
+    }
+    return got;
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Number of rows that can be drawn as a width x width square without
+// reading past the entry's pixels.
+uint32_t drawableRows(const BitmapEntry& e) {
+    if (e.width == 0 || e.pixels.empty()) return 0;
+    uint64_t rowBytes = uint64_t(e.width) * 3;
+    uint64_t rows = e.height < e.width ? e.height : e.width;
+    uint64_t stored = e.pixels.size() / rowBytes;
+    return uint32_t(rows < stored ? rows : stored);
+}
+
+template <bool Keyed>
+void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
+    if (index < 0 || index >= catalogueCapacity) return;
+    const BitmapEntry& e = cat.entries[size_t(index)];
+    uint32_t rows = drawableRows(e);
+    for (uint32_t row = 0; row < rows; ++row) {
+        const uint8_t* p = e.pixels.data() + size_t(row) * e.width * 3;
+        for (uint32_t col = 0; col < e.width; ++col, p += 3) {
+            if (Keyed) {
+                if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
+                if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
+            }
+            plotPixel(s, x + int(col), y + int(row), p[0], p[1], p[2]);
+        }
+    }
+}
+
+struct FileSlot {
+    int index;
+    const char* name;
+};
+
+void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* folder,
+               const FileSlot* slots, size_t count) {
+    std::string base = dataDir;
+    if (!base.empty() && base.back() != '/') base += '/';
+    base += folder;
+    base += '/';
+    for (size_t i = 0; i < count; ++i) loadBitmap(cat, base + slots[i].name, uint32_t(slots[i].index));
+}
+
+template <size_t N>
+void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* folder,
+               const FileSlot (&slots)[N]) {
+    loadGroup(cat, dataDir, folder, slots, N);
+}
+
+const FileSlot CrossFiles[] = {{1104, "cross4.bmp"}};
+
+const FileSlot DungeonFiles[] = {
+    {111, "wall.bmp"},          {118, "floor_marble.bmp"},
+    {119, "floor.bmp"},         {120, "chest.bmp"},
+    {121, "chest_open.bmp"},    {122, "candelabrum.bmp"},
+    {123, "candelabrum_extinct.bmp"}, {124, "coffin.bmp"},
+    {125, "coffin_open.bmp"},   {126, "floor_bones.bmp"},
+    {127, "floor_bones_cleaned.bmp"}, {128, "door.bmp"},
+    {129, "door_opened.bmp"},   {130, "source.bmp"},
+    {131, "source_complete.bmp"}, {132, "spawn.bmp"},
+    {133, "spawn_complete.bmp"}, {134, "fountain.bmp"},
+    {135, "fountain_drank.bmp"}, {136, "stairsd.bmp"},
+    {137, "stairsu.bmp"},       {140, "circle.bmp"},
+    {141, "circle_golden.bmp"}, {142, "circle_aflamed.bmp"},
+    {144, "altar.bmp"},         {145, "altar_jeweled.bmp"},
+    {146, "altar_dark.bmp"},    {148, "trap.bmp"},
+    {149, "trap_disabled.bmp"}, {152, "torch.bmp"},
+    {153, "torch_extinct.bmp"}, {155, "geer_mecanism.bmp"},
+    {156, "lever.bmp"},         {160, "source.bmp"},
+    {161, "source_red.bmp"},    {162, "source_green.bmp"},
+    {163, "source_blue.bmp"},   {164, "source_yellow.bmp"},
+    {165, "source_brown.bmp"},  {167, "scrolls.bmp"},
+};
+
+const FileSlot ItemFiles[] = {
+    {0, "blank.bmp"},
+    {600, "item_knife.bmp"},
+    {601, "item_dagger.bmp"},
+    {602, "item_short_sword.bmp"},
+    {603, "item_gauche.bmp"},
+    {604, "item_long_sword.bmp"},
+    {605, "item_bastard_sword.bmp"},
+    {606, "item_kopesh.bmp"},
+    {607, "item_blade.bmp"},
+    {608, "item_blade_ameliorated.bmp"},
+    {609, "item_behead.bmp"},
+    {610, "item_broad_sword.bmp"},
+    {611, "item_horner.bmp"},
+    {612, "item_glaive.bmp"},
+    {613, "item_saber.bmp"},
+    {614, "item_saber_ameliorated.bmp"},
+    {615, "item_whale_blade.bmp"},
+    {616, "item_whale_blade_ameliorated.bmp"},
+    {617, "item_two_handed_sword.bmp"},
+    {618, "item_two_bladed_sword.bmp"},
+    {619, "item_two_bladed_sword_ameliorated.bmp"},
+    {3000, "item_bag.bmp"},
+    {3001, "item_blue_bag.bmp"},
+    {630, "item_maul.bmp"},
+    {631, "item_morningstar.bmp"},
+    {632, "item_mace.bmp"},
+    {633, "item_war_mace.bmp"},
+    {640, "item_staff.bmp"},
+    {641, "item_rod.bmp"},
+    {642, "item_wand.bmp"},
+    {650, "item_hand_axe.bmp"},
+    {651, "item_axe.bmp"},
+    {652, "item_battle_axe.bmp"},
+    {653, "item_iron_battle_axe.bmp"},
+    {654, "item_iron_ordered_battle_axe.bmp"},
+    {655, "item_iron_rubioux_battle_axe.bmp"},
+    {680, "item_potion_red.bmp"},
+    {681, "item_potion_green.bmp"},
+    {682, "item_potion_blue.bmp"},
+    {683, "item_potion_yellow.bmp"},
+    {684, "item_potion_white.bmp"},
+    {730, "item_blue_robe.bmp"},
+    {731, "item_red_robe.bmp"},
+    {732, "item_gray_robe.bmp"},
+    {740, "item_leather_armor.bmp"},
+    {741, "item_studded_leather_armor.bmp"},
+    {742, "item_chain_mail.bmp"},
+    {743, "item_scale_armor_b.bmp"},
+    {744, "item_plate_armor.bmp"},
+    {745, "item_full_plate_armor.bmp"},
+    {746, "item_magic_armor.bmp"},
+    {780, "socket.bmp"},
+    {785, "alleviated_corner1.bmp"},
+    {786, "alleviated_corner2.bmp"},
+    {787, "alleviated_corner3.bmp"},
+    {788, "alleviated_corner4.bmp"},
+};
+
+const FileSlot LandFiles[] = {
+    {10, "plain.bmp"},         {11, "forest.bmp"},
+    {12, "forest_fruit.bmp"},  {13, "forest_gray.bmp"},
+    {14, "water.bmp"},         {15, "water_deep.bmp"},
+    {16, "swamp_a.bmp"},       {17, "desert_a.bmp"},
+    {18, "hills_a.bmp"},       {19, "mountain.bmp"},
+    {20, "mountain_high_a.bmp"}, {21, "forest_leaf.bmp"},
+    {22, "road.bmp"},          {23, "forest_b.bmp"},
+    {24, "forest_c.bmp"},      {180, "village_b.bmp"},
+    {181, "village_b_yellow.bmp"}, {182, "village_b_blue.bmp"},
+    {183, "village_b_green.bmp"}, {184, "village_b_red.bmp"},
+    {188, "ruin_a.bmp"},       {189, "castle_a.bmp"},
+    {190, "grottus.bmp"},      {191, "mine.bmp"},
+    {192, "iron_mine.bmp"},    {193, "forest_leaf.bmp"},
+    {194, "well.bmp"},
+};
+
+const FileSlot CubeFiles[] = {
+    {1200, "structure_castle.bmp"}, {1201, "brickold2.bmp"},
+    {1202, "grass3.bmp"},           {1203, "dirt1.bmp"},
+    {1204, "brickold3.bmp"},        {1205, "item_whale_blade.bmp"},
+    {1206, "DSC3.bmp"},
+};
+
+const FileSlot CubeUnitFiles[] = {
+    {1210, "unit_green_slime.bmp"},  {1211, "unit_nabos.bmp"},
+    {1212, "unit_serpent.bmp"},      {1213, "unit_giant_spider.bmp"},
+    {1214, "unit_serpent_fire.bmp"}, {1215, "unit_giant_worm.bmp"},
+    {1216, "unit_floating_eye.bmp"}, {1217, "unit_gelatinous_cube.bmp"},
+    {1218, "unit_ogre.bmp"},         {1219, "unit_mage_eye.bmp"},
+    {1220, "unit_minotor.bmp"},      {1221, "unit_mantis.bmp"},
+    {1222, "unit_dragon_hydra.bmp"}, {1223, "unit_pleidian.bmp"},
+};
+
+const FileSlot ScreenFiles[] = {{1000, "intro1.bmp"}};
+
+const FileSlot StructureFiles[] = {
+    {390, "hart.bmp"},
+    {400, "structure_farm.bmp"},
+    {401, "structure_merchant.bmp"},
+    {402, "structure_quary.bmp"},
+    {403, "structure_stable.bmp"},
+    {404, "structure_tower.bmp"},
+    {405, "structure_barrack.bmp"},
+    {406, "structure_blacksmith.bmp"},
+    {407, "structure_castle.bmp"},
+    {408, "structure_church.bmp"},
+};
+
+const FileSlot UnitFiles[] = {
+    {801, "unit_giant_rat.bmp"},
+    {802, "unit_green_slime.bmp"},
+    {803, "unit_dog.bmp"},
+    {805, "unit_serpent.bmp"},
+    {806, "unit_fungus.bmp"},
+    {810, "unit_goblin.bmp"},
+    {811, "unit_nabos.bmp"},
+    {812, "unit_orc_b.bmp"},
+    {820, "unit_beatle.bmp"},
+    {821, "unit_gor_dog.bmp"},
+    {822, "unit_giant_spider.bmp"},
+    {823, "unit_serpent_fire.bmp"},
+    {824, "unit_beatle_fire.bmp"},
+    {829, "unit_drius.bmp"},
+    {830, "unit_rust_monster.bmp"},
+    {831, "unit_giant_worm.bmp"},
+    {832, "unit_gelatinous_cube.bmp"},
+    {840, "unit_polar_geer.bmp"},
+    {841, "unit_squeletton.bmp"},
+    {842, "unit_squeletton_zombi_wounded.bmp"},
+    {843, "unit_squeletton_zombi.bmp"},
+    {849, "unit_mage.bmp"},
+    {852, "unit_squeletton_sturdy.bmp"},
+    {853, "unit_dwarf.bmp"},
+    {854, "unit_squeletton_monster.bmp"},
+    {861, "unit_squeletton_brave.bmp"},
+    {863, "unit_squeletton_floating.bmp"},
+    {870, "unit_minotor.bmp"},
+    {871, "unit_floating_eye.bmp"},
+    {872, "unit_squeletton_fire.bmp"},
+    {874, "unit_mage_eye.bmp"},
+    {875, "unit_squeletton_ogre.bmp"},
+    {876, "unit_ogre.bmp"},
+    {878, "unit_squeletton_armored.bmp"},
+    {881, "unit_medusa.bmp"},
+    {882, "unit_squeletton_warrior.bmp"},
+    {883, "unit_mantis.bmp"},
+    {890, "unit_squeletton_evil.bmp"},
+    {902, "unit_lich.bmp"},
+    {903, "unit_dragon.bmp"},
+    {904, "unit_dragon_hydra.bmp"},
+    {906, "unit_dragon_basilic.bmp"},
+    {960, "unit_fire.bmp"},
+    {961, "unit_fire_fire.bmp"},
+    {962, "unit_fire_fire_fire.bmp"},
+    {963, "unit_water.bmp"},
+    {964, "unit_water_water.bmp"},
+    {965, "unit_water_water_water.bmp"},
+    {966, "unit_earth.bmp"},
+    {967, "unit_earth_earth.bmp"},
+    {968, "unit_earth_earth_earth.bmp"},
+    {969, "unit_air.bmp"},
+    {970, "unit_air_air.bmp"},
+    {971, "unit_air_air_air.bmp"},
+    {980, "unit_fighter.bmp"},
+    {981, "unit_mage.bmp"},
+    {982, "unit_cleric.bmp"},
+    {983, "unit_bandit.bmp"},
+};
+
+} // namespace
+
+bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
+    if (index >= uint32_t(catalogueCapacity)) return false;
+    // Read-only: an installed data folder is not writable, and a missing
+    // picture must not leave an empty file behind.
+    FileHandle file(path);
+    if (file.fd() < 0) return false;
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+
+    uint8_t header[HeaderSize];
+    if (readFully(file.fd(), header, HeaderSize) != HeaderSize) return false;
+    if (header[0] != 'B' || header[1] != 'M' || header[28] != 24) return false;
+
+    uint32_t width = le32(header + 18);
+    uint32_t height = le32(header + 22);
+    // Check the header against the file before allocating: a hostile or
+    // truncated header must neither overflow nor exhaust memory.
+    if (width == 0 || height == 0 || width > MaxSide || height > MaxSide) return false;
+    uint64_t bytes = uint64_t(width) * uint64_t(height) * 3u;
+    uint64_t available = uint64_t(st.st_size) > HeaderSize ? uint64_t(st.st_size) - HeaderSize : 0;
+    if (bytes > available) return false;
+
+    std::vector<uint8_t> pixels(static_cast<size_t>(bytes));
+    if (readFully(file.fd(), pixels.data(), pixels.size()) != pixels.size()) {
+        // The file shrank under us: keep the header's size but no pixels.
+        BitmapEntry& e = cat.entries[index];
+        e.pixels.clear();
+        e.pixels.shrink_to_fit();
+        e.width = width;
+        e.height = height;
+        e.bytesPerPixel = 3;
+        return false;
+    }
+    // Rows are taken packed from offset 54: padded rows shift into the picture.
+    for (size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
+
+    BitmapEntry& e = cat.entries[index];
+    e.pixels = std::move(pixels);
+    e.width = width;
+    e.height = height;
+    e.bytesPerPixel = 3;
+    return true;
+}
+
+void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_cross", CrossFiles);
+}
+void loadUnitBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_unit", UnitFiles);
+}
+void loadLandBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_land", LandFiles);
+}
+void loadDungeonBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_dungeon", DungeonFiles);
+}
+void loadStructureBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_structure", StructureFiles);
+}
+void loadItemBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_item", ItemFiles);
+}
+void loadScreenBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_scr", ScreenFiles);
+}
+void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadGroup(cat, dataDir, "bmp_cube", CubeFiles);
+    loadGroup(cat, dataDir, "bmp_unit", CubeUnitFiles);
+}
+
+void loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    loadCrossBitmaps(cat, dataDir);
+    loadUnitBitmaps(cat, dataDir);
+    loadLandBitmaps(cat, dataDir);
+    loadDungeonBitmaps(cat, dataDir);
+    loadStructureBitmaps(cat, dataDir);
+    loadItemBitmaps(cat, dataDir);
+    loadScreenBitmaps(cat, dataDir);
+    loadCubeBitmaps(cat, dataDir);
+}
+
+void createTextures(BitmapCatalogue& cat) {
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glGenTextures(32, cat.textureNames);
+    GLint oldAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows are packed 3-byte pixels
+    for (int t = 0; t < 7; ++t) {
+        glBindTexture(GL_TEXTURE_2D, cat.textureNames[t]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        const BitmapEntry& e = cat[1200 + t];
+        // The texture is width x width: upload only when that many pixels exist.
+        uint64_t need = uint64_t(e.width) * e.width * 3;
+        if (e.width == 0 || e.height < e.width || e.pixels.size() < need) continue;
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, GLsizei(e.width), GLsizei(e.width), 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, e.pixels.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
+}
+
+void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
+    copyBitmap<false>(s, cat, x, y, index);
+}
+
+void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
+    copyBitmap<true>(s, cat, x, y, index);
+}
+const std::vector<BitmapFile>& bitmapFiles() {
+    static const std::vector<BitmapFile> list = [] {
+        std::vector<BitmapFile> v;
+        auto add = [&v](const char* folder, const FileSlot* slots, size_t n) {
+            for (size_t i = 0; i < n; ++i) v.push_back({slots[i].index, folder, slots[i].name});
+        };
+        add("bmp_cross", CrossFiles, std::size(CrossFiles));
+        add("bmp_unit", UnitFiles, std::size(UnitFiles));
+        add("bmp_land", LandFiles, std::size(LandFiles));
+        add("bmp_dungeon", DungeonFiles, std::size(DungeonFiles));
+        add("bmp_structure", StructureFiles, std::size(StructureFiles));
+        add("bmp_item", ItemFiles, std::size(ItemFiles));
+        add("bmp_scr", ScreenFiles, std::size(ScreenFiles));
+        add("bmp_cube", CubeFiles, std::size(CubeFiles));
+        add("bmp_unit", CubeUnitFiles, std::size(CubeUnitFiles));
+        return v;
+    }();
+    return list;
+}
+
+} // namespace delve

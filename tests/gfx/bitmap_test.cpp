@@ -1,0 +1,370 @@
+#include "gfx/bitmap.h"
+#include "gfx/framebuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace delve;
+
+namespace {
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        char pattern[] = "/tmp/delve-bitmap-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path, ec);
+    }
+};
+
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// A BMP header with the given size fields followed by `pixelBytes` bytes,
+// pixel i holding blue i, green i+1, red i+2 (mod 256).
+std::vector<uint8_t> makeBmp(uint32_t width, uint32_t height, size_t pixelBytes, uint8_t bpp = 24) {
+    std::vector<uint8_t> b(54 + pixelBytes, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, uint32_t(b.size()));
+    put32(b, 10, 54);
+    put32(b, 14, 40);
+    put32(b, 18, width);
+    put32(b, 22, height);
+    b[26] = 1;
+    b[28] = bpp;
+    for (size_t i = 0; i < pixelBytes; ++i) b[54 + i] = uint8_t(i);
+    return b;
+}
+
+void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A 16 x 16 entry filled with one colour, placed straight into the catalogue.
+void fillEntry(BitmapCatalogue& cat, int index, uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) {
+    BitmapEntry& e = cat[index];
+    e.width = w;
+    e.height = h;
+    e.bytesPerPixel = 3;
+    e.pixels.resize(size_t(w) * h * 3);
+    for (size_t i = 0; i < e.pixels.size(); i += 3) {
+        e.pixels[i] = r;
+        e.pixels[i + 1] = g;
+        e.pixels[i + 2] = b;
+    }
+}
+
+int litPixels(const Screen& s) {
+    int n = 0;
+    for (size_t i = 3; i < s.framebuffer.size(); i += 4) n += s.framebuffer[i] != 0;
+    return n;
+}
+
+bool lit(const Screen& s, int x, int y) {
+    return s.framebuffer[(size_t(y) * size_t(s.width) + size_t(x)) * 4 + 3] != 0;
+}
+
+} // namespace
+
+TEST(BitmapLoad, ReadsPacked16x16FileAsRgb) {
+    TempDir dir;
+    auto bytes = makeBmp(16, 16, 768);
+    ASSERT_EQ(bytes.size(), 822u);
+    writeFile(dir.path / "a.bmp", bytes);
+    BitmapCatalogue cat;
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "a.bmp").string(), 120));
+    const BitmapEntry& e = cat[120];
+    EXPECT_EQ(e.width, 16u);
+    EXPECT_EQ(e.height, 16u);
+    EXPECT_EQ(e.bytesPerPixel, 3);
+    ASSERT_EQ(e.pixels.size(), 768u);
+    for (size_t i = 0; i < 768; i += 3) {
+        ASSERT_EQ(e.pixels[i], uint8_t(i + 2)) << i;     // red was the file's third byte
+        ASSERT_EQ(e.pixels[i + 1], uint8_t(i + 1)) << i; // green stays
+        ASSERT_EQ(e.pixels[i + 2], uint8_t(i)) << i;     // blue was first
+    }
+}
+
+TEST(BitmapLoad, PaddedRowsAreReadPacked) {
+    // A 3 x 2 picture: 9 bytes a row in a writer's file would be padded to
+    // 12; the reader takes 18 packed bytes from offset 54 all the same.
+    TempDir dir;
+    auto bytes = makeBmp(3, 2, 24);
+    writeFile(dir.path / "p.bmp", bytes);
+    BitmapCatalogue cat;
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "p.bmp").string(), 5));
+    ASSERT_EQ(cat[5].pixels.size(), 18u);
+    EXPECT_EQ(cat[5].pixels[9], 11); // second row starts at file byte 9, not 12
+}
+
+TEST(BitmapLoad, RefusesWrongDepthSignatureAndShortHeader) {
+    TempDir dir;
+    BitmapCatalogue cat;
+    writeFile(dir.path / "deep.bmp", makeBmp(16, 16, 1024, 32));
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "deep.bmp").string(), 1));
+
+    auto sig = makeBmp(16, 16, 768);
+    sig[1] = 'A';
+    writeFile(dir.path / "sig.bmp", sig);
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "sig.bmp").string(), 1));
+
+    auto header = makeBmp(16, 16, 0);
+    header.resize(53);
+    writeFile(dir.path / "53.bmp", header);
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "53.bmp").string(), 1));
+
+    EXPECT_FALSE(loadBitmap(cat, dir.path.string(), 1)); // a folder is not a picture
+    EXPECT_EQ(cat[1].width, 0u);
+    EXPECT_TRUE(cat[1].pixels.empty());
+    EXPECT_EQ(cat[1].bytesPerPixel, 0);
+}
+
+TEST(BitmapLoad, ShortFileLeavesEntryAsItWas) {
+    TempDir dir;
+    BitmapCatalogue cat;
+    writeFile(dir.path / "good.bmp", makeBmp(2, 2, 12));
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "good.bmp").string(), 7));
+    writeFile(dir.path / "short.bmp", makeBmp(16, 16, 767));
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "short.bmp").string(), 7));
+    EXPECT_EQ(cat[7].width, 2u);
+    EXPECT_EQ(cat[7].pixels.size(), 12u);
+}
+
+TEST(BitmapLoad, SecondLoadReplacesPicture) {
+    TempDir dir;
+    BitmapCatalogue cat;
+    writeFile(dir.path / "a.bmp", makeBmp(2, 2, 12));
+    writeFile(dir.path / "b.bmp", makeBmp(4, 4, 48));
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "a.bmp").string(), 9));
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "b.bmp").string(), 9));
+    EXPECT_EQ(cat[9].width, 4u);
+    EXPECT_EQ(cat[9].pixels.size(), 48u);
+}
+
+TEST(BitmapLoad, HostileSizesAreRefusedBeforeAllocation) {
+    // Each file holds a whole 16 x 16 picture's bytes; only sizes that fit
+    // both those bytes and the 4096 x 4096 cap may load. A size that got
+    // through to allocation would exhaust memory or overflow the product.
+    TempDir dir;
+    const uint32_t sizes[] = {0u, 1u, 65536u, 0x7FFFFFFFu, 0xFFFFFFFFu};
+    int n = 0;
+    for (uint32_t s : sizes) {
+        for (int axis = 0; axis < 2; ++axis) {
+            uint32_t w = axis == 0 ? s : 16, h = axis == 0 ? 16 : s;
+            fs::path p = dir.path / ("h" + std::to_string(n++) + ".bmp");
+            writeFile(p, makeBmp(w, h, 768));
+            BitmapCatalogue cat;
+            bool ok = loadBitmap(cat, p.string(), 3);
+            bool fits = s == 1; // 1 x 16 and 16 x 1 need 48 of the 768 bytes
+            EXPECT_EQ(ok, fits) << w << " x " << h;
+            if (!ok) {
+                EXPECT_EQ(cat[3].width, 0u);
+                EXPECT_TRUE(cat[3].pixels.empty());
+            }
+        }
+    }
+    // Large but within the cap: still refused when the file lacks the bytes.
+    writeFile(dir.path / "big.bmp", makeBmp(4096, 4096, 768));
+    BitmapCatalogue cat;
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "big.bmp").string(), 3));
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "big.bmp").string(), 3100)); // index past the table
+}
+
+TEST(BitmapLoad, MissingFileIsNotCreatedAndReadOnlyFileLoads) {
+    TempDir dir;
+    BitmapCatalogue cat;
+    fs::path missing = dir.path / "missing.bmp";
+    EXPECT_FALSE(loadBitmap(cat, missing.string(), 4));
+    EXPECT_FALSE(fs::exists(missing));
+
+    fs::path ro = dir.path / "ro.bmp";
+    writeFile(ro, makeBmp(16, 16, 768));
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_TRUE(loadBitmap(cat, ro.string(), 4));
+    EXPECT_EQ(cat[4].width, 16u);
+}
+
+TEST(BitmapGroups, LoadFromTheirFoldersUnderTheDataDir) {
+    TempDir dir;
+    fs::create_directories(dir.path / "bmp_cube");
+    fs::create_directories(dir.path / "bmp_unit");
+    writeFile(dir.path / "bmp_cube" / "brickold2.bmp", makeBmp(4, 4, 48));
+    writeFile(dir.path / "bmp_unit" / "unit_ogre.bmp", makeBmp(2, 2, 12));
+    BitmapCatalogue cat;
+    loadCubeBitmaps(cat, dir.path.string() + "/");
+    EXPECT_EQ(cat[1201].width, 4u);
+    EXPECT_EQ(cat[1218].width, 2u); // the cube group also reads the unit folder
+    EXPECT_EQ(cat[876].width, 0u);  // but not into the unit group's index
+    EXPECT_FALSE(fs::exists(dir.path / "bmp_cube" / "grass3.bmp"));
+}
+
+TEST(BitmapGroups, FileListMatchesTheCatalogue) {
+    const auto& files = bitmapFiles();
+    ASSERT_EQ(files.size(), 214u);
+    std::set<int> indices;
+    std::map<std::string, int> perFolder;
+    for (const auto& f : files) {
+        EXPECT_TRUE(indices.insert(f.index).second) << "index loaded twice: " << f.index;
+        EXPECT_GE(f.index, 0);
+        EXPECT_LT(f.index, catalogueCapacity);
+        ++perFolder[f.folder];
+    }
+    EXPECT_EQ(perFolder["bmp_cross"], 1);
+    EXPECT_EQ(perFolder["bmp_dungeon"], 40);
+    EXPECT_EQ(perFolder["bmp_item"], 56);
+    EXPECT_EQ(perFolder["bmp_land"], 27);
+    EXPECT_EQ(perFolder["bmp_cube"], 7);
+    EXPECT_EQ(perFolder["bmp_scr"], 1);
+    EXPECT_EQ(perFolder["bmp_structure"], 10);
+    EXPECT_EQ(perFolder["bmp_unit"], 58 + 14);
+    EXPECT_EQ(files.front().index, 1104); // the cross group loads first
+}
+
+class BitmapDraw : public ::testing::Test {
+protected:
+    void SetUp() override { screen.setMode(64, 48); }
+    Screen screen;
+    BitmapCatalogue cat;
+};
+
+TEST_F(BitmapDraw, ClipsAtLowerLeftCorner) {
+    fillEntry(cat, 119, 16, 16, 10, 20, 30);
+    // Mark the picture's upper-right pixel so its place on screen is known.
+    size_t last = (15 * 16 + 15) * 3;
+    cat[119].pixels[last] = 200;
+    drawBitmap(screen, cat, -8, -8, 119);
+    EXPECT_EQ(litPixels(screen), 64);
+    EXPECT_TRUE(lit(screen, 0, 0));
+    EXPECT_TRUE(lit(screen, 7, 7));
+    EXPECT_FALSE(lit(screen, 8, 0));
+    EXPECT_FALSE(lit(screen, 0, 8));
+    EXPECT_EQ(screen.framebuffer[(7 * 64 + 7) * 4], 200);
+    EXPECT_EQ(screen.framebuffer[1], 20);
+}
+
+TEST_F(BitmapDraw, KeyedCopySkipsExactlyKeyAndBlack) {
+    fillEntry(cat, 849, 16, 16, 255, 0, 246);
+    drawBitmapKeyed(screen, cat, 0, 0, 849);
+    EXPECT_EQ(litPixels(screen), 0);
+
+    cat[849].pixels[0 * 3 + 2] = 245;                    // (255, 0, 245) at (0, 0)
+    uint8_t* black = &cat[849].pixels[1 * 3];            // (0, 0, 0) at (1, 0)
+    black[0] = black[1] = black[2] = 0;
+    uint8_t* nearBlack = &cat[849].pixels[2 * 3];        // (0, 0, 1) at (2, 0)
+    nearBlack[0] = nearBlack[1] = 0;
+    nearBlack[2] = 1;
+    drawBitmapKeyed(screen, cat, 0, 0, 849);
+    EXPECT_EQ(litPixels(screen), 2);
+    EXPECT_TRUE(lit(screen, 0, 0));
+    EXPECT_FALSE(lit(screen, 1, 0));
+    EXPECT_TRUE(lit(screen, 2, 0));
+
+    drawBitmap(screen, cat, 20, 0, 849); // the plain copy draws key and black
+    EXPECT_EQ(litPixels(screen), 2 + 256);
+}
+
+TEST_F(BitmapDraw, StaysInsideEntryPixels) {
+    // Index outside the table, an empty entry, a width with no pixels and a
+    // picture lower than it is wide: none may read past the pixel array.
+    drawBitmap(screen, cat, 0, 0, -1);
+    drawBitmap(screen, cat, 0, 0, 3100);
+    drawBitmapKeyed(screen, cat, 0, 0, 70000);
+    drawBitmap(screen, cat, 0, 0, 10);
+    cat[11].width = 16;
+    cat[11].height = 16;
+    drawBitmap(screen, cat, 0, 0, 11);
+    EXPECT_EQ(litPixels(screen), 0);
+
+    fillEntry(cat, 12, 16, 4, 1, 2, 3);
+    drawBitmap(screen, cat, 0, 0, 12);
+    EXPECT_EQ(litPixels(screen), 16 * 4);
+    EXPECT_TRUE(lit(screen, 15, 3));
+    EXPECT_FALSE(lit(screen, 0, 4));
+
+    fillEntry(cat, 13, 4, 8, 1, 2, 3); // taller than wide: drawn as a 4 x 4 square
+    screen.clearFramebuffer();
+    drawBitmapKeyed(screen, cat, 0, 0, 13);
+    EXPECT_EQ(litPixels(screen), 16);
+}
+
+// The pictures the build generates: every file loads with the size its use needs.
+TEST(GeneratedPictures, AllLoadWithTheirSizes) {
+    const char* data = std::getenv("DELVE_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    BitmapCatalogue cat;
+    int loaded = 0;
+    for (const auto& f : bitmapFiles()) {
+        std::string path = std::string(data) + "/" + f.folder + "/" + f.name;
+        bool ok = loadBitmap(cat, path, uint32_t(f.index));
+        EXPECT_TRUE(ok) << path;
+        loaded += ok;
+    }
+    EXPECT_EQ(loaded, 214);
+
+    BitmapCatalogue all;
+    loadAllBitmaps(all, data);
+    for (const auto& f : bitmapFiles()) {
+        const BitmapEntry& e = all[f.index];
+        ASSERT_EQ(e.bytesPerPixel, 3) << f.name;
+        ASSERT_EQ(e.pixels.size(), size_t(e.width) * e.height * 3) << f.name;
+        if (f.index == 1000) {
+            EXPECT_EQ(e.width, 320u);
+            EXPECT_EQ(e.height, 240u);
+        } else if (f.index >= 1200 && f.index <= 1206) {
+            EXPECT_EQ(e.width, 64u) << f.name;
+            EXPECT_EQ(e.height, 64u) << f.name;
+        } else if (f.index != 1104) {
+            EXPECT_EQ(e.width, 16u) << f.name;
+            EXPECT_EQ(e.height, 16u) << f.name;
+        } else {
+            EXPECT_EQ(e.width, e.height);
+            EXPECT_LE(e.width, 16u);
+        }
+    }
+    // Files shared by two indices hold the same picture.
+    EXPECT_EQ(all[130].pixels, all[160].pixels);
+    EXPECT_EQ(all[21].pixels, all[193].pixels);
+    EXPECT_EQ(all[849].pixels, all[981].pixels);
+    EXPECT_EQ(all[876].pixels, all[1218].pixels);
+}
+
+TEST(GeneratedPictures, UnitsStandOnTheTransparentKey) {
+    const char* data = std::getenv("DELVE_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    BitmapCatalogue cat;
+    loadUnitBitmaps(cat, data);
+    for (const auto& f : bitmapFiles()) {
+        if (std::string(f.folder) != "bmp_unit" || f.index >= 1200) continue;
+        const BitmapEntry& e = cat[f.index];
+        ASSERT_EQ(e.pixels.size(), 768u) << f.name;
+        int key = 0, figure = 0;
+        for (size_t i = 0; i < 768; i += 3) {
+            bool isKey = e.pixels[i] == 255 && e.pixels[i + 1] == 0 && e.pixels[i + 2] == 246;
+            bool isBlack = e.pixels[i] == 0 && e.pixels[i + 1] == 0 && e.pixels[i + 2] == 0;
+            EXPECT_FALSE(isBlack) << f.name << " would lose a pixel to the black key";
+            key += isKey;
+            figure += !isKey;
+        }
+        EXPECT_GT(key, 40) << f.name;
+        EXPECT_GT(figure, 30) << f.name;
+    }
+}
