@@ -1,0 +1,89 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+#include "app/shell.h"
+#include "console/console.h"
+#include "gfx/bitmap.h"
+#include "gfx/framebuffer.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/rng.h"
+#include "path/path_finder.h"
+#include "units/unit_record.h"
+#include "views/edge_overlay.h"
+#include "views/first_person.h"
+#include "world/world.h"
+
+namespace delve {
+
+// Everything the running program keeps for the whole process, gathered in
+// one place and passed explicitly to the subsystems that need each part.
+struct Game {
+    Options options;
+    std::string dataDir;
+    std::string saveDir;
+    uint32_t seed = 0;
+
+    Clock clock;
+    Rng rng;
+    std::unique_ptr<Platform> platform;
+    Input input;
+
+    Shell shell;
+    Screen screen;
+    TrigTables trig;
+    TextBuffer text;
+    BitmapCatalogue pictures;
+    World world;
+    Units units;
+    PathFinder pathFinder;
+    FirstPersonView firstPerson;
+    EdgeOverlay edgeOverlay;
+    ConsoleState console;
+    // Save and load draw their progress screens through the shell's frame.
+    struct ProgressHost final : FrameHost {
+        Game& game;
+        explicit ProgressHost(Game& g) : game(g) {}
+        void beginFrame() override;
+        void runProgressFrame() override;
+        void presentFrame() override;
+        void enableTexturingAndBlending() override;
+    } progressHost{*this};
+
+    int framesRun = 0; // frames of the main loop (not progress frames)
+
+    Game(const Options& opts, std::unique_ptr<Platform> backend);
+};
+
+// Start-up up to the first frame: tables, pictures, window, world, hero.
+void startGame(Game& g);
+// One frame of the main loop.
+void runFrame(Game& g);
+// The reduced frame drawn between the stages of a save or load.
+void runProgressFrame(Game& g);
+// Runs frames until Escape, the close message or the frame limit.
+void runMainLoop(Game& g);
+void shutdownGame(Game& g);
+
+void setScreenMode(Game& g, int width, int height);
+// Creates the window at the current mode and scale, then hides the cursor.
+int recreateWindow(Game& g);
+void handleWindowKeys(Game& g);
+void scrollView(Game& g);
+// The view origin from the selected unit, with the start-up clamps.
+void setViewOriginFromSelectedUnit(Game& g);
+
+// Where the pictures and overworld are: --data-dir, else data/ beside the
+// executable, else ../share/delve beside it, else the working directory.
+std::string findDataDir(const std::string& requested);
+// Where save slots live: --save-dir, else $XDG_DATA_HOME/delve/map, else
+// ~/.local/share/delve/map.
+std::string findSaveDir(const std::string& requested);
+
+} // namespace delve

@@ -1,0 +1,50 @@
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/game.h"
+#include "app/run.h"
+
+using namespace delve;
+
+int main(int argc, char** argv) {
+    Options opts;
+    std::string error;
+    if (!parseOptions(argc, argv, opts, error)) {
+        std::fprintf(stderr, "delve: %s (try --help)\n", error.c_str());
+        return 2;
+    }
+    if (opts.showHelp) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (opts.showVersion) {
+        std::puts("delve " DELVE_VERSION);
+        return 0;
+    }
+    std::vector<ScriptEvent> events;
+    if (!opts.inputScript.empty()) {
+        std::ifstream in(opts.inputScript, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "delve: --input: cannot read %s\n", opts.inputScript.c_str());
+            return 2;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!parseInputScript(text.str(), events, error)) {
+            std::fprintf(stderr, "delve: %s: %s\n", opts.inputScript.c_str(), error.c_str());
+            return 2;
+        }
+    }
+
+    auto game = std::make_unique<Game>(opts, opts.headless ? makeHeadlessPlatform() : makeSdlPlatform());
+    if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
+    startGame(*game);
+    runMainLoop(*game);
+    shutdownGame(*game);
+    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState)) {
+        std::fprintf(stderr, "delve: could not write %s\n", opts.dumpState.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace delve {
+
+// What the command line asks for. Without flags the program runs exactly
+// as a player starts it: a window, the real clock, a seed from the time.
+struct Options {
+    bool headless = false;
+    bool fastClock = false;
+    bool haveSeed = false;
+    uint32_t seed = 0;
+    int frames = -1; // -1 = run until Escape or close
+    std::string inputScript;
+    std::vector<std::pair<int, std::string>> screenshots; // frame -> PNG path
+    std::string dumpState;
+    std::string dataDir;
+    std::string saveDir;
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+// Parses argv. On an error returns false with a one-line message naming
+// the flag.
+bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error);
+const char* usageText();
+
+} // namespace delve
