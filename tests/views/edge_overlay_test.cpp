@@ -1,0 +1,156 @@
+// The cell edge overlay over a real first-person rendering.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "views/edge_overlay.h"
+#include "view_fixture.h"
+
+namespace delve {
+namespace {
+
+using test::ViewScene;
+
+struct OverlayScene : ViewScene {
+    EdgeOverlay overlay;
+    OverlayScene() { overlay.allocate(); }
+
+    // A frame of the view, the overlay's inputs from it, then the edges alone
+    // on a cleared framebuffer. Returns the white pixels drawn.
+    int edgesAfterFrame() {
+        frame();
+        captureEdgeOverlay(overlay, *units, shell, view);
+        screen.clearFramebuffer();
+        drawCellEdges(overlay, screen, *world, *units, shell, view);
+        return whitePixels();
+    }
+    int whitePixels() const {
+        int n = 0;
+        for (size_t i = 0; i < screen.framebuffer.size(); i += 4)
+            n += screen.framebuffer[i] == 255 && screen.framebuffer[i + 1] == 255 &&
+                 screen.framebuffer[i + 2] == 255 && screen.framebuffer[i + 3] == 255;
+        return n;
+    }
+};
+
+TEST(EdgeOverlay, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    EXPECT_EQ(sc.edgesAfterFrame(), 0); // an all-Empty world
+
+    sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock); // a block ahead
+    sc.frame();
+    // Where the block's picture lies.
+    int minX = 320, maxX = -1, minY = 240, maxY = -1;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (sc.screen.framebuffer[size_t((y * 320 + x) * 4 + 3)] == 255) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    ASSERT_GE(maxX, 0);
+    const int edges = sc.edgesAfterFrame();
+    EXPECT_GT(edges, 100);
+    // Every edge pixel lies on the block (lattice points are truncated, so
+    // one pixel of slack).
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (sc.screen.framebuffer[size_t((y * 320 + x) * 4)] == 255) {
+                EXPECT_GE(x, minX - 1);
+                EXPECT_LE(x, maxX + 1);
+                EXPECT_GE(y, minY - 1);
+                EXPECT_LE(y, maxY + 1);
+            }
+}
+
+TEST(EdgeOverlay, OpenCellsThatAreNotEmptyHaveEdges) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(86, 86, 11, 114, 114, 11, Cell::Floor); // open floor, no rock at all
+    EXPECT_GT(sc.edgesAfterFrame(), 200);
+}
+
+TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(80, 96, 1, 120, 96, 30, Cell::Rock); // a wall across the view
+    const int wallOnly = sc.edgesAfterFrame();
+    const std::vector<uint8_t> wallPicture = sc.screen.framebuffer;
+    EXPECT_GT(wallOnly, 100);
+    // Floor cells behind the wall change nothing that can be seen.
+    sc.fillBox(80, 86, 11, 120, 95, 11, Cell::Floor);
+    EXPECT_EQ(sc.edgesAfterFrame(), wallOnly);
+    EXPECT_EQ(sc.screen.framebuffer, wallPicture);
+}
+
+TEST(EdgeOverlay, UnfilledTableDrawsNothing) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock);
+    sc.frame();
+    std::fill(sc.overlay.depthImage.begin(), sc.overlay.depthImage.end(), 1.0f);
+    sc.screen.clearFramebuffer();
+    drawCellEdges(sc.overlay, sc.screen, *sc.world, *sc.units, sc.shell, sc.view);
+    EXPECT_EQ(sc.whitePixels(), 0);
+
+    EdgeOverlay none; // never allocated
+    drawCellEdges(none, sc.screen, *sc.world, *sc.units, sc.shell, sc.view);
+    EXPECT_EQ(sc.whitePixels(), 0);
+}
+
+TEST(EdgeOverlay, ProjectionAndVisibilityOfPoints) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    glLoadIdentity();
+    ASSERT_EQ(projectPoint(sc.overlay, 0.0f, 0.0f, -5.0f), 1);
+    EXPECT_NEAR(sc.overlay.projectedX, 160.0f, 1e-3);
+    EXPECT_NEAR(sc.overlay.projectedY, 120.0f, 1e-3);
+    EXPECT_GT(sc.overlay.projectedDepth, 0.9f);
+    EXPECT_LT(sc.overlay.projectedDepth, 1.0f);
+
+    std::fill(sc.overlay.depthImage.begin(), sc.overlay.depthImage.end(), 1.0f);
+    EXPECT_EQ(pointHidden(sc.overlay, 0.0f, 0.0f, -5.0f), 0);
+    EXPECT_EQ(pointHidden(sc.overlay, -50.0f, 0.0f, -5.0f), 1); // off screen
+    EXPECT_EQ(pointHidden(sc.overlay, 0.0f, 0.0f, 5.0f), 1);    // behind the eye
+    // The first sample off screen ends the test even when later ones are on it.
+    const float rightEdge = 5.0f * std::tan(22.5f * 3.14159265f / 180.0f) * (4.0f / 3.0f);
+    EXPECT_EQ(pointHidden(sc.overlay, rightEdge - 0.03f, 0.0f, -5.0f), 1);
+    EXPECT_EQ(pointHidden(sc.overlay, rightEdge - 0.1f, 0.0f, -5.0f), 0);
+
+    std::fill(sc.overlay.depthImage.begin(), sc.overlay.depthImage.end(), 0.5f);
+    EXPECT_EQ(pointHidden(sc.overlay, 0.0f, 0.0f, -5.0f), 1); // something nearer in front
+}
+
+TEST(EdgeOverlay, TableHoldsTheLatticePointsProjectedThroughTheCamera) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.view.cameraYaw = 23.0f;
+    sc.view.cameraPitch = -70.0f;
+    sc.hero1().subX = 0.3f;
+    sc.frame();
+    captureEdgeOverlay(sc.overlay, *sc.units, sc.shell, sc.view);
+    int compared = 0;
+    for (int i : {12, 14, 16})
+        for (int j : {3, 8, 12})
+            for (int k : {10, 14, 18}) {
+                glPushMatrix();
+                applyFirstPersonCamera(sc.view, sc.hero1().subX, sc.hero1().subY,
+                                       sc.hero1().subZ);
+                glTranslatef(float(k - 14), float(14 - j), float(i - 14));
+                ASSERT_EQ(projectPoint(sc.overlay, -0.5f, -0.5f, -0.5f), 1);
+                glPopMatrix();
+                const EdgePoint& e = sc.overlay.edgePointTable[size_t(i * 10000 + j * 100 + k)];
+                if (sc.overlay.projectedX <= 0 || sc.overlay.projectedX >= 320 ||
+                    sc.overlay.projectedDepth >= 1.0f)
+                    continue;
+                EXPECT_NEAR(e.column, std::floor(sc.overlay.projectedX), 1.0);
+                EXPECT_NEAR(e.row, std::floor(sc.overlay.projectedY), 1.0);
+                ++compared;
+            }
+    EXPECT_GT(compared, 5);
+}
+
+} // namespace
+} // namespace delve

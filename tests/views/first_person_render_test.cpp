@@ -1,0 +1,206 @@
+// The first-person picture, rendered offscreen on Mesa and checked by pixel
+// statistics of the read-back.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include "platform/rng.h"
+#include "view_fixture.h"
+
+namespace delve {
+namespace {
+
+using test::TexelA;
+using test::TexelB;
+using test::ViewScene;
+
+bool isTexel(const uint8_t* p) {
+    return (p[0] == TexelA[0] && p[1] == TexelA[1] && p[2] == TexelA[2]) ||
+           (p[0] == TexelB[0] && p[1] == TexelB[1] && p[2] == TexelB[2]);
+}
+
+// Framebuffer pixels drawn by the view that are not a texel colour.
+int foreignPixels(const Screen& s) {
+    int n = 0;
+    for (size_t i = 0; i < s.framebuffer.size(); i += 4)
+        if (s.framebuffer[i + 3] == 255 && !isTexel(&s.framebuffer[i])) ++n;
+    return n;
+}
+
+TEST(FirstPersonRender, ClearedPictureReadsBackAsEmptyAndLeavesFramebufferBlack) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.frame();
+    // The driver's own rounding of the clear colour (1, 0, 0.9) is what is keyed.
+    ASSERT_TRUE(sc.view.emptyColourKnown);
+    EXPECT_EQ(sc.view.emptyColour[0], 255);
+    EXPECT_EQ(sc.view.emptyColour[1], 0);
+    EXPECT_NEAR(sc.view.emptyColour[2], 229, 2);
+    EXPECT_EQ(sc.drawnPixels(), 0);
+    for (uint8_t b : sc.screen.framebuffer) ASSERT_EQ(b, 0);
+    // The work canvas holds the read-back: every pixel the cleared colour.
+    const uint8_t* c = sc.screen.workCanvas.data();
+    for (int i = 0; i < 320 * 240; ++i, c += 3)
+        ASSERT_TRUE(c[0] == sc.view.emptyColour[0] && c[1] == sc.view.emptyColour[1] &&
+                    c[2] == sc.view.emptyColour[2]);
+}
+
+TEST(FirstPersonRender, HeroInThreeByThreeRoomSeesStoneEverywhere) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
+
+    // Looking level along the room, then straight down at the floor.
+    for (float pitch : {-90.0f, 0.0f, -45.0f}) {
+        sc.view.cameraPitch = pitch;
+        sc.frame();
+        EXPECT_EQ(sc.drawnPixels(), 320 * 240) << "pitch " << pitch;
+        EXPECT_EQ(foreignPixels(sc.screen), 0) << "pitch " << pitch;
+    }
+    // Both texel colours show: the texture is really applied.
+    int a = 0, b = 0;
+    for (size_t i = 0; i < sc.screen.framebuffer.size(); i += 4) {
+        const uint8_t* p = &sc.screen.framebuffer[i];
+        a += p[0] == TexelA[0] && p[1] == TexelA[1];
+        b += p[0] == TexelB[0] && p[1] == TexelB[1];
+    }
+    EXPECT_GT(a, 320 * 240 / 10);
+    EXPECT_GT(b, 320 * 240 / 10);
+}
+
+TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.world->setCell(100, 97, 10, Cell::Rock); // three rows ahead of the hero
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10), 6);
+    sc.frame();
+    const int drawn = sc.drawnPixels();
+    EXPECT_GT(drawn, 500);
+    EXPECT_LT(drawn, 320 * 240 / 4);
+    EXPECT_EQ(foreignPixels(sc.screen), 0);
+    // The cube stands in the middle of the picture.
+    long sx = 0, sy = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (sc.screen.framebuffer[size_t((y * 320 + x) * 4 + 3)] == 255) sx += x, sy += y;
+    EXPECT_NEAR(double(sx) / drawn, 160.0, 4.0);
+    EXPECT_NEAR(double(sy) / drawn, 120.0, 4.0);
+
+    // Turned round (heading 180) the cube is behind the camera.
+    sc.view.cameraYaw = 180.0f;
+    sc.frame();
+    EXPECT_EQ(sc.drawnPixels(), 0);
+}
+
+TEST(FirstPersonRender, RockEnclosedByRockDrawsNothing) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(50, 50, 20, 52, 52, 22, Cell::Rock);
+    // Only the 3 x 3 x 3 block's outside: the centre cube and inner faces are left out.
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 51, 60, 21), 54);
+    sc.fillBox(51, 51, 21, 51, 51, 21, Cell::Empty);
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 51, 60, 21), 60);
+
+    // A hero buried in solid rock sees nothing at all.
+    sc.fillBox(80, 80, 0, 120, 120, 30, Cell::Rock);
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10), 0);
+    sc.frame();
+    EXPECT_EQ(sc.drawnPixels(), 0);
+}
+
+TEST(FirstPersonRender, MapBorderAndOuterLayersAreNeverDrawn) {
+    ViewScene sc;
+    // Rock only on the outer ring of columns and rows and on layers 0 and 179.
+    sc.fillBox(0, 0, 0, 255, 255, 0, Cell::Rock);
+    sc.fillBox(0, 0, 179, 255, 255, 179, Cell::Rock);
+    sc.fillBox(0, 0, 1, 0, 255, 178, Cell::Rock);
+    sc.fillBox(255, 0, 1, 255, 255, 178, Cell::Rock);
+    sc.fillBox(0, 0, 1, 255, 0, 178, Cell::Rock);
+    sc.fillBox(0, 255, 1, 255, 255, 178, Cell::Rock);
+    for (int corner : {1, 5, 250, 254})
+        for (int z : {1, 4, 175, 178})
+            EXPECT_EQ(collectRockFaces(sc.view, *sc.world, corner, corner, z), 0);
+    // A rock cell just inside the ring shows its three faces toward open space.
+    sc.world->setCell(1, 1, 1, Cell::Rock);
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 5, 5, 4), 3);
+}
+
+TEST(FirstPersonRender, HostileCameraPositionDrawsNothingAndReadsNothingOutside) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(0, 0, 0, 255, 255, 179, Cell::Rock);
+    UnitRecord& hero = sc.hero1();
+    for (uint16_t v : {uint16_t(0), uint16_t(255), uint16_t(300), uint16_t(65535)}) {
+        hero.x = hero.y = hero.z = v;
+        sc.frame();
+        EXPECT_EQ(sc.drawnPixels(), 0);
+    }
+    sc.units->selectedUnit = 99999; // falls back to the hero
+    EXPECT_EQ(cameraUnit(*sc.units), 1);
+    sc.frame();
+}
+
+TEST(FirstPersonRender, VertexArraysGiveTheImmediateModePicture) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    // A cave of random rock around the hero, seen from several angles.
+    Rng rng;
+    rng.srand(7);
+    for (int z = 86; z < 114; ++z)
+        for (int y = 86; y < 114; ++y)
+            for (int x = 86; x < 114; ++x)
+                if (rng.rand() % 3 == 0) sc.world->setCell(x, y, z - 76, Cell::Rock);
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
+    sc.frame(); // the first frame settles the eye height, so both renderings share a camera
+    const float views[][2] = {{0, -90}, {37, -60}, {-120, -20}, {200, -75}};
+    for (const auto& v : views) {
+        sc.view.cameraYaw = v[0];
+        sc.view.cameraPitch = v[1];
+        sc.view.immediateMode = true;
+        sc.frame();
+        const std::vector<uint8_t> immediate = sc.screen.framebuffer;
+        sc.view.immediateMode = false;
+        sc.frame();
+        int differ = 0;
+        for (size_t i = 0; i < immediate.size(); i += 4)
+            differ += immediate[i] != sc.screen.framebuffer[i] ||
+                      immediate[i + 1] != sc.screen.framebuffer[i + 1] ||
+                      immediate[i + 2] != sc.screen.framebuffer[i + 2] ||
+                      immediate[i + 3] != sc.screen.framebuffer[i + 3];
+        EXPECT_LE(differ, 320 * 240 / 2000) << "yaw " << v[0] << " pitch " << v[1];
+        EXPECT_GT(sc.drawnPixels(), 320 * 240 / 2);
+    }
+}
+
+TEST(FirstPersonRender, ReadBackCopiesOnlyInTheSmallMode) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
+    sc.shell.screenWidth = 640;
+    sc.shell.screenHeight = 480;
+    sc.screen.setMode(640, 480);
+    sc.frame();
+    EXPECT_EQ(sc.drawnPixels(), 0);
+    // The work canvas still received the 3-byte picture.
+    EXPECT_TRUE(isTexel(sc.screen.workCanvas.data()));
+    EXPECT_TRUE(isTexel(sc.screen.workCanvas.data() + (320 * 240 - 1) * 3));
+}
+
+TEST(FirstPersonRender, NewContextMeasuresTheEmptyColourAgain) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.view.emptyColourKnown = true;
+    sc.view.emptyColour[2] = 1; // as if measured on another driver
+    sc.frame();
+    EXPECT_EQ(sc.view.emptyColour[2], 1); // measured once per context only
+    EXPECT_EQ(sc.drawnPixels(), 320 * 240); // so the background is not keyed out
+    sc.view.contextCreated();
+    sc.frame();
+    EXPECT_NE(sc.view.emptyColour[2], 1);
+    EXPECT_EQ(sc.drawnPixels(), 0);
+}
+
+} // namespace
+} // namespace delve

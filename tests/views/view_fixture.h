@@ -1,0 +1,90 @@
+#pragma once
+// A headless GL scene for the view tests: the game's own offscreen window
+// layer, the fixed GL state and projection, a 64 x 64 checker texture in
+// catalogue entry 1201, and an empty world with the hero on layer 10.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+#include "app/shell.h"
+#include "app/window.h"
+#include "gfx/bitmap.h"
+#include "gfx/framebuffer.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "units/unit_record.h"
+#include "views/first_person.h"
+#include "world/world_map.h"
+
+namespace delve::test {
+
+// The two texel colours of the test texture.
+constexpr std::array<uint8_t, 3> TexelA = {200, 120, 60};
+constexpr std::array<uint8_t, 3> TexelB = {90, 90, 100};
+
+inline void makeCheckerTexture(BitmapCatalogue& cat) {
+    BitmapEntry& e = cat[1201];
+    e.width = e.height = 64;
+    e.bytesPerPixel = 3;
+    e.pixels.resize(64 * 64 * 3);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const auto& c = ((x / 8 + y / 8) % 2) ? TexelA : TexelB;
+            for (int i = 0; i < 3; ++i) e.pixels[size_t((y * 64 + x) * 3 + i)] = c[size_t(i)];
+        }
+}
+
+struct ViewScene {
+    std::unique_ptr<Platform> platform = makeHeadlessPlatform();
+    BitmapCatalogue catalogue;
+    Screen screen;
+    std::unique_ptr<WorldMap> world = std::make_unique<WorldMap>();
+    std::unique_ptr<Units> units = std::make_unique<Units>();
+    Shell shell;
+    Input input{*platform};
+    FirstPersonView view;
+    bool glReady = false;
+
+    ViewScene() {
+        makeCheckerTexture(catalogue);
+        glReady = createWindowAndContext(*platform, catalogue, "GAME", 640, 480) == 1;
+        screen.setMode(320, 240);
+        UnitRecord& hero = hero1();
+        hero.active = 1;
+        hero.x = 100;
+        hero.y = 100;
+        hero.z = 10;
+        hero.subX = hero.subY = hero.subZ = 0.5f;
+        shell.SX = 100;
+        shell.SY = 100;
+        shell.SZ = 10;
+        // Heading 0, pitch -90: looking level, toward lower row numbers.
+        input.setCursor(10, 90);
+        view.cameraYaw = 0.0f;
+        view.cameraPitch = -90.0f;
+    }
+
+    UnitRecord& hero1() { return (*units)[1]; }
+
+    void fillBox(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t code) {
+        for (int z = z0; z <= z1; ++z)
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x) world->setCell(x, y, z, code);
+    }
+
+    // One game frame of the view: clear as the frame loop does, then draw.
+    void frame() {
+        beginFrame(*platform, screen);
+        drawFirstPersonView(view, screen, catalogue, *world, *units, shell, input);
+    }
+
+    // Framebuffer pixels the view wrote (alpha 255).
+    int drawnPixels() const {
+        int n = 0;
+        for (size_t i = 3; i < screen.framebuffer.size(); i += 4) n += screen.framebuffer[i] == 255;
+        return n;
+    }
+};
+
+} // namespace delve::test

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "world/world_map.h"
+
+namespace delve {
+
+struct Screen;
+struct Units;
+struct Shell;
+struct FirstPersonView;
+
+// One projected lattice point: window column and row (row counted from the
+// bottom edge); the third value is not read.
+struct EdgePoint {
+    int16_t column = 0;
+    int16_t row = 0;
+    int16_t unused = 0;
+};
+static_assert(sizeof(EdgePoint) == 6);
+
+constexpr int EdgePointCount = 1000000;
+// Lattice points per axis the overlay reads: 28 cells and the far points.
+constexpr int EdgeLatticeSpan = 29;
+
+// The inputs and results of the cell edge overlay. The table and the depth
+// image are allocated once; `captureEdgeOverlay` fills them.
+struct EdgeOverlay {
+    // Record offsetLayer * 10000 + offsetRow * 100 + offsetColumn: the lattice
+    // point at the (-0.5, -0.5, -0.5) corner of the cell at those offsets
+    // from (SX - 14, SY - 14, SZ - 14).
+    std::vector<EdgePoint> edgePointTable;
+    // Window depth of the nearest surface, index row * 320 + column.
+    std::vector<float> depthImage;
+    float projectedX = 0.0f, projectedY = 0.0f, projectedDepth = 0.0f;
+
+    void allocate();
+    void release();
+    bool ready() const;
+};
+
+// Projects a model-space point with the current GL viewport and matrices
+// into projectedX/Y/Depth. Returns 1 on success, 0 when the point cannot be
+// projected (the projected values are then left as they were).
+int projectPoint(EdgeOverlay& overlay, float x, float y, float z);
+
+// 0 when one of twelve samples 0.06 around the point is in front of the
+// depth image, 1 when hidden, off screen or not projectable.
+int pointHidden(EdgeOverlay& overlay, float x, float y, float z);
+
+// Draws the lattice edges around the view origin as white lines into the
+// framebuffer: an edge whose ends are both visible and which touches at
+// least one cell that is not Empty. Uses the first-person camera of unit 1.
+void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
+                   const Units& units, const Shell& shell, const FirstPersonView& view);
+
+// Fills the overlay's inputs for the current frame: the depth image from the
+// GL depth buffer (call after the first-person view has rendered and before
+// the next clear) and the lattice points projected through the camera that
+// drawCellEdges applies.
+void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
+                        const FirstPersonView& view);
+
+// Applies the first-person camera (angles and the sub-cell position) to the
+// current GL model-view matrix.
+void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ);
+
+} // namespace delve

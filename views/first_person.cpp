@@ -1,0 +1,352 @@
+#include "views/first_person.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "app/shell.h"
+#include "gfx/bitmap.h"
+#include "gfx/framebuffer.h"
+#include "platform/input.h"
+#include "units/unit_record.h"
+
+namespace delve {
+
+namespace {
+
+constexpr double DegToRad = 0.017453292516666667;
+constexpr int CubeSpan = 28; // cells per axis of the drawn cube
+// Worst case: every other cell rock, each showing six faces.
+constexpr int MaxQuads = (CubeSpan * CubeSpan * CubeSpan / 2 + 1) * 6;
+
+// One face of the unit cube spanning -1..1: the neighbour it faces, its
+// normal and four (texture coordinate, position) vertices in drawing order.
+struct CubeFace {
+    int nx, ny, nz; // neighbour offset in cells (x column, y row, z layer)
+    float normal[3];
+    float tex[4][2];
+    float pos[4][3];
+};
+
+constexpr CubeFace CubeFaces[6] = {
+    {0, 0, 1, {0, 0, 1}, {{0, 1}, {1, 1}, {1, 0}, {0, 0}},
+     {{-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}}},
+    {0, 0, -1, {0, 0, -1}, {{1, 1}, {1, 0}, {0, 0}, {0, 1}},
+     {{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}}},
+    {0, -1, 0, {0, 1, 0}, {{0, 1}, {0, 0}, {1, 0}, {1, 1}},
+     {{-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}}},
+    {0, 1, 0, {0, -1, 0}, {{1, 1}, {0, 1}, {0, 0}, {1, 0}},
+     {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}},
+    {1, 0, 0, {1, 0, 0}, {{0, 1}, {1, 1}, {1, 0}, {0, 0}},
+     {{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}}},
+    {-1, 0, 0, {-1, 0, 0}, {{0, 1}, {0, 0}, {1, 0}, {1, 1}},
+     {{-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}}},
+};
+
+// Cells whose cube may be drawn: never the map's outer ring, layer 0 or 179,
+// so every neighbour read stays inside the grid.
+bool drawableCell(int x, int y, int z) {
+    return x >= 1 && x < 255 && y >= 1 && y < 255 && z >= 1 && z < 179;
+}
+
+// The state a rock cube sets before its faces; it stays set after the view.
+void setCubeState(const BitmapCatalogue& catalogue) {
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_COLOR_MATERIAL);
+    glBindTexture(GL_TEXTURE_2D, catalogue.textureNames[1]);
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+// The written renderer: one cube per rock cell, each under its own matrices.
+void drawRockCube(const BitmapCatalogue& catalogue, const WorldMap& world, int x, int y, int z) {
+    if (world.cell(x, y, z) != Cell::Rock) return;
+    glScalef(0.5f, 0.5f, 0.5f);
+    setCubeState(catalogue);
+    for (const CubeFace& f : CubeFaces) {
+        if (world.cell(x + f.nx, y + f.ny, z + f.nz) == Cell::Rock) continue;
+        glBegin(GL_QUADS);
+        glNormal3f(f.normal[0], f.normal[1], f.normal[2]);
+        for (int v = 0; v < 4; ++v) {
+            glTexCoord2f(f.tex[v][0], f.tex[v][1]);
+            glVertex3f(f.pos[v][0], f.pos[v][1], f.pos[v][2]);
+        }
+        glEnd();
+    }
+}
+
+void drawCellsImmediate(const BitmapCatalogue& catalogue, const WorldMap& world, int ux, int uy,
+                        int uz, int radius) {
+    for (int z = uz - radius; z < uz + radius; ++z)
+        for (int y = uy - radius; y < uy + radius; ++y)
+            for (int x = ux - radius; x < ux + radius; ++x) {
+                glPushMatrix();
+                glTranslatef(float(x - ux), float(uy - y), float(z - uz));
+                if (drawableCell(x, y, z)) {
+                    glPushMatrix();
+                    drawRockCube(catalogue, world, x, y, z);
+                    glPopMatrix();
+                }
+                glPopMatrix();
+            }
+}
+
+bool isFiniteFloat(float v) { return std::isfinite(v); }
+
+} // namespace
+
+FirstPersonView::FirstPersonView() {
+    vertices.reserve(size_t(MaxQuads) * 4 * 3);
+    texCoords.reserve(size_t(MaxQuads) * 4 * 2);
+    normals.reserve(size_t(MaxQuads) * 4 * 3);
+}
+
+int cameraUnit(const Units& units) {
+    return units.selectedUnit >= 1 && units.selectedUnit < unitCapacity ? units.selectedUnit : 1;
+}
+
+int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz) {
+    view.vertices.clear();
+    view.texCoords.clear();
+    view.normals.clear();
+    view.quadCount = 0;
+    view.anyRockSeen = false;
+    const int r = std::clamp(view.viewRadius, 1, CubeSpan / 2);
+    // Only the drawable part of the cube is walked; the order (layer, row,
+    // column, face) is the drawing order of the plain renderer.
+    const int z0 = std::max(uz - r, 1), z1 = std::min(uz + r, 179);
+    const int y0 = std::max(uy - r, 1), y1 = std::min(uy + r, 255);
+    const int x0 = std::max(ux - r, 1), x1 = std::min(ux + r, 255);
+    const uint8_t* cells = world.data();
+    for (int z = z0; z < z1; ++z)
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* row = cells + cellIndex(0, y, z);
+            for (int x = x0; x < x1; ++x) {
+                if (row[x] != Cell::Rock) continue;
+                view.anyRockSeen = true;
+                const float cx = float(x - ux), cy = float(uy - y), cz = float(z - uz);
+                for (const CubeFace& f : CubeFaces) {
+                    if (row[ptrdiff_t(f.nz) * LayerSize + f.ny * MapSide + x + f.nx] == Cell::Rock)
+                        continue;
+                    for (int v = 0; v < 4; ++v) {
+                        view.vertices.push_back(cx + 0.5f * f.pos[v][0]);
+                        view.vertices.push_back(cy + 0.5f * f.pos[v][1]);
+                        view.vertices.push_back(cz + 0.5f * f.pos[v][2]);
+                        view.texCoords.push_back(f.tex[v][0]);
+                        view.texCoords.push_back(f.tex[v][1]);
+                        view.normals.push_back(f.normal[0]);
+                        view.normals.push_back(f.normal[1]);
+                        view.normals.push_back(f.normal[2]);
+                    }
+                    ++view.quadCount;
+                }
+            }
+        }
+    return view.quadCount;
+}
+
+void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalogue,
+                           const WorldMap& world, const UnitRecord& camera) {
+    glPushMatrix();
+    glRotatef(view.cameraPitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - view.cameraYaw, 0.0f, 0.0f, 1.0f);
+    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+    glTranslatef(camera.subX - 0.5f, camera.subY - 0.5f, camera.subZ - 0.5f);
+    const int ux = camera.x, uy = camera.y, uz = camera.z;
+    if (view.immediateMode) {
+        drawCellsImmediate(catalogue, world, ux, uy, uz, std::clamp(view.viewRadius, 1, CubeSpan / 2));
+    } else {
+        collectRockFaces(view, world, ux, uy, uz);
+        if (view.anyRockSeen) setCubeState(catalogue);
+        if (view.quadCount > 0) {
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glVertexPointer(3, GL_FLOAT, 0, view.vertices.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, view.texCoords.data());
+            glNormalPointer(GL_FLOAT, 0, view.normals.data());
+            glDrawArrays(GL_QUADS, 0, view.quadCount * 4);
+            glDisableClientState(GL_NORMAL_ARRAY);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDisableClientState(GL_VERTEX_ARRAY);
+        }
+    }
+    glPopMatrix();
+}
+
+bool isWalkingFrame(const Shell& shell) {
+    // An interval below 10 (only a loaded or edited value) walks every frame
+    // instead of dividing by zero.
+    const double q = double(shell.movementInterval) / 10.0;
+    const int period = (q >= 1.0 && q < 2147483647.0) ? int(q) : 1;
+    return shell.frameCounter % period == 0;
+}
+
+void stepHero(const FirstPersonView& view, UnitRecord& hero, bool forward) {
+    const double heading = double(view.cameraYaw + 180.0f) * DegToRad;
+    float a = -float(std::sin(heading)) * 0.1f;
+    float b = -float(std::cos(heading)) * 0.1f;
+    const float pitchSine = float(std::sin(double(view.cameraPitch) * DegToRad));
+    a = -pitchSine * a;
+    b = -pitchSine * b;
+    if (forward) {
+        hero.subX -= a;
+        hero.subY -= b;
+        hero.walkPhase += 1.0f;
+    } else {
+        hero.subX += a;
+        hero.subY += b;
+        hero.walkPhase -= 1.0f;
+    }
+}
+
+void checkGround(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell) {
+    // Beneath the deepest layer there is no ground: it counts as open.
+    if (world.cellOr(shell.SX, shell.SY, shell.SZ + 1, Cell::Empty) == Cell::Rock) {
+        view.lastGoodSX = shell.SX;
+        view.lastGoodSY = shell.SY;
+        view.lastGoodSZ = shell.SZ;
+    } else {
+        shell.SX = view.lastGoodSX;
+        shell.SY = view.lastGoodSY;
+        shell.SZ = view.lastGoodSZ;
+        hero.subX = hero.subY = hero.subZ = 0.5f;
+    }
+}
+
+uint8_t cellNearHero(const WorldMap& world, const UnitRecord& hero, float ox, float oy, float oz) {
+    const double fx = std::floor(double(ox)), fy = std::floor(double(oy)),
+                 fz = std::floor(double(oz));
+    // Offsets that are not small finite numbers lie outside the map anyway.
+    constexpr double limit = 1 << 20;
+    if (!(std::fabs(fx) < limit && std::fabs(fy) < limit && std::fabs(fz) < limit)) return 0;
+    return world.cellOr(int(hero.x) + int(fx), int(hero.y) + int(fy), int(hero.z) + int(fz), 0);
+}
+
+void pushOutOfWalls(const WorldMap& world, UnitRecord& hero, float px, float py, float pz) {
+    auto solid = [&](float dx, float dy) {
+        return cellNearHero(world, hero, px + dx, py + dy, pz) == Cell::Rock;
+    };
+    const bool centre = solid(0.0f, 0.0f);
+
+    if (solid(-0.3f, 0.0f) && !centre) hero.subX -= 0.3f - px;
+    if (solid(-0.2f, 0.0f)) hero.subX -= 0.2f;
+    if (solid(0.3f, 0.0f) && !centre) hero.subX += px + 0.3f - 1.0f;
+    if (solid(0.2f, 0.0f)) hero.subX += 0.2f;
+
+    if (solid(0.0f, -0.3f) && !centre) hero.subY += 0.3f - py;
+    if (solid(0.0f, -0.2f)) hero.subY += 0.2f;
+    if (solid(0.0f, 0.3f) && !centre) hero.subY -= py + 0.3f - 1.0f;
+    if (solid(0.0f, 0.2f)) hero.subY -= 0.2f;
+
+    if (solid(-0.2f, -0.2f)) {
+        hero.subX -= 0.2f;
+        hero.subY += 0.2f;
+    } else if (solid(0.2f, 0.2f)) {
+        hero.subX += 0.2f;
+        hero.subY -= 0.2f;
+    } else if (solid(0.2f, -0.2f)) {
+        hero.subY += 0.2f;
+        hero.subX += 0.2f;
+    } else if (solid(-0.2f, 0.2f)) {
+        hero.subY -= 0.2f;
+        hero.subX -= 0.2f;
+    }
+}
+
+void updateHero(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell,
+                Input& input) {
+    // A position that is not a number (only a damaged save holds one) would
+    // freeze the hero for good: stand it at the centre instead.
+    if (!isFiniteFloat(hero.subX)) hero.subX = 0.5f;
+    if (!isFiniteFloat(hero.subY)) hero.subY = 0.5f;
+    if (!isFiniteFloat(hero.subZ)) hero.subZ = 0.5f;
+    if (!isFiniteFloat(hero.walkPhase)) hero.walkPhase = 0.0f;
+
+    const bool walking = isWalkingFrame(shell);
+    if (walking && input.isKeyDown(1)) {
+        stepHero(view, hero, true);
+        checkGround(view, world, hero, shell);
+    }
+    if (walking && input.isKeyDown(90)) {
+        stepHero(view, hero, false);
+        checkGround(view, world, hero, shell);
+    }
+
+    pushOutOfWalls(world, hero, 1.0f - hero.subX, hero.subY, 1.0f - hero.subZ);
+
+    hero.subZ = float(std::sin(double(hero.walkPhase * 1.5f))) * 0.024f + 0.54f;
+
+    if (hero.subX > 1.0f) {
+        hero.x = uint16_t(hero.x - 1);
+        hero.subX -= 1.0f;
+    }
+    if (hero.subY > 1.0f) {
+        hero.y = uint16_t(hero.y + 1);
+        hero.subY -= 1.0f;
+    }
+    if (hero.subX < 0.0f) {
+        hero.x = uint16_t(hero.x + 1);
+        hero.subX += 1.0f;
+    }
+    if (hero.subY < 0.0f) {
+        hero.y = uint16_t(hero.y - 1);
+        hero.subY += 1.0f;
+    }
+}
+
+void mouseLook(FirstPersonView& view, const Shell& shell, Input& input) {
+    if (!(input.isKeyDown(1) || input.isKeyDown(4) || input.isKeyDown(2))) return;
+    view.cameraYaw = float(-input.cursorX(shell.screenWidth)) * 2.0f + 180.0f - 160.0f;
+    view.cameraPitch = float(-input.cursorY(shell.screenHeight)) + 90.0f - 90.0f;
+}
+
+void measureEmptyColour(FirstPersonView& view) {
+    uint8_t pixel[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    std::memcpy(view.emptyColour, pixel, 3);
+    view.emptyColourKnown = true;
+}
+
+void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    glLoadIdentity();
+    constexpr size_t pixels = size_t(ViewWidth) * ViewHeight;
+    // The canvas of every screen mode holds the 3-byte picture; a canvas that
+    // does not (no mode set yet) is left alone.
+    if (screen.workCanvas.size() < pixels * 3) return;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, ViewWidth, ViewHeight, GL_RGB, GL_UNSIGNED_BYTE, screen.workCanvas.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+    if (shell.screenWidth != ViewWidth || shell.screenHeight != ViewHeight) return;
+    if (screen.width != ViewWidth || screen.height != ViewHeight) return;
+    const uint8_t er = view.emptyColour[0], eg = view.emptyColour[1], eb = view.emptyColour[2];
+    const uint8_t* src = screen.workCanvas.data();
+    uint8_t* dst = screen.framebuffer.data();
+    for (size_t i = 0; i < pixels; ++i, src += 3, dst += 4) {
+        if (src[0] == er && src[1] == eg && src[2] == eb) continue;
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+        dst[3] = 255;
+    }
+}
+
+void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
+                         const WorldMap& world, Units& units, Shell& shell, Input& input) {
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!view.emptyColourKnown) measureEmptyColour(view);
+
+    // The picture shows the camera as it stood when the frame began.
+    drawCellsAroundCamera(view, catalogue, world, units[cameraUnit(units)]);
+    updateHero(view, world, units[1], shell, input);
+    copyViewToFramebuffer(view, screen, shell);
+    mouseLook(view, shell, input);
+}
+
+} // namespace delve
