@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "world/overworld.h"
+#include "world/terrain.h"
+
+namespace delve {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct OverworldFile : ::testing::Test {
+    fs::path dir;
+    std::unique_ptr<WorldMap> map = std::make_unique<WorldMap>();
+    Clock clock{true};
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("delve_overworld_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "map");
+    }
+    void TearDown() override {
+        fs::permissions(dir / "map", fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+    void writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(dir / "map" / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    size_t filesInMap() {
+        return size_t(std::distance(fs::directory_iterator(dir / "map"), fs::directory_iterator()));
+    }
+};
+
+TEST_F(OverworldFile, FullFileFillsLayerZeroAndWaitsASecond) {
+    writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Road));
+    map->setCell(0, 0, 1, 9);
+    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), 65536);
+    for (int i = 0; i < LayerSize; i += 97) ASSERT_EQ(map->data()[i], Cell::Road);
+    EXPECT_EQ(map->cell(255, 255, 0), Cell::Road);
+    EXPECT_EQ(map->cell(0, 0, 1), 9) << "layer 1 untouched";
+    EXPECT_EQ(clock.waitedMs(), 1000u);
+}
+
+TEST_F(OverworldFile, RowsRunAlongXThenY) {
+    std::vector<uint8_t> bytes(65536, Cell::Plain);
+    bytes[3 * 256 + 200] = Cell::Castle;
+    writeFile("4.overworld", bytes);
+    loadOverworld(*map, clock, dir.string(), 4);
+    EXPECT_EQ(map->cell(200, 3, 0), Cell::Castle);
+}
+
+TEST_F(OverworldFile, ShortFileFillsOnlyItsFirstCellsAndLongFileIsCut) {
+    for (int i = 0; i < LayerSize; ++i) map->data()[i] = Cell::Water;
+    writeFile("1.overworld", std::vector<uint8_t>(300, Cell::Desert));
+    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), 300);
+    EXPECT_EQ(map->cell(255, 0, 0), Cell::Desert);
+    EXPECT_EQ(map->cell(43, 1, 0), Cell::Desert);
+    EXPECT_EQ(map->cell(44, 1, 0), Cell::Water);
+    EXPECT_EQ(map->cell(255, 255, 0), Cell::Water);
+
+    writeFile("2.overworld", std::vector<uint8_t>(70000, Cell::Swamp));
+    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 2), 65536);
+    EXPECT_EQ(map->cell(0, 0, 1), Cell::Empty);
+}
+
+TEST_F(OverworldFile, MissingFileIsNeitherCreatedNorRead) {
+    map->setCell(5, 5, 0, Cell::Grove);
+    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), -1);
+    EXPECT_EQ(map->cell(5, 5, 0), Cell::Grove);
+    EXPECT_EQ(filesInMap(), 0u);
+    EXPECT_EQ(clock.waitedMs(), 1000u);
+
+    Clock other(true);
+    EXPECT_EQ(loadOverworld(*map, other, (dir / "nowhere").string(), 1), -1);
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    EXPECT_EQ(other.waitedMs(), 0u);
+}
+
+TEST_F(OverworldFile, ReadOnlyFileLoads) {
+    writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Hills));
+    fs::permissions(dir / "map" / "1.overworld", fs::perms::owner_read);
+    fs::permissions(dir / "map", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), 65536);
+    EXPECT_EQ(map->cell(17, 17, 0), Cell::Hills);
+}
+
+TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
+    for (int i = 0; i < LayerSize; ++i) map->data()[i] = uint8_t(i * 7);
+    map->setCell(0, 0, 1, 99); // not part of the file
+    writeFile("3.overworld", std::vector<uint8_t>(10, 1)); // an older, shorter file
+    ASSERT_TRUE(saveOverworld(*map, clock, dir.string(), 3));
+    EXPECT_EQ(clock.waitedMs(), 1000u);
+    EXPECT_EQ(fs::file_size(dir / "map" / "3.overworld"), 65536u);
+    EXPECT_EQ(filesInMap(), 1u) << "no temporary file left behind";
+
+    auto back = std::make_unique<WorldMap>();
+    EXPECT_EQ(loadOverworld(*back, clock, dir.string(), 3), 65536);
+    EXPECT_TRUE(std::equal(back->data(), back->data() + LayerSize, map->data()));
+}
+
+TEST_F(OverworldFile, FailedSaveKeepsTheOldFile) {
+    writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Road));
+    // A directory where the temporary file would go makes the write fail.
+    const fs::path blocker = dir / "map" / ("1.overworld.tmp." + std::to_string(::getpid()));
+    fs::create_directories(blocker / "x");
+    EXPECT_FALSE(saveOverworld(*map, clock, dir.string(), 1));
+    EXPECT_EQ(clock.waitedMs(), 0u);
+    auto back = std::make_unique<WorldMap>();
+    EXPECT_EQ(loadOverworld(*back, clock, dir.string(), 1), 65536);
+    EXPECT_EQ(back->cell(9, 9, 0), Cell::Road);
+    fs::remove_all(blocker);
+    EXPECT_EQ(filesInMap(), 1u);
+    EXPECT_FALSE(saveOverworld(*map, clock, (dir / "absent").string(), 1));
+    EXPECT_FALSE(fs::exists(dir / "absent"));
+}
+
+} // namespace
+} // namespace delve
