@@ -16,7 +16,7 @@ constexpr int ConsolePauseMs = 400;
 constexpr int ConsoleMessageMs = 3000;
 // The notice line stands in the small font just under the command line.
 constexpr int ConsoleMessageX = 14;
-constexpr int ConsoleMessageY = 54;
+constexpr int ConsoleMessageY = 53;
 
 // One console step (frame step 6, and inside every progress frame): Tab
 // toggles the prompt, the line editor runs while it is shown, and a line

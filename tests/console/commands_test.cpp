@@ -1,0 +1,194 @@
+#include <climits>
+
+#include "console_rig.h"
+
+namespace delve::test {
+namespace {
+
+TEST(ConsoleToggle, TabShowsAndHidesThePromptWithAPauseEachFrameItIsHeld) {
+    Rig r("tab");
+    r.press({Vk::Tab});
+    EXPECT_EQ(r.console.consoleOpen, 1);
+    EXPECT_EQ(r.clock.waitedMs(), 400u);
+    EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:_", 14, 67, 255, 255, 255));
+    r.input.setKey(Vk::Tab, true);
+    r.frame();
+    r.frame();
+    r.input.setKey(Vk::Tab, false);
+    EXPECT_EQ(r.console.consoleOpen, 1);
+    EXPECT_EQ(r.clock.waitedMs(), 1200u);
+
+    // Hidden, the prompt is neither drawn nor edited, and the line survives.
+    r.type("ab", false);
+    r.press({Vk::Tab});
+    EXPECT_EQ(r.console.consoleOpen, 0);
+    r.press({Vk::LetterA + 2});
+    r.press({Vk::Enter});
+    EXPECT_STREQ(r.console.commandLine, "ab");
+    EXPECT_EQ(r.console.commandReady, 0);
+    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
+}
+
+TEST(CommandWords, SplitAtEverySeparatorAndKeepTheFirstTwenty) {
+    Rig r("split");
+    EXPECT_EQ(splitCommandLine(r.console, "  env4teleport-10,,20\t30\nx  "), 5);
+    EXPECT_STREQ(r.console.commandTokens[0].data(), "env4teleport");
+    EXPECT_STREQ(r.console.commandTokens[1].data(), "10");
+    EXPECT_STREQ(r.console.commandTokens[3].data(), "30");
+    EXPECT_STREQ(r.console.commandTokens[4].data(), "x");
+    EXPECT_STREQ(r.console.commandTokens[5].data(), "");
+    EXPECT_EQ(splitCommandLine(r.console, ""), 0);
+    EXPECT_STREQ(r.console.commandTokens[0].data(), "");
+    EXPECT_EQ(splitCommandLine(r.console, " - , "), 0);
+
+    // A stored line of 255 characters can hold 128 words; only 20 are kept.
+    std::string many;
+    for (int i = 0; i < 128; ++i) many += i ? " a" : "a";
+    many.resize(255, 'b');
+    EXPECT_EQ(splitCommandLine(r.console, many.c_str()), 128);
+    EXPECT_STREQ(r.console.commandTokens[19].data(), "a");
+}
+
+TEST(CommandWords, NumbersReadLikeAtoiButNeverOverflow) {
+    EXPECT_EQ(readNumber("12abc"), 12);
+    EXPECT_EQ(readNumber("abc"), 0);
+    EXPECT_EQ(readNumber(""), 0);
+    EXPECT_EQ(readNumber("+7"), 7);
+    EXPECT_EQ(readNumber("-7"), -7);
+    EXPECT_EQ(readNumber("007"), 7);
+    EXPECT_EQ(readNumber("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(readNumber("-99999999999999999999"), INT_MIN);
+}
+
+TEST(CellCommands, EditTheCellsAtTheHerosFeetWhateverTheCaseOrExtraWords) {
+    Rig r("cells");
+    auto at = [&](int dx, int dy, int dz) { return r.world.cell(100 + dx, 120 + dy, 2 + dz); };
+    r.command("corner1");
+    EXPECT_EQ(at(0, 0, 0), Cell::Corner);
+    EXPECT_EQ(at(0, 0, 1), Cell::Corner);
+    r.command("ENV4BLOCK with more words");
+    EXPECT_EQ(at(0, 0, 0), Cell::Block);
+    r.command("Env4Grass");
+    EXPECT_EQ(at(0, 0, 0), Cell::Grass);
+    r.command("env4dirt");
+    EXPECT_EQ(at(0, 0, 0), Cell::Dirt);
+    r.world.setCell(101, 120, 2, Cell::Rock);
+    r.world.setCell(100, 121, 2, Cell::Rock);
+    r.command("env4emptyx1");
+    EXPECT_EQ(at(1, 0, 0), Cell::Empty);
+    EXPECT_EQ(at(0, 1, 0), Cell::Rock);
+    r.command("env4emptyy1");
+    EXPECT_EQ(at(0, 1, 0), Cell::Empty);
+    EXPECT_EQ(at(0, 0, 0), Cell::Dirt);
+    // Enter again runs the same line again.
+    r.world.setCell(100, 121, 2, Cell::Rock);
+    r.press({Vk::Enter});
+    EXPECT_EQ(at(0, 1, 0), Cell::Empty);
+    // A word that names no command changes nothing.
+    const uint64_t before = r.worldDigest();
+    r.command("env4blocks");
+    r.command("block");
+    EXPECT_EQ(r.worldDigest(), before);
+}
+
+TEST(CellCommands, NeverWriteOutsideTheMap) {
+    Rig r("edges");
+    UnitRecord& hero = r.units[1];
+    hero.x = 255;
+    hero.y = 255;
+    hero.z = 179;
+    WorldMap expected = r.world;
+    for (const char* c : {"corner1", "env4emptyx1", "env4emptyy1"}) r.command(c);
+    expected.setCell(255, 255, 179, Cell::Corner);
+    EXPECT_TRUE(r.world.bytes == expected.bytes);
+
+    // A hero placed off the map by a loaded file edits nothing at all.
+    const uint64_t before = r.worldDigest();
+    const int spots[][3] = {{65535, 10, 2}, {10, 300, 2}, {10, 10, 180}, {256, 0, 0}};
+    for (const auto& spot : spots) {
+        hero.x = uint16_t(spot[0]);
+        hero.y = uint16_t(spot[1]);
+        hero.z = uint16_t(spot[2]);
+        for (const char* c : {"corner1", "env4block", "env4grass", "env4dirt", "env4emptyx1",
+                              "env4emptyy1", "get"})
+            r.command(c);
+    }
+    EXPECT_EQ(r.worldDigest(), before);
+}
+
+TEST(CellCommands, GetSearchFlushClearToFloorExceptDoorsAndRockAndAlwaysPause) {
+    Rig r("get");
+    for (const char* word : {"get", "SEARCH", "flush"}) {
+        for (uint8_t code : {Cell::Empty, Cell::Chest, Cell::Door, Cell::Rock}) {
+            r.world.setCell(100, 120, 2, code);
+            r.command(word);
+            uint8_t want = (code == Cell::Door || code == Cell::Rock) ? code : Cell::Floor;
+            EXPECT_EQ(r.world.cell(100, 120, 2), want) << word << " on " << int(code);
+        }
+    }
+    r.world.setCell(100, 120, 2, Cell::Chest);
+    r.command("get it");
+    EXPECT_EQ(r.world.cell(100, 120, 2), Cell::Chest);
+}
+
+TEST(ConsoleCommands, PauseFourHundredMillisecondsOnlyWhenTheirWordCountMatches) {
+    Rig r("pauses");
+    auto pauseOf = [&](const std::string& line) {
+        r.openConsole();
+        while (r.console.commandLength > 0) r.press({Vk::Backspace});
+        r.type(line, false);
+        const uint64_t before = r.clock.waitedMs();
+        r.press({Vk::Enter});
+        return r.clock.waitedMs() - before - 500; // Enter's own pause
+    };
+    EXPECT_EQ(pauseOf("get"), 400u);
+    EXPECT_EQ(pauseOf("get now"), 0u);
+    EXPECT_EQ(pauseOf("screensavertoggle"), 400u);
+    EXPECT_EQ(r.shell.screensaverMode, 1);
+    EXPECT_EQ(pauseOf("SCREENSAVERTOGGLE"), 400u);
+    EXPECT_EQ(r.shell.screensaverMode, 0);
+    EXPECT_EQ(pauseOf("screensavertoggle on"), 0u);
+    EXPECT_EQ(r.shell.screensaverMode, 0);
+    EXPECT_EQ(pauseOf("save game"), 0u);
+    EXPECT_EQ(pauseOf("save game 3 now"), 0u);
+    EXPECT_EQ(pauseOf("save slot 3"), 0u);
+    EXPECT_EQ(pauseOf("save game 0"), 400u);
+    EXPECT_EQ(pauseOf("save game 13"), 400u);
+    EXPECT_EQ(pauseOf("load game 0"), 400u);
+    EXPECT_EQ(pauseOf("load game 13"), 400u);
+    EXPECT_EQ(pauseOf("load game x"), 400u);
+    EXPECT_EQ(pauseOf(""), 0u);
+    EXPECT_EQ(r.host.presented.size(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(r.saveDir)); // nothing saved, no folder made
+}
+
+TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
+    Rig r("teleport");
+    const UnitRecord& hero = r.units[1];
+    auto heroAt = [&](int x, int y, int z) {
+        return hero.x == x && hero.y == y && hero.z == z && r.shell.SX == x && r.shell.SY == y &&
+               r.shell.SZ == z;
+    };
+    r.command("env4teleport 0 0 0");
+    EXPECT_TRUE(heroAt(1, 1, 2));
+    r.command("env4teleport 999 999 999");
+    EXPECT_TRUE(heroAt(254, 254, 178));
+    r.command("ENV4TELEPORT 99999999999 7 9"); // 30 characters at most
+    EXPECT_TRUE(heroAt(254, 7, 9));
+    r.command("env4teleport 30 40 5");
+    EXPECT_TRUE(heroAt(30, 40, 5));
+    r.world.setCell(50, 60, 6, Cell::Rock);
+    r.command("env4teleport 50 60 6");
+    EXPECT_TRUE(heroAt(30, 40, 5));
+    r.command("env4teleport 50 60");
+    r.command("env4teleport 50 60 7 8");
+    EXPECT_TRUE(heroAt(30, 40, 5));
+    // A walking hero keeps walking.
+    r.units[1].moveState = 1;
+    r.command("env4teleport 70 80 9");
+    EXPECT_TRUE(heroAt(70, 80, 9));
+    EXPECT_EQ(hero.moveState, 1);
+}
+
+} // namespace
+} // namespace delve::test

@@ -1,0 +1,177 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/shell.h"
+#include "console/console.h"
+#include "gfx/framebuffer.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "units/unit_record.h"
+#include "world/digest.h"
+#include "world/world_map.h"
+
+namespace delve::test {
+
+// A shell stand-in for save and load: it draws on a real software screen,
+// runs the console inside each progress frame as the game does, and keeps
+// every presented picture.
+class RecordingHost : public FrameHost {
+public:
+    struct Rig* rig = nullptr;
+    std::vector<std::vector<uint8_t>> presented;
+    std::vector<uint64_t> presentedAtWaitMs;
+    int progressFrames = 0;
+    int texturingCalls = 0;
+    int texturingBeforePresent = -1; // presents done when texturing was switched on
+    // Called at the start of each progress frame (tests press keys here).
+    std::function<void(int)> onProgressFrame;
+
+    void beginFrame() override;
+    void runProgressFrame() override;
+    void presentFrame() override;
+    void enableTexturingAndBlending() override {
+        ++texturingCalls;
+        texturingBeforePresent = int(presented.size());
+    }
+};
+
+struct Rig {
+    std::unique_ptr<Platform> platform = makeHeadlessPlatform();
+    Input input{*platform};
+    Clock clock{true};
+    Shell shell;
+    Screen screen;
+    TextBuffer text;
+    WorldMap world;
+    Units units;
+    RecordingHost host;
+    std::string saveDir;
+    ConsoleState console;
+
+    explicit Rig(const std::string& name) {
+        screen.setMode(320, 240);
+        saveDir = (std::filesystem::temp_directory_path() /
+                   ("delve-console-" + name + "-" + std::to_string(::getpid())))
+                      .string();
+        std::filesystem::remove_all(saveDir);
+        host.rig = this;
+        initCommandStore(console);
+        UnitRecord& hero = units[1];
+        hero.active = 1;
+        hero.side = 1;
+        hero.x = 100;
+        hero.y = 120;
+        hero.z = 2;
+    }
+    ~Rig() {
+        releaseCommandStore(console);
+        std::error_code ec;
+        std::filesystem::remove_all(saveDir, ec);
+    }
+
+    ConsoleContext ctx() {
+        return ConsoleContext{input, clock, shell, screen, text, world, units, host, saveDir};
+    }
+
+    // One console step of a normal frame.
+    void frame() {
+        screen.clearFramebuffer();
+        runConsole(console, input, clock, shell, screen, text, world, units, host, saveDir);
+        ++shell.frameCounter;
+    }
+
+    // Holds `keys` down for one frame.
+    void press(std::initializer_list<int> keys) {
+        for (int k : keys) input.setKey(k, true);
+        frame();
+        for (int k : keys) input.setKey(k, false);
+    }
+
+    void openConsole() {
+        if (console.consoleOpen == 0) press({Vk::Tab});
+    }
+
+    // Types `line` one key per frame (Shift for capitals), then Enter.
+    void type(const std::string& line, bool enter = true) {
+        openConsole();
+        for (char c : line) {
+            if (c >= 'a' && c <= 'z') press({Vk::LetterA + (c - 'a')});
+            else if (c >= 'A' && c <= 'Z') press({Vk::Shift, Vk::LetterA + (c - 'A')});
+            else if (c >= '0' && c <= '9') press({Vk::Digit0 + (c - '0')});
+            else if (c == ' ') press({Vk::Space});
+            else ADD_FAILURE() << "cannot type '" << c << "'";
+        }
+        if (enter) press({Vk::Enter});
+    }
+
+    // Replaces the line with `line` and runs it (Backspace, typing, Enter).
+    void command(const std::string& line) {
+        openConsole();
+        while (console.commandLength > 0) press({Vk::Backspace});
+        type(line);
+    }
+
+    std::filesystem::path slotPath(int slot, const char* kind) const {
+        return std::filesystem::path(saveDir) / ("SAVEGAME" + std::to_string(slot) + "." + kind);
+    }
+
+    uint64_t worldDigest() const { return fnv1a64(world.data(), WorldBytes); }
+    uint64_t unitsDigest() const { return fnv1a64(units.bytes(), Units::byteSize()); }
+};
+
+inline void RecordingHost::beginFrame() { rig->screen.clearFramebuffer(); }
+
+inline void RecordingHost::runProgressFrame() {
+    if (onProgressFrame) onProgressFrame(progressFrames);
+    ++progressFrames;
+    rig->text.set("WIN32ZANTHOMIRKSPIREBITMAPWINDOWKELDRIMORSCREENR001");
+    drawSmallText(rig->screen, rig->text, 12, rig->shell.screenHeight - 14, 255, 255, 0);
+    runConsole(rig->console, rig->input, rig->clock, rig->shell, rig->screen, rig->text,
+               rig->world, rig->units, *this, rig->saveDir);
+    ++rig->shell.frameCounter;
+}
+
+inline void RecordingHost::presentFrame() {
+    presented.push_back(rig->screen.framebuffer);
+    presentedAtWaitMs.push_back(rig->clock.waitedMs());
+}
+
+// Text drawn alone on a cleared screen of the rig's size, for comparison.
+inline std::vector<uint8_t> renderLarge(const char* s, int x, int y, uint8_t r, uint8_t g,
+                                        uint8_t b) {
+    Screen screen;
+    screen.setMode(320, 240);
+    TextBuffer text;
+    text.set(s);
+    drawLargeText(screen, text, x, y, r, g, b);
+    return screen.framebuffer;
+}
+
+// True when rows y0..y1 of two 320-wide pictures are equal.
+inline bool rowsEqual(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int y0,
+                      int y1) {
+    for (int y = y0; y <= y1; ++y)
+        for (int i = 0; i < 320 * 4; ++i)
+            if (a[size_t(y) * 320 * 4 + size_t(i)] != b[size_t(y) * 320 * 4 + size_t(i)])
+                return false;
+    return true;
+}
+
+inline size_t inkPixels(const std::vector<uint8_t>& pic) {
+    size_t n = 0;
+    for (size_t i = 0; i + 3 < pic.size(); i += 4)
+        if (pic[i] || pic[i + 1] || pic[i + 2]) ++n;
+    return n;
+}
+
+} // namespace delve::test

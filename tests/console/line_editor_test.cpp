@@ -1,0 +1,116 @@
+#include "console_rig.h"
+
+namespace delve::test {
+namespace {
+
+// Runs the editor alone, as the console does while the prompt is shown.
+void edit(Rig& r, std::initializer_list<int> keys, int maxLength = ConsoleLineLimit) {
+    for (int k : keys) r.input.setKey(k, true);
+    r.screen.clearFramebuffer();
+    editCommandLine(r.console, r.input, r.clock, r.shell.frameCounter, r.screen, r.text,
+                    ConsolePromptX, ConsolePromptY, maxLength, ConsolePrompt);
+    for (int k : keys) r.input.setKey(k, false);
+}
+
+TEST(CommandStore, StartsEmptyWithTwentyWordBuffersAndReleasesThem) {
+    ConsoleState c;
+    c.commandLength = 7;
+    c.commandLine[0] = 'x';
+    initCommandStore(c);
+    EXPECT_EQ(c.commandLength, 0);
+    EXPECT_EQ(c.commandLine[0], 0);
+    EXPECT_EQ(c.commandLine[1], 0);
+    ASSERT_EQ(c.commandTokens.size(), 20u);
+    for (auto& t : c.commandTokens) EXPECT_EQ(t[0], 0);
+    releaseCommandStore(c);
+    EXPECT_TRUE(c.commandTokens.empty());
+}
+
+TEST(LineEditor, TypesLettersCapitalsDigitsAndSpacesEachWithAPause) {
+    Rig r("typing");
+    edit(r, {Vk::LetterA + 7});            // h
+    edit(r, {Vk::Shift, Vk::LetterA + 8}); // I
+    edit(r, {Vk::Space});
+    edit(r, {Vk::Shift, Vk::Digit0 + 5});  // Shift does not change digits
+    edit(r, {Vk::LetterA + 25});           // z
+    EXPECT_STREQ(r.console.commandLine, "hI 5z");
+    EXPECT_EQ(r.console.commandLength, 5);
+    EXPECT_EQ(r.clock.waitedMs(), 5u * 120u);
+
+    // Keys outside the table type nothing and do not pause.
+    edit(r, {Vk::KeypadPlus, Vk::Left, 186 /* ; */, 190 /* . */});
+    EXPECT_STREQ(r.console.commandLine, "hI 5z");
+    EXPECT_EQ(r.clock.waitedMs(), 5u * 120u);
+}
+
+TEST(LineEditor, KeysDownTogetherAppendInTableOrder) {
+    Rig r("order");
+    // Space, then small letters, then capitals, then digits; two pauses per pair.
+    edit(r, {Vk::Digit0 + 7, Vk::LetterA + 1, Vk::LetterA, Vk::Space});
+    EXPECT_STREQ(r.console.commandLine, " ab7");
+    EXPECT_EQ(r.clock.waitedMs(), 4u * 120u);
+    edit(r, {Vk::Shift, Vk::LetterA + 2, Vk::LetterA});
+    EXPECT_STREQ(r.console.commandLine, " ab7AC");
+}
+
+TEST(LineEditor, HeldKeyRepeatsOncePerFrameUntilTheLimit) {
+    Rig r("limit");
+    for (int i = 0; i < 40; ++i) edit(r, {Vk::LetterA + 23});
+    EXPECT_EQ(r.console.commandLength, 30);
+    EXPECT_EQ(std::string(r.console.commandLine), std::string(30, 'x'));
+    EXPECT_EQ(r.clock.waitedMs(), 30u * 120u); // a full line ignores keys without pausing
+
+    // A larger limit is cut to the 255 characters the line can hold.
+    Rig big("hardlimit");
+    for (int i = 0; i < 300; ++i) edit(big, {Vk::Digit0 + 9}, 100000);
+    EXPECT_EQ(big.console.commandLength, 255);
+    EXPECT_EQ(big.console.commandLine[254], '9');
+    EXPECT_EQ(big.console.commandLine[255], 0);
+}
+
+TEST(LineEditor, BackspaceRemovesTheLastCharacterAndIgnoresAnEmptyLine) {
+    Rig r("backspace");
+    edit(r, {Vk::LetterA});
+    edit(r, {Vk::LetterA + 1});
+    const uint64_t before = r.clock.waitedMs();
+    edit(r, {Vk::Backspace});
+    EXPECT_STREQ(r.console.commandLine, "a");
+    EXPECT_EQ(r.console.commandLine[1], 0);
+    EXPECT_EQ(r.clock.waitedMs(), before + 120);
+    edit(r, {Vk::Backspace});
+    edit(r, {Vk::Backspace});
+    EXPECT_EQ(r.console.commandLength, 0);
+    EXPECT_EQ(r.clock.waitedMs(), before + 240);
+    // Backspace then a letter in one frame: remove first, then append.
+    edit(r, {Vk::LetterA + 2});
+    edit(r, {Vk::Backspace, Vk::LetterA + 3});
+    EXPECT_STREQ(r.console.commandLine, "d");
+}
+
+TEST(LineEditor, EnterMarksTheLineReadyAfterAPauseAndDrawsNothing) {
+    Rig r("enter");
+    edit(r, {Vk::LetterA});
+    const uint64_t before = r.clock.waitedMs();
+    edit(r, {Vk::Enter, Vk::LetterA + 1, Vk::Backspace});
+    EXPECT_EQ(r.console.commandReady, 1);
+    EXPECT_STREQ(r.console.commandLine, "a"); // other keys are not read in that frame
+    EXPECT_EQ(r.clock.waitedMs(), before + 500);
+    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
+}
+
+TEST(LineEditor, DrawsPromptAndLineInWhiteWithAnUnderscoreBlinkingEveryTenFrames) {
+    Rig r("draw");
+    edit(r, {Vk::LetterA});
+    r.shell.frameCounter = 9;
+    edit(r, {});
+    EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:a_", 14, 67, 255, 255, 255));
+    r.shell.frameCounter = 10;
+    edit(r, {});
+    EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:a", 14, 67, 255, 255, 255));
+    r.shell.frameCounter = 20;
+    edit(r, {});
+    EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:a_", 14, 67, 255, 255, 255));
+}
+
+} // namespace
+} // namespace delve::test

@@ -1,0 +1,429 @@
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "console/slot_files.h"
+#include "console_rig.h"
+
+namespace delve::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Fills the world, the units and the variables with a pattern of `seed`.
+void makeGame(Rig& r, uint32_t seed) {
+    std::mt19937 gen(seed);
+    for (size_t i = 0; i < WorldBytes; i += 97) r.world.bytes[i] = uint8_t(gen());
+    UnitRecord& hero = r.units[1];
+    hero.x = uint16_t(10 + seed % 50);
+    hero.y = uint16_t(20 + seed % 40);
+    hero.z = uint16_t(2 + 2 * (seed % 8));
+    hero.hitPoints = float(seed);
+    r.units[2999].walkPhase = float(seed) * 0.5f;
+    r.shell.frameCounter = int(seed * 1000);
+    r.shell.SX = int(seed % 200);
+    r.shell.SY = int(seed % 100);
+    r.shell.SZ = int(seed % 170);
+}
+
+struct GameState {
+    uint64_t world, units;
+    int frameCounter, SX, SY, SZ;
+    bool operator==(const GameState&) const = default;
+};
+
+GameState stateOf(const Rig& r) {
+    return {r.worldDigest(), r.unitsDigest(), r.shell.frameCounter, r.shell.SX, r.shell.SY,
+            r.shell.SZ};
+}
+
+std::vector<uint8_t> readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::set<std::string> listing(const fs::path& dir) {
+    std::set<std::string> names;
+    std::error_code ec;
+    if (fs::is_directory(dir, ec))
+        for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+           uint32_t(b[at + 3]) << 24;
+}
+
+TEST(SaveFiles, ThreeFilesOfExactSizeInTheRawLayoutAndNothingLeftOver) {
+    Rig r("layout");
+    makeGame(r, 7);
+    UnitRecord& hero = r.units[1];
+    hero.x = 0x1234;
+    hero.destY = 0xBEEF;
+    hero.targetUnit = -2;
+    hero.spriteId = 849;
+    hero.walkPhase = 1.5f;
+    hero.unused0[0] = 0xAA; // bytes no field uses travel as they stand
+    r.shell.SX = -3;
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 12), SlotResult::Done);
+    const int savedFrame = r.shell.frameCounter;
+
+    auto map = readFile(r.slotPath(12, "mainmap"));
+    auto unit = readFile(r.slotPath(12, "unit"));
+    auto vars = readFile(r.slotPath(12, "variables"));
+    ASSERT_EQ(map.size(), 11796480u);
+    ASSERT_EQ(unit.size(), 2112000u);
+    ASSERT_EQ(vars.size(), 16u);
+    EXPECT_TRUE(map == r.world.bytes);
+    const size_t h = 704;
+    EXPECT_EQ(unit[h + 0], 0xAA);
+    EXPECT_EQ(unit[h + 4], 1);                    // active
+    EXPECT_EQ(unit[h + 102] | unit[h + 103] << 8, 0x1234); // x
+    EXPECT_EQ(unit[h + 132] | unit[h + 133] << 8, 0xBEEF); // destY
+    EXPECT_EQ(unit[h + 144] | unit[h + 145] << 8, 0xFFFE); // targetUnit
+    EXPECT_EQ(unit[h + 196] | unit[h + 197] << 8, 849);    // spriteId
+    EXPECT_EQ(le32(unit, h + 700), 0x3FC00000u);           // walkPhase 1.5f
+    EXPECT_EQ(int32_t(le32(vars, 0)), savedFrame);
+    EXPECT_EQ(int32_t(le32(vars, 4)), -3);
+    EXPECT_EQ(int32_t(le32(vars, 8)), r.shell.SY);
+    EXPECT_EQ(int32_t(le32(vars, 12)), r.shell.SZ);
+    EXPECT_EQ(listing(r.saveDir),
+              (std::set<std::string>{"SAVEGAME12.mainmap", "SAVEGAME12.unit",
+                                     "SAVEGAME12.variables", "SAVEGAME12.check"}));
+}
+
+TEST(SaveFiles, ReplaceLongerFilesWhole) {
+    Rig r("foreign");
+    fs::create_directories(r.saveDir);
+    writeFile(r.slotPath(2, "variables"), std::vector<uint8_t>(5000, 0x55));
+    writeFile(r.slotPath(2, "unit"), std::vector<uint8_t>(3000000, 0x55));
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+    EXPECT_EQ(fs::file_size(r.slotPath(2, "variables")), 16u);
+    EXPECT_EQ(fs::file_size(r.slotPath(2, "unit")), 2112000u);
+}
+
+TEST(ProgressScreens, ShowEachStageWithItsTextPercentagesAndWaits) {
+    for (bool saving : {true, false}) {
+        Rig r(saving ? "progress-save" : "progress-load");
+        if (!saving) {
+            ASSERT_EQ(saveGame(r.console, r.ctx(), 5), SlotResult::Done);
+            r.host.presented.clear();
+            r.host.presentedAtWaitMs.clear();
+            r.host.progressFrames = 0;
+            r.host.texturingCalls = 0;
+        }
+        const uint64_t start = r.clock.waitedMs();
+        const int frame0 = r.shell.frameCounter;
+        SlotResult res = saving ? saveGame(r.console, r.ctx(), 5) : loadGame(r.console, r.ctx(), 5);
+        ASSERT_EQ(res, SlotResult::Done);
+        const char* verb = saving ? "Saving" : "Loading";
+
+        ASSERT_EQ(r.host.presented.size(), 14u);
+        EXPECT_EQ(r.host.progressFrames, 14);
+        const int percents[12] = {0, 8, 16, 25, 33, 42, 50, 59, 67, 76, 84, 93};
+        for (int i = 0; i < 14; ++i) {
+            std::string title = i < 12 ? std::string(verb) + " dungeon maps"
+                                : i == 12 ? std::string(verb) + " units"
+                                          : std::string(verb) + " variables";
+            auto expected = renderLarge(title.c_str(), 20, 100, 255, 255, 0);
+            if (i < 12) {
+                auto pct = renderLarge((std::to_string(percents[i]) + "/100.").c_str(), 20, 89,
+                                       255, 255, 0);
+                for (size_t b = 0; b < expected.size(); ++b) expected[b] |= pct[b];
+            }
+            // Rows 70..110 hold only the progress texts (banner above, nothing below).
+            EXPECT_TRUE(rowsEqual(r.host.presented[size_t(i)], expected, 70, 110))
+                << verb << " screen " << i;
+            // The waits: 100 ms around each map chunk, 1000 ms around each other file.
+            uint64_t before = i <= 12 ? uint64_t(i) * 200 : 2400 + 2000;
+            EXPECT_EQ(r.host.presentedAtWaitMs[size_t(i)] - start, before) << i;
+        }
+        EXPECT_EQ(r.clock.waitedMs() - start, 6400u);
+        EXPECT_EQ(r.host.texturingCalls, 1);
+        EXPECT_EQ(r.host.texturingBeforePresent, 12); // switched on before the units screen
+        if (saving) {
+            EXPECT_EQ(r.shell.frameCounter, frame0 + 14);
+        }
+        EXPECT_EQ(mapChunkPercent(11000000), 93);
+    }
+}
+
+TEST(SaveLoad, LoadingRestoresWorldUnitsAndVariablesExactly) {
+    Rig r("roundtrip");
+    makeGame(r, 11);
+    r.command("save game 4");
+    GameState saved = stateOf(r);
+    // The file holds the frame counter of the variables stage; the frame
+    // that ran the load then counts itself.
+    saved.frameCounter = int32_t(le32(readFile(r.slotPath(4, "variables")), 0)) + 1;
+
+    makeGame(r, 12);
+    r.command("env4teleport 33 44 6");
+    ASSERT_NE(stateOf(r), saved);
+    r.command("LOAD GAME 4");
+    EXPECT_EQ(stateOf(r), saved);
+    EXPECT_STREQ(r.console.commandLine, "LOAD GAME 4"); // a load leaves the line alone
+    EXPECT_FALSE(consoleMessageVisible(r.console, r.clock));
+}
+
+TEST(LoadRefusal, AnEmptySlotCreatesNothingLeavesTheGameAndSaysSoUnderTheLine) {
+    Rig r("empty");
+    makeGame(r, 3);
+    const GameState before = stateOf(r);
+    r.command("load game 3");
+    EXPECT_FALSE(fs::exists(r.saveDir)); // not even the folder
+    EXPECT_EQ(r.host.presented.size(), 0u);
+    // Only the frame counter of the typing frames has moved.
+    GameState now = stateOf(r);
+    now.frameCounter = before.frameCounter;
+    EXPECT_EQ(now, before);
+    ASSERT_TRUE(consoleMessageVisible(r.console, r.clock));
+    EXPECT_STREQ(r.console.message, "Slot 3 is empty");
+
+    // The notice stands in the small font below the command line for a few seconds.
+    r.frame();
+    Screen ref;
+    ref.setMode(320, 240);
+    TextBuffer t;
+    t.set("Slot 3 is empty");
+    drawSmallText(ref, t, ConsoleMessageX, ConsoleMessageY, 255, 120, 90);
+    ASSERT_GT(inkPixels(ref.framebuffer), 20u);
+    EXPECT_TRUE(rowsEqual(r.screen.framebuffer, ref.framebuffer, 40, 54));
+    r.clock.sleep(ConsoleMessageMs);
+    const int fc = r.shell.frameCounter;
+    r.frame();
+    EXPECT_EQ(r.screen.framebuffer, renderLarge(fc % 20 < 10 ? "CMD:load game 3_" : "CMD:load game 3",
+                                                14, 67, 255, 255, 255));
+}
+
+TEST(LoadRefusal, DamagedSlotsAreRefusedWithoutTouchingTheGameOrTheFiles) {
+    Rig r("damaged");
+    makeGame(r, 21);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::Done);
+    const fs::path pristine = fs::path(r.saveDir + "-pristine");
+    fs::remove_all(pristine);
+    fs::copy(r.saveDir, pristine);
+    makeGame(r, 22);
+    const GameState live = stateOf(r);
+
+    struct Damage {
+        const char* what;
+        std::function<void()> apply;
+        SlotResult want;
+    };
+    const Damage damages[] = {
+        {"map cut short", [&] { fs::resize_file(r.slotPath(3, "mainmap"), 11796479); },
+         SlotResult::Damaged},
+        {"map too long", [&] { fs::resize_file(r.slotPath(3, "mainmap"), 11796481); },
+         SlotResult::Damaged},
+        {"unit file missing", [&] { fs::remove(r.slotPath(3, "unit")); }, SlotResult::Damaged},
+        {"variables empty", [&] { fs::resize_file(r.slotPath(3, "variables"), 0); },
+         SlotResult::Damaged},
+        {"variables a folder",
+         [&] {
+             fs::remove(r.slotPath(3, "variables"));
+             fs::create_directory(r.slotPath(3, "variables"));
+         },
+         SlotResult::Damaged},
+        {"check file garbled",
+         [&] { writeFile(r.slotPath(3, "check"), {'d', 'e', 'l', 'v', 'e', '\n'}); },
+         SlotResult::Damaged},
+        {"only a check file",
+         [&] {
+             for (const char* k : {"mainmap", "unit", "variables"}) fs::remove(r.slotPath(3, k));
+         },
+         SlotResult::Damaged},
+        {"one byte changed",
+         [&] {
+             auto v = readFile(r.slotPath(3, "variables"));
+             v[5] ^= 1;
+             writeFile(r.slotPath(3, "variables"), v);
+         },
+         SlotResult::Mixed},
+    };
+    for (const Damage& d : damages) {
+        fs::remove_all(r.saveDir);
+        fs::copy(pristine, r.saveDir);
+        d.apply();
+        const auto files = listing(r.saveDir);
+        EXPECT_EQ(loadGame(r.console, r.ctx(), 3), d.want) << d.what;
+        EXPECT_EQ(stateOf(r), live) << d.what;
+        EXPECT_EQ(listing(r.saveDir), files) << d.what;
+        EXPECT_EQ(r.host.presented.size(), 1u * 14u) << d.what; // only the first save's screens
+    }
+    r.command("load game 3");
+    EXPECT_STREQ(r.console.message, "Slot 3 is damaged: its last save was cut off");
+    fs::remove(r.slotPath(3, "unit"));
+    r.command("load game 3");
+    EXPECT_STREQ(r.console.message, "Slot 3 is damaged");
+    fs::remove_all(pristine);
+}
+
+TEST(LoadRefusal, FilesOfTwoDifferentSavesAreRecognisedAsMixed) {
+    Rig r("mixed");
+    makeGame(r, 31);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 1), SlotResult::Done);
+    makeGame(r, 32);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+    fs::copy_file(r.slotPath(2, "unit"), r.slotPath(1, "unit"),
+                  fs::copy_options::overwrite_existing);
+    const GameState live = stateOf(r);
+    EXPECT_EQ(loadGame(r.console, r.ctx(), 1), SlotResult::Mixed);
+    EXPECT_EQ(stateOf(r), live);
+    // Without a check file only the sizes can be judged: files written
+    // before check files existed still load.
+    fs::remove(r.slotPath(2, "check"));
+    makeGame(r, 33);
+    EXPECT_EQ(loadGame(r.console, r.ctx(), 2), SlotResult::Done);
+    makeGame(r, 32);
+    EXPECT_EQ(r.worldDigest(), fnv1a64(readFile(r.slotPath(2, "mainmap")).data(), WorldBytes));
+}
+
+TEST(CheckFile, FormatRoundTripsAndTheParserRefusesAnythingElse) {
+    SlotCheck c;
+    for (int i = 0; i < SlotFileCount; ++i) {
+        c.current.size[i] = SlotFileSizes[i];
+        c.current.digest[i] = 0x0123456789abcdefull + uint64_t(i);
+    }
+    SlotCheck back;
+    ASSERT_TRUE(parseSlotCheck(formatSlotCheck(c), back));
+    EXPECT_EQ(back.current, c.current);
+    EXPECT_FALSE(back.hasPrevious);
+    c.hasPrevious = true;
+    c.previous.digest[2] = 0xffffffffffffffffull;
+    ASSERT_TRUE(parseSlotCheck(formatSlotCheck(c), back));
+    EXPECT_TRUE(back.hasPrevious);
+    EXPECT_EQ(back.previous, c.previous);
+
+    const std::string good = formatSlotCheck(c);
+    for (size_t cut : {size_t(0), size_t(10), good.size() / 2, good.size() - 1})
+        EXPECT_FALSE(parseSlotCheck(good.substr(0, cut), back)) << cut;
+    std::string upper = good;
+    upper[good.find('a')] = 'A';
+    EXPECT_FALSE(parseSlotCheck(upper, back));
+    EXPECT_FALSE(parseSlotCheck(good + "x\n", back));
+    std::string longNumber = good;
+    longNumber.insert(good.find(' ') + 20, "9999999999999999999999");
+    EXPECT_FALSE(parseSlotCheck(longNumber, back));
+}
+
+// Abandons a save after every possible number of file steps, as a crash or
+// kill would, and loads the slot each time: always the old game, the new
+// one, or a refusal - never a blend.
+TEST(SaveCrash, EveryInterruptedSaveLeavesTheOldGameTheNewOneOrARefusal) {
+    for (const char* start : {"checked", "legacy", "empty"}) {
+        Rig r(std::string("crash-") + start);
+        makeGame(r, 41);
+        ASSERT_EQ(saveGame(r.console, r.ctx(), 6), SlotResult::Done);
+        const GameState oldGame = stateOf(r);
+        if (std::string(start) == "legacy") fs::remove(r.slotPath(6, "check"));
+        if (std::string(start) == "empty") fs::remove_all(r.saveDir);
+        const fs::path pristine = fs::path(r.saveDir + "-pristine");
+        fs::remove_all(pristine);
+        if (fs::exists(r.saveDir)) fs::copy(r.saveDir, pristine);
+
+        std::vector<char> outcomes;
+        for (int steps = 0;; ++steps) {
+            fs::remove_all(r.saveDir);
+            if (fs::exists(pristine)) fs::copy(pristine, r.saveDir);
+            makeGame(r, 42);
+            SlotResult res = saveGame(r.console, r.ctx(), 6, steps);
+            GameState newGame = stateOf(r);
+            makeGame(r, 43);
+            const GameState other = stateOf(r);
+            SlotResult load = loadGame(r.console, r.ctx(), 6);
+            GameState got = stateOf(r);
+            char outcome = '?';
+            if (load == SlotResult::Done && got == oldGame) outcome = 'o';
+            else if (load == SlotResult::Done && got == newGame) outcome = 'n';
+            else if (load != SlotResult::Done && got == other) outcome = 'r';
+            ASSERT_NE(outcome, '?') << start << " after " << steps << " steps";
+            outcomes.push_back(outcome);
+            if (res == SlotResult::Done) break;
+            ASSERT_EQ(res, SlotResult::Interrupted);
+        }
+        // 12 map chunks, 3 flushes, 2 writes, the check file, then 4 renames.
+        std::string seen(outcomes.begin(), outcomes.end());
+        if (std::string(start) == "empty")
+            EXPECT_EQ(seen, std::string(21, 'r') + "nn") << start;
+        else
+            EXPECT_EQ(seen, std::string(19, 'o') + "rrnn") << start;
+        fs::remove_all(pristine);
+    }
+}
+
+TEST(SaveFailure, AFolderThatCannotBeMadeIsReportedAndLeavesTheOldSlot) {
+    Rig r("nofolder");
+    fs::create_directories(fs::path(r.saveDir).parent_path());
+    writeFile(r.saveDir, {1, 2, 3}); // a file where the folder should be
+    const std::string inside = r.saveDir + "/map";
+    ConsoleContext ctx{r.input, r.clock, r.shell, r.screen, r.text, r.world, r.units, r.host, inside};
+    EXPECT_EQ(saveGame(r.console, ctx, 3), SlotResult::SaveFailed);
+    EXPECT_EQ(r.host.presented.size(), 0u);
+    fs::remove(r.saveDir);
+
+    // A save whose files cannot replace the old ones keeps the old game loadable.
+    makeGame(r, 51);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::Done);
+    const GameState oldGame = stateOf(r);
+    fs::create_directory(r.slotPath(3, "unit.tmp")); // the temporary name is taken
+    makeGame(r, 52);
+    r.command("save game 3");
+    EXPECT_STREQ(r.console.message, "Slot 3 could not be saved");
+    EXPECT_FALSE(fs::exists(r.slotPath(3, "mainmap.tmp")));
+    makeGame(r, 53);
+    ASSERT_EQ(loadGame(r.console, r.ctx(), 3), SlotResult::Done);
+    EXPECT_EQ(stateOf(r), oldGame);
+}
+
+TEST(SaveNesting, ACommandEnteredDuringProgressFramesRunsAfterTheSave) {
+    Rig r("nesting");
+    r.type("save game 7", false);
+    // Enter is held through the first progress frames of the save.
+    r.host.onProgressFrame = [&](int n) { r.input.setKey(Vk::Enter, n < 3); };
+    r.press({Vk::Enter});
+    EXPECT_EQ(r.host.presented.size(), 14u); // one save, not one inside another
+    EXPECT_EQ(r.console.commandReady, 1);    // the line entered meanwhile waits
+    r.host.onProgressFrame = nullptr;
+    r.frame();
+    EXPECT_EQ(r.host.presented.size(), 28u);
+    EXPECT_EQ(r.console.commandReady, 0);
+    EXPECT_EQ(loadGame(r.console, r.ctx(), 7), SlotResult::Done);
+}
+
+// A unit file may hold any bytes: loading it and running every console
+// command afterwards must stay inside the grid and the tables.
+TEST(HostileSlot, AnyUnitBytesAndVariablesLoadAndKeepTheConsoleInBounds) {
+    Rig r("hostile");
+    fs::create_directories(r.saveDir);
+    std::mt19937 gen(5);
+    for (int round = 0; round < 4; ++round) {
+        std::vector<uint8_t> units(Units::byteSize());
+        for (auto& b : units) b = uint8_t(gen());
+        // The hero at the far corners of the 16-bit range and of the map.
+        const uint16_t corners[4][3] = {{65535, 65535, 65535}, {255, 255, 179}, {256, 0, 180},
+                                        {0, 0, 0}};
+        std::memcpy(&units[704 + 102], corners[round], 6);
+        writeFile(r.slotPath(9, "unit"), units);
+        writeFile(r.slotPath(9, "mainmap"), std::vector<uint8_t>(WorldBytes, uint8_t(round * 61)));
+        std::vector<uint8_t> vars(16);
+        for (auto& b : vars) b = uint8_t(gen());
+        vars[3] = 0x80; // frameCounter far negative
+        writeFile(r.slotPath(9, "variables"), vars);
+        ASSERT_EQ(loadGame(r.console, r.ctx(), 9), SlotResult::Done);
+        EXPECT_TRUE(std::memcmp(r.units.bytes(), units.data(), units.size()) == 0);
+        for (const char* c : {"corner1", "env4block", "env4grass", "env4dirt", "env4emptyx1",
+                              "env4emptyy1", "get", "search", "flush", "env4teleport 5 5 5"})
+            r.command(c);
+    }
+}
+
+} // namespace
+} // namespace delve::test
