@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "search_fixtures.h"
+
+namespace delve {
+namespace {
+
+class BucketQueue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pf().beginSearch(world.marks, units, 1, 100, 100, 120, 120, 70, 256, 1);
+    }
+    void insert(int node, float cost) {
+        pf().nodeCost[size_t(node)] = cost;
+        pf().queueInsert(node);
+    }
+    static PathFinder& pf() {
+        static PathFinder* p = new PathFinder;
+        return *p;
+    }
+    // Buckets in use, walked from the head: strictly increasing keys.
+    std::vector<float> keys() {
+        std::vector<float> k;
+        for (int b = pf().headBucket; b != -1 && pf().buckets[size_t(b)].inUse == 1; b = pf().buckets[size_t(b)].next)
+            k.push_back(pf().buckets[size_t(b)].key);
+        return k;
+    }
+    World& world = test::sharedWorld();
+    Units units;
+};
+
+TEST_F(BucketQueue, StartsEmptyAfterSetUp) {
+    EXPECT_EQ(pf().headBucket, 0);
+    EXPECT_EQ(pf().buckets[0].inUse, 0);
+    EXPECT_EQ(pf().buckets[999].key, -1.0f);
+    EXPECT_EQ(pf().queueEntries[65535].node, -1);
+    EXPECT_EQ(pf().queuePopCheapest(), -1);
+    EXPECT_EQ(pf().findFreeEntry(), 0);
+    EXPECT_EQ(pf().findFreeBucket(), 0);
+}
+
+TEST_F(BucketQueue, CheapestFirstAndFirstInFirstOutWithinACost) {
+    insert(1, 5.0f);
+    insert(2, 3.0f);
+    insert(3, 5.0f);
+    EXPECT_EQ(keys(), (std::vector<float>{3.0f, 5.0f}));
+    EXPECT_EQ(pf().headBucket, 1) << "the cheaper cost got the next free bucket and went in front";
+    EXPECT_EQ(pf().queuePopCheapest(), 2);
+    EXPECT_EQ(pf().queuePopCheapest(), 1);
+    EXPECT_EQ(pf().queuePopCheapest(), 3);
+    EXPECT_EQ(pf().queuePopCheapest(), -1);
+}
+
+TEST_F(BucketQueue, KeysDifferingInTheLastBitGetTheirOwnBuckets) {
+    const float k = 7.25f;
+    const float next = std::nextafter(k, 100.0f);
+    insert(1, next);
+    insert(2, k);
+    insert(3, next);
+    insert(4, 9.0f);
+    insert(5, 1.0f);
+    insert(6, 8.0f);
+    EXPECT_EQ(keys(), (std::vector<float>{1.0f, k, next, 8.0f, 9.0f}));
+    std::vector<int> order;
+    for (int n; (n = pf().queuePopCheapest()) != -1;) order.push_back(n);
+    EXPECT_EQ(order, (std::vector<int>{5, 2, 1, 3, 6, 4}));
+}
+
+TEST_F(BucketQueue, EmptiedQueueStartsAFreshListInTheHeadBucket) {
+    insert(1, 4.0f);
+    insert(2, 2.0f);
+    const int head = pf().headBucket;
+    EXPECT_EQ(pf().queuePopCheapest(), 2);
+    EXPECT_EQ(pf().queuePopCheapest(), 1);
+    EXPECT_EQ(pf().buckets[size_t(pf().headBucket)].inUse, 0);
+    EXPECT_NE(pf().headBucket, head) << "the head moved on to the 4.0 bucket before it emptied";
+    const int stays = pf().headBucket;
+    insert(9, 6.0f);
+    EXPECT_EQ(pf().headBucket, stays);
+    EXPECT_EQ(pf().queuePopCheapest(), 9);
+    // Entries and buckets are given back and taken again from the lowest index.
+    EXPECT_EQ(pf().findFreeEntry(), 0);
+    EXPECT_EQ(pf().findFreeBucket(), 0);
+}
+
+TEST_F(BucketQueue, MoreDistinctCostsThanBucketsDropsTheNewcomers) {
+    for (int i = 0; i < BucketCount; ++i) insert(i + 1, float(i + 1));
+    EXPECT_EQ(pf().findFreeBucket(), -1);
+    insert(5000, 0.5f);           // a new cost with no bucket left: not queued
+    insert(5001, float(10));     // an existing cost still joins its bucket
+    std::vector<int> order;
+    for (int n; (n = pf().queuePopCheapest()) != -1;) order.push_back(n);
+    ASSERT_EQ(order.size(), size_t(BucketCount) + 1);
+    EXPECT_EQ(order[0], 1);
+    EXPECT_EQ(order[9], 10);
+    EXPECT_EQ(order[10], 5001);
+    EXPECT_EQ(order.back(), BucketCount);
+}
+
+TEST_F(BucketQueue, QueueModeSearchExpandsInFifoOrder) {
+    test::fillLayer(world.map, 70, Cell::Floor);
+    pf().beginSearch(world.marks, units, 1, 100, 100, 200, 200, 70, 32, 1);
+    pf().runSearch(world.map, world.stepCosts, 1);
+    // The four straight neighbours cost the same; the first added, (0, 1), goes first.
+    EXPECT_EQ(pf().currentNode, 1);
+    EXPECT_EQ(pf().nodeY[1], 101);
+}
+
+} // namespace
+} // namespace delve
