@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <string>
+
+#include "app/game.h"
+#include "app/run.h"
+#include "app/window.h"
+
+using namespace delve;
+
+namespace {
+
+// A started game without a window system: offscreen GL, virtual waits.
+std::unique_ptr<Game> startHeadless(const std::string& script = "", int frames = -1) {
+    Options o;
+    o.headless = true;
+    o.fastClock = true;
+    o.haveSeed = true;
+    o.seed = 7;
+    o.frames = frames;
+    if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
+    auto g = std::make_unique<Game>(o, makeHeadlessPlatform());
+    if (!script.empty()) {
+        std::vector<ScriptEvent> ev;
+        std::string err;
+        EXPECT_TRUE(parseInputScript(script, ev, err)) << err;
+        g->input.useScript(ev);
+    }
+    startGame(*g);
+    return g;
+}
+
+} // namespace
+
+TEST(FrameLoop, EscapeFinishesTheFrameThenStops) {
+    auto g = startHeadless("2 down 27\n");
+    runMainLoop(*g);
+    EXPECT_EQ(g->framesRun, 3);
+    EXPECT_EQ(g->shell.frameCounter, 3);
+    EXPECT_EQ(g->shell.quitRequested, 1);
+    shutdownGame(*g);
+}
+
+TEST(FrameLoop, CloseMessageAndFrameLimitEndTheLoop) {
+    auto closed = startHeadless("4 close\n");
+    runMainLoop(*closed);
+    EXPECT_EQ(closed->framesRun, 4);
+    auto limited = startHeadless("", 6);
+    runMainLoop(*limited);
+    EXPECT_EQ(limited->framesRun, 6);
+    auto none = startHeadless("", 0);
+    runMainLoop(*none);
+    EXPECT_EQ(none->framesRun, 0);
+}
+
+TEST(FrameLoop, ModeKeysRecreateBuffersAndWindow) {
+    auto g = startHeadless("0 down 117\n3 up 117\n5 down 114\n6 up 114\n8 down 116\n9 up 116\n", 12);
+    g->input.applyScript(0);
+    runFrame(*g);
+    EXPECT_EQ(g->shell.screenWidth, 640);
+    EXPECT_EQ(g->shell.pixelZoom, 1);
+    EXPECT_EQ(g->screen.framebuffer.size(), 640u * 480u * 4u);
+    EXPECT_EQ(g->platform->windowRect().right, 640);
+    runMainLoop(*g);
+    // F3 at frame 5 scaled the map mode by three, F5 at frame 8 went back.
+    EXPECT_EQ(g->shell.screenWidth, 320);
+    EXPECT_EQ(g->shell.screenHeight, 240);
+    EXPECT_EQ(g->shell.pixelZoom, 2);
+    EXPECT_EQ(g->platform->windowRect().right, 640);
+    EXPECT_EQ(g->platform->windowRect().bottom, 480);
+    EXPECT_TRUE(g->platform->hasWindow());
+}
+
+TEST(FrameLoop, MovementIntervalKeysLastOneWins) {
+    auto g = startHeadless("1 down 49\n1 down 51\n2 up 51\n3 up 49\n4 down 50\n");
+    g->input.applyScript(0);
+    runFrame(*g);
+    EXPECT_EQ(g->shell.movementInterval, 30.0f);
+    g->input.applyScript(1);
+    runFrame(*g);
+    EXPECT_EQ(g->shell.movementInterval, 60.0f);
+    g->input.applyScript(2);
+    runFrame(*g);
+    EXPECT_EQ(g->shell.movementInterval, 10.0f);
+    g->input.applyScript(4);
+    runFrame(*g);
+    EXPECT_EQ(g->shell.movementInterval, 30.0f);
+}
+
+TEST(FrameLoop, ScrollingClampsToTheMapOnEveryFrame) {
+    auto g = startHeadless();
+    g->input.setKey(Vk::Left, true);
+    g->input.setKey(Vk::Up, true);
+    for (int i = 0; i < 300; ++i) runFrame(*g);
+    EXPECT_EQ(g->shell.SX, 0); // scrolling reaches column 0, start-up never does
+    EXPECT_EQ(g->shell.SY, 256 - 240 / 16);
+    g->input.setKey(Vk::Left, false);
+    g->input.setKey(Vk::Up, false);
+    g->input.setKey(Vk::Right, true);
+    g->input.setKey(Vk::Down, true);
+    for (int i = 0; i < 300; ++i) runFrame(*g);
+    EXPECT_EQ(g->shell.SX, 256 - 320 / 16);
+    EXPECT_EQ(g->shell.SY, 0);
+}
+
+TEST(FrameLoop, KeypadLayerKeysPauseThroughTheClock) {
+    auto g = startHeadless();
+    int startZ = g->shell.SZ;
+    uint64_t waited = g->clock.waitedMs();
+    g->input.setKey(Vk::KeypadPlus, true);
+    for (int i = 0; i < 5; ++i) runFrame(*g);
+    EXPECT_EQ(g->shell.SZ, startZ + 5);
+    EXPECT_EQ(g->clock.waitedMs() - waited, 5u * 380u);
+    g->input.setKey(Vk::KeypadPlus, false);
+    g->input.setKey(Vk::KeypadMinus, true);
+    for (int i = 0; i < 200; ++i) runFrame(*g);
+    EXPECT_EQ(g->shell.SZ, 0);
+}
+
+TEST(StartUp, HeroAndViewOriginFollowTheWrittenClamps) {
+    auto g = startHeadless();
+    const UnitRecord& hero = g->units[1];
+    EXPECT_EQ(hero.active, 1);
+    EXPECT_EQ(hero.z, 2);
+    EXPECT_EQ(hero.spriteId, 849);
+    EXPECT_EQ(g->world.map.cell(hero.x, hero.y, 2) == Cell::Rock, false);
+    g->units[1].x = 250;
+    g->units[1].y = 0;
+    setViewOriginFromSelectedUnit(*g);
+    EXPECT_EQ(g->shell.SX, 235);
+    EXPECT_EQ(g->shell.SY, 1);
+    scrollView(*g);
+    EXPECT_EQ(g->shell.SX, 235);
+    // A selected unit that names no slot leaves the origin to the clamps.
+    g->units.selectedUnit = 99999;
+    g->shell.SX = -40;
+    setViewOriginFromSelectedUnit(*g);
+    EXPECT_EQ(g->shell.SX, 1);
+}
+
+TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
+    auto g = startHeadless();
+    Screen& s = g->screen;
+    beginFrame(*g->platform, s);
+    plotPixel(s, 0, 0, 255, 0, 0);
+    plotPixel(s, 10, 5, 0, 255, 0);
+    presentFrame(*g->platform, s, 2);
+    // The pbuffer keeps what was drawn; read it from the front.
+    glReadBuffer(GL_FRONT);
+    uint8_t px[4 * 4] = {};
+    glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(px[i * 4], 255) << i;
+    glReadPixels(20, 10, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(px[i * 4 + 1], 255) << i;
+    glReadPixels(22, 12, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    EXPECT_EQ(px[1], 0);
+}
+
+TEST(StateDump, ReportsTheContractFields) {
+    auto g = startHeadless("", 2);
+    runMainLoop(*g);
+    std::string j = stateJson(*g);
+    for (const char* key : {"\"seed\": 7", "\"frameCounter\": 2", "\"screenWidth\": 320",
+                            "\"pixelZoom\": 2", "\"movementInterval\": 30", "\"screensaverMode\": 0",
+                            "\"consoleOpen\": 0", "\"commandLine\": \"\"", "\"SX\":", "\"hero\":",
+                            "\"pathStep\": -9", "\"maxHitPoints\": 24", "\"spriteId\": 849",
+                            "\"worldFnv1a64\": \"", "\"unitsFnv1a64\": \""})
+        EXPECT_NE(j.find(key), std::string::npos) << key;
+    auto again = startHeadless("", 2);
+    runMainLoop(*again);
+    EXPECT_EQ(stateJson(*again), j); // the same seed gives the same game
+}
