@@ -8,6 +8,7 @@
 
 #include "app/window.h"
 #include "path/movement.h"
+#include "views/map_view.h"
 #include "views/screensaver.h"
 #include <GL/gl.h>
 #include "units/hero.h"
@@ -39,6 +40,9 @@ void drawViewAndTexts(Game& g, const char* banner) {
     if (sh.screensaverMode == 1) {
         drawScreensaverView(g.screen, g.trig, g.rng, sh);
     } else {
+        if (sh.screenWidth == 640)
+            drawMapView(g.screen, g.text, g.pictures, g.world.map, g.units, g.pathFinder, g.trig,
+                        sh);
         if (sh.screenWidth == 320 && g.platform->hasWindow())
             drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, sh,
                                 g.input);
