@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "views/map_view.h"
+
+namespace delve {
+namespace {
+
+using Rgb = std::array<uint8_t, 3>;
+
+// A solid 16 x 16 picture, optionally with a transparent left half.
+void solidPicture(BitmapCatalogue& cat, int index, Rgb c, bool keyedLeftHalf = false) {
+    BitmapEntry& e = cat[index];
+    e.width = e.height = 16;
+    e.bytesPerPixel = 3;
+    e.pixels.resize(16 * 16 * 3);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            Rgb p = keyedLeftHalf && x < 8 ? Rgb{255, 0, 246} : c;
+            for (int i = 0; i < 3; ++i) e.pixels[size_t((y * 16 + x) * 3 + i)] = p[size_t(i)];
+        }
+}
+
+constexpr Rgb FloorColour{10, 100, 10};
+constexpr Rgb RockColour{90, 90, 90};
+constexpr Rgb RoadColour{200, 150, 50};
+constexpr Rgb HeroColour{20, 40, 220};
+constexpr Rgb Black{0, 0, 0};
+constexpr Rgb White{255, 255, 255};
+constexpr int Layer = 7;
+
+class MapView : public ::testing::Test {
+protected:
+    static const TrigTables& trig() {
+        static TrigTables* t = [] {
+            auto* tables = new TrigTables;
+            tables->build();
+            return tables;
+        }();
+        return *t;
+    }
+    void SetUp() override {
+        screen.setMode(640, 480);
+        shell.screenWidth = 640;
+        shell.screenHeight = 480;
+        shell.SX = 100;
+        shell.SY = 50;
+        shell.SZ = Layer;
+        solidPicture(pictures, 119, FloorColour);
+        solidPicture(pictures, 111, RockColour);
+        solidPicture(pictures, RoadPicture, RoadColour);
+        solidPicture(pictures, 849, HeroColour, true);
+        units.selectedUnit = 1;
+    }
+    UnitRecord& place(int i, int x, int y) {
+        UnitRecord& u = units[i];
+        u.active = 1;
+        u.side = 1;
+        u.x = uint16_t(x);
+        u.y = uint16_t(y);
+        u.z = Layer;
+        u.spriteId = 849;
+        u.hitPoints = u.maxHitPoints = 24.0f;
+        return u;
+    }
+    Rgb at(int x, int y) const {
+        const uint8_t* p = screen.framebuffer.data() + (size_t(y) * 640 + size_t(x)) * 4;
+        return {p[0], p[1], p[2]};
+    }
+    // Colour in the middle of the right half of cell (i, j) of the screen.
+    Rgb cellAt(int i, int j) const { return at(16 * i + 12, 16 * j + 8); }
+    void draw() {
+        screen.clearFramebuffer();
+        drawMapView(screen, text, pictures, *map, units, *finder, trig(), shell);
+    }
+
+    Screen screen;
+    TextBuffer text;
+    BitmapCatalogue pictures;
+    std::unique_ptr<WorldMap> map = std::make_unique<WorldMap>();
+    Units units;
+    std::unique_ptr<PathFinder> finder = std::make_unique<PathFinder>();
+    Shell shell;
+};
+
+TEST(MapTiles, EveryDrawnCodeHasItsCataloguePicture) {
+    const int expected[][2] = {
+        {10, 10},   {24, 24},   {180, 180}, {184, 184}, {188, 188}, {194, 194}, {60, 119}, {61, 111},
+        {68, 118},  {70, 128},  {76, 137},  {77, 136},  {78, 131},  {79, 130},  {80, 132}, {81, 133},
+        {82, 148},  {83, 149},  {84, 134},  {85, 135},  {86, 122},  {87, 123},  {88, 124}, {89, 125},
+        {90, 120},  {91, 121},  {100, 167}, {108, 140}, {111, 141}, {109, 142}, {112, 144}, {116, 145},
+        {113, 146}, {128, 152}, {161, 126}, {162, 127}, {211, 160}, {212, 161}, {218, 155}, {219, 156}};
+    int drawn = 0;
+    for (const auto& e : expected) EXPECT_EQ(mapTileIndex(uint8_t(e[0])), e[1]) << e[0];
+    for (int c = 0; c < 256; ++c) drawn += mapTileIndex(uint8_t(c)) >= 0;
+    EXPECT_EQ(drawn, 15 + 5 + 7 + 34);
+    for (int c : {0, 1, 5, 9, 25, 59, 160, 163, 185, 195, 255}) EXPECT_EQ(mapTileIndex(uint8_t(c)), -1) << c;
+}
+
+TEST_F(MapView, TilesFollowTheCodesAndEmptyCellsStayCleared) {
+    map->setCell(100, 50, Layer, Cell::Floor);
+    map->setCell(101, 50, Layer, Cell::Rock);
+    map->setCell(102, 50, Layer, Cell::TemplateMark);
+    map->setCell(139, 79, Layer, Cell::Floor); // top-right cell of the view
+    map->setCell(140, 50, Layer, Cell::Floor); // one column past it
+    draw();
+    EXPECT_EQ(cellAt(0, 0), FloorColour);
+    EXPECT_EQ(cellAt(1, 0), RockColour);
+    EXPECT_EQ(cellAt(2, 0), Black);
+    EXPECT_EQ(cellAt(39, 29), FloorColour) << "rows grow upward from the bottom";
+    EXPECT_EQ(cellAt(3, 0), Black);
+}
+
+TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
+    place(1, 120, 60);
+    map->setCell(120, 60, Layer, Cell::Floor);
+    const int path[][2] = {{124, 60}, {123, 60}, {122, 60}, {121, 60}};
+    for (int k = 0; k < 4; ++k) {
+        finder->pathX[1000 + size_t(k)] = path[k][0];
+        finder->pathY[1000 + size_t(k)] = path[k][1];
+    }
+    finder->pathStep[1] = 2; // entry 3 already walked
+    draw();
+    EXPECT_EQ(cellAt(24, 10), RoadColour) << "goal";
+    EXPECT_EQ(cellAt(22, 10), RoadColour);
+    EXPECT_EQ(cellAt(21, 10), Black) << "walked entries are not drawn";
+    // The sprite covers the marker's right half; its left half is transparent.
+    EXPECT_EQ(cellAt(20, 10), HeroColour);
+    EXPECT_EQ(at(16 * 20 + 3, 16 * 10 + 8), RoadColour);
+    finder->pathStep[1] = PathNone;
+    draw();
+    EXPECT_EQ(cellAt(24, 10), Black);
+    finder->pathStep[1] = 0;
+    draw();
+    EXPECT_EQ(cellAt(24, 10), RoadColour) << "step 0 marks only the goal";
+    EXPECT_EQ(cellAt(22, 10), Black);
+
+    // On another layer: path and marker still drawn, the sprite not.
+    units[1].z = Layer + 2;
+    draw();
+    EXPECT_EQ(cellAt(24, 10), RoadColour);
+    EXPECT_EQ(cellAt(20, 10), RoadColour);
+}
+
+TEST_F(MapView, SelectedUnitHasAWhiteCircleOfRadius448) {
+    place(1, 100, 50); // bottom-left cell: the circle's lower-left quarter is off screen
+    draw();
+    int onRing = 0;
+    for (int a = 0; a <= 90; a += 5) {
+        const double r = a * M_PI / 180.0;
+        const int x = 8 + int(448.0 * std::sin(r)), y = 8 + int(448.0 * std::cos(r));
+        bool white = false;
+        for (int ox = -2; ox <= 2; ++ox)
+            for (int oy = -2; oy <= 2; ++oy) white = white || at(x + ox, y + oy) == White;
+        onRing += white;
+    }
+    EXPECT_EQ(onRing, 19);
+    EXPECT_EQ(at(300, 300), Black) << "inside the circle";
+    EXPECT_EQ(at(340, 340), Black) << "outside the circle";
+}
+
+// The label is drawn last, one row above the bar, and its glyphs reach down
+// onto the bar's row: a bar pixel is its colour or the label's white.
+TEST_F(MapView, HealthBarColoursAndLengths) {
+    units.selectedUnit = 0; // nothing selected: only the units themselves
+    place(2, 100, 50);
+    constexpr Rgb Green{0, 255, 0}, Red{255, 0, 0}, Purple{96, 44, 136};
+    // Checks columns [from, to] of the bar: `colour` or label white, and some of `colour`.
+    auto bar = [&](int from, int to, Rgb colour) {
+        int seen = 0;
+        for (int x = from; x <= to; ++x) {
+            Rgb c = at(x, 16);
+            EXPECT_TRUE(c == colour || c == White) << "column " << x;
+            seen += c == colour;
+        }
+        EXPECT_GT(seen, 0) << from << ".." << to;
+    };
+    draw();
+    bar(0, 14, Green);
+    EXPECT_NE(at(15, 16), Green);
+
+    units[2].hitPoints = 12.0f;
+    draw();
+    bar(0, 7, Green);
+    bar(8, 14, Red);
+
+    units[2].hitPoints = 0.0f;
+    draw();
+    bar(1, 14, Red);
+
+    units[2].hitPoints = 12.0f;
+    units[2].condition = 3;
+    draw();
+    bar(0, 7, Purple);
+    units[2].condition = 1;
+    draw();
+    bar(0, 7, Purple);
+    units[2].condition = 2;
+    draw();
+    bar(0, 14, Red);
+
+    units[2].condition = 0;
+    units[2].hitPoints = 48.0f;
+    draw();
+    bar(15, 28, Green);
+}
+
+TEST_F(MapView, OnlyLivingUnitsOfKnownSidesInsideTheViewAreDrawn) {
+    units.selectedUnit = 0;
+    place(2, 139, 50);                  // last column: drawn
+    place(3, 140, 50);                  // one past: not drawn (and not wrapped)
+    place(4, 105, 50).side = 0;
+    place(5, 106, 50).dead = 1;
+    place(6, 107, 50).active = 2;
+    place(7, 108, 50).z = Layer + 1;
+    place(8, 109, 50).side = 9;
+    place(9, 100, 79);
+    draw();
+    EXPECT_EQ(cellAt(39, 0), HeroColour);
+    for (int i : {5, 6, 7, 8}) EXPECT_EQ(cellAt(i, 0), Black) << i;
+    EXPECT_EQ(cellAt(9, 0), HeroColour);
+    EXPECT_EQ(cellAt(0, 29), HeroColour);
+    // The label "2 ms0 " is drawn in white over the top of the cell.
+    int white = 0;
+    for (int y = 10; y < 17; ++y)
+        for (int x = 16 * 39; x < 640; ++x) white += at(x, y) == White;
+    EXPECT_GT(white, 5);
+}
+
+TEST_F(MapView, DamagedValuesDrawSafely) {
+    place(1, 110, 55);
+    place(2, 111, 55).spriteId = 65535;
+    place(3, 112, 55).maxHitPoints = 0.0f;
+    place(4, 113, 55).maxHitPoints = std::numeric_limits<float>::quiet_NaN();
+    place(5, 114, 55).hitPoints = 3.0e38f;
+    units[5].maxHitPoints = 1.0e-38f;
+    finder->pathStep[1] = 999;
+    finder->pathStep[2] = 123456;
+    draw();
+    EXPECT_EQ(cellAt(11, 5), Black) << "a sprite id outside the catalogue draws nothing";
+    units.selectedUnit = 2;
+    draw();
+    units.selectedUnit = 5000;
+    draw();
+    shell.SX = 250;
+    shell.SY = -20;
+    shell.SZ = 900;
+    draw();
+    EXPECT_EQ(cellAt(0, 0), Black);
+}
+
+} // namespace
+} // namespace delve

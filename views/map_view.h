@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+#include "app/shell.h"
+#include "gfx/bitmap.h"
+#include "gfx/framebuffer.h"
+#include "gfx/text.h"
+#include "path/path_finder.h"
+#include "units/unit_record.h"
+#include "world/world_map.h"
+
+namespace delve {
+
+constexpr int MapCellPixels = 16;
+constexpr int RoadPicture = 22;         // marks the selected unit's remaining path and cell
+constexpr double SelectionRadius = 448.0;
+
+// Catalogue index of the tile drawn for a cell code, -1 for codes drawn as nothing.
+int mapTileIndex(uint8_t code);
+
+// The top-down view of layer SZ from (SX, SY): 16-pixel tiles, the selected
+// unit's remaining path, circle and marker, then every visible unit with its
+// sprite, health bar and label. Reads the world, units and finder only.
+void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictures,
+                 const WorldMap& map, const Units& units, const PathFinder& finder,
+                 const TrigTables& trig, const Shell& shell);
+
+} // namespace delve
