@@ -364,7 +364,7 @@ TEST(GeneratedPictures, UnitsStandOnTheTransparentKey) {
             key += isKey;
             figure += !isKey;
         }
-        EXPECT_GT(key, 40) << f.name;
+        EXPECT_GT(key, 20) << f.name;
         EXPECT_GT(figure, 30) << f.name;
     }
 }

@@ -1,0 +1,101 @@
+// delve_assets: paints every picture of the game as a 24-bit BMP into the
+// data folder, writes the overworld file, and makes review sheets.
+//
+//   delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "tools/art.h"
+#include "tools/image_io.h"
+#include "tools/overworld_gen.h"
+#include "tools/sheet.h"
+
+using namespace delve;
+using namespace delve::art;
+
+int main(int argc, char** argv) {
+    std::string out, sheetPath, mapPath;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (a == "--out" && hasValue) out = argv[++i];
+        else if (a == "--sheet" && hasValue) sheetPath = argv[++i];
+        else if (a == "--map-png" && hasValue) mapPath = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]\n");
+            return 2;
+        }
+    }
+    if (out.empty()) {
+        std::fprintf(stderr, "delve_assets: --out DIR is required\n");
+        return 2;
+    }
+
+    int failures = 0;
+    // One painting per file; a file shared by two indices is painted once.
+    std::map<std::string, std::unique_ptr<Canvas>> painted;
+    std::vector<SheetItem> sheet;
+    for (const BitmapFile& f : bitmapFiles()) {
+        std::string rel = std::string(f.folder) + "/" + f.name;
+        auto it = painted.find(rel);
+        if (it == painted.end()) {
+            try {
+                auto c = std::make_unique<Canvas>(paintPicture(f.folder, f.name));
+                writeBytes(out + "/" + rel, encodeBmp(*c));
+                it = painted.emplace(rel, std::move(c)).first;
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "delve_assets: %s: %s\n", rel.c_str(), e.what());
+                ++failures;
+                continue;
+            }
+        }
+        bool keyed = std::strcmp(f.folder, "bmp_unit") == 0 || std::strcmp(f.folder, "bmp_item") == 0 ||
+                     std::strcmp(f.folder, "bmp_cross") == 0;
+        sheet.push_back({f.index, it->second.get(), keyed});
+    }
+
+    // Within a folder, different files must be different pictures.
+    std::map<std::string, std::map<std::vector<uint8_t>, std::string>> seen;
+    for (const auto& [rel, canvas] : painted) {
+        std::string folder = rel.substr(0, rel.find('/'));
+        auto bytes = encodeBmp(*canvas);
+        auto [pos, fresh] = seen[folder].emplace(bytes, rel);
+        if (!fresh) {
+            std::fprintf(stderr, "delve_assets: %s paints the same picture as %s\n", rel.c_str(),
+                         pos->second.c_str());
+            ++failures;
+        }
+    }
+
+    try {
+        OverworldStats stats = writeOverworld(out);
+        std::printf("delve_assets: overworld with %d villages, %d road cells, %d water cells\n",
+                    stats.villages, stats.roadCells, stats.waterCells);
+        if (!mapPath.empty()) writePng(mapPath, overworldPicture(stats.cells.data(), 256, 4));
+        for (uint8_t code : stats.missing) {
+            std::fprintf(stderr, "delve_assets: the overworld lacks cell code %d\n", code);
+            ++failures;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "delve_assets: overworld: %s\n", e.what());
+        ++failures;
+    }
+
+    if (!sheetPath.empty()) {
+        try {
+            writePng(sheetPath, contactSheet(sheet));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "delve_assets: %s\n", e.what());
+            ++failures;
+        }
+    }
+    std::printf("delve_assets: %zu pictures for %zu catalogue entries in %s\n", painted.size(),
+                sheet.size(), out.c_str());
+    return failures ? 1 : 0;
+}
