@@ -14,10 +14,9 @@ namespace {
 
 class HeadlessPlatform final : public Platform {
 public:
-    ~HeadlessPlatform() override {
-        destroyWindow();
-        if (display_ != EGL_NO_DISPLAY) eglTerminate(display_);
-    }
+    // The display is shared by every headless platform of the process (EGL
+    // hands out one per platform), so it is left initialised.
+    ~HeadlessPlatform() override { destroyWindow(); }
 
     bool createWindow(const char*, int width, int height) override {
         if (!openDisplay()) return fail("Can't Create A GL Device Context.");
