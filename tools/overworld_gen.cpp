@@ -277,7 +277,10 @@ void buildOverworld(World& world, Rng& rng) {
     for (int g = 0, tries = 0; g < 10 && tries < 60000; ++tries) {
         int x = 6 + b.roll(MapSide - 12), y = 6 + b.roll(MapSide - 12);
         if (!Builder::isForest(b.at(x, y))) continue;
-        for (int k = 0; k < 4; ++k) b.put(x + b.roll(3) - 1, y + b.roll(3) - 1, Cell::Grove);
+        for (int k = 0; k < 4; ++k) {
+            int gx = x + b.roll(3) - 1, gy = y + b.roll(3) - 1;
+            if (Builder::isForest(b.at(gx, gy))) b.put(gx, gy, Cell::Grove); // never over a road
+        }
         ++g;
     }
 

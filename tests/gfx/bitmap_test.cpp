@@ -368,3 +368,43 @@ TEST(GeneratedPictures, UnitsStandOnTheTransparentKey) {
         EXPECT_GT(figure, 30) << f.name;
     }
 }
+
+#include "platform/platform.h"
+
+#include <GL/gl.h>
+
+// Every context creation uploads entries 1200..1206 again from the unchanged
+// catalogue, as after F5; textures come back pixel for pixel.
+TEST(BitmapTextures, RecreatedOnEveryContext) {
+    auto platform = makeHeadlessPlatform();
+    if (!platform->createWindow("GAME", 64, 64)) GTEST_SKIP() << "no headless GL context here";
+    BitmapCatalogue cat;
+    for (int t = 0; t < 7; ++t) {
+        uint32_t side = t == 6 ? 0 : 4; // the last entry stays empty: no image, no crash
+        if (side) fillEntry(cat, 1200 + t, side, side, uint8_t(10 * t), 20, 30);
+    }
+    cat[1203].pixels[4 * 3 * 4 - 1] = 99; // top-right pixel of a 4 x 4 texture, blue
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1) {
+            platform->destroyWindow();
+            ASSERT_TRUE(platform->createWindow("GAME", 64, 64));
+        }
+        createTextures(cat);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        for (int t = 0; t < 6; ++t) {
+            ASSERT_TRUE(glIsTexture(cat.textureNames[t])) << t;
+            glBindTexture(GL_TEXTURE_2D, cat.textureNames[t]);
+            GLint w = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+            ASSERT_EQ(w, 4);
+            std::vector<uint8_t> back(4 * 4 * 3);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
+            EXPECT_EQ(back, cat[1200 + t].pixels) << t;
+        }
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_NEAREST);
+    }
+    platform->destroyWindow();
+}

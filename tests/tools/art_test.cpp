@@ -1,0 +1,66 @@
+#include "tools/art.h"
+#include "tools/image_io.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "gfx/bitmap.h"
+
+using namespace delve;
+using namespace delve::art;
+
+TEST(Art, EveryListedPictureIsPaintedTheSameEachTime) {
+    for (const BitmapFile& f : bitmapFiles()) {
+        auto first = encodeBmp(paintPicture(f.folder, f.name));
+        auto second = encodeBmp(paintPicture(f.folder, f.name));
+        ASSERT_EQ(first, second) << f.folder << "/" << f.name;
+    }
+}
+
+TEST(Art, DifferentFilesOfAFolderDiffer) {
+    std::map<std::string, std::map<std::vector<uint8_t>, std::string>> seen;
+    for (const BitmapFile& f : bitmapFiles()) {
+        auto bytes = encodeBmp(paintPicture(f.folder, f.name));
+        auto [it, fresh] = seen[f.folder].emplace(bytes, f.name);
+        if (!fresh) {
+            EXPECT_EQ(it->second, f.name) << "same picture in " << f.folder;
+        }
+    }
+}
+
+TEST(Art, UnknownNamesAreRefused) {
+    EXPECT_THROW(paintPicture("bmp_land", "lava.bmp"), std::invalid_argument);
+    EXPECT_THROW(paintPicture("bmp_unit", "unit_.bmp"), std::invalid_argument);
+    EXPECT_THROW(paintPicture("bmp_nowhere", "plain.bmp"), std::invalid_argument);
+}
+
+TEST(Art, BmpEncodingIsBottomUpAndPadded) {
+    Canvas c(3, 2, Rgb{1, 2, 3});
+    c.set(0, 0, Rgb{10, 20, 30}); // top-left
+    auto b = encodeBmp(c);
+    ASSERT_EQ(b.size(), 54u + 2u * 12u); // 9 bytes a row padded to 12
+    EXPECT_EQ(b[28], 24);
+    // The top row is stored last: its first pixel sits at 54 + 12, blue first.
+    EXPECT_EQ(b[54 + 12], 30);
+    EXPECT_EQ(b[54 + 13], 20);
+    EXPECT_EQ(b[54 + 14], 10);
+    EXPECT_EQ(b[54], 3);
+}
+
+TEST(Art, TileArtIsOpaqueAndUnitArtKeepsClearOfBlack) {
+    for (const BitmapFile& f : bitmapFiles()) {
+        std::string folder = f.folder;
+        Canvas c = paintPicture(folder, f.name);
+        bool tiles = folder == "bmp_land" || folder == "bmp_dungeon" || folder == "bmp_cube" ||
+                     folder == "bmp_scr" || folder == "bmp_structure";
+        for (const Rgb& p : c.pixels()) {
+            if (tiles) {
+                ASSERT_FALSE(p == Key) << f.name << " shows the transparent key";
+            }
+            ASSERT_FALSE(p == (Rgb{0, 0, 0})) << f.name << " uses pure black, which the keyed copy drops";
+        }
+    }
+}

@@ -1,0 +1,105 @@
+#include "tools/overworld_gen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+
+#include "platform/rng.h"
+#include "world/world.h"
+
+using namespace delve;
+
+namespace {
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+bool landOrSite(uint8_t c) {
+    const auto& codes = art::overworldCodes();
+    return std::find(codes.begin(), codes.end(), c) != codes.end();
+}
+
+// 4-connected flood over road and village cells from one village.
+int reachableVillages(const std::vector<uint8_t>& cells, int start) {
+    std::vector<bool> seen(cells.size());
+    std::vector<int> stack{start};
+    seen[size_t(start)] = true;
+    int villages = 0;
+    while (!stack.empty()) {
+        int i = stack.back();
+        stack.pop_back();
+        if (cells[size_t(i)] >= Cell::Village && cells[size_t(i)] <= Cell::VillageRed) ++villages;
+        int x = i % MapSide, y = i / MapSide;
+        const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        for (auto& o : d) {
+            int nx = x + o[0], ny = y + o[1];
+            if (nx < 0 || ny < 0 || nx >= MapSide || ny >= MapSide) continue;
+            int n = ny * MapSide + nx;
+            uint8_t c = cells[size_t(n)];
+            bool walkable = c == Cell::Road || (c >= Cell::Village && c <= Cell::VillageRed);
+            if (walkable && !seen[size_t(n)]) {
+                seen[size_t(n)] = true;
+                stack.push_back(n);
+            }
+        }
+    }
+    return villages;
+}
+
+} // namespace
+
+TEST(ShippedOverworld, HoldsEveryLandAndSiteCodeAndNothingElse) {
+    const char* data = std::getenv("DELVE_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    auto cells = readFile(std::string(data) + "/map/1.overworld");
+    ASSERT_EQ(cells.size(), size_t(LayerSize));
+    std::set<uint8_t> present(cells.begin(), cells.end());
+    for (uint8_t c : present) EXPECT_TRUE(landOrSite(c)) << "unexpected code " << int(c);
+    for (uint8_t c : art::overworldCodes()) EXPECT_TRUE(present.count(c)) << "missing code " << int(c);
+    EXPECT_EQ(art::overworldCodes().size(), 15u + 5u + 7u);
+}
+
+TEST(ShippedOverworld, BorderIsDryLandAndRoadsJoinTheVillages) {
+    const char* data = std::getenv("DELVE_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    auto cells = readFile(std::string(data) + "/map/1.overworld");
+    ASSERT_EQ(cells.size(), size_t(LayerSize));
+    for (int i = 0; i < MapSide; ++i)
+        for (int idx : {i, (MapSide - 1) * MapSide + i, i * MapSide, i * MapSide + MapSide - 1}) {
+            uint8_t c = cells[size_t(idx)];
+            ASSERT_TRUE(c >= Cell::Plain && c <= Cell::ForestC) << "border cell " << idx;
+            ASSERT_NE(c, Cell::Water);
+            ASSERT_NE(c, Cell::WaterDeep);
+        }
+    int villageCells = 0, first = -1;
+    for (int i = 0; i < LayerSize; ++i)
+        if (cells[size_t(i)] >= Cell::Village && cells[size_t(i)] <= Cell::VillageRed) {
+            ++villageCells;
+            if (first < 0) first = i;
+        }
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(reachableVillages(cells, first), villageCells);
+}
+
+TEST(OverworldBuilder, SameSeedSameLandDifferentSeedDifferentLand) {
+    auto a = std::make_unique<World>(), b = std::make_unique<World>(), c = std::make_unique<World>();
+    Rng ra, rb, rc;
+    ra.srand(7);
+    rb.srand(7);
+    rc.srand(8);
+    art::buildOverworld(*a, ra);
+    art::buildOverworld(*b, rb);
+    art::buildOverworld(*c, rc);
+    EXPECT_TRUE(std::equal(a->map.data(), a->map.data() + LayerSize, b->map.data()));
+    EXPECT_FALSE(std::equal(a->map.data(), a->map.data() + LayerSize, c->map.data()));
+    // Only layer 0 is touched.
+    EXPECT_TRUE(std::all_of(a->map.data() + LayerSize, a->map.data() + 2 * LayerSize,
+                            [](uint8_t v) { return v == Cell::Empty; }));
+}
