@@ -18,8 +18,10 @@ namespace {
 
 constexpr double DegToRad = 0.017453292516666667;
 constexpr int CubeSpan = 28; // cells per axis of the drawn cube
-// Worst case: every other cell rock, each showing six faces.
-constexpr int MaxQuads = (CubeSpan * CubeSpan * CubeSpan / 2 + 1) * 6;
+// Every face lies on its own grid edge touching a cell of the cube (only
+// the rock side draws it): the internal edges plus those across the border.
+constexpr int MaxQuads = 3 * CubeSpan * CubeSpan * (CubeSpan - 1) + 6 * CubeSpan * CubeSpan;
+constexpr int FloatsPerVertex = 8; // s, t, normal, position: GL_T2F_N3F_V3F
 
 // One face of the unit cube spanning -1..1: the neighbour it faces, its
 // normal and four (texture coordinate, position) vertices in drawing order.
@@ -97,20 +99,55 @@ bool isFiniteFloat(float v) { return std::isfinite(v); }
 
 } // namespace
 
-FirstPersonView::FirstPersonView() {
-    vertices.reserve(size_t(MaxQuads) * 4 * 3);
-    texCoords.reserve(size_t(MaxQuads) * 4 * 2);
-    normals.reserve(size_t(MaxQuads) * 4 * 3);
-}
+FirstPersonView::FirstPersonView() : vertices(size_t(MaxQuads) * 4 * FloatsPerVertex) {}
 
 int cameraUnit(const Units& units) {
     return units.selectedUnit >= 1 && units.selectedUnit < unitCapacity ? units.selectedUnit : 1;
 }
 
-int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz) {
-    view.vertices.clear();
-    view.texCoords.clear();
-    view.normals.clear();
+namespace {
+
+// The view volume of the fixed projection, in eye space, for whole cells:
+// a cell is kept unless its bounding sphere lies entirely outside one of the
+// near or side planes.
+struct CellCuller {
+    const float* m = nullptr; // column-major model-view matrix
+    // Plane normals of the side planes: |y| <= -z tan(fovy/2), |x| <= -z tan(fovy/2) aspect.
+    float ty = 0, cy = 0, tx = 0, cx = 0;
+
+    explicit CellCuller(const float* matrix) : m(matrix) {
+        const double halfY = std::tan(22.5 * 3.14159265358979323846 / 180.0);
+        const double halfX = halfY * double(4.0f / 3.0f);
+        // Unit normals (a, b) of the planes y = -z * halfY and x = -z * halfX.
+        ty = float(1.0 / std::sqrt(1.0 + halfY * halfY));
+        cy = float(halfY / std::sqrt(1.0 + halfY * halfY));
+        tx = float(1.0 / std::sqrt(1.0 + halfX * halfX));
+        cx = float(halfX / std::sqrt(1.0 + halfX * halfX));
+    }
+
+    bool outside(float x, float y, float z) const {
+        // A cell's corners lie within sqrt(3)/2 of its centre; a little more
+        // covers rounding.
+        constexpr float radius = 0.8661f + 0.01f;
+        constexpr float nearPlane = 0.1f;
+        const float ex = m[0] * x + m[4] * y + m[8] * z + m[12];
+        const float ey = m[1] * x + m[5] * y + m[9] * z + m[13];
+        const float ez = m[2] * x + m[6] * y + m[10] * z + m[14];
+        const float depth = -ez;
+        if (depth < nearPlane - radius) return true;
+        if (ey * ty - depth * cy > radius) return true;
+        if (-ey * ty - depth * cy > radius) return true;
+        if (ex * tx - depth * cx > radius) return true;
+        if (-ex * tx - depth * cx > radius) return true;
+        return false;
+    }
+};
+
+} // namespace
+
+int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz,
+                     const float* cameraMatrix) {
+    const CellCuller culler(cameraMatrix);
     view.quadCount = 0;
     view.anyRockSeen = false;
     const int r = std::clamp(view.viewRadius, 1, CubeSpan / 2);
@@ -120,31 +157,39 @@ int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int u
     const int y0 = std::max(uy - r, 1), y1 = std::min(uy + r, 255);
     const int x0 = std::max(ux - r, 1), x1 = std::min(ux + r, 255);
     const uint8_t* cells = world.data();
+    float* out = view.vertices.data();
+    int quads = 0;
+    bool anyRock = false;
     for (int z = z0; z < z1; ++z)
         for (int y = y0; y < y1; ++y) {
             const uint8_t* row = cells + cellIndex(0, y, z);
             for (int x = x0; x < x1; ++x) {
                 if (row[x] != Cell::Rock) continue;
-                view.anyRockSeen = true;
+                anyRock = true;
+                const uint8_t* c = row + x;
                 const float cx = float(x - ux), cy = float(uy - y), cz = float(z - uz);
+                if (cameraMatrix && culler.outside(cx, cy, cz)) continue;
                 for (const CubeFace& f : CubeFaces) {
-                    if (row[ptrdiff_t(f.nz) * LayerSize + f.ny * MapSide + x + f.nx] == Cell::Rock)
+                    if (c[ptrdiff_t(f.nz) * LayerSize + f.ny * MapSide + f.nx] == Cell::Rock)
                         continue;
                     for (int v = 0; v < 4; ++v) {
-                        view.vertices.push_back(cx + 0.5f * f.pos[v][0]);
-                        view.vertices.push_back(cy + 0.5f * f.pos[v][1]);
-                        view.vertices.push_back(cz + 0.5f * f.pos[v][2]);
-                        view.texCoords.push_back(f.tex[v][0]);
-                        view.texCoords.push_back(f.tex[v][1]);
-                        view.normals.push_back(f.normal[0]);
-                        view.normals.push_back(f.normal[1]);
-                        view.normals.push_back(f.normal[2]);
+                        out[0] = f.tex[v][0];
+                        out[1] = f.tex[v][1];
+                        out[2] = f.normal[0];
+                        out[3] = f.normal[1];
+                        out[4] = f.normal[2];
+                        out[5] = cx + 0.5f * f.pos[v][0];
+                        out[6] = cy + 0.5f * f.pos[v][1];
+                        out[7] = cz + 0.5f * f.pos[v][2];
+                        out += FloatsPerVertex;
                     }
-                    ++view.quadCount;
+                    ++quads;
                 }
             }
         }
-    return view.quadCount;
+    view.quadCount = quads;
+    view.anyRockSeen = anyRock;
+    return quads;
 }
 
 void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalogue,
@@ -158,15 +203,13 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
     if (view.immediateMode) {
         drawCellsImmediate(catalogue, world, ux, uy, uz, std::clamp(view.viewRadius, 1, CubeSpan / 2));
     } else {
-        collectRockFaces(view, world, ux, uy, uz);
+        float cameraMatrix[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix);
+        collectRockFaces(view, world, ux, uy, uz, cameraMatrix);
         if (view.anyRockSeen) setCubeState(catalogue);
         if (view.quadCount > 0) {
-            glEnableClientState(GL_VERTEX_ARRAY);
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glEnableClientState(GL_NORMAL_ARRAY);
-            glVertexPointer(3, GL_FLOAT, 0, view.vertices.data());
-            glTexCoordPointer(2, GL_FLOAT, 0, view.texCoords.data());
-            glNormalPointer(GL_FLOAT, 0, view.normals.data());
+            // Enables the three client arrays; they are disabled again below.
+            glInterleavedArrays(GL_T2F_N3F_V3F, 0, view.vertices.data());
             glDrawArrays(GL_QUADS, 0, view.quadCount * 4);
             glDisableClientState(GL_NORMAL_ARRAY);
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);

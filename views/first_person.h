@@ -35,11 +35,10 @@ struct FirstPersonView {
     // same quads in the same order (the same picture, much faster).
     bool immediateMode = false;
 
-    // Quads collected for this frame: 4 vertices each, model space relative
-    // to the camera's cell. Capacity is reserved once, at construction.
-    std::vector<float> vertices;  // x, y, z
-    std::vector<float> texCoords; // s, t
-    std::vector<float> normals;   // x, y, z
+    // Quads collected for this frame: 4 vertices each of texture coordinate,
+    // normal and position (model space relative to the camera's cell), 8
+    // floats a vertex. Sized once, at construction, for the worst case.
+    std::vector<float> vertices;
     int quadCount = 0;
     bool anyRockSeen = false; // a rock cell was visited, so the cube state was set
 
@@ -65,8 +64,11 @@ void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCata
 int cameraUnit(const Units& units);
 
 // Collects the faces of the rock cells around (ux, uy, uz) that border open
-// space into view.vertices/texCoords/normals (no GL); returns the quad count.
-int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz);
+// space into view.vertices (no GL); returns the quad count. With the GL
+// model-view matrix of the camera (column-major), cells wholly outside the
+// 45-degree, 4:3 view volume are left out, which changes no pixel.
+int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz,
+                     const float* cameraMatrix = nullptr);
 
 // Renders the cube of cells around the camera unit with the current GL
 // model-view matrix as the base.

@@ -1,0 +1,123 @@
+// Frames per second of the first-person view, headless on Mesa's software
+// rasteriser, standing in a generated level; and the CPU part of a frame
+// (collecting the visible rock faces and moving the hero) on its own.
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/game.h"
+#include "app/window.h"
+#include "views/edge_overlay.h"
+#include "views/first_person.h"
+
+namespace delve {
+
+// One started game (generated dungeon, hero placed on level 1), shared by
+// every benchmark of the run; main() ends it before the exit handlers run.
+static std::unique_ptr<Game> benchGame;
+
+namespace {
+
+Game& game() {
+    std::unique_ptr<Game>& g = benchGame;
+    if (!g) g = [] {
+        Options opts;
+        opts.headless = true;
+        opts.fastClock = true;
+        opts.haveSeed = true;
+        opts.seed = 12345;
+        if (const char* dir = std::getenv("DELVE_TEST_DATA")) opts.dataDir = dir;
+        auto made = std::make_unique<Game>(opts, makeHeadlessPlatform());
+        startGame(*made);
+        // Look level along the corridor instead of down at the floor.
+        made->firstPerson.cameraPitch = -90.0f;
+        return made;
+    }();
+    return *g;
+}
+
+void runViewFrames(benchmark::State& state, bool immediate) {
+    Game& g = game();
+    if (!g.platform->hasWindow()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    g.firstPerson.immediateMode = immediate;
+    int turn = 0;
+    for (auto _ : state) {
+        // Turn a little every frame so the picture is not the same each time.
+        g.firstPerson.cameraYaw = float(turn++ % 72) * 5.0f;
+        beginFrame(*g.platform, g.screen);
+        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell,
+                            g.input);
+        benchmark::DoNotOptimize(g.screen.framebuffer.data());
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+    state.counters["quads"] = g.firstPerson.quadCount;
+    g.firstPerson.immediateMode = false;
+}
+
+void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); }
+void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, true); }
+
+// The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
+void BM_ClearAndReadBack(benchmark::State& state) {
+    Game& g = game();
+    if (!g.platform->hasWindow()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    for (auto _ : state) {
+        beginFrame(*g.platform, g.screen);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        copyViewToFramebuffer(g.firstPerson, g.screen, g.shell);
+        benchmark::DoNotOptimize(g.screen.framebuffer.data());
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+}
+
+// The frame's CPU work without GL: the 28 x 28 x 28 cube walk that collects
+// the rock faces in view, and walking, push-out, bob and carry.
+void BM_FirstPersonCpuPart(benchmark::State& state) {
+    Game& g = game();
+    const UnitRecord& hero = g.units[1];
+    // The camera matrix the view culls with, taken once from GL.
+    float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (g.platform->hasWindow()) {
+        glLoadIdentity();
+        glPushMatrix();
+        applyFirstPersonCamera(g.firstPerson, hero.subX, hero.subY, hero.subZ);
+        glGetFloatv(GL_MODELVIEW_MATRIX, camera);
+        glPopMatrix();
+    }
+    for (auto _ : state) {
+        collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera);
+        updateHero(g.firstPerson, g.world.map, g.units[1], g.shell, g.input);
+        benchmark::DoNotOptimize(g.firstPerson.quadCount);
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_FirstPersonView)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FirstPersonViewImmediateMode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_ClearAndReadBack)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FirstPersonCpuPart)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace delve
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The GL context goes before the process's exit handlers run.
+    delve::benchGame.reset();
+    return 0;
+}
