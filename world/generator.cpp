@@ -1,5 +1,6 @@
 #include "world/generator.h"
 
+#include <array>
 #include <cstring>
 
 #include "gfx/framebuffer.h"
@@ -36,13 +37,91 @@ void report(const GenerationReport& r, const char* format, int target) {
     if (r.clock) r.clock->sleep(100);
 }
 
+// x % n for the generator's values (x and n in 0..32767) by a multiply
+// instead of a division: exact because x * n < 2^32.
+struct FastModulus {
+    uint64_t magic = 1;
+    uint32_t n = 1;
+    FastModulus() = default;
+    explicit FastModulus(uint32_t divisor) : magic(0xFFFFFFFFull / divisor + 1), n(divisor) {}
+    int of(int x) const {
+        const uint32_t q = uint32_t((uint64_t(uint32_t(x)) * magic) >> 32);
+        return int(uint32_t(x) - q * n);
+    }
+};
+
+// Moduli for footprint sides (1..30).
+const FastModulus* sideModuli() {
+    static const auto table = [] {
+        std::array<FastModulus, ScratchSide + 1> t{};
+        for (uint32_t n = 1; n <= ScratchSide; ++n) t[n] = FastModulus(n);
+        return t;
+    }();
+    return table.data();
+}
+
+// The values Rng::rand() would return, computed a block at a time: each
+// state of the block follows from the block's start by one multiply and
+// add, so the values do not wait on each other. The caller's Rng is set to
+// the state after the last value taken when the stream ends.
+class RandomStream {
+public:
+    static constexpr int Block = 64;
+
+    explicit RandomStream(Rng& rng) : rng_(rng), start_(rng.state()) { fill(); }
+    ~RandomStream() { rng_.srand(stateAfter(taken_)); }
+    RandomStream(const RandomStream&) = delete;
+    RandomStream& operator=(const RandomStream&) = delete;
+
+    int next() {
+        if (taken_ == Block) {
+            start_ = stateAfter(Block);
+            fill();
+        }
+        return int(values_[taken_++]);
+    }
+
+private:
+    struct Steps {
+        uint32_t mul[Block + 1];
+        uint32_t add[Block + 1];
+    };
+    static const Steps& steps() {
+        static const Steps table = [] {
+            Steps t{};
+            t.mul[0] = 1;
+            t.add[0] = 0;
+            for (int k = 1; k <= Block; ++k) {
+                t.mul[k] = t.mul[k - 1] * 214013u;
+                t.add[k] = t.add[k - 1] * 214013u + 2531011u;
+            }
+            return t;
+        }();
+        return table;
+    }
+    uint32_t stateAfter(int k) const { return steps().mul[k] * start_ + steps().add[k]; }
+    void fill() {
+        const Steps& t = steps();
+        for (int k = 0; k < Block; ++k)
+            values_[k] = ((t.mul[k + 1] * start_ + t.add[k + 1]) >> 16) & 0x7FFFu;
+        taken_ = 0;
+    }
+
+    Rng& rng_;
+    uint32_t start_;
+    int taken_ = 0;
+    uint32_t values_[Block];
+};
+
 struct Generator {
     World& world;
-    Rng& rng;
+    RandomStream& random;
     uint8_t* cells;
     GeneratorTables& gen;
+    const FastModulus* sides = sideModuli();
 
-    int below(int n) { return rng.rand() % n; }
+    int below(int n) { return int(uint32_t(random.next()) % uint32_t(n)); }
+    int below(const FastModulus& m) { return m.of(random.next()); }
 
     void appendRoom(int left, int top, int width, int height, int layer, int templateId) {
         RoomRecord& room = gen.rooms[size_t(gen.roomCount)];
@@ -83,34 +162,34 @@ struct Generator {
         const TemplateScratch* lastDecoded = nullptr;
         int lastWidth = width, lastHeight = height;
 
+        FastModulus roomsSoFar(uint32_t(gen.roomCount - first));
         for (int a = 0; a < attempts && gen.roomCount < roomCapacity; ++a) {
             for (int t = 0; t < 1000; ++t) {
                 const int rotation = below(4);
                 if (style == 38) templateId = below(19);
                 else if (style == 3 || style == 5 || style == 6) templateId = below(29);
-                const RoomRecord& parent = gen.rooms[size_t(first + below(gen.roomCount - first))];
-                const int px = parent.x + below(parent.width);
-                const int py = parent.y + below(parent.height);
+                const RoomRecord& parent = gen.rooms[size_t(first + below(roomsSoFar))];
+                const int px = parent.x + below(sides[parent.width]);
+                const int py = parent.y + below(sides[parent.height]);
                 if (!(2 < px && px < MapSide - 2 && 2 < py && py < MapSide - 2)) continue;
-                int dx = 0, dy = 0;
-                switch (below(4)) {
-                case 0: dy = 1; break;
-                case 1: dy = -1; break;
-                case 2: dx = 1; break;
-                default: dx = -1; break;
-                }
+                // Direction 0..3: doorway below, above, right, left of the parent cell.
+                static constexpr int stepX[4] = {0, 0, 1, -1};
+                static constexpr int stepY[4] = {1, -1, 0, 0};
+                const int direction = below(4);
+                const int dx = stepX[direction], dy = stepY[direction];
                 const int doorX = px + dx, doorY = py + dy;
                 const int ax = px + 2 * dx, ay = py + 2 * dy;
-                if (layer[py * MapSide + px] != Cell::Floor ||
-                    layer[doorY * MapSide + doorX] != Cell::Rock ||
-                    layer[ay * MapSide + ax] != Cell::Rock)
-                    continue;
+                // One test instead of three: most tries fail here, unpredictably.
+                const bool opens = (layer[py * MapSide + px] == Cell::Floor) &
+                                   (layer[doorY * MapSide + doorX] == Cell::Rock) &
+                                   (layer[ay * MapSide + ax] == Cell::Rock);
+                if (!opens) continue;
                 const TemplateScratch& shape = decodedTemplate(templateId, rotation);
                 const int w = shape.width, h = shape.height;
                 lastWidth = w;
                 lastHeight = h;
-                const int ox = below(w);
-                const int oy = below(h);
+                const int ox = below(sides[w]);
+                const int oy = below(sides[h]);
                 const int roomLeft = ax - ox, roomTop = ay - oy;
                 if (rectDiffers(world.map, roomLeft - 1, roomTop - 1, roomLeft + w, roomTop + h, z,
                                 Cell::Rock))
@@ -122,6 +201,7 @@ struct Generator {
                 gen.stampTop = roomTop;
                 gen.stampLayer = z;
                 appendRoom(roomLeft, roomTop, w, h, z, templateId);
+                roomsSoFar = FastModulus(uint32_t(gen.roomCount - first));
                 cells[cellIndex(doorX, doorY, z)] = below(3) == 1 ? Cell::Door : Cell::Floor;
                 break;
             }
@@ -211,7 +291,8 @@ void stampRoom(World& world, int left, int top, int layer) {
 void generateDungeon(World& world, Rng& rng, int centreX, int centreY, int firstLayer,
                      int levelCount, int levelSide, int attempts, const GenerationReport& report) {
     if (!world.gen.allocated()) allocateGeneratorTables(world);
-    Generator g{world, rng, world.map.data(), world.gen};
+    RandomStream random(rng);
+    Generator g{world, random, world.map.data(), world.gen};
     g.gen.roomCount = 0;
     const int lastLayer = firstLayer + levelCount - 1;
     for (int z = firstLayer; z <= lastLayer; ++z)

@@ -42,6 +42,24 @@ void fillStepCostTable(StepCostTable& costs) {
     for (int code = Cell::Village; code <= Cell::VillageRed; ++code) costs[size_t(code)] = 180.0f;
 }
 
+namespace {
+
+// True when all `width` bytes from p equal code; eight at a time.
+inline bool rowAll(const uint8_t* p, size_t width, uint8_t code) {
+    const uint64_t pattern = 0x0101010101010101ull * code;
+    size_t i = 0;
+    for (; i + 8 <= width; i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, p + i, 8);
+        if (chunk != pattern) return false;
+    }
+    for (; i < width; ++i)
+        if (p[i] != code) return false;
+    return true;
+}
+
+} // namespace
+
 int rectDiffers(const WorldMap& map, int x0, int y0, int x1, int y1, int z, uint8_t code) {
     if (x0 > x1 || y0 > y1) return 0;
     if (z < 0 || z >= LayerCount) return 1;
@@ -50,8 +68,7 @@ int rectDiffers(const WorldMap& map, int x0, int y0, int x1, int y1, int z, uint
     const size_t width = size_t(x1 - x0) + 1;
     const uint8_t* row = map.data() + cellIndex(x0, y0, z);
     for (int y = y0; y <= y1; ++y, row += MapSide)
-        for (size_t i = 0; i < width; ++i)
-            if (row[i] != code) return 1;
+        if (!rowAll(row, width, code)) return 1;
     return 0;
 }
 
