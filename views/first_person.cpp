@@ -201,7 +201,8 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
     glTranslatef(camera.subX - 0.5f, camera.subY - 0.5f, camera.subZ - 0.5f);
     const int ux = camera.x, uy = camera.y, uz = camera.z;
     if (view.immediateMode) {
-        drawCellsImmediate(catalogue, world, ux, uy, uz, std::clamp(view.viewRadius, 1, CubeSpan / 2));
+        const int radius = std::clamp(view.viewRadius, 1, CubeSpan / 2);
+        drawCellsImmediate(catalogue, world, ux, uy, uz, radius);
     } else {
         float cameraMatrix[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix);
@@ -347,6 +348,7 @@ void mouseLook(FirstPersonView& view, const Shell& shell, Input& input) {
 }
 
 void measureEmptyColour(FirstPersonView& view) {
+    if (!glGetString(GL_VERSION)) return; // no current context: nothing to read
     uint8_t pixel[4] = {};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);

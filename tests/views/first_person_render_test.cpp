@@ -173,6 +173,28 @@ TEST(FirstPersonRender, VertexArraysGiveTheImmediateModePicture) {
     }
 }
 
+TEST(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
+    ViewScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
+    sc.shell.movementInterval = 10.0f;
+    sc.input.setKey(1, true);
+    // Walk for a while in each of several headings, looking level.
+    for (int cursorX : {10, 55, 100, 145, 30, 77}) {
+        sc.input.setCursor(cursorX, 90);
+        for (int f = 0; f < 40; ++f) {
+            sc.frame();
+            ++sc.shell.frameCounter;
+            const UnitRecord& h = sc.hero1();
+            ASSERT_NE(sc.world->cell(h.x, h.y, h.z), Cell::Rock) << cursorX << " frame " << f;
+            // The eye keeps its distance from the walls, so the picture is never empty.
+            ASSERT_EQ(sc.drawnPixels(), 320 * 240) << cursorX << " frame " << f;
+        }
+    }
+    EXPECT_NE(sc.hero1().walkPhase, 0.0f);
+}
+
 TEST(FirstPersonRender, ReadBackCopiesOnlyInTheSmallMode) {
     ViewScene sc;
     ASSERT_TRUE(sc.glReady);

@@ -10,16 +10,25 @@
 namespace delve {
 namespace {
 
+// Built once: the circle tables take a while to fill.
+const TrigTables& sharedTrig() {
+    static const TrigTables trig = [] {
+        TrigTables t;
+        t.build();
+        return t;
+    }();
+    return trig;
+}
+
 struct Saver {
     Screen screen;
-    TrigTables trig;
+    const TrigTables& trig = sharedTrig();
     Rng rng;
     Shell shell;
     explicit Saver(int w, int h) {
         screen.setMode(w, h);
         shell.screenWidth = w;
         shell.screenHeight = h;
-        trig.build();
         rng.srand(1234);
     }
     const uint8_t* fb(int x, int y) const {
