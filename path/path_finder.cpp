@@ -7,8 +7,6 @@ namespace delve {
 
 namespace {
 
-constexpr int NodeCapacity = MapSide * MapSide;
-
 // The eight neighbour orders; orders 1, 3, 5 and 7 are 0, 2, 4 and 6 backwards.
 constexpr int ScanOrders[8][8][2] = {
     {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}},
@@ -58,7 +56,8 @@ PathFinder::PathFinder()
       pathX(size_t(unitCapacity) * PathCapacity, 0), pathY(size_t(unitCapacity) * PathCapacity, 0),
       pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
       windowMarks(NodeCapacity, MarkFree), buckets(BucketCount, EmptyBucket),
-      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity, 0),
+      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity, 0), keyOf_(NodeCapacity, 0),
+      nextInBucket_(NodeCapacity, -1),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
     setScanOrder(0);
     ready = 0;
@@ -75,23 +74,27 @@ void PathFinder::setScanOrder(int order) {
 }
 
 void PathFinder::resetSearch() {
-    const int cells = windowSize * windowSize;
-    for (int i = 0; i < cells; ++i) {
-        nodeX[size_t(i)] = 0;
-        nodeY[size_t(i)] = 0;
-        nodeParent[size_t(i)] = 0;
-        nodeCost[size_t(i)] = 0.0f;
-        nodeState[size_t(i)] = NodeOpen;
-        windowMarks[size_t(i)] = MarkFree;
+    // Node and queue entries past what earlier searches wrote are still in
+    // their empty state, so only the written prefix is cleared.
+    const size_t nodes = size_t(nodesWritten_);
+    std::fill_n(nodeX.begin(), nodes, int16_t(0));
+    std::fill_n(nodeY.begin(), nodes, int16_t(0));
+    std::fill_n(nodeParent.begin(), nodes, 0u);
+    std::fill_n(nodeCost.begin(), nodes, 0.0f);
+    std::fill_n(nodeState.begin(), nodes, NodeOpen);
+    nodesWritten_ = 0;
+    std::fill_n(windowMarks.begin(), size_t(windowSize) * size_t(windowSize), MarkFree);
+    for (int i = 0; i < entriesWritten_; ++i) {
         queueEntries[size_t(i)] = EmptyEntry;
         freeEntries_.setFree(i);
     }
+    entriesWritten_ = 0;
     for (int b = 0; b < BucketCount; ++b) {
         buckets[size_t(b)] = EmptyBucket;
         freeBuckets_.setFree(b);
     }
     headBucket = 0;
-    heapSize_ = 0;
+    openReset();
     closedBelow_ = 0;
 }
 
@@ -169,6 +172,7 @@ int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int s
     nodeParent[0] = 0;
     nodeState[0] = NodeOpen;
     nodeCost[0] = 1.0f;
+    nodesWritten_ = 1;
     currentNode = 0;
     lastNode = 0;
     firstOpen = 0;
@@ -184,6 +188,7 @@ int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int s
 void PathFinder::addNode(const WorldMap& world, const StepCostTable& costs, int d) {
     lastNode += 1;
     const int n = lastNode;
+    nodesWritten_ = n + 1;
     const int x = nodeX[size_t(currentNode)] + dirX[d];
     const int y = nodeY[size_t(currentNode)] + dirY[d];
     nodeX[size_t(n)] = int16_t(x);
@@ -198,54 +203,122 @@ void PathFinder::addNode(const WorldMap& world, const StepCostTable& costs, int 
     if (queueMode != 0)
         queueInsert(n);
     else
-        heapPush(n);
+        openPush(n);
 }
 
 namespace {
-// True when node a is chosen before node b: cheaper, or as cheap and newer.
-inline bool before(const std::vector<float>& cost, int a, int b) {
-    const float ca = cost[size_t(a)], cb = cost[size_t(b)];
-    return ca < cb || (ca == cb && a > b);
+// Open-list key: smaller = chosen first. The cost's bits, mapped so unsigned
+// order follows float order, above the node index reversed (newest first
+// among equal costs). Every key is distinct.
+inline uint64_t openKey(float cost, int node) {
+    if (cost == 0.0f) cost = 0.0f; // -0.0 ties with 0.0 as in the float comparison
+    uint32_t bits = std::bit_cast<uint32_t>(cost);
+    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+    return (uint64_t(bits) << 32) | uint64_t(0xFFFFFFFFu - uint32_t(node));
+}
+inline int keyNode(uint64_t key) { return int(0xFFFFFFFFu - uint32_t(key)); }
+inline int radixBucket(uint64_t differingBits) {
+    return differingBits == 0 ? 0 : 64 - std::countl_zero(differingBits);
 }
 } // namespace
 
-void PathFinder::heapPush(int node) {
+void PathFinder::openReset() {
+    std::fill(std::begin(radixHead_), std::end(radixHead_), -1);
+    radixUsed_ = 0;
+    radixLast_ = 0;
+    heapSize_ = 0;
+}
+
+// Nodes above the selection ceiling (and NaN costs) can never be chosen, so
+// they are not kept. A node's cost is at least its parent's, so keys mostly
+// arrive at or above the last minimum and go to the radix buckets; the rare
+// key below it (possible only with zero or negative step costs) goes to a
+// small heap beside them.
+void PathFinder::openPush(int node) {
+    const float cost = nodeCost[size_t(node)];
+    if (!(cost <= SelectionCeiling)) return;
+    const uint64_t key = openKey(cost, node);
+    if (key < radixLast_) {
+        heapPush(key);
+        return;
+    }
+    keyOf_[size_t(node)] = key;
+    const int b = radixBucket(key ^ radixLast_);
+    nextInBucket_[size_t(node)] = radixHead_[b];
+    radixHead_[b] = node;
+    if (b != 0) radixUsed_ |= uint64_t(1) << (b - 1);
+}
+
+// The cheapest open node (newest among equals) still held, or -1.
+int PathFinder::openCheapest() {
+    int radixNode = -1;
+    for (;;) {
+        if (radixHead_[0] == -1) {
+            if (radixUsed_ == 0) break;
+            const int b = 1 + std::countr_zero(radixUsed_);
+            radixUsed_ &= radixUsed_ - 1;
+            // Move the bucket's smallest key to the front and spread the rest
+            // over the lower buckets relative to it.
+            uint64_t least = ~uint64_t(0);
+            for (int n = radixHead_[b]; n != -1; n = nextInBucket_[size_t(n)])
+                least = std::min(least, keyOf_[size_t(n)]);
+            radixLast_ = least;
+            int n = radixHead_[b];
+            radixHead_[b] = -1;
+            while (n != -1) {
+                const int next = nextInBucket_[size_t(n)];
+                const int to = radixBucket(keyOf_[size_t(n)] ^ radixLast_);
+                nextInBucket_[size_t(n)] = radixHead_[to];
+                radixHead_[to] = n;
+                if (to != 0) radixUsed_ |= uint64_t(1) << (to - 1);
+                n = next;
+            }
+        }
+        const int front = radixHead_[0]; // keys are distinct: bucket 0 holds one node
+        if (nodeState[size_t(front)] == NodeClosed) {
+            radixHead_[0] = -1;
+            continue;
+        }
+        radixNode = front;
+        break;
+    }
+    while (heapSize_ > 0 && nodeState[size_t(keyNode(heap_[0]))] == NodeClosed) heapPopTop();
+    if (heapSize_ > 0 && (radixNode == -1 || heap_[0] < keyOf_[size_t(radixNode)])) return keyNode(heap_[0]);
+    return radixNode;
+}
+
+void PathFinder::heapPush(uint64_t key) {
     int i = heapSize_++;
     while (i > 0) {
         const int parent = (i - 1) / 2;
-        if (!before(nodeCost, node, heap_[size_t(parent)])) break;
+        if (heap_[size_t(parent)] <= key) break;
         heap_[size_t(i)] = heap_[size_t(parent)];
         i = parent;
     }
-    heap_[size_t(i)] = node;
+    heap_[size_t(i)] = key;
 }
 
-void PathFinder::heapPopClosed() {
-    while (heapSize_ > 0 && nodeState[size_t(heap_[0])] == NodeClosed) {
-        const int moved = heap_[size_t(--heapSize_)];
-        int i = 0;
-        for (;;) {
-            int child = 2 * i + 1;
-            if (child >= heapSize_) break;
-            if (child + 1 < heapSize_ && before(nodeCost, heap_[size_t(child + 1)], heap_[size_t(child)]))
-                ++child;
-            if (!before(nodeCost, heap_[size_t(child)], moved)) break;
-            heap_[size_t(i)] = heap_[size_t(child)];
-            i = child;
-        }
-        heap_[size_t(i)] = moved;
+void PathFinder::heapPopTop() {
+    const uint64_t moved = heap_[size_t(--heapSize_)];
+    int i = 0;
+    for (;;) {
+        int child = 2 * i + 1;
+        if (child >= heapSize_) break;
+        if (child + 1 < heapSize_ && heap_[size_t(child + 1)] < heap_[size_t(child)]) ++child;
+        if (moved <= heap_[size_t(child)]) break;
+        heap_[size_t(i)] = heap_[size_t(child)];
+        i = child;
     }
+    heap_[size_t(i)] = moved;
 }
 
 void PathFinder::selectCheapestOpen() {
-    // Expanded nodes leave the heap lazily; the top is then the cheapest open
-    // node, the newest among equals. Nothing above the ceiling is chosen.
-    heapPopClosed();
     bestCost = SelectionCeiling;
     bestNode = lastNode;
-    if (heapSize_ > 0 && bestCost >= nodeCost[size_t(heap_[0])]) {
-        bestNode = heap_[0];
-        bestCost = nodeCost[size_t(bestNode)];
+    const int n = openCheapest();
+    if (n != -1 && bestCost >= nodeCost[size_t(n)]) {
+        bestNode = n;
+        bestCost = nodeCost[size_t(n)];
     }
 }
 
@@ -376,6 +449,7 @@ void PathFinder::queueInsert(int node) {
                 queueEntries[size_t(e)] = QueueEntry{1, found, t, -1, node};
             }
             freeEntries_.setUsed(e);
+            entriesWritten_ = std::max(entriesWritten_, e + 1);
             B.last = e;
             return;
         }

@@ -11,6 +11,7 @@ constexpr int PathNone = -9;           // pathStep: no planned path, search befo
 constexpr int PathCapacity = 1000;     // cells of one unit's share of pathX/pathY
 constexpr int ParentWalkGuard = 10000; // most parent links storeUnitPath follows
 constexpr int BucketCount = 1000;
+constexpr int NodeCapacity = MapSide * MapSide; // one node per cell of the largest window
 constexpr float SelectionCeiling = 2.0f * MapSide * MapSide; // 131072.0
 
 constexpr uint8_t NodeOpen = 0;
@@ -144,13 +145,25 @@ private:
     void freeEntry(int e);
     void freeBucket(int b);
 
-    // Open list of the linear mode as a binary heap ordered by (cost, newest
-    // first): the same node the cheapest-first scan over all nodes would pick.
-    void heapPush(int node);
-    void heapPopClosed();
-    std::vector<int32_t> heap_;
+    // Open list of the linear mode: gives the node the cheapest-first scan
+    // over all nodes would pick (cheapest, newest among equals) from radix
+    // buckets over monotone keys, with a binary heap for out-of-order keys.
+    static constexpr int RadixBuckets = 65;
+    void openReset();
+    void openPush(int node);
+    int openCheapest();
+    void heapPush(uint64_t key);
+    void heapPopTop();
+    std::vector<uint64_t> heap_;
     int heapSize_ = 0;
+    std::vector<uint64_t> keyOf_;
+    std::vector<int32_t> nextInBucket_;
+    int32_t radixHead_[RadixBuckets] = {};
+    uint64_t radixLast_ = 0;
+    uint64_t radixUsed_ = 0; // bit b - 1 set: radix bucket b (1..64) holds nodes
     int closedBelow_ = 0; // every node below this index is closed
+    int nodesWritten_ = NodeCapacity;    // node slots that may differ from their empty state
+    int entriesWritten_ = 0;           // queue entries likewise
 
     FreeSlots freeEntries_;
     FreeSlots freeBuckets_;
