@@ -18,20 +18,44 @@ const Rgb Flame = hex(0xffb030);
 const Rgb FlameHot = hex(0xfff0a0);
 const Rgb FlameRed = hex(0xe0501e);
 
+// Worn flagstones of uneven sizes; the joints line up across tile edges.
 Canvas floorTile(uint32_t seed = 60) {
     Canvas c(16, 16);
-    paintBlocks(c, 8, 8, FloorStone, hex(0x3e3a36), 0.16f, seed);
+    const int stones[][4] = {{0, 0, 9, 6}, {9, 0, 7, 9}, {0, 6, 5, 10}, {5, 6, 4, 5}, {5, 11, 11, 5}, {9, 9, 7, 2}};
+    for (int k = 0; k < 6; ++k) {
+        const int* r = stones[k];
+        float tone = 0.92f + hash01(k, 0, 60) * 0.16f;
+        for (int y = r[1]; y < r[1] + r[3]; ++y)
+            for (int x = r[0]; x < r[0] + r[2]; ++x) {
+                bool joint = x == r[0] + r[2] - 1 || y == r[1] + r[3] - 1;
+                float grain = (hash01(x, y, seed) - 0.5f) * 0.12f;
+                float bevel = (x == r[0] || y == r[1]) ? 0.08f : 0.0f;
+                c.set(x, y, joint ? hex(0x4a4440) : shade(FloorStone, tone + grain + bevel));
+            }
+    }
+    c.set(3, 3, shade(FloorStone, 0.85f)); // chips and wear
+    c.set(12, 4, shade(FloorStone, 0.85f));
+    c.set(9, 13, shade(FloorStone, 0.85f));
     return c;
 }
 
 Canvas wallTile() {
-    // Rough rock, darker than any floor, with a faint coursed-block pattern.
+    // Solid rock seen from above: dark, rough and calm, so the lighter
+    // flagstones of rooms and corridors stand out against it.
     Canvas c(16, 16);
-    paintBlocks(c, 8, 4, hex(0x5a4e44), hex(0x2c2622), 0.22f, 61);
-    for (int i = 0; i < 6; ++i) {
-        int x = int(hash01(i, 0, 61) * 16), y = int(hash01(i, 1, 61) * 16);
-        c.set(x, y, hex(0x6e6256));
-    }
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            float n = valueNoise(float(x), float(y), 8, 62, 16) * 0.7f + valueNoise(float(x), float(y), 4, 63, 16) * 0.3f;
+            float grain = (hash01(x, y, 64) - 0.5f) * 0.16f;
+            c.set(x, y, safe(shade(hex(0x3e3630), 0.8f + n * 0.45f + grain))); // lumps catch the light
+        }
+    // A few cracks and glints of quartz.
+    c.line(2, 3, 5, 6, hex(0x241e1a));
+    c.line(5, 6, 5, 8, hex(0x241e1a));
+    c.line(10, 11, 13, 12, hex(0x241e1a));
+    c.set(12, 4, hex(0x7a7064));
+    c.set(4, 12, hex(0x6a6058));
+    c.set(8, 9, hex(0x6a6058));
     return c;
 }
 

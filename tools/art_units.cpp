@@ -152,6 +152,12 @@ Canvas figure(const Rows& body, const Palette& p) {
     return c;
 }
 
+Canvas beast(const Rows& rows, const Legend& legend) {
+    Canvas c(16, 16);
+    c.stamp(0, 0, rows, legend);
+    return c;
+}
+
 // ---- things people carry ----
 void staff(Canvas& c, int x, int top, Rgb wood, Rgb gem) {
     c.line(x, top, x, 14, wood);
@@ -413,21 +419,25 @@ Canvas lich() {
     return c;
 }
 
-Canvas pleidian() { // tall grey visitor with huge dark eyes
-    Palette p = people(hex(0xa8b8c8), hex(0x6ab0c8), hex(0xe0f0ff));
-    p.eyes = hex(0x1a1a3a);
-    Canvas c = figure(Robed, p);
-    c.rect(5, 1, 6, 2, p.skin);
-    c.rect(4, 3, 8, 2, p.skin);
-    c.rect(5, 4, 2, 2, p.eyes);
-    c.rect(9, 4, 2, 2, p.eyes);
-    c.set(6, 4, hex(0x6a8ab0));
-    c.set(10, 4, hex(0x6a8ab0));
-    c.set(13, 3, hex(0xe0f0ff)); // a floating glowing shard
-    c.set(13, 4, hex(0x8ae0ff));
-    c.set(12, 4, hex(0x8ae0ff));
-    c.set(14, 4, hex(0x8ae0ff));
-    return c;
+Canvas pleidian() { // slender grey visitor: domed head, huge black eyes, silver suit
+    return beast({"................",
+                  "......SSSS......",
+                  ".....SSSSSSs....",
+                  "....SSSSSSSSs...",
+                  "....SEESSEESs...",
+                  "....SEeSSEeSs...",
+                  ".....SSSSSSs....",
+                  "......SSSs......",
+                  ".......Ss.......",
+                  ".....MMMMMm.....",
+                  "....SMMGMMmS....",
+                  "....S.MMMMm.S...",
+                  "......MMMm......",
+                  "......M..m......",
+                  "......M..m......",
+                  ".....MM..mm....."},
+                 {{'S', hex(0xb0bcc8)}, {'s', hex(0x7a8898)}, {'E', hex(0x14142a)}, {'e', hex(0x5a6aa0)},
+                  {'M', hex(0xd8e0ea)}, {'m', hex(0x9aa6b4)}, {'G', hex(0x60e0ff)}});
 }
 
 Canvas nabos() { // squat horned demonling with leathery wings
@@ -621,12 +631,6 @@ Canvas skeleton(const std::string& kind) {
 }
 
 // ---- beasts ----
-Canvas beast(const Rows& rows, const Legend& legend) {
-    Canvas c(16, 16);
-    c.stamp(0, 0, rows, legend);
-    return c;
-}
-
 Canvas giantRat() {
     return beast({"................",
                   "................",
@@ -1002,29 +1006,49 @@ Canvas elemental(const std::string& element, int rank) {
         c.set(int(cx) + 1, int(cy) - 1, Ink);
         for (int k = 0; k < rank; ++k) c.set(2 + k * 5, 14 - k, hex(0x8ac0f0)); // droplets
     } else if (element == "earth") {
-        int half = int(size);
-        for (int y = int(cy) - half; y <= int(cy) + half - 1; ++y)
-            for (int x = int(cx) - half; x <= int(cx) + half - 1; ++x) {
-                float n = hash01(x / 2, y / 2, seed);
-                if (std::abs(float(x) + 0.5f - cx) + std::abs(float(y) + 0.5f - cy) * 0.8f > size * 1.35f) continue;
-                c.set(x, y, n < 0.3f ? hex(0x6a4a2a) : (n < 0.7f ? hex(0x8a6a42) : hex(0xa8845a)));
-            }
-        c.set(int(cx) - 2, int(cy) - 2, hex(0x40e060)); // glowing crystal eyes
-        c.set(int(cx) + 1, int(cy) - 2, hex(0x40e060));
-        for (int k = 0; k < rank; ++k) c.set(int(cx) - 2 + k * 2, int(cy) + 2, hex(0x9aa2b0)); // embedded stones
+        // A golem of stacked boulders; each rank adds bulk.
+        int grow = rank - 1;
+        auto boulder = [&](int x, int y, int w, int h) {
+            for (int j = 0; j < h; ++j)
+                for (int i = 0; i < w; ++i) {
+                    float n = hash01(x + i, y + j, seed);
+                    Rgb col = n < 0.25f ? hex(0x6a4e32) : (n < 0.75f ? hex(0x8a6a46) : hex(0x9e7e58));
+                    if (j == 0 || i == 0) col = hex(0xb0946c);
+                    if (j == h - 1 || i == w - 1) col = hex(0x5a4028);
+                    c.set(x + i, y + j, col);
+                }
+        };
+        int top = 5 - grow * 2;
+        boulder(6 - grow / 2, top, 4 + grow, 3 + grow / 2);                 // head
+        boulder(4 - grow, top + 3 + grow / 2, 8 + grow * 2, 5 + grow);      // chest
+        boulder(2 - grow, top + 4 + grow / 2, 2 + grow / 2, 5 + grow);      // arms
+        boulder(12 + grow - grow / 2, top + 4 + grow / 2, 2 + grow / 2, 5 + grow);
+        boulder(5 - grow / 2, 13 - grow / 3, 3, 3 + grow / 3);              // legs
+        boulder(9 + grow / 2, 13 - grow / 3, 3, 3 + grow / 3);
+        c.set(7 - grow / 2, top + 1, hex(0x40e060)); // glowing crystal eyes
+        c.set(8 + grow / 2, top + 1, hex(0x40e060));
+        for (int k = 0; k < rank; ++k) c.set(6 + k * 2, top + 5 + grow, hex(0x7ad0e0)); // embedded crystals
     } else if (element == "air") {
-        for (int k = 0; k < 3 + rank; ++k) { // swirling rings of wind
-            float r = size - float(k) * 1.2f;
-            if (r < 1.0f) break;
-            Rgb col = mix(hex(0xe8f4ff), hex(0x9ab8d8), float(k) / 4.0f);
-            for (int a = 0; a < 28; ++a) {
-                float t = float(a) / 28.0f * 5.5f + float(k);
-                c.set(int(cx + std::cos(t) * r), int(cy - float(k) + std::sin(t) * r * 0.6f), col);
+        // A whirlwind: swirling bands narrowing to a point, taller with each rank.
+        int rows = 8 + rank * 2;
+        float topWidth = 3.5f + float(rank);
+        int top = 15 - rows;
+        for (int k = 0; k < rows; ++k) {
+            float t = float(k) / float(rows - 1);
+            float w = topWidth * (1.0f - t * 0.85f);
+            float off = std::sin(float(k) * 0.7f + float(rank)) * 1.3f;
+            int x0 = int(std::lround(7.5f + off - w)), x1 = int(std::lround(7.5f + off + w));
+            for (int x = x0; x <= x1; ++x) {
+                Rgb col = (k / 2) % 2 ? hex(0xdceaf8) : hex(0xf4f9ff);
+                if (x == x0) col = hex(0x9ab8d8);
+                else if (x == x1) col = hex(0xb8cce4);
+                else if ((x + k * 2) % 5 == 0) col = hex(0xaec6e0); // streaks of wind
+                c.set(x, top + k, col);
             }
         }
-        c.set(int(cx) - 1, int(cy) - 2, hex(0x4a6a9a));
-        c.set(int(cx) + 1, int(cy) - 2, hex(0x4a6a9a));
-        c.line(int(cx), int(cy) + 2, int(cx) + (rank - 2), 15, hex(0xc8dcf0)); // funnel tail
+        c.set(6, top + 2, hex(0x3a5a8a));
+        c.set(9, top + 2, hex(0x3a5a8a));
+        for (int k = 0; k < rank; ++k) c.set(2 + k * 5, 3 + (k % 2) * 2, hex(0xd8e8f8)); // gusts
     } else {
         throw std::invalid_argument(element);
     }

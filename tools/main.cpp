@@ -2,6 +2,7 @@
 // data folder, writes the overworld file, and makes review sheets.
 //
 //   delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]
+//                [--zoom FILE.png FOLDER/NAME.bmp,...]   (close-up of a few pictures)
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -20,17 +21,34 @@ using namespace delve;
 using namespace delve::art;
 
 int main(int argc, char** argv) {
-    std::string out, sheetPath, mapPath;
+    std::string out, sheetPath, mapPath, zoomPath, zoomList;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         if (a == "--out" && hasValue) out = argv[++i];
         else if (a == "--sheet" && hasValue) sheetPath = argv[++i];
         else if (a == "--map-png" && hasValue) mapPath = argv[++i];
+        else if (a == "--zoom" && i + 2 < argc) {
+            zoomPath = argv[++i];
+            zoomList = argv[++i];
+        }
         else {
             std::fprintf(stderr, "usage: delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]\n");
             return 2;
         }
+    }
+    if (!zoomPath.empty()) {
+        std::vector<Canvas> pictures;
+        for (size_t start = 0; start <= zoomList.size();) {
+            size_t end = zoomList.find(',', start);
+            if (end == std::string::npos) end = zoomList.size();
+            std::string rel = zoomList.substr(start, end - start);
+            size_t slash = rel.find('/');
+            if (slash != std::string::npos) pictures.push_back(paintPicture(rel.substr(0, slash), rel.substr(slash + 1)));
+            start = end + 1;
+        }
+        writePng(zoomPath, zoomSheet(pictures, 8));
+        if (out.empty()) return 0;
     }
     if (out.empty()) {
         std::fprintf(stderr, "delve_assets: --out DIR is required\n");

@@ -70,6 +70,22 @@ Canvas contactSheet(const std::vector<SheetItem>& items) {
     return sheet;
 }
 
+Canvas zoomSheet(const std::vector<Canvas>& pictures, int scale) {
+    int w = 4, h = 8;
+    for (const Canvas& p : pictures) {
+        w += p.width() * scale + 4;
+        h = std::max(h, p.height() * scale + 8);
+    }
+    Canvas sheet(w, h, SheetBack);
+    int x = 4;
+    for (const Canvas& p : pictures) {
+        for (int j = 0; j < p.height(); ++j)
+            for (int i = 0; i < p.width(); ++i) sheet.rect(x + i * scale, 4 + j * scale, scale, scale, p.get(i, j));
+        x += p.width() * scale + 4;
+    }
+    return sheet;
+}
+
 Rgb overworldColour(uint8_t code) {
     switch (code) {
     case 10: return hex(0x8fb35a);  // plain

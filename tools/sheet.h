@@ -17,6 +17,9 @@ struct SheetItem {
 // square and labelled with its index; wide pictures get a row of their own.
 Canvas contactSheet(const std::vector<SheetItem>& items);
 
+// Pictures side by side, each enlarged `scale` times, for close review.
+Canvas zoomSheet(const std::vector<Canvas>& pictures, int scale);
+
 // One layer of cell codes as a map, `scale` pixels per cell.
 Canvas overworldPicture(const uint8_t* cells, int side, int scale);
 // Colour the map picture uses for a cell code.
