@@ -29,6 +29,11 @@ void paintBlocks(Canvas& c, int blockW, int blockH, Rgb stone, Rgb mortar, float
                 c.set(x, y, safe(shade(mortar, 0.9f + hash01(x, y, seed + 5) * 0.2f)));
                 continue;
             }
+            bool left = inX == 0, right = inX == blockW - 2, top = inY == 0, bottom = inY == blockH - 2;
+            if ((left || right) && (top || bottom)) { // worn, rounded corners
+                c.set(x, y, safe(mix(mortar, stone, 0.45f)));
+                continue;
+            }
             float tone = 1.0f + (hash01(col, row, seed) - 0.5f) * toneSpread;
             float grain = (hash01(x, y, seed + 9) - 0.5f) * 0.14f;
             float pit = valueNoise(float(x), float(y), 4, seed + 3, w) < 0.22f ? -0.12f : 0.0f;
