@@ -37,7 +37,18 @@ int main(int argc, char** argv) {
         }
     }
 
-    auto game = std::make_unique<Game>(opts, opts.headless ? makeHeadlessPlatform() : makeSdlPlatform());
+    std::unique_ptr<Platform> platform;
+    if (opts.headless) {
+        platform = makeHeadlessPlatform();
+    } else {
+        platform = makeSdlPlatform(error);
+        if (!platform) {
+            std::fprintf(stderr, "delve: cannot open a window: %s (--headless runs without one)\n",
+                         error.c_str());
+            return 1;
+        }
+    }
+    auto game = std::make_unique<Game>(opts, std::move(platform));
     if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
     startGame(*game);
     runMainLoop(*game);

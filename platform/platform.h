@@ -75,7 +75,8 @@ public:
 };
 
 // The window backend chosen by the command line: never headless by accident.
-std::unique_ptr<Platform> makeSdlPlatform();
+// Without a display to open windows on, returns none and says why.
+std::unique_ptr<Platform> makeSdlPlatform(std::string& error);
 std::unique_ptr<Platform> makeHeadlessPlatform();
 
 } // namespace delve

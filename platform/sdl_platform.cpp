@@ -49,9 +49,19 @@ public:
     SdlPlatform() {
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             initError_ = true;
-            std::fprintf(stderr, "delve: SDL: %s\n", SDL_GetError());
+            return;
+        }
+        // Without a display SDL falls back to a driver that draws nowhere and
+        // reads no keys; a player would be left with a game they cannot see
+        // or quit. Only a driver asked for by name is accepted then.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        bool invisible = driver && (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy"));
+        if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+            SDL_SetError("no display found (DISPLAY and WAYLAND_DISPLAY are not set)");
+            initError_ = true;
         }
     }
+    bool usable() const { return !initError_; }
     ~SdlPlatform() override {
         destroyWindow();
         SDL_Quit();
@@ -172,6 +182,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<Platform> makeSdlPlatform() { return std::make_unique<SdlPlatform>(); }
+std::unique_ptr<Platform> makeSdlPlatform(std::string& error) {
+    auto p = std::make_unique<SdlPlatform>();
+    if (p->usable()) return p;
+    error = SDL_GetError();
+    return nullptr;
+}
 
 } // namespace delve
