@@ -46,8 +46,9 @@ struct ProgramRun {
 class MapWalk : public ::testing::Test {
 protected:
     void SetUp() override {
-        bin = fs::path(envOr("DELVE_BIN", ".")) / "delve";
         data = envOr("DELVE_TEST_DATA", "data");
+        // The program sits at the top of the build tree, beside the data folder.
+        bin = fs::path(envOr("DELVE_BIN", fs::path(data).parent_path().string())) / "delve";
         if (!fs::exists(bin)) GTEST_SKIP() << "no program at " << bin;
         dir = fs::temp_directory_path() / ("delve-map-walk-" + std::to_string(::getpid()));
         fs::create_directories(dir / "saves");
