@@ -96,7 +96,10 @@ void BM_FirstPersonCpuPart(benchmark::State& state) {
         glPopMatrix();
     }
     for (auto _ : state) {
-        collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera);
+        float eye[3];
+        const bool cull = backFacesNeverShow(g.world.map, hero, eye);
+        collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera,
+                         cull ? eye : nullptr);
         updateHero(g.firstPerson, g.world.map, g.units[1], g.shell, g.input);
         benchmark::DoNotOptimize(g.firstPerson.quadCount);
     }

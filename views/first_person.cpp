@@ -145,8 +145,33 @@ struct CellCuller {
 
 } // namespace
 
+bool backFacesNeverShow(const WorldMap& world, const UnitRecord& camera, float eye[3]) {
+    const float sx = camera.subX, sy = camera.subY, sz = camera.subZ;
+    if (!(sx >= 0.0f && sx <= 1.0f && sy >= 0.0f && sy <= 1.0f && sz >= 0.0f && sz <= 1.0f))
+        return false;
+    const int ux = camera.x, uy = camera.y, uz = camera.z;
+    if (!drawableCell(ux, uy, uz)) return false;
+    // The eye relative to its cell's centre, in the axes of the drawing.
+    eye[0] = 0.5f - sx;
+    eye[1] = 0.5f - sy;
+    eye[2] = 0.5f - sz;
+    // No rock may come nearer than the corners of the near plane (0.1 deep,
+    // 45 degrees by 4:3: 0.122 from the eye), or clipping could open it up.
+    constexpr float clearance = 0.13f;
+    for (int dz = -1; dz <= 1; ++dz)
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (world.cell(ux + dx, uy + dy, uz + dz) != Cell::Rock) continue;
+                const float gx = std::max(0.0f, std::fabs(eye[0] - float(dx)) - 0.5f);
+                const float gy = std::max(0.0f, std::fabs(eye[1] + float(dy)) - 0.5f);
+                const float gz = std::max(0.0f, std::fabs(eye[2] - float(dz)) - 0.5f);
+                if (gx * gx + gy * gy + gz * gz < clearance * clearance) return false;
+            }
+    return true;
+}
+
 int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz,
-                     const float* cameraMatrix) {
+                     const float* cameraMatrix, const float* eye) {
     const CellCuller culler(cameraMatrix);
     view.quadCount = 0;
     view.anyRockSeen = false;
@@ -171,6 +196,10 @@ int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int u
                 if (cameraMatrix && culler.outside(cx, cy, cz)) continue;
                 for (const CubeFace& f : CubeFaces) {
                     if (c[ptrdiff_t(f.nz) * LayerSize + f.ny * MapSide + f.nx] == Cell::Rock)
+                        continue;
+                    // A face seen from behind always has a nearer face in front of it.
+                    if (eye && (eye[0] - cx) * f.normal[0] + (eye[1] - cy) * f.normal[1] +
+                                       (eye[2] - cz) * f.normal[2] <= 0.5f)
                         continue;
                     for (int v = 0; v < 4; ++v) {
                         out[0] = f.tex[v][0];
@@ -206,7 +235,9 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
     } else {
         float cameraMatrix[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix);
-        collectRockFaces(view, world, ux, uy, uz, cameraMatrix);
+        float eye[3];
+        const bool cullBackFaces = view.cullBackFaces && backFacesNeverShow(world, camera, eye);
+        collectRockFaces(view, world, ux, uy, uz, cameraMatrix, cullBackFaces ? eye : nullptr);
         if (view.anyRockSeen) setCubeState(catalogue);
         if (view.quadCount > 0) {
             // Enables the three client arrays; they are disabled again below.

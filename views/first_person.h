@@ -34,6 +34,9 @@ struct FirstPersonView {
     // plain immediate-mode renderer does; off = one vertex-array draw of the
     // same quads in the same order (the same picture, much faster).
     bool immediateMode = false;
+    // Leave out faces seen from behind when nothing can show through (the
+    // array renderer only): far less to rasterise, the same picture.
+    bool cullBackFaces = true;
 
     // Quads collected for this frame: 4 vertices each of texture coordinate,
     // normal and position (model space relative to the camera's cell), 8
@@ -67,8 +70,15 @@ int cameraUnit(const Units& units);
 // space into view.vertices (no GL); returns the quad count. With the GL
 // model-view matrix of the camera (column-major), cells wholly outside the
 // 45-degree, 4:3 view volume are left out, which changes no pixel.
+// With the eye position (relative to the camera cell's centre, from
+// backFacesNeverShow) faces seen from behind are left out too.
 int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int uy, int uz,
-                     const float* cameraMatrix = nullptr);
+                     const float* cameraMatrix = nullptr, const float* eye = nullptr);
+
+// True when no face seen from behind can show in the picture: the eye stands
+// in an open, drawable cell with no rock within reach of the near plane.
+// Fills `eye` with the eye's position relative to its cell's centre.
+bool backFacesNeverShow(const WorldMap& world, const UnitRecord& camera, float eye[3]);
 
 // Renders the cube of cells around the camera unit with the current GL
 // model-view matrix as the base.

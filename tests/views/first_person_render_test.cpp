@@ -195,6 +195,44 @@ TEST(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
     EXPECT_NE(sc.hero1().walkPhase, 0.0f);
 }
 
+TEST(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough) {
+    ViewScene sc;
+    sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
+    UnitRecord& h = sc.hero1();
+    float eye[3];
+    EXPECT_TRUE(backFacesNeverShow(*sc.world, h, eye)); // the middle of the room
+    EXPECT_FLOAT_EQ(eye[0], 0.0f);
+    // Every face around a room faces into it.
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10, nullptr, eye), 30);
+    // A lone rock straight ahead, level with the eye, shows one face of six.
+    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Rock);
+    sc.fillBox(95, 95, 10, 105, 105, 10, Cell::Floor);
+    sc.world->setCell(100, 97, 10, Cell::Rock);
+    // Floor and ceiling 11 x 11 less the rock's column, four walls of 11.
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10, nullptr, eye),
+              2 * (121 - 1) + 4 * 11 + 1);
+    // Without culling: the rock's four open sides, and the slab's top on
+    // layer 1 (28 x 28 faces turned away from the eye).
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10),
+              2 * (121 - 1) + 4 * 11 + 4 + 28 * 28);
+
+    // Against a wall the near plane can cut into rock: no culling.
+    h.x = 95; // column 94 is rock
+    h.subX = 0.95f;
+    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
+    // Inside rock, or on a layer that is never drawn: no culling.
+    h.subX = 0.5f;
+    h.x = 90;
+    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
+    h.x = 100;
+    h.z = 0;
+    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
+    h.z = 10;
+    h.subY = 1.5f; // not yet carried into the next cell
+    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
+}
+
 TEST(FirstPersonRender, ReadBackCopiesOnlyInTheSmallMode) {
     ViewScene sc;
     ASSERT_TRUE(sc.glReady);
