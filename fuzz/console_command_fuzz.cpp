@@ -46,6 +46,9 @@ struct Rig {
         screen.setMode(320, 240);
         host.screen = &screen;
         initCommandStore(console);
+    }    ~Rig() {
+        std::error_code ec;
+        std::filesystem::remove_all(saveDir, ec);
     }
 };
 

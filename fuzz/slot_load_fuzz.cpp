@@ -59,6 +59,9 @@ struct Rig {
         std::ofstream(slotFilePath(saveDir, 1, "unit"), std::ios::binary)
             .write(reinterpret_cast<const char*>(unitBytes.data()),
                    std::streamsize(unitBytes.size()));
+    }    ~Rig() {
+        std::error_code ec;
+        std::filesystem::remove_all(saveDir, ec);
     }
 };
 

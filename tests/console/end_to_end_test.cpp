@@ -2,8 +2,10 @@
 // from an input script, a fast clock, slots in a temporary folder, and the
 // state dump to compare games.
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -27,6 +29,17 @@ public:
         next();
     }
     void tab() { tap({Vk::Tab}); }
+    // Holds `vk` down for `frames` frames.
+    void hold(int vk, int frames) {
+        down(vk);
+        frame_ += frames;
+        up(vk);
+        ++frame_;
+    }
+    void cursor(int x, int y) {
+        text_ += std::to_string(frame_) + " cursor " + std::to_string(x) + " " +
+                 std::to_string(y) + "\n";
+    }
     void type(const std::string& line) {
         if (!open_) tab();
         open_ = true;
@@ -224,6 +237,52 @@ TEST_F(EndToEnd, TeleportClampsToTheMapsInnerCells) {
     EXPECT_EQ(d.hero("y"), "254");
     EXPECT_EQ(d.hero("z"), "178");
     EXPECT_EQ(d.field("SZ"), "178");
+}
+
+// A loaded unit table may hold any bytes. The game loads it and runs on in
+// both views, with a move order for the hero, without reading or writing
+// outside its tables (the sanitizer build turns any such access into a
+// failed run).
+TEST_F(EndToEnd, AHostileUnitTableLoadsAndTheGameRunsOnInBothViews) {
+    Script save;
+    save.command("save game 8");
+    run(save);
+    fs::remove(slot(8, "check")); // judged by sizes alone, as files from elsewhere are
+
+    std::mt19937 gen(8);
+    std::vector<uint8_t> units(2112000);
+    for (auto& b : units) b = uint8_t(gen());
+    for (size_t u = 0; u < 3000; ++u) {
+        uint8_t* r = &units[u * 704];
+        if (u % 3 == 0) r[4] = 1;        // many active units
+        if (u % 5 == 0) r[308] = 0;      // not dead
+        if (u % 7 == 0) std::memset(r + 102, 0xFF, 6); // x, y, z = 65535
+    }
+    // The hero walking from far off the map, with a picture id off the catalogue.
+    uint8_t* hero = &units[704];
+    hero[4] = 1;
+    hero[308] = 0;
+    const uint16_t heroFields[][2] = {{102, 300}, {104, 65535}, {106, 181}, {150, 1},
+                                      {196, 65535}, {198, 1}, {234, 65535}};
+    for (auto [at, v] : heroFields) std::memcpy(hero + at, &v, 2);
+    std::ofstream(slot(8, "unit"), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(units.data()), std::streamsize(units.size()));
+    const int32_t vars[4] = {-2147483000, 100000, -100000, 5000};
+    std::ofstream(slot(8, "variables"), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(vars), sizeof vars);
+
+    Script play;
+    play.command("load game 8");
+    play.command("env4block");
+    play.cursor(300, 200);
+    play.hold(Vk::RightButton, 70); // move orders in the map view
+    play.hold(Vk::F5, 1);           // first-person view
+    play.hold(Vk::LeftButton, 20);
+    play.hold(Vk::KeyZ, 10);
+    const Dump d = run(play, 35);
+    EXPECT_EQ(d.number("framesRun"), play.frames(35)); // it ran to the end
+    EXPECT_EQ(d.field("screenWidth"), "320");
+    EXPECT_EQ(d.hero("spriteId"), "65535");            // the loaded hero
 }
 
 } // namespace
