@@ -97,16 +97,6 @@ void drawCellsImmediate(const BitmapCatalogue& catalogue, const WorldMap& world,
 
 bool isFiniteFloat(float v) { return std::isfinite(v); }
 
-} // namespace
-
-FirstPersonView::FirstPersonView() : vertices(size_t(MaxQuads) * 4 * FloatsPerVertex) {}
-
-int cameraUnit(const Units& units) {
-    return units.selectedUnit >= 1 && units.selectedUnit < unitCapacity ? units.selectedUnit : 1;
-}
-
-namespace {
-
 // The view volume of the fixed projection, in eye space, for whole cells:
 // a cell is kept unless its bounding sphere lies entirely outside one of the
 // near or side planes.
@@ -144,6 +134,12 @@ struct CellCuller {
 };
 
 } // namespace
+
+FirstPersonView::FirstPersonView() : vertices(size_t(MaxQuads) * 4 * FloatsPerVertex) {}
+
+int cameraUnit(const Units& units) {
+    return units.selectedUnit >= 1 && units.selectedUnit < unitCapacity ? units.selectedUnit : 1;
+}
 
 bool backFacesNeverShow(const WorldMap& world, const UnitRecord& camera, float eye[3]) {
     const float sx = camera.subX, sy = camera.subY, sz = camera.subZ;
