@@ -1,6 +1,7 @@
 #include "path/path_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace delve {
@@ -18,6 +19,15 @@ constexpr int ScanOrders[8][8][2] = {
     {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}},
     {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}},
 };
+
+// What the search asks of a cell code, one load per question.
+constexpr uint8_t PassableBit = 1, CornerBit = 2;
+constexpr std::array<uint8_t, 256> CellClass = [] {
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[size_t(c)] = uint8_t((isPassable(uint8_t(c)) ? PassableBit : 0) | (permitsCorner(uint8_t(c)) ? CornerBit : 0));
+    return t;
+}();
 
 constexpr QueueEntry EmptyEntry{0, -1, -1, -1, -1};
 constexpr QueueBucket EmptyBucket{0, -1, -1, -1.0f, -1, -1};
@@ -207,19 +217,19 @@ void PathFinder::addNode(const WorldMap& world, const StepCostTable& costs, int 
 }
 
 namespace {
-// Open-list key: smaller = chosen first. The cost's bits, mapped so unsigned
-// order follows float order, above the node index reversed (newest first
-// among equal costs). Every key is distinct.
-inline uint64_t openKey(float cost, int node) {
-    if (cost == 0.0f) cost = 0.0f; // -0.0 ties with 0.0 as in the float comparison
-    uint32_t bits = std::bit_cast<uint32_t>(cost);
-    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
-    return (uint64_t(bits) << 32) | uint64_t(0xFFFFFFFFu - uint32_t(node));
+// Cost as an unsigned key whose order follows float order (-0.0 ties with 0.0).
+inline uint32_t costKey(float cost) {
+    if (cost == 0.0f) cost = 0.0f;
+    const uint32_t bits = std::bit_cast<uint32_t>(cost);
+    return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+}
+// Heap key: smaller = chosen first; the cost above the node index reversed,
+// so among equal costs the newest node comes first. Every key is distinct.
+inline uint64_t openKey(uint32_t cost, int node) {
+    return (uint64_t(cost) << 32) | uint64_t(0xFFFFFFFFu - uint32_t(node));
 }
 inline int keyNode(uint64_t key) { return int(0xFFFFFFFFu - uint32_t(key)); }
-inline int radixBucket(uint64_t differingBits) {
-    return differingBits == 0 ? 0 : 64 - std::countl_zero(differingBits);
-}
+inline int radixBucket(uint32_t differingBits) { return 32 - std::countl_zero(differingBits); }
 } // namespace
 
 void PathFinder::openReset() {
@@ -230,61 +240,53 @@ void PathFinder::openReset() {
 }
 
 // Nodes above the selection ceiling (and NaN costs) can never be chosen, so
-// they are not kept. A node's cost is at least its parent's, so keys mostly
-// arrive at or above the last minimum and go to the radix buckets; the rare
-// key below it (possible only with zero or negative step costs) goes to a
-// small heap beside them.
+// they are not kept. Costs up to the last minimum taken from the radix
+// buckets wait in a binary heap ordered by (cost, newest first); dearer ones
+// wait in radix buckets by the highest bit in which their cost differs from
+// that minimum, and move to the heap when the minimum reaches them.
 void PathFinder::openPush(int node) {
     const float cost = nodeCost[size_t(node)];
     if (!(cost <= SelectionCeiling)) return;
-    const uint64_t key = openKey(cost, node);
-    if (key < radixLast_) {
-        heapPush(key);
+    const uint32_t key = costKey(cost);
+    if (key <= radixLast_) {
+        heapPush(openKey(key, node));
         return;
     }
     keyOf_[size_t(node)] = key;
     const int b = radixBucket(key ^ radixLast_);
     nextInBucket_[size_t(node)] = radixHead_[b];
     radixHead_[b] = node;
-    if (b != 0) radixUsed_ |= uint64_t(1) << (b - 1);
+    radixUsed_ |= 1u << (b - 1);
 }
 
 // The cheapest open node (newest among equals) still held, or -1.
 int PathFinder::openCheapest() {
-    int radixNode = -1;
     for (;;) {
-        if (radixHead_[0] == -1) {
-            if (radixUsed_ == 0) break;
-            const int b = 1 + std::countr_zero(radixUsed_);
-            radixUsed_ &= radixUsed_ - 1;
-            // Move the bucket's smallest key to the front and spread the rest
-            // over the lower buckets relative to it.
-            uint64_t least = ~uint64_t(0);
-            for (int n = radixHead_[b]; n != -1; n = nextInBucket_[size_t(n)])
-                least = std::min(least, keyOf_[size_t(n)]);
-            radixLast_ = least;
-            int n = radixHead_[b];
-            radixHead_[b] = -1;
-            while (n != -1) {
-                const int next = nextInBucket_[size_t(n)];
-                const int to = radixBucket(keyOf_[size_t(n)] ^ radixLast_);
+        while (heapSize_ > 0 && nodeState[size_t(keyNode(heap_[0]))] == NodeClosed) heapPopTop();
+        if (heapSize_ > 0) return keyNode(heap_[0]);
+        if (radixUsed_ == 0) return -1;
+        const int b = 1 + std::countr_zero(radixUsed_);
+        radixUsed_ &= radixUsed_ - 1;
+        uint32_t least = ~0u;
+        for (int n = radixHead_[b]; n != -1; n = nextInBucket_[size_t(n)])
+            least = std::min(least, keyOf_[size_t(n)]);
+        radixLast_ = least;
+        int n = radixHead_[b];
+        radixHead_[b] = -1;
+        while (n != -1) {
+            const int next = nextInBucket_[size_t(n)];
+            const uint32_t key = keyOf_[size_t(n)];
+            if (key == least) {
+                if (nodeState[size_t(n)] != NodeClosed) heapPush(openKey(key, n));
+            } else {
+                const int to = radixBucket(key ^ least);
                 nextInBucket_[size_t(n)] = radixHead_[to];
                 radixHead_[to] = n;
-                if (to != 0) radixUsed_ |= uint64_t(1) << (to - 1);
-                n = next;
+                radixUsed_ |= 1u << (to - 1);
             }
+            n = next;
         }
-        const int front = radixHead_[0]; // keys are distinct: bucket 0 holds one node
-        if (nodeState[size_t(front)] == NodeClosed) {
-            radixHead_[0] = -1;
-            continue;
-        }
-        radixNode = front;
-        break;
     }
-    while (heapSize_ > 0 && nodeState[size_t(keyNode(heap_[0]))] == NodeClosed) heapPopTop();
-    if (heapSize_ > 0 && (radixNode == -1 || heap_[0] < keyOf_[size_t(radixNode)])) return keyNode(heap_[0]);
-    return radixNode;
 }
 
 void PathFinder::heapPush(uint64_t key) {
@@ -345,22 +347,33 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     if (int64_t(lastNode) + budget >= limit) budget = limit - lastNode;
 
     const uint8_t* cells = world.data() + size_t(layer) * LayerSize;
-    auto code = [cells](int x, int y) { return cells[y * MapSide + x]; };
+
+    // Offsets of each direction in the layer and in the window marks, and
+    // the search's fixed values kept local so the loop holds them in registers.
+    const int w = windowSize, wx = windowX, wy = windowY;
+    uint8_t* const marks = windowMarks.data();
+    int cellStep[8], markStep[8];
+    bool diagonal[8];
+    for (int d = 0; d < 8; ++d) {
+        cellStep[d] = dirY[d] * MapSide + dirX[d];
+        markStep[d] = dirY[d] * w + dirX[d];
+        diagonal[d] = dirX[d] != 0 && dirY[d] != 0 && queueMode == 0;
+    }
 
     for (int iteration = 0; iteration < budget; ++iteration) {
         const int cx = nodeX[size_t(currentNode)];
         const int cy = nodeY[size_t(currentNode)];
+        const int cell = cy * MapSide + cx;
+        const int mark = (cy - wy) * w + (cx - wx);
         for (int d = 0; d < 8; ++d) {
-            const int dx = dirX[d], dy = dirY[d];
-            if (dx != 0 && dy != 0 && queueMode == 0) {
-                if (!permitsCorner(code(cx + dx, cy)) || !permitsCorner(code(cx, cy + dy))) continue;
-            }
-            const int nx = cx + dx, ny = cy + dy;
-            if (windowMarks[size_t(markIndex(nx, ny))] == MarkFree && isPassable(code(nx, ny)))
+            if (diagonal[d] && (!(CellClass[cells[cell + dirX[d]]] & CornerBit) ||
+                                !(CellClass[cells[cell + dirY[d] * MapSide]] & CornerBit)))
+                continue;
+            if (marks[mark + markStep[d]] == MarkFree && (CellClass[cells[cell + cellStep[d]]] & PassableBit))
                 addNode(world, costs, d);
         }
         nodeState[size_t(currentNode)] = NodeClosed;
-        windowMarks[size_t(markIndex(cx, cy))] = MarkClosed;
+        marks[mark] = MarkClosed;
 
         if (queueMode != 0) {
             const int n = queuePopCheapest();

@@ -146,9 +146,9 @@ private:
     void freeBucket(int b);
 
     // Open list of the linear mode: gives the node the cheapest-first scan
-    // over all nodes would pick (cheapest, newest among equals) from radix
-    // buckets over monotone keys, with a binary heap for out-of-order keys.
-    static constexpr int RadixBuckets = 65;
+    // over all nodes would pick (cheapest, newest among equals): a binary
+    // heap of the cheapest costs fed from radix buckets of the dearer ones.
+    static constexpr int RadixBuckets = 33; // 1..32 used
     void openReset();
     void openPush(int node);
     int openCheapest();
@@ -156,11 +156,11 @@ private:
     void heapPopTop();
     std::vector<uint64_t> heap_;
     int heapSize_ = 0;
-    std::vector<uint64_t> keyOf_;
+    std::vector<uint32_t> keyOf_;
     std::vector<int32_t> nextInBucket_;
     int32_t radixHead_[RadixBuckets] = {};
-    uint64_t radixLast_ = 0;
-    uint64_t radixUsed_ = 0; // bit b - 1 set: radix bucket b (1..64) holds nodes
+    uint32_t radixLast_ = 0;
+    uint32_t radixUsed_ = 0; // bit b - 1 set: radix bucket b holds nodes
     int closedBelow_ = 0; // every node below this index is closed
     int nodesWritten_ = NodeCapacity;    // node slots that may differ from their empty state
     int entriesWritten_ = 0;           // queue entries likewise
