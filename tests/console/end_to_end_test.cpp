@@ -97,10 +97,14 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         const char* bin = std::getenv("DELVE_BIN");
+        const char* data = std::getenv("DELVE_TEST_DATA");
+#ifdef DELVE_BIN_DIR
+        if (!bin) bin = DELVE_BIN_DIR;
+        if (!data) data = DELVE_DATA_DIR;
+#endif
         ASSERT_NE(bin, nullptr) << "DELVE_BIN names the folder of the delve program";
         delve_ = fs::path(bin) / "delve";
         ASSERT_TRUE(fs::exists(delve_)) << delve_;
-        const char* data = std::getenv("DELVE_TEST_DATA");
         if (data) dataDir_ = data;
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         work_ = fs::temp_directory_path() /
