@@ -52,7 +52,7 @@ void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
 void reportSlot(ConsoleState& console, const Clock& clock, int slot, SlotResult result) {
     const char* what = nullptr;
     switch (result) {
-    case SlotResult::Done:
+    case SlotResult::Done: console.message[0] = 0; return;
     case SlotResult::Interrupted:
     case SlotResult::Busy: return;
     case SlotResult::Empty: what = "is empty"; break;

@@ -171,6 +171,11 @@ TEST(SaveLoad, LoadingRestoresWorldUnitsAndVariablesExactly) {
     EXPECT_EQ(stateOf(r), saved);
     EXPECT_STREQ(r.console.commandLine, "LOAD GAME 4"); // a load leaves the line alone
     EXPECT_FALSE(consoleMessageVisible(r.console, r.clock));
+    // A successful load clears an earlier notice at once.
+    r.command("load game 5");
+    EXPECT_TRUE(consoleMessageVisible(r.console, r.clock));
+    r.command("load game 4");
+    EXPECT_FALSE(consoleMessageVisible(r.console, r.clock));
 }
 
 TEST(LoadRefusal, AnEmptySlotCreatesNothingLeavesTheGameAndSaysSoUnderTheLine) {
@@ -264,26 +269,6 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedWithoutTouchingTheGameOrTheFiles) {
     r.command("load game 3");
     EXPECT_STREQ(r.console.message, "Slot 3 is damaged");
     fs::remove_all(pristine);
-}
-
-TEST(LoadRefusal, FilesOfTwoDifferentSavesAreRecognisedAsMixed) {
-    Rig r("mixed");
-    makeGame(r, 31);
-    ASSERT_EQ(saveGame(r.console, r.ctx(), 1), SlotResult::Done);
-    makeGame(r, 32);
-    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
-    fs::copy_file(r.slotPath(2, "unit"), r.slotPath(1, "unit"),
-                  fs::copy_options::overwrite_existing);
-    const GameState live = stateOf(r);
-    EXPECT_EQ(loadGame(r.console, r.ctx(), 1), SlotResult::Mixed);
-    EXPECT_EQ(stateOf(r), live);
-    // Without a check file only the sizes can be judged: files written
-    // before check files existed still load.
-    fs::remove(r.slotPath(2, "check"));
-    makeGame(r, 33);
-    EXPECT_EQ(loadGame(r.console, r.ctx(), 2), SlotResult::Done);
-    makeGame(r, 32);
-    EXPECT_EQ(r.worldDigest(), fnv1a64(readFile(r.slotPath(2, "mainmap")).data(), WorldBytes));
 }
 
 TEST(CheckFile, FormatRoundTripsAndTheParserRefusesAnythingElse) {
