@@ -83,6 +83,9 @@ int createGameWindow(Game& g) {
     return ok;
 }
 
+// A loaded game may carry any counter; it wraps instead of overflowing.
+int nextFrameCount(int frameCounter) { return int(uint32_t(frameCounter) + 1u); }
+
 void drainMessages(Game& g) {
     for (;;) {
         Message m = g.platform->pumpOneMessage();
@@ -250,7 +253,7 @@ void runFrame(Game& g) {
     if (g.input.isKeyDown('2')) sh.movementInterval = 30.0f;
     if (g.input.isKeyDown('3')) sh.movementInterval = 60.0f;
     drainMessages(g);
-    sh.frameCounter += 1;
+    sh.frameCounter = nextFrameCount(sh.frameCounter);
 }
 
 void runProgressFrame(Game& g) {
@@ -259,7 +262,7 @@ void runProgressFrame(Game& g) {
     drawCursorCross(g.screen, g.input.cursorX(g.shell.screenWidth),
                     g.input.cursorY(g.shell.screenHeight));
     drainMessages(g);
-    g.shell.frameCounter += 1;
+    g.shell.frameCounter = nextFrameCount(g.shell.frameCounter);
 }
 
 void shutdownGame(Game& g) {

@@ -17,7 +17,7 @@ bool parse(std::vector<const char*> args, Options& o, std::string& err) {
 
 std::string delveBin() {
     const char* d = std::getenv("DELVE_BIN");
-    return d ? std::string(d) + "/delve" : std::string("delve");
+    return std::string(d ? d : DELVE_BUILD_DIR) + "/delve";
 }
 
 } // namespace
