@@ -1,5 +1,7 @@
 #include <climits>
 
+#include <gtest/gtest.h>
+
 #include "console_rig.h"
 
 namespace delve::test {
@@ -50,28 +52,24 @@ TEST(CommandWords, SplitAtEverySeparatorAndKeepTheFirstTwenty) {
 }
 
 TEST(CommandWords, NumbersReadLikeAtoiButNeverOverflow) {
-    EXPECT_EQ(readNumber("12abc"), 12);
-    EXPECT_EQ(readNumber("abc"), 0);
-    EXPECT_EQ(readNumber(""), 0);
-    EXPECT_EQ(readNumber("+7"), 7);
-    EXPECT_EQ(readNumber("-7"), -7);
-    EXPECT_EQ(readNumber("007"), 7);
-    EXPECT_EQ(readNumber("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(readNumber("-99999999999999999999"), INT_MIN);
+    const std::pair<const char*, int> cases[] = {
+        {"12abc", 12}, {"abc", 0}, {"", 0}, {"+7", 7}, {"-7", -7}, {"007", 7},
+        {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN}};
+    for (auto [text, value] : cases) EXPECT_EQ(readNumber(text), value) << text;
 }
 
 TEST(CellCommands, EditTheCellsAtTheHerosFeetWhateverTheCaseOrExtraWords) {
     Rig r("cells");
     auto at = [&](int dx, int dy, int dz) { return r.world.cell(100 + dx, 120 + dy, 2 + dz); };
-    r.command("corner1");
-    EXPECT_EQ(at(0, 0, 0), Cell::Corner);
-    EXPECT_EQ(at(0, 0, 1), Cell::Corner);
-    r.command("ENV4BLOCK with more words");
-    EXPECT_EQ(at(0, 0, 0), Cell::Block);
-    r.command("Env4Grass");
-    EXPECT_EQ(at(0, 0, 0), Cell::Grass);
-    r.command("env4dirt");
-    EXPECT_EQ(at(0, 0, 0), Cell::Dirt);
+    const std::pair<const char*, uint8_t> writes[] = {{"corner1", Cell::Corner},
+                                                       {"ENV4BLOCK with more words", Cell::Block},
+                                                       {"Env4Grass", Cell::Grass},
+                                                       {"env4dirt", Cell::Dirt}};
+    for (auto [line, code] : writes) {
+        r.command(line);
+        EXPECT_EQ(at(0, 0, 0), code) << line;
+    }
+    EXPECT_EQ(at(0, 0, 1), Cell::Corner); // corner1 also writes the layer beneath
     r.world.setCell(101, 120, 2, Cell::Rock);
     r.world.setCell(100, 121, 2, Cell::Rock);
     r.command("env4emptyx1");
@@ -149,15 +147,11 @@ TEST(ConsoleCommands, PauseFourHundredMillisecondsOnlyWhenTheirWordCountMatches)
     EXPECT_EQ(r.shell.screensaverMode, 0);
     EXPECT_EQ(pauseOf("screensavertoggle on"), 0u);
     EXPECT_EQ(r.shell.screensaverMode, 0);
-    EXPECT_EQ(pauseOf("save game"), 0u);
-    EXPECT_EQ(pauseOf("save game 3 now"), 0u);
-    EXPECT_EQ(pauseOf("save slot 3"), 0u);
-    EXPECT_EQ(pauseOf("save game 0"), 400u);
-    EXPECT_EQ(pauseOf("save game 13"), 400u);
-    EXPECT_EQ(pauseOf("load game 0"), 400u);
-    EXPECT_EQ(pauseOf("load game 13"), 400u);
-    EXPECT_EQ(pauseOf("load game x"), 400u);
-    EXPECT_EQ(pauseOf(""), 0u);
+    for (const char* line : {"save game", "save game 3 now", "save slot 3", ""})
+        EXPECT_EQ(pauseOf(line), 0u) << line;
+    // Slots outside 1..12 pause as commands but save and load nothing.
+    for (const char* line : {"save game 0", "save game 13", "load game 0", "load game 13", "load game x"})
+        EXPECT_EQ(pauseOf(line), 400u) << line;
     EXPECT_EQ(r.host.presented.size(), 0u);
     EXPECT_FALSE(std::filesystem::exists(r.saveDir)); // nothing saved, no folder made
 }

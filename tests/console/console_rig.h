@@ -1,13 +1,14 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "app/shell.h"
 #include "console/console.h"
@@ -109,7 +110,7 @@ struct Rig {
             else if (c >= 'A' && c <= 'Z') press({Vk::Shift, Vk::LetterA + (c - 'A')});
             else if (c >= '0' && c <= '9') press({Vk::Digit0 + (c - '0')});
             else if (c == ' ') press({Vk::Space});
-            else ADD_FAILURE() << "cannot type '" << c << "'";
+            else throw std::invalid_argument("cannot type " + line);
         }
         if (enter) press({Vk::Enter});
     }
@@ -119,6 +120,16 @@ struct Rig {
         openConsole();
         while (console.commandLength > 0) press({Vk::Backspace});
         type(line);
+    }
+
+    // Runs `line` (its bytes up to a zero, at most 255) as an entered command.
+    void enterLine(const char* line, size_t n) {
+        n = std::min(n, sizeof console.commandLine - 1);
+        std::memcpy(console.commandLine, line, n);
+        console.commandLine[n] = 0;
+        console.commandLength = int(std::strlen(console.commandLine));
+        console.commandReady = 1;
+        frame();
     }
 
     std::filesystem::path slotPath(int slot, const char* kind) const {

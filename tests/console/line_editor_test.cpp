@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include "console_rig.h"
 
 namespace delve::test {
@@ -10,20 +12,6 @@ void edit(Rig& r, std::initializer_list<int> keys, int maxLength = ConsoleLineLi
     editCommandLine(r.console, r.input, r.clock, r.shell.frameCounter, r.screen, r.text,
                     ConsolePromptX, ConsolePromptY, maxLength, ConsolePrompt);
     for (int k : keys) r.input.setKey(k, false);
-}
-
-TEST(CommandStore, StartsEmptyWithTwentyWordBuffersAndReleasesThem) {
-    ConsoleState c;
-    c.commandLength = 7;
-    c.commandLine[0] = 'x';
-    initCommandStore(c);
-    EXPECT_EQ(c.commandLength, 0);
-    EXPECT_EQ(c.commandLine[0], 0);
-    EXPECT_EQ(c.commandLine[1], 0);
-    ASSERT_EQ(c.commandTokens.size(), 20u);
-    for (auto& t : c.commandTokens) EXPECT_EQ(t[0], 0);
-    releaseCommandStore(c);
-    EXPECT_TRUE(c.commandTokens.empty());
 }
 
 TEST(LineEditor, TypesLettersCapitalsDigitsAndSpacesEachWithAPause) {
