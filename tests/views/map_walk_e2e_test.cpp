@@ -4,17 +4,14 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include "gfx/bitmap.h"
 #include "path/movement.h"
 #include "platform/rng.h"
+#include "tests/program_run.h"
 #include "world/generator.h"
 #include "world/world.h"
 
@@ -26,55 +23,11 @@ namespace fs = std::filesystem;
 constexpr uint32_t Seed = 4242;
 constexpr int ClickFrame = 6;
 
-std::string envOr(const char* name, const std::string& fallback) {
-    const char* v = std::getenv(name);
-    return v ? v : fallback;
-}
-
-// The integer after "key": in the dump (the first one when the key repeats).
 int jsonInt(const std::string& json, const std::string& key, size_t from = 0) {
-    size_t at = json.find("\"" + key + "\": ", from);
-    if (at == std::string::npos) return -99999;
-    return std::atoi(json.c_str() + at + key.size() + 4);
+    return std::atoi(test::dumpField(json, key, from).c_str());
 }
 
-struct ProgramRun {
-    std::string dump;
-    int status = -1;
-};
-
-class MapWalk : public ::testing::Test {
-protected:
-    void SetUp() override {
-        data = envOr("DELVE_TEST_DATA", "data");
-        // The program sits at the top of the build tree, beside the data folder.
-        bin = fs::path(envOr("DELVE_BIN", fs::path(data).parent_path().string())) / "delve";
-        if (!fs::exists(bin)) GTEST_SKIP() << "no program at " << bin;
-        dir = fs::temp_directory_path() / ("delve-map-walk-" + std::to_string(::getpid()));
-        fs::create_directories(dir / "saves");
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir.empty()) fs::remove_all(dir, ec);
-    }
-    ProgramRun run(const std::string& script, int frames, const std::string& extra = "") {
-        std::ofstream(dir / "input.txt") << script;
-        const fs::path dumpFile = dir / "state.json";
-        std::ostringstream cmd;
-        cmd << bin << " --headless --fast-clock --seed " << Seed << " --frames " << frames << " --input "
-            << (dir / "input.txt") << " --dump-state " << dumpFile << " --data-dir " << data
-            << " --save-dir " << (dir / "saves") << " " << extra << " > " << (dir / "log.txt") << " 2>&1";
-        ProgramRun r;
-        r.status = std::system(cmd.str().c_str());
-        std::ifstream in(dumpFile);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        r.dump = ss.str();
-        return r;
-    }
-    fs::path bin, dir;
-    std::string data;
-};
+using MapWalk = test::ProgramRun;
 
 // RGB rows of a PNG, top row first.
 std::vector<uint8_t> readPng(const fs::path& file, int& width, int& height) {
@@ -92,14 +45,13 @@ std::vector<uint8_t> readPng(const fs::path& file, int& width, int& height) {
 TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     // Where the view stands once F6 has switched to the map.
     const std::string f6 = "1 down 117\n2 up 117\n3 down 49\n4 up 49\n";
-    ProgramRun first = run(f6, ClickFrame);
-    ASSERT_EQ(first.status, 0) << first.dump;
-    const size_t heroAt = first.dump.find("\"hero\"");
-    ASSERT_NE(heroAt, std::string::npos);
-    const int SX = jsonInt(first.dump, "SX"), SY = jsonInt(first.dump, "SY");
-    const int hx = jsonInt(first.dump, "x", heroAt), hy = jsonInt(first.dump, "y", heroAt);
-    ASSERT_EQ(jsonInt(first.dump, "z", heroAt), 2);
-    ASSERT_EQ(jsonInt(first.dump, "screenWidth"), 640);
+    const std::string first = run(f6, ClickFrame, Seed);
+    const size_t heroAt = first.find("\"hero\"");
+    ASSERT_NE(heroAt, std::string::npos) << "the program failed";
+    const int SX = jsonInt(first, "SX"), SY = jsonInt(first, "SY");
+    const int hx = jsonInt(first, "x", heroAt), hy = jsonInt(first, "y", heroAt);
+    ASSERT_EQ(jsonInt(first, "z", heroAt), 2);
+    ASSERT_EQ(jsonInt(first, "screenWidth"), 640);
 
     // The same level, generated here from the same seed, to choose a goal.
     auto world = std::make_unique<World>();
@@ -141,15 +93,15 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
            << ClickFrame << " down 2\n" << ClickFrame + 1 << " up 2\n";
     const int half = length / 2;
     const int shotFrame = 10 * half + 5;
-    const fs::path shot = dir / "midwalk.png";
-    ProgramRun walk = run(script.str(), 10 * (length + 3),
-                   "--screenshot " + std::to_string(shotFrame) + ":" + shot.string());
-    ASSERT_EQ(walk.status, 0) << walk.dump;
-    const size_t heroWalk = walk.dump.find("\"hero\"");
-    EXPECT_EQ(jsonInt(walk.dump, "x", heroWalk), goalX);
-    EXPECT_EQ(jsonInt(walk.dump, "y", heroWalk), goalY);
-    EXPECT_EQ(jsonInt(walk.dump, "moveState", heroWalk), 0);
-    EXPECT_EQ(jsonInt(walk.dump, "pathStep", heroWalk), PathNone);
+    const fs::path shot = work_ / "midwalk.png";
+    const std::string walk = run(script.str(), 10 * (length + 3), Seed,
+                                 "--screenshot " + std::to_string(shotFrame) + ":" + shot.string());
+    const size_t heroWalk = walk.find("\"hero\"");
+    ASSERT_NE(heroWalk, std::string::npos) << "the program failed";
+    EXPECT_EQ(jsonInt(walk, "x", heroWalk), goalX);
+    EXPECT_EQ(jsonInt(walk, "y", heroWalk), goalY);
+    EXPECT_EQ(jsonInt(walk, "moveState", heroWalk), 0);
+    EXPECT_EQ(jsonInt(walk, "pathStep", heroWalk), PathNone);
 
     // Mid-walk the cells still to walk carry the road picture.
     int w = 0, h = 0;
@@ -157,7 +109,7 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     ASSERT_EQ(w, 640);
     ASSERT_EQ(h, 480);
     BitmapCatalogue pictures;
-    ASSERT_TRUE(loadBitmap(pictures, (fs::path(data) / "bmp_land" / "road.bmp").string(), 22));
+    ASSERT_TRUE(loadBitmap(pictures, (fs::path(dataDir_) / "bmp_land" / "road.bmp").string(), 22));
     const BitmapEntry& road = pictures[22];
     // Stepped on frames 10, 20, ... 10 * half: `half` cells walked, entries
     // 0 .. length - half - 1 still to walk.
@@ -182,8 +134,6 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     const uint8_t* p0 = &rgb[size_t(((479 - (16 * j0 + 4)) * 640 + 16 * i0 + 4) * 3)];
     const uint8_t* r0 = &road.pixels[size_t((4 * int(road.width) + 4) * 3)];
     EXPECT_FALSE(p0[0] == r0[0] && p0[1] == r0[1] && p0[2] == r0[2]);
-    if (const char* keep = std::getenv("DELVE_KEEP_SHOTS")) fs::copy_file(shot, fs::path(keep) / "map_midwalk.png",
-                                                                           fs::copy_options::overwrite_existing);
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+#pragma once
+// End-to-end tests: the delve program run headless with a fast clock on an
+// input script, in a temporary folder, judged by its state dump.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace delve::test {
+
+// The value after "key": in a dump, from `from` on, without its quotes.
+inline std::string dumpField(const std::string& json, const std::string& key, size_t from = 0) {
+    size_t at = json.find("\"" + key + "\": ", from);
+    if (at == std::string::npos) return "<missing " + key + ">";
+    at += key.size() + 4;
+    std::string v = json.substr(at, json.find_first_of(",}\n", at) - at);
+    if (v.size() >= 2 && v.front() == '"') v = v.substr(1, v.size() - 2);
+    return v;
+}
+// A field of the dump's hero object.
+inline std::string heroField(const std::string& json, const std::string& key) {
+    return dumpField(json, key, json.find("\"hero\""));
+}
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("DELVE_BIN");
+        const char* data = std::getenv("DELVE_TEST_DATA");
+        program_ = std::filesystem::path(bin ? bin : DELVE_BUILD_DIR) / "delve";
+        dataDir_ = data ? data : DELVE_BUILD_DIR "/data";
+        ASSERT_TRUE(std::filesystem::exists(program_)) << program_;
+        work_ = std::filesystem::temp_directory_path() /
+                ("delve-e2e-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                 "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(work_);
+        std::filesystem::create_directories(work_);
+        slots_ = work_ / "slots";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(work_, ec);
+    }
+
+    // Runs `frames` frames of the world of `seed` on the input `script`;
+    // returns the state dump, empty when the program failed.
+    std::string run(const std::string& script, int frames, uint32_t seed,
+                    const std::string& extra = "") {
+        std::ofstream(work_ / "input.txt") << script;
+        const auto dump = work_ / "dump.json";
+        std::filesystem::remove(dump);
+        std::ostringstream cmd;
+        cmd << program_ << " --headless --fast-clock --seed " << seed << " --frames " << frames
+            << " --input " << (work_ / "input.txt") << " --save-dir " << slots_
+            << " --dump-state " << dump << " --data-dir " << dataDir_ << " " << extra << " > "
+            << (work_ / "out.txt") << " 2>&1";
+        if (std::system(cmd.str().c_str()) != 0) {
+            ADD_FAILURE() << cmd.str();
+            return "";
+        }
+        std::stringstream s;
+        s << std::ifstream(dump).rdbuf();
+        return s.str();
+    }
+
+    std::filesystem::path program_, work_, slots_;
+    std::string dataDir_;
+};
+
+} // namespace delve::test
