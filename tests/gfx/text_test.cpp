@@ -5,7 +5,6 @@
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
 
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"
@@ -17,9 +16,7 @@ using Pixel = std::pair<int, int>;
 
 Screen makeScreen(int w, int h) {
     Screen s;
-    s.width = w;
-    s.height = h;
-    s.framebuffer.assign(size_t(w) * size_t(h) * 4, 0);
+    s.setMode(w, h);
     return s;
 }
 
@@ -83,9 +80,7 @@ TEST(SmallFont, EveryGlyphHasTheStoredMetrics) {
         SCOPED_TRACE(c);
         const char* g = SmallFont[c];
         ASSERT_NE(g, nullptr);
-        const bool glyph = c >= 32 && c <= 122 && c != 96;
-        ASSERT_EQ(smallGlyphExists(c), glyph);
-        if (!glyph) {
+        if (!smallGlyphExists(c)) {
             EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
             EXPECT_EQ(smallGlyphWidth(c), 0);
             continue;
@@ -132,9 +127,7 @@ TEST(LargeFont, EveryGlyphHasTheStoredMetrics) {
         SCOPED_TRACE(c);
         const char* g = LargeFont[c];
         ASSERT_NE(g, nullptr);
-        const bool glyph = c >= 32 && c <= 126;
-        ASSERT_EQ(largeGlyphExists(c), glyph);
-        if (!glyph) {
+        if (!largeGlyphExists(c)) {
             EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
             continue;
         }
@@ -241,16 +234,11 @@ TEST(LargeText, AdvancesEightPixelsAndClipsAtTheEdge) {
     EXPECT_EQ(hi, 38);
 }
 
-TEST(Text, EmptyBufferDrawsNothing) {
-    Screen s = makeScreen(64, 64);
-    TextBuffer t;
+TEST(Text, EmptyTextAndCharactersWithoutGlyphDrawNothingAndKeepTheLineInPlace) {
+    Screen s = makeScreen(2000, 64);
+    TextBuffer t; // empty: nothing drawn, the pen stays
     EXPECT_EQ(drawSmallText(s, t, 7, 30, 255, 255, 255), 7);
     EXPECT_EQ(drawLargeText(s, t, 7, 30, 255, 255, 255), 7);
-    EXPECT_TRUE(inkedPixels(s).empty());
-}
-
-TEST(Text, CharactersWithoutGlyphDrawNothingAndKeepTheLineInPlace) {
-    TextBuffer t;
     std::string smallMissing, largeMissing;
     for (int c = 1; c < 256; ++c) {
         if (!smallGlyphExists(c)) smallMissing += char(c);
@@ -258,8 +246,6 @@ TEST(Text, CharactersWithoutGlyphDrawNothingAndKeepTheLineInPlace) {
     }
     ASSERT_EQ(smallMissing.size(), 31u + 1u + 133u);
     ASSERT_EQ(largeMissing.size(), 31u + 129u);
-
-    Screen s = makeScreen(2000, 64);
     t.set(smallMissing.c_str());
     EXPECT_EQ(drawSmallText(s, t, 0, 30, 255, 255, 255), 4 * int(smallMissing.size()));
     t.set(largeMissing.c_str());

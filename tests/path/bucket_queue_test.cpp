@@ -31,29 +31,11 @@ protected:
     Units units;
 };
 
-TEST_F(BucketQueue, StartsEmptyAfterSetUp) {
-    EXPECT_EQ(pf().headBucket, 0);
-    EXPECT_EQ(pf().buckets[0].inUse, 0);
-    EXPECT_EQ(pf().buckets[999].key, -1.0f);
-    EXPECT_EQ(pf().queueEntries[65535].node, -1);
+// Cheapest first, first in first out within a cost, and keys one bit apart
+// kept apart. Whole queue-mode searches are compared with the literal
+// search in OpenListOracle.
+TEST_F(BucketQueue, CheapestFirstInInsertionOrderWithKeysOneBitApartKeptApart) {
     EXPECT_EQ(pf().queuePopCheapest(), -1);
-    EXPECT_EQ(pf().findFreeEntry(), 0);
-    EXPECT_EQ(pf().findFreeBucket(), 0);
-}
-
-TEST_F(BucketQueue, CheapestFirstAndFirstInFirstOutWithinACost) {
-    insert(1, 5.0f);
-    insert(2, 3.0f);
-    insert(3, 5.0f);
-    EXPECT_EQ(keys(), (std::vector<float>{3.0f, 5.0f}));
-    EXPECT_EQ(pf().headBucket, 1) << "the cheaper cost got the next free bucket and went in front";
-    EXPECT_EQ(pf().queuePopCheapest(), 2);
-    EXPECT_EQ(pf().queuePopCheapest(), 1);
-    EXPECT_EQ(pf().queuePopCheapest(), 3);
-    EXPECT_EQ(pf().queuePopCheapest(), -1);
-}
-
-TEST_F(BucketQueue, KeysDifferingInTheLastBitGetTheirOwnBuckets) {
     const float k = 7.25f;
     const float next = std::nextafter(k, 100.0f);
     insert(1, next);
@@ -97,15 +79,6 @@ TEST_F(BucketQueue, MoreDistinctCostsThanBucketsDropsTheNewcomers) {
     EXPECT_EQ(order[9], 10);
     EXPECT_EQ(order[10], 5001);
     EXPECT_EQ(order.back(), BucketCount);
-}
-
-TEST_F(BucketQueue, QueueModeSearchExpandsInFifoOrder) {
-    test::fillLayer(world.map, 70, Cell::Floor);
-    pf().beginSearch(world.marks, units, 1, 100, 100, 200, 200, 70, 32, 1);
-    pf().runSearch(world.map, world.stepCosts, 1);
-    // The four straight neighbours cost the same; the first added, (0, 1), goes first.
-    EXPECT_EQ(pf().currentNode, 1);
-    EXPECT_EQ(pf().nodeY[1], 101);
 }
 
 } // namespace

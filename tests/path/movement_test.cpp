@@ -129,26 +129,13 @@ TEST_F(Movement, ChangedDestinationWithoutNewOrderKeepsThePath) {
     EXPECT_EQ(hero().x, 51);
 }
 
-TEST_F(Movement, LoadedWalkersPlanOrContinue) {
-    // A unit loaded with moveState 1 and no plan searches anew.
+TEST_F(Movement, ALoadedWalkerWithoutAPlanSearchesAnew) {
     hero().moveState = 1;
     hero().destX = 53;
     hero().destY = 50;
     pass();
     EXPECT_EQ(hero().x, 51);
-    // Another unit whose index still has a path in the finder continues along it.
-    units[2] = hero();
-    finder().pathStep[2] = finder().pathStep[1];
-    finder().pathLength[2] = finder().pathLength[1];
-    finder().pathGoalX[2] = 53;
-    finder().pathGoalY[2] = 50;
-    for (int k = 0; k < finder().pathLength[1]; ++k) {
-        finder().pathX[2000 + size_t(k)] = finder().pathX[1000 + size_t(k)];
-        finder().pathY[2000 + size_t(k)] = finder().pathY[1000 + size_t(k)];
-    }
-    pass();
-    EXPECT_EQ(units[2].x, 52);
-    EXPECT_EQ(hero().x, 52);
+    EXPECT_EQ(finder().pathGoalX[1], 53);
 }
 
 TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {

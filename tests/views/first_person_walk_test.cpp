@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "app/shell.h"
 #include "platform/input.h"
@@ -107,62 +109,29 @@ TEST(FirstPersonWalk, StepsOnlyOnTheMovementIntervalsFrames) {
     }
 }
 
-TEST(FirstPersonWalk, PushOutMakesEveryTestInOrderWithEntryProbes) {
-    Walker w;
-    // Rock west of the hero's column (x - 1): x1, x2 and the first corner push.
-    w.world->setCell(49, 60, 4, Cell::Rock);
-    w.hero.subX = 0.9f;
-    w.hero.subY = 0.5f;
-    pushOutOfWalls(*w.world, w.hero, 1.0f - w.hero.subX, w.hero.subY, 0.5f);
-    EXPECT_NEAR(w.hero.subX, 0.3f, 1e-6);
-    EXPECT_NEAR(w.hero.subY, 0.7f, 1e-6);
-
-    // Mirror case: rock in column x + 1, hero near that side.
-    Walker e;
-    e.world->setCell(51, 60, 4, Cell::Rock);
-    e.hero.subX = 0.1f;
-    e.hero.subY = 0.5f;
-    pushOutOfWalls(*e.world, e.hero, 1.0f - e.hero.subX, e.hero.subY, 0.5f);
-    // x3 to 0.3, x4 to 0.5, corner (+0.2, +0.2) to 0.7 and subY 0.3.
-    EXPECT_NEAR(e.hero.subX, 0.7f, 1e-6);
-    EXPECT_NEAR(e.hero.subY, 0.3f, 1e-6);
-}
-
-TEST(FirstPersonWalk, PushOutAlongRowsAndOnlyTheFirstCorner) {
-    Walker n;
-    n.world->setCell(50, 59, 4, Cell::Rock); // row y - 1
-    n.hero.subY = 0.1f;
-    pushOutOfWalls(*n.world, n.hero, 0.5f, n.hero.subY, 0.5f);
-    // y1 to 0.3, y2 to 0.5, then corner (-0.2, -0.2) still reaches row y - 1.
-    EXPECT_NEAR(n.hero.subY, 0.7f, 1e-6);
-    EXPECT_NEAR(n.hero.subX, 0.3f, 1e-6);
-
-    Walker s;
-    s.world->setCell(50, 61, 4, Cell::Rock); // row y + 1
-    s.hero.subY = 0.9f;
-    pushOutOfWalls(*s.world, s.hero, 0.5f, s.hero.subY, 0.5f);
-    // y3 to 0.7, y4 to 0.5, corner (+0.2, +0.2) to 0.3.
-    EXPECT_NEAR(s.hero.subY, 0.3f, 1e-6);
-    EXPECT_NEAR(s.hero.subX, 0.7f, 1e-6);
-
-    // Two corner probes find rock: the corner tests stop at the first one.
-    Walker c;
-    c.world->setCell(49, 59, 4, Cell::Rock); // probe (-0.2, -0.2)
-    c.world->setCell(50, 59, 4, Cell::Rock); // probe (+0.2, -0.2), and y1, y2
-    c.hero.subX = 0.9f; // px = 0.1
-    c.hero.subY = 0.1f;
-    pushOutOfWalls(*c.world, c.hero, 1.0f - c.hero.subX, c.hero.subY, 0.5f);
-    EXPECT_NEAR(c.hero.subX, 0.7f, 1e-6);
-    EXPECT_NEAR(c.hero.subY, 0.7f, 1e-6);
-
-    // Only the third corner: (+0.2, -0.2) is column x + 1, row y - 1.
-    Walker t;
-    t.world->setCell(51, 59, 4, Cell::Rock);
-    t.hero.subX = 0.1f; // px = 0.9
-    t.hero.subY = 0.1f;
-    pushOutOfWalls(*t.world, t.hero, 1.0f - t.hero.subX, t.hero.subY, 0.5f);
-    EXPECT_NEAR(t.hero.subX, 0.3f, 1e-6);
-    EXPECT_NEAR(t.hero.subY, 0.3f, 1e-6);
+TEST(FirstPersonWalk, PushOutMakesEveryTestInOrderAndOnlyTheFirstCorner) {
+    struct Case {
+        std::vector<std::pair<int, int>> rock; // cells beside the hero's (50, 60)
+        float subX, subY, wantX, wantY;
+    };
+    const Case cases[] = {
+        {{{-1, 0}}, 0.9f, 0.5f, 0.3f, 0.7f},           // x1, x2 and the first corner push
+        {{{1, 0}}, 0.1f, 0.5f, 0.7f, 0.3f},            // x3 to 0.3, x4 to 0.5, corner (+0.2, +0.2)
+        {{{0, -1}}, 0.5f, 0.1f, 0.3f, 0.7f},           // y1, y2, corner (-0.2, -0.2) reaches row y - 1
+        {{{0, 1}}, 0.5f, 0.9f, 0.7f, 0.3f},            // y3 to 0.7, y4 to 0.5, corner (+0.2, +0.2)
+        {{{-1, -1}, {0, -1}}, 0.9f, 0.1f, 0.7f, 0.7f}, // two corner probes hit: only the first pushes
+        {{{1, -1}}, 0.1f, 0.1f, 0.3f, 0.3f},           // only the third corner probe hits
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        Walker w;
+        for (auto [dx, dy] : c.rock) w.world->setCell(50 + dx, 60 + dy, 4, Cell::Rock);
+        w.hero.subX = c.subX;
+        w.hero.subY = c.subY;
+        pushOutOfWalls(*w.world, w.hero, 1.0f - c.subX, c.subY, 0.5f);
+        EXPECT_NEAR(w.hero.subX, c.wantX, 1e-6) << "case " << i;
+        EXPECT_NEAR(w.hero.subY, c.wantY, 1e-6) << "case " << i;
+    }
 }
 
 TEST(FirstPersonWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
@@ -184,34 +153,26 @@ TEST(FirstPersonWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
 }
 
 TEST(FirstPersonWalk, EyeBobAndCellCarry) {
-    Walker w;
-    w.hero.walkPhase = 1.0f;
-    w.hero.subX = 1.05f;
-    w.hero.subY = -0.05f;
-    w.frame();
-    EXPECT_NEAR(w.hero.subZ, 0.54f + 0.024f * std::sin(1.5f), 1e-6);
-    EXPECT_EQ(w.hero.x, 49);
-    EXPECT_EQ(w.hero.y, 59);
-    EXPECT_NEAR(w.hero.subX, 0.05f, 1e-6);
-    EXPECT_NEAR(w.hero.subY, 0.95f, 1e-6);
-
-    Walker v;
-    v.hero.subX = -0.25f;
-    v.hero.subY = 1.25f;
-    v.frame();
-    EXPECT_EQ(v.hero.x, 51);
-    EXPECT_EQ(v.hero.y, 61);
-    EXPECT_NEAR(v.hero.subX, 0.75f, 1e-6);
-    EXPECT_NEAR(v.hero.subY, 0.25f, 1e-6);
-    EXPECT_FLOAT_EQ(v.hero.subZ, 0.54f); // walkPhase 0
-
-    // Exactly 1.0 and 0.0 stay in the cell.
-    Walker s;
-    s.hero.subX = 1.0f;
-    s.hero.subY = 0.0f;
-    s.frame();
-    EXPECT_EQ(s.hero.x, 50);
-    EXPECT_EQ(s.hero.y, 60);
+    struct Case {
+        float walkPhase, subX, subY;
+        int x, y;
+        float wantX, wantY;
+    };
+    // Carried over either side; exactly 1.0 and 0.0 stay in the cell.
+    for (Case c : {Case{1.0f, 1.05f, -0.05f, 49, 59, 0.05f, 0.95f},
+                   Case{0.0f, -0.25f, 1.25f, 51, 61, 0.75f, 0.25f},
+                   Case{0.0f, 1.0f, 0.0f, 50, 60, 1.0f, 0.0f}}) {
+        Walker w;
+        w.hero.walkPhase = c.walkPhase;
+        w.hero.subX = c.subX;
+        w.hero.subY = c.subY;
+        w.frame();
+        EXPECT_NEAR(w.hero.subZ, 0.54f + 0.024f * std::sin(1.5f * c.walkPhase), 1e-6);
+        EXPECT_EQ(w.hero.x, c.x);
+        EXPECT_EQ(w.hero.y, c.y);
+        EXPECT_NEAR(w.hero.subX, c.wantX, 1e-6) << c.subX;
+        EXPECT_NEAR(w.hero.subY, c.wantY, 1e-6) << c.subY;
+    }
 }
 
 TEST(FirstPersonWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
 #include <set>
 #include <vector>
@@ -42,16 +41,12 @@ void checkLevelShape(const World& w, int z) {
 
     for (int i = first; i < end; ++i) {
         const RoomRecord& room = gen.rooms[size_t(i)];
-        ASSERT_EQ(room.index, uint32_t(i));
-        ASSERT_EQ(room.layer, z);
-        ASSERT_GE(room.x, 1);
-        ASSERT_GE(room.y, 1);
-        ASSERT_LE(room.x + room.width - 1, 255);
-        ASSERT_LE(room.y + room.height - 1, 255);
-        ASSERT_LT(room.templateId, i == first ? (z == 33 ? 14 : 13) : 19);
-        if (z == 33 && i == first) {
-            ASSERT_EQ(room.templateId, 13);
-        }
+        ASSERT_TRUE(room.index == uint32_t(i) && room.layer == z) << i;
+        ASSERT_TRUE(room.x >= 1 && room.y >= 1 && room.x + room.width - 1 <= 255 &&
+                    room.y + room.height - 1 <= 255) << i;
+        // The first room of the first level is template 13, of later levels below 13.
+        ASSERT_TRUE(i == first ? (z == 33 ? room.templateId == 13 : room.templateId < 13)
+                               : room.templateId < 19) << i;
         bool fitted = false;
         for (int rot = 0; rot < 4 && !fitted; ++rot) {
             const TemplateScratch& s = decodedTemplate(room.templateId, rot);
@@ -291,23 +286,10 @@ TEST(DungeonGenerator, StyleChoosesTheTemplatesAndTheMarkCode) {
     }
 }
 
-TEST(DungeonGenerator, SameSeedSameWorldOtherSeedOtherWorld) {
-    const uint64_t a = fnv1a64(startupWorld(Seeds[0]).world->map.data(), WorldBytes);
-    const uint64_t b = fnv1a64(startupWorld(Seeds[1]).world->map.data(), WorldBytes);
-    EXPECT_NE(a, b);
-    test::StartedWorld again;
-    test::buildStartupWorld(again, Seeds[0]);
-    EXPECT_EQ(fnv1a64(again.world->map.data(), WorldBytes), a);
-    EXPECT_EQ(std::memcmp(again.units->bytes(), startupWorld(Seeds[0]).units->bytes(), Units::byteSize()), 0);
-}
-
 TEST(DungeonGenerator, ReportDrawsEachTargetAndWaits) {
     auto w = std::make_unique<World>();
     Screen screen;
-    screen.width = 320;
-    screen.height = 240;
-    screen.framebuffer.assign(size_t(320 * 240 * 4), 0);
-    screen.workCanvas.assign(size_t(320 * 240 * 4), 0);
+    screen.setMode(320, 240);
     TextBuffer text;
     Clock clock(true);
     GenerationReport report{1, &screen, &text, &clock};
@@ -330,26 +312,14 @@ TEST(DungeonGenerator, ReportDrawsEachTargetAndWaits) {
     EXPECT_EQ(quiet.waitedMs(), 0u);
 }
 
-TEST(DungeonGenerator, StampRoomWritesFloorAndMarksOnly) {
+// Where stamped cells and template marks land is checked by the level shapes
+// and the styles above; here a room partly off the map.
+TEST(DungeonGenerator, StampRoomSkipsCellsOffTheMap) {
     auto w = std::make_unique<World>();
     allocateGeneratorTables(*w);
-    w->map.setCell(11, 10, 40, Cell::Rock);
     decodeTemplate(w->gen.scratch, 21, 0); // pdp/ddd/pdp
-    stampRoom(*w, 10, 10, 40);
-    EXPECT_EQ(w->map.cell(10, 10, 40), Cell::TemplateMark);
-    EXPECT_EQ(w->map.cell(11, 10, 40), Cell::Floor);
-    EXPECT_EQ(w->map.cell(12, 12, 40), Cell::TemplateMark);
-    w->generatorStyle = 6;
-    decodeTemplate(w->gen.scratch, 4, 0); // 0d0/ddd/0d0
-    w->map.setCell(20, 20, 40, Cell::Rock);
-    stampRoom(*w, 20, 20, 40);
-    EXPECT_EQ(w->map.cell(20, 20, 40), Cell::Rock);
-    EXPECT_EQ(w->map.cell(21, 20, 40), Cell::Floor);
-    decodeTemplate(w->gen.scratch, 21, 0);
-    stampRoom(*w, 30, 30, 40);
-    EXPECT_EQ(w->map.cell(30, 30, 40), Cell::TemplateMarkAlt);
-    // Partly off the map: the cells outside are skipped.
     stampRoom(*w, 254, 254, 40);
+    EXPECT_EQ(w->map.cell(254, 254, 40), Cell::TemplateMark);
     EXPECT_EQ(w->map.cell(255, 255, 40), Cell::Floor);
 }
 

@@ -21,22 +21,12 @@ int countChars(const RoomTemplate& t, char ch) {
     return n;
 }
 
-TEST(RoomTemplates, TableShapesAndSharedTexts) {
-    const int sizes[RoomTemplateCount][2] = {
-        {3, 3}, {3, 1}, {4, 1}, {5, 1}, {3, 3}, {5, 5}, {4, 2}, {3, 2}, {5, 2}, {5, 3}, {5, 3},
-        {8, 7}, {4, 4}, {5, 5}, {9, 9}, {8, 6}, {5, 5}, {8, 4}, {8, 8}, {9, 9}, {7, 7}, {3, 3},
-        {4, 4}, {5, 5}, {5, 5}, {7, 5}, {3, 5}, {7, 7}, {7, 7}, {7, 7}, {1, 6}, {6, 1}, {4, 2},
-        {2, 4}, {12, 9}, {9, 8}, {15, 9}, {10, 11}, {15, 10}, {12, 9}, {12, 9}, {12, 9}, {12, 9},
-        {12, 9}};
+TEST(RoomTemplates, RowsAreWideEnoughAndOnlyTheMarkedSetCarriesMarks) {
     for (int id = 0; id < RoomTemplateCount; ++id) {
-        SCOPED_TRACE(id);
         const RoomTemplate& t = roomTemplate(id);
-        EXPECT_EQ(t.width, sizes[id][0]);
-        EXPECT_EQ(t.height, sizes[id][1]);
-        for (int r = 0; r < t.height; ++r) EXPECT_GE(std::strlen(t.rows[r]), size_t(t.width));
+        for (int r = 0; r < t.height; ++r) EXPECT_GE(std::strlen(t.rows[r]), size_t(t.width)) << id;
         // Only 19..29 carry marks (29 is 28's text); the grown-room set has none.
-        if (id < 19 || id > 29) EXPECT_EQ(countChars(t, 'p'), 0);
-        else EXPECT_GT(countChars(t, 'p'), 0);
+        EXPECT_EQ(countChars(t, 'p') > 0, id >= 19 && id <= 29) << id;
     }
     EXPECT_EQ(roomTemplate(29).rows, roomTemplate(28).rows);
     EXPECT_EQ(roomTemplate(32).rows, roomTemplate(6).rows);
@@ -62,17 +52,6 @@ TEST(RoomTemplates, FootprintSwapsSidesForQuarterTurnAndMirror) {
         EXPECT_EQ(s.height, turned ? 8 : 6);
     }
     EXPECT_EQ(s.cells[0], 7) << "footprint must not touch the cells";
-}
-
-TEST(RoomTemplates, StraightRoomTurnsIntoAColumn) {
-    for (int rot : {1, 2}) {
-        TemplateScratch s;
-        decodeTemplate(s, 1, rot);
-        EXPECT_EQ(s.width, 1);
-        EXPECT_EQ(s.height, 3);
-        for (int row = 0; row < 3; ++row) EXPECT_EQ(s.at(row, 0), 1);
-        EXPECT_EQ(countValue(s, 1), 3);
-    }
 }
 
 TEST(RoomTemplates, QuarterTurnOfTheLShape) {
@@ -139,14 +118,6 @@ TEST(RoomTemplates, EmptyLastRowOfTheRingStaysInTheFootprint) {
     decodeTemplate(s, 18, 3);
     for (int col = 0; col < 8; ++col) EXPECT_EQ(s.at(0, col), 0);
     EXPECT_EQ(s.at(1, 2), 1); // the old row 6 "00dddd00"
-}
-
-TEST(RoomTemplates, MarksDecodeAsThree) {
-    TemplateScratch s;
-    decodeTemplate(s, 21, 0); // pdp/ddd/pdp
-    EXPECT_EQ(s.at(0, 0), 3);
-    EXPECT_EQ(s.at(0, 1), 1);
-    EXPECT_EQ(s.at(2, 2), 3);
 }
 
 TEST(RoomTemplates, UnknownIdsAndRotationsStayInBounds) {

@@ -9,12 +9,15 @@
 namespace delve {
 namespace {
 
-TEST(HeightField, SetMidpointDrawsOnlyWhenUnset) {
+TEST(HeightField, SetMidpointDrawsOnlyWhenUnsetAndInsideTheGrid) {
     HeightGrid h;
     Rng rng;
     rng.srand(4);
     h.setHeight(10, 10, 7);
     const uint32_t before = rng.state();
+    EXPECT_FALSE(setEdgeMidpoint(h, rng, -1, 0, 0, 0, 2, 0, 1.0f, 20.0f));
+    EXPECT_FALSE(setEdgeMidpoint(h, rng, 0, 0, 0, 257, 2, 0, 1.0f, 20.0f));
+    EXPECT_FALSE(displaceMidpoints(h, rng, 0, 0, 300, 300, 1.0f, 20.0f));
     EXPECT_FALSE(setEdgeMidpoint(h, rng, 0, 10, 10, 10, 20, 10, 4.0f, 30.0f));
     EXPECT_EQ(rng.state(), before);
     EXPECT_EQ(h.height(10, 10), 7);
@@ -63,68 +66,33 @@ TEST(HeightField, MidpointFollowsTheFormulaAndClamps) {
     EXPECT_EQ(top, 255);
 }
 
-TEST(HeightField, PointsOutsideTheGridAreRefused) {
-    HeightGrid h;
-    Rng rng;
-    EXPECT_FALSE(setEdgeMidpoint(h, rng, -1, 0, 0, 0, 2, 0, 1.0f, 20.0f));
-    EXPECT_FALSE(setEdgeMidpoint(h, rng, 0, 0, 0, 257, 2, 0, 1.0f, 20.0f));
-    EXPECT_FALSE(displaceMidpoints(h, rng, 0, 0, 300, 300, 1.0f, 20.0f));
-    EXPECT_EQ(rng.state(), 1u);
-}
-
-TEST(HeightField, TwoByTwoSetsOnlyItsOwnCellsAndStops) {
-    HeightGrid h;
-    Rng rng;
-    h.setHeight(10, 10, 4);
-    h.setHeight(11, 10, 8);
-    h.setHeight(10, 11, 12);
-    h.setHeight(11, 11, 16);
-    const uint32_t before = rng.state();
-    EXPECT_FALSE(displaceMidpoints(h, rng, 10, 10, 11, 11, 2.0f, 30.0f));
-    EXPECT_EQ(rng.state(), before) << "all midpoints are corners that are set";
-    int set = 0;
-    for (uint8_t b : h.bytes) set += b != 0;
-    EXPECT_EQ(set, 4);
-}
-
-TEST(HeightField, WholeMapFillsEveryCellWithinRange) {
-    HeightGrid h;
-    Rng rng;
-    rng.srand(2024);
-    h.setHeight(0, 0, 5);
-    h.setHeight(256, 0, 12);
-    h.setHeight(0, 256, 18);
-    h.setHeight(256, 256, 3);
-    EXPECT_TRUE(displaceMidpoints(h, rng, 0, 0, 256, 256, 0.3f, 24.0f));
+TEST(HeightField, WholeMapFillsEveryCellWithinRangeTheSameForTheSameSeed) {
+    auto field = [](uint32_t seed) {
+        HeightGrid h;
+        Rng rng;
+        rng.srand(seed);
+        h.setHeight(0, 0, 5);
+        h.setHeight(256, 0, 12);
+        h.setHeight(0, 256, 18);
+        h.setHeight(256, 256, 3);
+        EXPECT_TRUE(displaceMidpoints(h, rng, 0, 0, 256, 256, 0.3f, 24.0f));
+        return h;
+    };
+    const HeightGrid h = field(2024);
     for (int y = 0; y <= 256; ++y)
         for (int x = 0; x <= 255; ++x) {
             const uint8_t v = h.height(x, y);
-            ASSERT_GE(v, 1) << x << "," << y;
-            ASSERT_LE(v, 24) << x << "," << y;
+            ASSERT_TRUE(v >= 1 && v <= 24) << x << "," << y;
         }
-    // The same seed gives the same field.
-    HeightGrid again;
-    Rng rng2;
-    rng2.srand(2024);
-    again.setHeight(0, 0, 5);
-    again.setHeight(256, 0, 12);
-    again.setHeight(0, 256, 18);
-    again.setHeight(256, 256, 3);
-    displaceMidpoints(again, rng2, 0, 0, 256, 256, 0.3f, 24.0f);
-    EXPECT_EQ(again.bytes, h.bytes);
+    EXPECT_EQ(field(2024).bytes, h.bytes);
 }
 
 TEST(HeightField, ClassesAndBorder) {
-    EXPECT_EQ(landCodeOfHeight(0), Cell::Plain);
-    EXPECT_EQ(landCodeOfHeight(3), Cell::Plain);
-    EXPECT_EQ(landCodeOfHeight(4), Cell::Forest);
-    EXPECT_EQ(landCodeOfHeight(10), Cell::Forest);
-    EXPECT_EQ(landCodeOfHeight(11), Cell::Hills);
-    EXPECT_EQ(landCodeOfHeight(15), Cell::Hills);
-    EXPECT_EQ(landCodeOfHeight(16), Cell::Mountain);
-    EXPECT_EQ(landCodeOfHeight(18), Cell::Mountain);
-    EXPECT_EQ(landCodeOfHeight(19), Cell::MountainHigh);
-    EXPECT_EQ(landCodeOfHeight(255), Cell::MountainHigh);
+    const int bounds[][2] = {{0, Cell::Plain},     {3, Cell::Plain},     {4, Cell::Forest},
+                             {10, Cell::Forest},   {11, Cell::Hills},    {15, Cell::Hills},
+                             {16, Cell::Mountain}, {18, Cell::Mountain}, {19, Cell::MountainHigh},
+                             {255, Cell::MountainHigh}};
+    for (auto [height, code] : bounds) EXPECT_EQ(landCodeOfHeight(uint8_t(height)), code) << height;
 
     auto map = std::make_unique<WorldMap>();
     HeightGrid h;
@@ -216,18 +184,10 @@ TEST(Wanderers, LiveInTheNearCornerAvoidingMountains) {
     placeOverworldWanderers(*map, *units, rng);
     for (int u = 1; u <= 255; ++u) {
         const UnitRecord& w = (*units)[u];
-        ASSERT_EQ(w.active, 1);
-        EXPECT_EQ(w.side, 1);
-        EXPECT_EQ(w.spriteId, 981);
-        EXPECT_EQ(w.group, 1);
-        EXPECT_GE(w.maxHitPoints, 5.0f);
-        EXPECT_LE(w.maxHitPoints, 12.0f);
+        ASSERT_TRUE(w.active == 1 && w.side == 1 && w.spriteId == 981 && w.group == 1) << u;
+        EXPECT_TRUE(w.maxHitPoints >= 5.0f && w.maxHitPoints <= 12.0f) << u;
         EXPECT_EQ(w.hitPoints, w.maxHitPoints);
-        EXPECT_GE(w.x, 1);
-        EXPECT_LE(w.x, 63);
-        EXPECT_GE(w.y, 1);
-        EXPECT_LE(w.y, 63);
-        EXPECT_EQ(w.z, 0);
+        EXPECT_TRUE(w.x >= 1 && w.x <= 63 && w.y >= 1 && w.y <= 63 && w.z == 0) << u;
         EXPECT_EQ(map->cell(w.x, w.y, 0), Cell::Plain);
     }
     EXPECT_EQ((*units)[0].active, 0);
