@@ -2,6 +2,10 @@
 # The game in a real window under an X server (run through xvfb-run):
 # a borderless 640 x 480 window at (0, 0); F3 scales it to 960 x 720; F6
 # switches to the 640 x 480 map mode at scale 1; Escape exits with status 0.
+#
+# Keys are polled once per frame, and the window appears before start-up
+# has finished building the world, so each key is held until its effect is
+# seen rather than for a fixed time.
 set -euo pipefail
 BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
 LOG=$(mktemp)
@@ -9,48 +13,59 @@ trap 'rm -f "$LOG"' EXIT
 
 fail() { echo "window test: $*" >&2; cat "$LOG" >&2; exit 1; }
 
+game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
+
 geometry() {
     local id
-    id=$(xdotool search --sync --onlyvisible --name '^GAME$' | tail -n 1)
-    xdotool getwindowgeometry "$id" | tr '\n' ' '
+    id=$(game_window)
+    [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | tr '\n' ' '
 }
 
-expect_geometry() {
-    local want_pos=$1 want_size=$2 got
-    for _ in $(seq 1 50); do
-        got=$(geometry)
-        if [[ $got == *"Position: $want_pos"* && $got == *"Geometry: $want_size"* ]]; then
-            echo "window test: $want_size at $want_pos"
-            return 0
-        fi
+has_geometry() { # POSITION SIZE
+    local got
+    got=$(geometry) || return 1
+    [[ $got == *"Position: $1"* && $got == *"Geometry: $2"* ]]
+}
+
+wait_for_geometry() {
+    for _ in $(seq 1 100); do
+        has_geometry "$1" "$2" && { echo "window test: $2 at $1"; return 0; }
         sleep 0.2
     done
-    for w in $(xdotool search --name "^GAME$"); do xdotool getwindowgeometry "$w" | tr "\n" " " >&2; echo >&2; done
-    fail "expected $want_size at $want_pos, got: $got"
+    fail "expected $2 at $1, got: $(geometry)"
 }
 
-press() {
-    # Give the (possibly re-created) window the keyboard focus first: there
-    # is no window manager to do it.
-    xdotool search --onlyvisible --name '^GAME$' | tail -n 1 | xargs -r xdotool windowfocus --sync
-    xdotool keydown "$1"
-    sleep 0.3
-    xdotool keyup "$1"
-    sleep 0.5
+# Holds KEY (with the game window focused: there is no window manager to
+# do it) until the window has the given geometry, then releases it.
+hold_until_geometry() { # KEY POSITION SIZE
+    local key=$1
+    for _ in $(seq 1 100); do
+        game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true
+        xdotool keydown "$key"
+        sleep 0.2
+        if has_geometry "$2" "$3"; then
+            xdotool keyup "$key"
+            echo "window test: $key gave $3 at $2"
+            return 0
+        fi
+    done
+    xdotool keyup "$key"
+    fail "$key did not give $3 at $2, got: $(geometry)"
 }
 
 "$BIN" --seed 5 >"$LOG" 2>&1 &
 PID=$!
-expect_geometry "0,0" "640x480"
-press F3
-expect_geometry "0,0" "960x720"
-press F6
-expect_geometry "0,0" "640x480"
-press Escape
-for _ in $(seq 1 50); do
+wait_for_geometry "0,0" "640x480"
+hold_until_geometry F3 "0,0" "960x720"
+hold_until_geometry F6 "0,0" "640x480"
+sleep 0.5
+game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true
+xdotool keydown Escape
+for _ in $(seq 1 100); do
     kill -0 "$PID" 2>/dev/null || break
     sleep 0.2
 done
+xdotool keyup Escape
 kill -0 "$PID" 2>/dev/null && { kill "$PID"; fail "Escape did not end the program"; }
 wait "$PID" || fail "exit status $?"
 echo "window test: passed"
