@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <string>
+#include <tuple>
 
 #include "app/game.h"
 #include "app/run.h"
@@ -34,25 +35,18 @@ std::unique_ptr<Game> startHeadless(const std::string& script = "", int frames =
 
 } // namespace
 
-TEST(FrameLoop, EscapeFinishesTheFrameThenStops) {
+TEST(FrameLoop, EscapeFinishesItsFrameAndCloseOrTheFrameLimitEndTheLoop) {
     auto g = startHeadless("2 down 27\n");
     runMainLoop(*g);
     EXPECT_EQ(g->framesRun, 3);
     EXPECT_EQ(g->shell.frameCounter, 3);
     EXPECT_EQ(g->shell.quitRequested, 1);
     shutdownGame(*g);
-}
-
-TEST(FrameLoop, CloseMessageAndFrameLimitEndTheLoop) {
-    auto closed = startHeadless("4 close\n");
-    runMainLoop(*closed);
-    EXPECT_EQ(closed->framesRun, 4);
-    auto limited = startHeadless("", 6);
-    runMainLoop(*limited);
-    EXPECT_EQ(limited->framesRun, 6);
-    auto none = startHeadless("", 0);
-    runMainLoop(*none);
-    EXPECT_EQ(none->framesRun, 0);
+    for (auto [script, limit, frames] : {std::tuple{"4 close\n", -1, 4}, {"", 6, 6}, {"", 0, 0}}) {
+        auto run = startHeadless(script, limit);
+        runMainLoop(*run);
+        EXPECT_EQ(run->framesRun, frames) << script << limit;
+    }
 }
 
 TEST(FrameLoop, ModeKeysRecreateBuffersAndWindow) {

@@ -3,9 +3,9 @@
 #include <random>
 #include <set>
 
-#include "console/slot_files.h"
 #include <gtest/gtest.h>
 
+#include "console/slot_files.h"
 #include "console_rig.h"
 
 namespace delve::test {
@@ -360,24 +360,6 @@ TEST(SaveNesting, ACommandEnteredDuringProgressFramesRunsAfterTheSave) {
     EXPECT_EQ(r.host.presented.size(), 28u);
     EXPECT_EQ(r.console.commandReady, 0);
     EXPECT_EQ(loadGame(r.console, r.ctx(), 7), SlotResult::Done);
-}
-
-// A unit file may hold any bytes (the cell commands' bounds with such a hero
-// are checked in CellCommands.NeverWriteOutsideTheMap).
-TEST(HostileSlot, AnyUnitBytesAndVariablesLoadAsTheyStand) {
-    Rig r("hostile");
-    fs::create_directories(r.saveDir);
-    std::mt19937 gen(5);
-    std::vector<uint8_t> units(Units::byteSize()), vars(16);
-    for (auto& b : units) b = uint8_t(gen());
-    for (auto& b : vars) b = uint8_t(gen());
-    vars[3] = 0x80; // frameCounter far negative
-    writeFile(r.slotPath(9, "unit"), units);
-    writeFile(r.slotPath(9, "mainmap"), std::vector<uint8_t>(WorldBytes, 61));
-    writeFile(r.slotPath(9, "variables"), vars);
-    ASSERT_EQ(loadGame(r.console, r.ctx(), 9), SlotResult::Done);
-    EXPECT_TRUE(std::memcmp(r.units.bytes(), units.data(), units.size()) == 0);
-    EXPECT_EQ(r.shell.frameCounter, int32_t(le32(vars, 0)));
 }
 
 } // namespace

@@ -57,8 +57,9 @@ TEST(PathFinderBuild, ScanOrderTwoAndItsBackwardsOddPartner) {
 }
 
 // Windows clamped at the map's sides, start and goal pulled into their inner
-// cells and every tie between equal costs are compared with the literal
-// search in OpenListOracle.
+// cells, corners cut only beside corner-permitting cells, ties between equal
+// costs, unreachable goals and searches split into budget chunks are
+// compared node by node with the literal search in OpenListOracle.
 TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
     pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, 900, 100000, 0);
     EXPECT_EQ(pf.windowSize, MapSide);
@@ -108,22 +109,6 @@ TEST_F(PathFinderTest, StepCostsAddInSinglePrecisionInOrder) {
     EXPECT_EQ(stored(2), (std::vector<std::pair<int, int>>{{22, 22}, {21, 21}}));
 }
 
-TEST_F(PathFinderTest, CornersAreCutOnlyBesideCornerPermittingCells) {
-    // Floor diagonal with Rock on the column side: two straight steps through the Floor side cell.
-    test::fillLayer(world.map, Layer, Cell::Rock);
-    set(20, 20, Cell::Floor);
-    set(20, 21, Cell::Floor);
-    set(21, 21, Cell::Floor);
-    // Open: (20,20) start, (20,21) side cell, (21,21) goal.
-    ASSERT_EQ(search(20, 20, 21, 21), SearchFound);
-    pf.storeUnitPath(1);
-    EXPECT_EQ(stored(1), (std::vector<std::pair<int, int>>{{21, 21}, {20, 21}}));
-    // The queue mode makes no corner test: one diagonal step.
-    ASSERT_EQ(search(20, 20, 21, 21, 32, 1, 1), SearchFound);
-    pf.storeUnitPath(1);
-    EXPECT_EQ(stored(1), (std::vector<std::pair<int, int>>{{21, 21}}));
-}
-
 TEST_F(PathFinderTest, ImpassableCodesAreNeverEntered) {
     for (uint8_t c : {Cell::Empty, Cell::Block, Cell::Grass, Cell::Dirt, Cell::Corner, Cell::Impassable5,
                       Cell::Mountain, Cell::MountainHigh, Cell::Rock}) {
@@ -137,33 +122,6 @@ TEST_F(PathFinderTest, ImpassableCodesAreNeverEntered) {
         EXPECT_EQ(isPassable(uint8_t(c)), open) << c;
         EXPECT_EQ(permitsCorner(uint8_t(c)), c == 10 || c == 11 || c == 18 || c == 60) << c;
     }
-}
-
-TEST_F(PathFinderTest, UnreachableGoalSpendsTheWholeLimit) {
-    for (int y = 0; y < MapSide; ++y) set(40, y, Cell::Rock);
-    EXPECT_EQ(search(20, 20, 60, 20, 256), SearchBudgetSpent);
-    EXPECT_EQ(pf.foundFlag, 0);
-    EXPECT_EQ(pf.lastNode + 1, 39 * 254) << "every reachable inner cell became a node once";
-    int open = 0;
-    for (int n = 0; n <= pf.lastNode; ++n) open += pf.nodeState[size_t(n)] == NodeOpen;
-    EXPECT_EQ(open, 0);
-}
-
-TEST_F(PathFinderTest, BudgetChunksContinueTheSameSearch) {
-    for (int y = 12; y < 40; ++y) set(30, y, Cell::Rock);
-    ASSERT_EQ(search(20, 25, 40, 25), SearchFound);
-    pf.storeUnitPath(5);
-    const auto whole = stored(5);
-    const int wholeNodes = pf.lastNode;
-
-    pf.beginSearch(world.marks, units, 1, 20, 25, 40, 25, Layer, 32, 0);
-    EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 5), SearchBudgetSpent);
-    EXPECT_GT(pf.lastNode, 0);
-    int calls = 1;
-    while (pf.runSearch(world.map, world.stepCosts, 7) == SearchBudgetSpent) ASSERT_LT(++calls, 1000);
-    pf.storeUnitPath(5);
-    EXPECT_EQ(stored(5), whole);
-    EXPECT_EQ(pf.lastNode, wholeNodes);
 }
 
 TEST_F(PathFinderTest, BlockingUnitsAreWalkedAround) {

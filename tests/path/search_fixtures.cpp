@@ -49,24 +49,6 @@ void randomGrid(WorldMap& map, Rng& rng, int z, int blockedPercent) {
         }
 }
 
-void roomGrid(WorldMap& map, Rng& rng, int z) {
-    fillLayer(map, z, Cell::Rock);
-    static constexpr uint8_t furniture[] = {Cell::Chest, Cell::Candelabrum, Cell::Scrolls,
-                                            Cell::Coffin, Cell::Fountain, Cell::StairsDown};
-    for (int ry = 2; ry + 5 < MapSide - 1; ry += 6)
-        for (int rx = 2; rx + 5 < MapSide - 1; rx += 6) {
-            if (rng.rand() % 5 == 0) continue; // no room here
-            for (int y = ry; y < ry + 5; ++y)
-                for (int x = rx; x < rx + 5; ++x) map.setCell(x, y, z, Cell::Floor);
-            if (rng.rand() % 3 == 0)
-                map.setCell(rx + rng.rand() % 5, ry + rng.rand() % 5, z, furniture[rng.rand() % 6]);
-            if (rx + 11 < MapSide - 1 && rng.rand() % 3 != 0)
-                map.setCell(rx + 5, ry + 2, z, rng.rand() % 2 ? Cell::Door : Cell::Floor);
-            if (ry + 11 < MapSide - 1 && rng.rand() % 3 != 0)
-                map.setCell(rx + 2, ry + 5, z, rng.rand() % 2 ? Cell::Door : Cell::Floor);
-        }
-}
-
 void overworldLike(WorldMap& map, Rng& rng, int z) {
     static constexpr uint8_t land[] = {Cell::Plain,  Cell::Forest, Cell::ForestFruit, Cell::ForestGray,
                                        Cell::Water,  Cell::WaterDeep, Cell::Swamp,    Cell::Desert,

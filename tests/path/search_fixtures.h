@@ -25,8 +25,6 @@ void fillLayer(WorldMap& map, int z, uint8_t code);
 // Random grid: every cell of the layer drawn from open codes, rock and
 // impassable codes with the given percentage of blocked cells.
 void randomGrid(WorldMap& map, Rng& rng, int z, int blockedPercent);
-// Rooms on a 6-cell grid joined by doorways, some furniture, Rock elsewhere.
-void roomGrid(WorldMap& map, Rng& rng, int z);
 // Overworld-like land: patches of land codes with roads and mountains.
 void overworldLike(WorldMap& map, Rng& rng, int z);
 

@@ -17,7 +17,7 @@ TEST_F(Grid, AddressingPutsLayersBeneathEachOther) {
     EXPECT_EQ(map->data()[65536 + 2 * 256 + 3], Cell::Rock);
 }
 
-TEST_F(Grid, RectDiffersScansOnlyAProperRectangle) {
+TEST_F(Grid, RectDiffersScansOnlyAProperRectangleOnTheMap) {
     // Reversed corners scan nothing, even over a differing cell.
     map->setCell(5, 5, 3, 9);
     EXPECT_EQ(rectDiffers(*map, 6, 0, 4, 10, 3, Cell::Empty), 0);
@@ -25,9 +25,7 @@ TEST_F(Grid, RectDiffersScansOnlyAProperRectangle) {
     EXPECT_EQ(rectDiffers(*map, 0, 0, 10, 10, 3, Cell::Empty), 1);
     EXPECT_EQ(rectDiffers(*map, 5, 5, 5, 5, 3, 9), 0);
     EXPECT_EQ(rectDiffers(*map, 6, 6, 255, 255, 3, Cell::Empty), 0);
-}
-
-TEST_F(Grid, RectDiffersTreatsTheOutsideAsDifferent) {
+    // Cells outside the map count as different.
     EXPECT_EQ(rectDiffers(*map, -1, 0, 3, 3, 0, Cell::Empty), 1);
     EXPECT_EQ(rectDiffers(*map, 0, -1, 3, 3, 0, Cell::Empty), 1);
     EXPECT_EQ(rectDiffers(*map, 250, 0, 256, 3, 0, Cell::Empty), 1);
