@@ -163,20 +163,21 @@ TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
         return hero.x == x && hero.y == y && hero.z == z && r.shell.SX == x && r.shell.SY == y &&
                r.shell.SZ == z;
     };
-    r.command("env4teleport 0 0 0");
-    EXPECT_TRUE(heroAt(1, 1, 2));
-    r.command("env4teleport 999 999 999");
-    EXPECT_TRUE(heroAt(254, 254, 178));
-    r.command("ENV4TELEPORT 99999999999 7 9"); // 30 characters at most
-    EXPECT_TRUE(heroAt(254, 7, 9));
-    r.command("env4teleport 30 40 5");
-    EXPECT_TRUE(heroAt(30, 40, 5));
     r.world.setCell(50, 60, 6, Cell::Rock);
-    r.command("env4teleport 50 60 6");
-    EXPECT_TRUE(heroAt(30, 40, 5));
-    r.command("env4teleport 50 60");
-    r.command("env4teleport 50 60 7 8");
-    EXPECT_TRUE(heroAt(30, 40, 5));
+    const struct {
+        const char* line;
+        int x, y, z;
+    } steps[] = {{"env4teleport 0 0 0", 1, 1, 2},
+                 {"env4teleport 999 999 999", 254, 254, 178},
+                 {"ENV4TELEPORT 99999999999 7 9", 254, 7, 9}, // 30 characters at most
+                 {"env4teleport 30 40 5", 30, 40, 5},
+                 {"env4teleport 50 60 6", 30, 40, 5}, // onto Rock: refused
+                 {"env4teleport 50 60", 30, 40, 5},
+                 {"env4teleport 50 60 7 8", 30, 40, 5}};
+    for (const auto& step : steps) {
+        r.command(step.line);
+        EXPECT_TRUE(heroAt(step.x, step.y, step.z)) << step.line;
+    }
     // A walking hero keeps walking.
     r.units[1].moveState = 1;
     r.command("env4teleport 70 80 9");
