@@ -9,16 +9,22 @@
 
 using namespace delve;
 
+// A headless game with the fast clock and a fixed seed, started.
+static std::unique_ptr<Game> startedGame() {
+    Options o;
+    o.headless = true;
+    o.fastClock = true;
+    o.haveSeed = true;
+    o.seed = 12345;
+    if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
+    auto g = std::make_unique<Game>(o, makeHeadlessPlatform());
+    startGame(*g);
+    return g;
+}
+
 static void BM_StartupToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
-        Options o;
-        o.headless = true;
-        o.fastClock = true;
-        o.haveSeed = true;
-        o.seed = 12345;
-        if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
-        auto g = std::make_unique<Game>(o, makeHeadlessPlatform());
-        startGame(*g);
+        auto g = startedGame();
         runFrame(*g);
         benchmark::DoNotOptimize(g->screen.framebuffer.data());
         shutdownGame(*g);
@@ -28,14 +34,7 @@ BENCHMARK(BM_StartupToFirstFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)
 
 // One idle frame of each mode once the game runs.
 static void BM_Frame(benchmark::State& state) {
-    Options o;
-    o.headless = true;
-    o.fastClock = true;
-    o.haveSeed = true;
-    o.seed = 12345;
-    if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
-    auto g = std::make_unique<Game>(o, makeHeadlessPlatform());
-    startGame(*g);
+    auto g = startedGame();
     if (state.range(0) == 640) {
         g->input.setKey(Vk::F6, true);
         runFrame(*g);
