@@ -6,6 +6,12 @@
 
 namespace delve::art {
 
+// The palette the picture groups share: gilding and wood.
+inline const Rgb Gold = hex(0xe8c040);
+inline const Rgb GoldDark = hex(0xa07820);
+inline const Rgb Wood = hex(0x8a5a32);
+inline const Rgb WoodDark = hex(0x5a3820);
+
 // A size x size square of `base` with soft mottling (value noise that tiles
 // across the edges) plus fine per-pixel grain; `amount` is the strength.
 Canvas noiseTile(int size, Rgb base, float amount, uint32_t seed);

@@ -10,10 +10,6 @@ namespace delve::art {
 namespace {
 
 const Rgb FloorStone = hex(0x7a746c);
-const Rgb Wood = hex(0x8a5a32);
-const Rgb WoodDark = hex(0x5a3820);
-const Rgb Gold = hex(0xe8c040);
-const Rgb GoldDark = hex(0xa07820);
 const Rgb Flame = hex(0xffb030);
 const Rgb FlameHot = hex(0xfff0a0);
 const Rgb FlameRed = hex(0xe0501e);
@@ -479,8 +475,8 @@ Canvas scrollsTile() {
             c.set(px + (vertical ? 1 : 0), py + (vertical ? 0 : 1), paperDark);
         }
         int ex = vertical ? x : x + len - 1, ey = vertical ? y + len - 1 : y;
-        c.set(ex, ey, hex(0x8a5a32));
-        c.set(x, y, hex(0x8a5a32));
+        c.set(ex, ey, Wood);
+        c.set(x, y, Wood);
     };
     scroll(2, 3, 9, false);
     scroll(4, 7, 10, false);

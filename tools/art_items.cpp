@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "tools/art.h"
+#include "tools/art_common.h"
 
 namespace delve::art {
 
@@ -11,10 +12,6 @@ namespace {
 const Rgb Steel = hex(0xc8ccd6);
 const Rgb SteelDark = hex(0x7a808c);
 const Rgb SteelLight = hex(0xf0f4fa);
-const Rgb Haft = hex(0x8a5a32);
-const Rgb HaftDark = hex(0x5a3820);
-const Rgb Gold = hex(0xe8c040);
-const Rgb GoldDark = hex(0xa07820);
 
 struct BladeStyle {
     int length;      // pixels of blade along the diagonal
@@ -52,7 +49,7 @@ Canvas blade(const BladeStyle& s) {
     // Cross-guard across the diagonal, grip and pommel.
     for (int k = -s.guardSpan; k <= s.guardSpan; ++k) c.set(hx + k, hy + k, s.guard);
     if (!s.doubleEnded)
-        for (int g = 1; g <= s.grip; ++g) c.set(hx - g, hy + g, g % 2 ? HaftDark : Haft);
+        for (int g = 1; g <= s.grip; ++g) c.set(hx - g, hy + g, g % 2 ? WoodDark : Wood);
     int px = hx - s.grip - 1, py = hy + s.grip + 1;
     if (!s.doubleEnded) c.set(px, py, s.gem ? hex(0xe03040) : s.guard);
     if (s.gem) c.set(hx, hy, hex(0x40c0f0));
@@ -61,8 +58,8 @@ Canvas blade(const BladeStyle& s) {
 
 Canvas polearmHead(Rgb metal, int kind) {
     Canvas c(16, 16);
-    c.line(2, 14, 11, 5, Haft); // long haft
-    c.line(3, 14, 12, 5, HaftDark);
+    c.line(2, 14, 11, 5, Wood); // long haft
+    c.line(3, 14, 12, 5, WoodDark);
     if (kind == 0) { // glaive: a long curved blade at the tip
         c.line(11, 5, 14, 1, metal);
         c.line(12, 5, 15, 2, shade(metal, 0.7f));
@@ -80,15 +77,15 @@ Canvas polearmHead(Rgb metal, int kind) {
 
 Canvas bludgeon(int kind) {
     Canvas c(16, 16);
-    c.line(3, 13, 9, 7, Haft);
-    c.line(4, 13, 10, 7, HaftDark);
+    c.line(3, 13, 9, 7, Wood);
+    c.line(4, 13, 10, 7, WoodDark);
     c.set(2, 14, SteelDark);
     switch (kind) {
     case 0: // maul: a great square hammer head
         c.rect(8, 2, 6, 5, SteelDark);
         c.rect(8, 2, 6, 1, SteelLight);
         c.rect(8, 3, 1, 4, Steel);
-        c.line(9, 7, 10, 6, HaftDark);
+        c.line(9, 7, 10, 6, WoodDark);
         break;
     case 1: // morningstar: spiked ball on a short chain
         c.line(10, 7, 11, 6, SteelDark);
@@ -117,12 +114,12 @@ Canvas bludgeon(int kind) {
 Canvas stick(int kind) {
     Canvas c(16, 16);
     if (kind == 0) { // staff: long knotted wood with a crook
-        c.line(2, 15, 12, 3, Haft);
-        c.line(3, 15, 13, 3, HaftDark);
-        c.line(12, 3, 13, 1, Haft);
-        c.line(13, 1, 15, 2, Haft);
-        c.set(7, 9, HaftDark);
-        c.set(9, 7, shade(Haft, 1.3f));
+        c.line(2, 15, 12, 3, Wood);
+        c.line(3, 15, 13, 3, WoodDark);
+        c.line(12, 3, 13, 1, Wood);
+        c.line(13, 1, 15, 2, Wood);
+        c.set(7, 9, WoodDark);
+        c.set(9, 7, shade(Wood, 1.3f));
     } else if (kind == 1) { // rod: iron rod with a gold cap and orb
         c.line(3, 13, 11, 5, SteelDark);
         c.line(4, 13, 12, 5, Steel);
@@ -144,8 +141,8 @@ Canvas stick(int kind) {
 Canvas axeItem(int kind) {
     Canvas c(16, 16);
     int top = kind == 0 ? 6 : 2;
-    c.line(3, 14, 11, top + 2, Haft);
-    c.line(4, 14, 12, top + 2, HaftDark);
+    c.line(3, 14, 11, top + 2, Wood);
+    c.line(4, 14, 12, top + 2, WoodDark);
     Rgb metal = Steel;
     if (kind >= 3) metal = hex(0x9aa0aa);          // iron
     Rgb trim = kind == 4 ? Gold : (kind == 5 ? hex(0xc03030) : SteelDark);
@@ -187,7 +184,7 @@ Canvas potion(Rgb liquid) {
     c.rect(4, 7, 9, 2, glass); // air above the liquid
     c.rect(5, 8, 7, 1, shade(liquid, 1.2f));
     c.rect(7, 3, 3, 4, glass);
-    c.rect(7, 2, 3, 1, hex(0x8a5a32)); // cork
+    c.rect(7, 2, 3, 1, Wood); // cork
     c.rect(6, 1, 5, 1, hex(0xa87040));
     c.set(6, 9, hex(0xffffff));
     c.set(6, 10, shade(liquid, 1.5f));
@@ -224,7 +221,7 @@ Canvas armour(int kind) {
     Rgb base, dark, light;
     switch (kind) {
     case 0: base = hex(0x9a6a3a); break;  // leather
-    case 1: base = hex(0x8a5a32); break;  // studded leather
+    case 1: base = Wood; break;  // studded leather
     case 2: base = hex(0xa8acb4); break;  // chain mail
     case 3: base = hex(0x8a9a8a); break;  // scale
     case 4: base = hex(0xc8ccd6); break;  // plate
@@ -291,8 +288,8 @@ Canvas armour(int kind) {
         c.rect(9, 12, 3, 2, base);
         break;
     default:
-        c.line(8, 5, 8, 11, hex(0xe8c040));
-        c.rect(6, 7, 5, 1, hex(0xe8c040));
+        c.line(8, 5, 8, 11, Gold);
+        c.rect(6, 7, 5, 1, Gold);
         c.disc(8.5f, 7.5f, 1.2f, hex(0x80f0ff));
         c.set(3, 3, hex(0xe0d0ff));
         c.set(12, 2, hex(0xe0d0ff));

@@ -31,7 +31,7 @@ void building(Canvas& c, int x, int y, int w, int h, Rgb wall, Rgb roof, int roo
 
 Canvas structure(const std::string& n) {
     Canvas c = grassGround(uint32_t(n.size() * 7 + n[10]));
-    Rgb wood = hex(0x8a5a32), plaster = hex(0xe0d0b0), stone = hex(0xa8a294);
+    Rgb wood = Wood, plaster = hex(0xe0d0b0), stone = hex(0xa8a294);
     if (n == "structure_farm") {
         building(c, 1, 2, 7, 7, plaster, hex(0xc8a040));
         c.rect(4, 7, 2, 2, wood);
@@ -47,7 +47,7 @@ Canvas structure(const std::string& n) {
         c.rect(9, 8, 3, 2, hex(0x7fb0d8));
         c.rect(11, 12, 3, 2, wood); // crates and a coin sign
         c.rect(1, 12, 2, 2, wood);
-        c.set(12, 12, hex(0xe8c040));
+        c.set(12, 12, Gold);
     } else if (n == "structure_quary") {
         c.rect(1, 3, 14, 11, hex(0x8a8478));
         for (int s = 0; s < 4; ++s) c.rect(2 + s, 4 + s * 2, 12 - 2 * s, 2, shade(stone, 1.0f - float(s) * 0.12f));
@@ -114,7 +114,7 @@ Canvas structure(const std::string& n) {
         c.rect(6, 0, 4, 7, hex(0xe8e2d6)); // bell tower
         c.rect(6, 0, 4, 1, hex(0x5a5a6a));
         c.rect(7, 2, 2, 2, hex(0x2a2030));
-        c.set(8, 2, hex(0xe8c040));
+        c.set(8, 2, Gold);
         c.rect(7, 10, 2, 4, hex(0x5a3a22));
         c.set(4, 10, hex(0xd04040)); // stained glass
         c.set(11, 10, hex(0x4060d0));

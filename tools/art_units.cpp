@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tools/art.h"
+#include "tools/art_common.h"
 
 namespace delve::art {
 
@@ -169,8 +170,8 @@ void staff(Canvas& c, int x, int top, Rgb wood, Rgb gem) {
 void sword(Canvas& c, int x, int hiltY, Rgb blade) {
     c.line(x, hiltY - 6, x, hiltY - 1, blade);
     c.set(x, hiltY - 7, shade(blade, 1.3f));
-    c.rect(x - 1, hiltY, 3, 1, hex(0xa07820));
-    c.set(x, hiltY + 1, hex(0x5a3820));
+    c.rect(x - 1, hiltY, 3, 1, GoldDark);
+    c.set(x, hiltY + 1, WoodDark);
 }
 void axe(Canvas& c, int x, int top, Rgb head) {
     c.line(x, top, x, top + 10, hex(0x7a5030));
@@ -216,10 +217,10 @@ void beard(Canvas& c, Rgb col, int top, int len) {
     c.set(9, top, shade(col, 0.8f));
 }
 void crown(Canvas& c, int top) {
-    c.rect(6, top, 4, 1, hex(0xe8c040));
-    c.set(6, top - 1, hex(0xe8c040));
-    c.set(8, top - 1, hex(0xe8c040));
-    c.set(9, top - 1, hex(0xe8c040));
+    c.rect(6, top, 4, 1, Gold);
+    c.set(6, top - 1, Gold);
+    c.set(8, top - 1, Gold);
+    c.set(9, top - 1, Gold);
     c.set(7, top, hex(0xe03040));
 }
 void flamesAround(Canvas& c, uint32_t seed, float strength) {
@@ -236,12 +237,12 @@ void flamesAround(Canvas& c, uint32_t seed, float strength) {
 
 // ---- the people ----
 Canvas mage() {
-    Palette p = people(hex(0xf0c8a0), hex(0x3a5ad0), hex(0xe8c040));
+    Palette p = people(hex(0xf0c8a0), hex(0x3a5ad0), Gold);
     Canvas c = figure(Robed, p);
     wizardHat(c, hex(0x3a4ab8));
     beard(c, hex(0xf0f0f0), 6, 4);
     c.set(7, 5, hex(0xd09878));
-    staff(c, 13, 3, hex(0x8a5a32), hex(0x70e0ff));
+    staff(c, 13, 3, Wood, hex(0x70e0ff));
     c.set(12, 9, p.skin);
     return c;
 }
@@ -255,18 +256,18 @@ Canvas fighter() {
     c.rect(5, 7, 6, 1, hex(0xc03030)); // red tabard line
     c.rect(7, 8, 2, 3, hex(0xc03030));
     sword(c, 13, 10, hex(0xe0e4ea));
-    roundShield(c, 3, 10, hex(0xc03030), hex(0xe8c040));
+    roundShield(c, 3, 10, hex(0xc03030), Gold);
     return c;
 }
 
 Canvas cleric() {
-    Palette p = people(hex(0xe8b890), hex(0xeae6dc), hex(0xe8c040));
+    Palette p = people(hex(0xe8b890), hex(0xeae6dc), Gold);
     Canvas c = figure(Robed, p);
-    c.rect(6, 2, 4, 1, hex(0x8a5a32)); // tonsured brown hair
-    c.set(5, 3, hex(0x8a5a32));
-    c.set(10, 3, hex(0x8a5a32));
-    c.rect(6, 8, 4, 1, hex(0xe8c040)); // golden sun on the chest
-    c.rect(7, 7, 2, 3, hex(0xe8c040));
+    c.rect(6, 2, 4, 1, Wood); // tonsured brown hair
+    c.set(5, 3, Wood);
+    c.set(10, 3, Wood);
+    c.rect(6, 8, 4, 1, Gold); // golden sun on the chest
+    c.rect(7, 7, 2, 3, Gold);
     // A mace held high.
     c.line(13, 4, 13, 12, hex(0x8a6a40));
     c.rect(12, 2, 3, 3, hex(0xb8bcc4));
@@ -282,9 +283,9 @@ Canvas bandit() {
     c.set(6, 4, hex(0xf0f0d0));
     c.set(9, 4, hex(0xf0f0d0));
     c.line(13, 7, 13, 10, hex(0xd0d4dc)); // dagger
-    c.set(13, 11, hex(0x5a3820));
-    c.set(3, 11, hex(0xe8c040));          // stolen gold pouch
-    c.set(3, 12, hex(0xa07820));
+    c.set(13, 11, WoodDark);
+    c.set(3, 11, Gold);          // stolen gold pouch
+    c.set(3, 12, GoldDark);
     return c;
 }
 
@@ -315,7 +316,7 @@ Canvas goblin() {
     c.set(8, 8, hex(0xf0f0e0));
     c.line(12, 8, 12, 11, hex(0xc0c4cc)); // jagged knife
     c.set(13, 9, hex(0xc0c4cc));
-    c.set(12, 12, hex(0x5a3820));
+    c.set(12, 12, WoodDark);
     return c;
 }
 
@@ -348,13 +349,13 @@ Canvas ogre() {
 }
 
 Canvas minotaur() {
-    Palette p = people(hex(0x8a5a3a), hex(0x5a4a42), hex(0xa07820));
+    Palette p = people(hex(0x8a5a3a), hex(0x5a4a42), GoldDark);
     p.eyes = hex(0xe02020);
     Canvas c = figure(Big, p);
     c.rect(6, 4, 4, 1, hex(0x6a4028)); // muzzle
     c.set(7, 4, hex(0x3a2420));
     c.set(8, 4, hex(0x3a2420));
-    c.set(7, 5, hex(0xe8c040));        // nose ring
+    c.set(7, 5, Gold);        // nose ring
     c.line(5, 1, 3, 0, hex(0xe8e0d0)); // horns
     c.line(10, 1, 12, 0, hex(0xe8e0d0));
     c.set(4, 1, hex(0xe8e0d0));
@@ -367,7 +368,7 @@ Canvas minotaur() {
 }
 
 Canvas drius() { // a dryad: bark skin and a crown of leaves
-    Palette p = people(hex(0xa8c080), hex(0x3a8a3a), hex(0x8a5a32));
+    Palette p = people(hex(0xa8c080), hex(0x3a8a3a), Wood);
     Canvas c = figure(Robed, p);
     c.rect(5, 1, 6, 2, hex(0x4aa03a));
     c.set(4, 2, hex(0x4aa03a));
@@ -383,7 +384,7 @@ Canvas drius() { // a dryad: bark skin and a crown of leaves
 }
 
 Canvas medusa() {
-    Palette p = people(hex(0x9ac890), hex(0x6a3a7a), hex(0xe8c040));
+    Palette p = people(hex(0x9ac890), hex(0x6a3a7a), Gold);
     p.eyes = hex(0xf0e020);
     Canvas c = figure(Robed, p);
     // Hair of green snakes writhing out of the head.
@@ -544,7 +545,7 @@ Canvas skeleton(const std::string& kind) {
         c.set(9, 0, hex(0xd03030));
         c.set(10, 1, hex(0xd03030));
         c.line(12, 1, 12, 8, hex(0xe0e4ea));
-        c.rect(11, 8, 3, 1, hex(0xa07820));
+        c.rect(11, 8, 3, 1, GoldDark);
         return c;
     }
     if (kind == "floating") { // a ghostly upper body trailing mist
