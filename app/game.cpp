@@ -34,7 +34,7 @@ std::string executableDir() {
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
-// Steps 2 to 6 of a frame: the view, the texts and the console.
+// The drawn part of a frame: the view, the texts and the console.
 void drawViewAndTexts(Game& g, const char* banner) {
     Shell& sh = g.shell;
     if (sh.screensaverMode == 1) {
@@ -43,9 +43,13 @@ void drawViewAndTexts(Game& g, const char* banner) {
         if (sh.screenWidth == 640)
             drawMapView(g.screen, g.text, g.pictures, g.world.map, g.units, g.pathFinder, g.trig,
                         sh);
-        if (sh.screenWidth == 320 && g.platform->hasWindow())
-            drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, sh,
-                                g.input);
+        if (sh.screenWidth == 320 && g.platform->hasWindow()) {
+            // The picture shows the camera as it stood when the frame began;
+            // the hero walks and looks after it is drawn.
+            drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, sh);
+            updateHero(g.firstPerson.walk, g.world.map, g.units[HeroUnit], sh, g.input);
+            mouseLook(g.firstPerson.walk, sh, g.input);
+        }
     }
 
     g.text.set(banner);

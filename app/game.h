@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/options.h"
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "console/console.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 #include "app/run.h"
 
 using namespace delve;

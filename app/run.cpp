@@ -6,7 +6,7 @@
 #include "app/game.h"
 #include "app/run.h"
 #include "gfx/png.h"
-#include "world/digest.h"
+#include "platform/digest.h"
 
 namespace delve {
 

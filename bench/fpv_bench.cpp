@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 #include "app/window.h"
 #include "views/edge_overlay.h"
 #include "views/first_person.h"
@@ -33,7 +34,7 @@ Game& game() {
         auto made = std::make_unique<Game>(opts, makeHeadlessPlatform());
         startGame(*made);
         // Look level along the corridor instead of down at the floor.
-        made->firstPerson.cameraPitch = -90.0f;
+        made->firstPerson.walk.cameraPitch = -90.0f;
         return made;
     }();
     return *g;
@@ -49,10 +50,9 @@ void runViewFrames(benchmark::State& state, bool immediate) {
     int turn = 0;
     for (auto _ : state) {
         // Turn a little every frame so the picture is not the same each time.
-        g.firstPerson.cameraYaw = float(turn++ % 72) * 5.0f;
+        g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
         beginFrame(*g.platform, g.screen);
-        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell,
-                            g.input);
+        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()),
@@ -100,7 +100,7 @@ void BM_FirstPersonCpuPart(benchmark::State& state) {
         const bool cull = backFacesNeverShow(g.world.map, hero, eye);
         collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera,
                          cull ? eye : nullptr);
-        updateHero(g.firstPerson, g.world.map, g.units[1], g.shell, g.input);
+        updateHero(g.firstPerson.walk, g.world.map, g.units[1], g.shell, g.input);
         benchmark::DoNotOptimize(g.firstPerson.quadCount);
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()),

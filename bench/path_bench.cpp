@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"

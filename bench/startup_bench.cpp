@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 
 using namespace delve;
 

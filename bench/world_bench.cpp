@@ -9,7 +9,7 @@
 #include "gfx/framebuffer.h"
 #include "platform/rng.h"
 #include "units/hero.h"
-#include "world/digest.h"
+#include "platform/digest.h"
 #include "world/generator.h"
 #include "world/world.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "console/slot_files.h"
 #include "gfx/text.h"
 #include "platform/clock.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "console/slot_files.h"
 #include "gfx/text.h"
 #include "platform/clock.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "console/digest.h"
+#include "platform/digest.h"
 #include "units/unit_record.h"
 #include "world/world_map.h"
 

@@ -105,19 +105,19 @@ bool Input::applyScript(int frame) {
 
 bool Input::isKeyDown(int virtualKey) {
     if (virtualKey < 0 || virtualKey >= Vk::Count) return false;
-    if (scripted_) return keys_[size_t(virtualKey)];
+    if (scripted_ || !platform_) return keys_[size_t(virtualKey)];
     return platform_->deviceKeyDown(virtualKey);
 }
 
 int Input::cursorX(int screenWidth) {
-    if (scripted_) return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1));
+    if (scripted_ || !platform_) return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1));
     int x = 0, y = 0;
     platform_->cursorScreenPosition(x, y);
     return cursorFromScreenX(x, platform_->windowRect(), screenWidth);
 }
 
 int Input::cursorY(int screenHeight) {
-    if (scripted_) return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
+    if (scripted_ || !platform_) return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
     int x = 0, y = 0;
     platform_->cursorScreenPosition(x, y);
     return cursorFromScreenY(y, platform_->windowRect(), screenHeight);

@@ -30,7 +30,10 @@ int cursorFromScreenY(int cursorY, const ScreenRect& rect, int screenHeight);
 // With a script, the script's state overrides the real devices.
 class Input {
 public:
-    Input(Platform& platform) : platform_(&platform) {}
+    explicit Input(Platform& platform) : platform_(&platform) {}
+    // Input without devices: keys and cursor come only from a script or
+    // from setKey/setCursor (tests and command-line tools).
+    Input() = default;
 
     void useScript(std::vector<ScriptEvent> events);
     bool scripted() const { return scripted_; }
@@ -48,7 +51,7 @@ public:
     void setCursor(int x, int y);
 
 private:
-    Platform* platform_;
+    Platform* platform_ = nullptr;
     bool scripted_ = false;
     std::vector<ScriptEvent> events_;
     size_t nextEvent_ = 0;

@@ -1,6 +1,4 @@
 #pragma once
-#include <memory>
-#include <string>
 
 namespace delve {
 
@@ -73,10 +71,5 @@ public:
     virtual void messageBox(const char* title, const char* text) = 0;
     virtual bool headless() const = 0;
 };
-
-// The window backend chosen by the command line: never headless by accident.
-// Without a display to open windows on, returns none and says why.
-std::unique_ptr<Platform> makeSdlPlatform(std::string& error);
-std::unique_ptr<Platform> makeHeadlessPlatform();
 
 } // namespace delve

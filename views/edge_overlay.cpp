@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/framebuffer.h"
 #include "units/unit_record.h"
 #include "views/first_person.h"
@@ -53,8 +53,8 @@ bool EdgeOverlay::ready() const {
 }
 
 void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ) {
-    glRotatef(view.cameraPitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - view.cameraYaw, 0.0f, 0.0f, 1.0f);
+    glRotatef(view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     glTranslatef(subX - 0.5f, subY - 0.5f, subZ - 0.5f);
 }

@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
-#include "platform/input.h"
 #include "units/unit_record.h"
 
 namespace delve {
@@ -94,8 +93,6 @@ void drawCellsImmediate(const BitmapCatalogue& catalogue, const WorldMap& world,
                 glPopMatrix();
             }
 }
-
-bool isFiniteFloat(float v) { return std::isfinite(v); }
 
 // The view volume of the fixed projection, in eye space, for whole cells:
 // a cell is kept unless its bounding sphere lies entirely outside one of the
@@ -220,8 +217,8 @@ int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int u
 void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalogue,
                            const WorldMap& world, const UnitRecord& camera) {
     glPushMatrix();
-    glRotatef(view.cameraPitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - view.cameraYaw, 0.0f, 0.0f, 1.0f);
+    glRotatef(view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     glTranslatef(camera.subX - 0.5f, camera.subY - 0.5f, camera.subZ - 0.5f);
     const int ux = camera.x, uy = camera.y, uz = camera.z;
@@ -245,133 +242,6 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
         }
     }
     glPopMatrix();
-}
-
-bool isWalkingFrame(const Shell& shell) {
-    // An interval below 10 (only a loaded or edited value) walks every frame
-    // instead of dividing by zero.
-    const double q = double(shell.movementInterval) / 10.0;
-    const int period = (q >= 1.0 && q < 2147483647.0) ? int(q) : 1;
-    return shell.frameCounter % period == 0;
-}
-
-void stepHero(const FirstPersonView& view, UnitRecord& hero, bool forward) {
-    const double heading = double(view.cameraYaw + 180.0f) * DegToRad;
-    float a = -float(std::sin(heading)) * 0.1f;
-    float b = -float(std::cos(heading)) * 0.1f;
-    const float pitchSine = float(std::sin(double(view.cameraPitch) * DegToRad));
-    a = -pitchSine * a;
-    b = -pitchSine * b;
-    if (forward) {
-        hero.subX -= a;
-        hero.subY -= b;
-        hero.walkPhase += 1.0f;
-    } else {
-        hero.subX += a;
-        hero.subY += b;
-        hero.walkPhase -= 1.0f;
-    }
-}
-
-void checkGround(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell) {
-    // Beneath the deepest layer there is no ground: it counts as open.
-    if (world.cellOr(shell.SX, shell.SY, shell.SZ + 1, Cell::Empty) == Cell::Rock) {
-        view.lastGoodSX = shell.SX;
-        view.lastGoodSY = shell.SY;
-        view.lastGoodSZ = shell.SZ;
-    } else {
-        shell.SX = view.lastGoodSX;
-        shell.SY = view.lastGoodSY;
-        shell.SZ = view.lastGoodSZ;
-        hero.subX = hero.subY = hero.subZ = 0.5f;
-    }
-}
-
-uint8_t cellNearHero(const WorldMap& world, const UnitRecord& hero, float ox, float oy, float oz) {
-    const double fx = std::floor(double(ox)), fy = std::floor(double(oy)),
-                 fz = std::floor(double(oz));
-    // Offsets that are not small finite numbers lie outside the map anyway.
-    constexpr double limit = 1 << 20;
-    if (!(std::fabs(fx) < limit && std::fabs(fy) < limit && std::fabs(fz) < limit)) return 0;
-    return world.cellOr(int(hero.x) + int(fx), int(hero.y) + int(fy), int(hero.z) + int(fz), 0);
-}
-
-void pushOutOfWalls(const WorldMap& world, UnitRecord& hero, float px, float py, float pz) {
-    auto solid = [&](float dx, float dy) {
-        return cellNearHero(world, hero, px + dx, py + dy, pz) == Cell::Rock;
-    };
-    const bool centre = solid(0.0f, 0.0f);
-
-    if (solid(-0.3f, 0.0f) && !centre) hero.subX -= 0.3f - px;
-    if (solid(-0.2f, 0.0f)) hero.subX -= 0.2f;
-    if (solid(0.3f, 0.0f) && !centre) hero.subX += px + 0.3f - 1.0f;
-    if (solid(0.2f, 0.0f)) hero.subX += 0.2f;
-
-    if (solid(0.0f, -0.3f) && !centre) hero.subY += 0.3f - py;
-    if (solid(0.0f, -0.2f)) hero.subY += 0.2f;
-    if (solid(0.0f, 0.3f) && !centre) hero.subY -= py + 0.3f - 1.0f;
-    if (solid(0.0f, 0.2f)) hero.subY -= 0.2f;
-
-    if (solid(-0.2f, -0.2f)) {
-        hero.subX -= 0.2f;
-        hero.subY += 0.2f;
-    } else if (solid(0.2f, 0.2f)) {
-        hero.subX += 0.2f;
-        hero.subY -= 0.2f;
-    } else if (solid(0.2f, -0.2f)) {
-        hero.subY += 0.2f;
-        hero.subX += 0.2f;
-    } else if (solid(-0.2f, 0.2f)) {
-        hero.subY -= 0.2f;
-        hero.subX -= 0.2f;
-    }
-}
-
-void updateHero(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell,
-                Input& input) {
-    // A position that is not a number (only a damaged save holds one) would
-    // freeze the hero for good: stand it at the centre instead.
-    if (!isFiniteFloat(hero.subX)) hero.subX = 0.5f;
-    if (!isFiniteFloat(hero.subY)) hero.subY = 0.5f;
-    if (!isFiniteFloat(hero.subZ)) hero.subZ = 0.5f;
-    if (!isFiniteFloat(hero.walkPhase)) hero.walkPhase = 0.0f;
-
-    const bool walking = isWalkingFrame(shell);
-    if (walking && input.isKeyDown(1)) {
-        stepHero(view, hero, true);
-        checkGround(view, world, hero, shell);
-    }
-    if (walking && input.isKeyDown(90)) {
-        stepHero(view, hero, false);
-        checkGround(view, world, hero, shell);
-    }
-
-    pushOutOfWalls(world, hero, 1.0f - hero.subX, hero.subY, 1.0f - hero.subZ);
-
-    hero.subZ = float(std::sin(double(hero.walkPhase * 1.5f))) * 0.024f + 0.54f;
-
-    if (hero.subX > 1.0f) {
-        hero.x = uint16_t(hero.x - 1);
-        hero.subX -= 1.0f;
-    }
-    if (hero.subY > 1.0f) {
-        hero.y = uint16_t(hero.y + 1);
-        hero.subY -= 1.0f;
-    }
-    if (hero.subX < 0.0f) {
-        hero.x = uint16_t(hero.x + 1);
-        hero.subX += 1.0f;
-    }
-    if (hero.subY < 0.0f) {
-        hero.y = uint16_t(hero.y - 1);
-        hero.subY += 1.0f;
-    }
-}
-
-void mouseLook(FirstPersonView& view, const Shell& shell, Input& input) {
-    if (!(input.isKeyDown(1) || input.isKeyDown(4) || input.isKeyDown(2))) return;
-    view.cameraYaw = float(-input.cursorX(shell.screenWidth)) * 2.0f + 180.0f - 160.0f;
-    view.cameraPitch = float(-input.cursorY(shell.screenHeight)) + 90.0f - 90.0f;
 }
 
 void measureEmptyColour(FirstPersonView& view) {
@@ -409,16 +279,13 @@ void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& s
 }
 
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
-                         const WorldMap& world, Units& units, Shell& shell, Input& input) {
+                         const WorldMap& world, const Units& units, const Shell& shell) {
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!view.emptyColourKnown) measureEmptyColour(view);
 
-    // The picture shows the camera as it stood when the frame began.
     drawCellsAroundCamera(view, catalogue, world, units[cameraUnit(units)]);
-    updateHero(view, world, units[1], shell, input);
     copyViewToFramebuffer(view, screen, shell);
-    mouseLook(view, shell, input);
 }
 
 } // namespace delve

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "units/hero_walk.h"
 #include "world/world_map.h"
 
 namespace delve {
@@ -11,19 +12,16 @@ struct BitmapCatalogue;
 struct UnitRecord;
 struct Units;
 struct Shell;
-class Input;
 
 // Size of the rendered first-person picture and of its read-back.
 constexpr int ViewWidth = 320;
 constexpr int ViewHeight = 240;
 
-// State of the first-person view: the camera angles, the last view origin
-// that stood on rock, and the face arrays reused every frame.
+// State of the first-person view: where the hero looks (the camera angles
+// come from it) and the face arrays reused every frame.
 struct FirstPersonView {
-    float cameraYaw = 0.0f;   // heading in degrees, set from the cursor
-    float cameraPitch = 0.0f; // pitch in degrees, set from the cursor
-    int viewRadius = 14;      // the drawn cube runs 14 cells before to 13 after the camera
-    int lastGoodSX = 1, lastGoodSY = 1, lastGoodSZ = 28;
+    HeroWalk walk;
+    int viewRadius = 14; // the drawn cube runs 14 cells before to 13 after the camera
 
     // The clear colour as this GL context reads it back (the driver's
     // rounding decides the blue byte); measured once per context.
@@ -53,12 +51,13 @@ struct FirstPersonView {
 };
 
 // The whole view, once per frame in the 320 x 240 mode: renders the rock
-// around the camera (unit `selectedUnit`), walks and looks with the hero
-// (unit 1), reads the picture back into the work canvas and copies every
-// non-empty pixel into the framebuffer. Needs a current GL context with the
-// fixed state and projection of the window layer.
+// around the camera (unit `selectedUnit`) as it stands when the frame
+// begins, reads the picture back into the work canvas and copies every
+// non-empty pixel into the framebuffer. The hero's walking and mouse look
+// follow it in the frame (updateHero, mouseLook). Needs a current GL
+// context with the fixed state and projection of the window layer.
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
-                         const WorldMap& world, Units& units, Shell& shell, Input& input);
+                         const WorldMap& world, const Units& units, const Shell& shell);
 
 // --- The parts of the frame, for tests and benchmarks -------------------
 
@@ -84,31 +83,6 @@ bool backFacesNeverShow(const WorldMap& world, const UnitRecord& camera, float e
 // model-view matrix as the base.
 void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalogue,
                            const WorldMap& world, const UnitRecord& camera);
-
-// Walking, push-out, eye bob and cell carry for the hero (no GL).
-void updateHero(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell,
-                Input& input);
-
-// True on the frames the hero may take a step (every movementInterval/10
-// frames).
-bool isWalkingFrame(const Shell& shell);
-
-// One step forward or backward along the camera heading, scaled by the pitch.
-void stepHero(const FirstPersonView& view, UnitRecord& hero, bool forward);
-
-// Puts the view origin back to the last one that stood on rock (and centres
-// the hero) when the cell beneath the origin is not rock.
-void checkGround(FirstPersonView& view, const WorldMap& world, UnitRecord& hero, Shell& shell);
-
-// Code of the cell at the hero's cell plus the rounded-down offsets; 0
-// outside the map.
-uint8_t cellNearHero(const WorldMap& world, const UnitRecord& hero, float ox, float oy, float oz);
-
-// Pushes the hero away from rock within 0.3 of (px, py) on its own layer.
-void pushOutOfWalls(const WorldMap& world, UnitRecord& hero, float px, float py, float pz);
-
-// Heading and pitch from the cursor while any mouse button is down.
-void mouseLook(FirstPersonView& view, const Shell& shell, Input& input);
 
 // Reads the 320 x 240 picture into the work canvas (RGB) and copies the
 // non-empty pixels into the framebuffer in the 320 x 240 mode.

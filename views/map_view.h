@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"

@@ -1,6 +1,6 @@
 #include "views/screensaver.h"
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/framebuffer.h"
 #include "platform/rng.h"
 

@@ -1,10 +1,9 @@
 #include "world/generator.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 
-#include "gfx/framebuffer.h"
-#include "gfx/text.h"
 #include "world/templates.h"
 
 namespace delve {
@@ -29,10 +28,10 @@ void stampCells(WorldMap& map, const TemplateScratch& grid, int width, int heigh
 
 void report(const GenerationReport& r, const char* format, int target) {
     if (!r.reportGeneration) return;
-    if (r.screen && r.text) {
-        r.screen->clearFramebuffer();
-        r.text->format(format, target);
-        drawSmallText(*r.screen, *r.text, 100, 100, 200, 200, 200);
+    if (r.show) {
+        char line[64];
+        std::snprintf(line, sizeof line, format, target);
+        r.show(line);
     }
     if (r.clock) r.clock->sleep(100);
 }

@@ -1,21 +1,20 @@
 #pragma once
+#include <functional>
+
 #include "platform/clock.h"
 #include "platform/rng.h"
 #include "world/world.h"
 
 namespace delve {
 
-struct Screen;
-struct TextBuffer;
-
-// What generateDungeon shows while it furnishes the levels. Off by default;
-// when reportGeneration is non-zero, before each kind of furniture on each
-// level it clears the framebuffer, draws the target count with the small
-// font at (100, 100) and waits 100 ms (nothing presents the picture).
+// What generateDungeon reports while it furnishes the levels. Off by
+// default; when reportGeneration is non-zero, before each kind of furniture
+// on each level it hands a line such as "Fountain Generation = 12" to `show`
+// (the caller draws it: a cleared framebuffer with the line in the small
+// font at (100, 100), nothing presented) and waits 100 ms.
 struct GenerationReport {
     int reportGeneration = 0;
-    Screen* screen = nullptr;
-    TextBuffer* text = nullptr;
+    std::function<void(const char* line)> show;
     Clock* clock = nullptr;
 };
 

@@ -7,7 +7,6 @@
 
 #include "platform/clock.h"
 #include "platform/rng.h"
-#include "units/unit_record.h"
 #include "world/world.h"
 
 namespace delve {
@@ -53,17 +52,6 @@ int rectHasDiagonalPinch(const WorldMap& map, int x0, int y0, int x1, int y1, in
 // Writes code into every cell of the inclusive rectangle that is not on the
 // map border (1..254 in x and y).
 void fillRectInside(WorldMap& map, int x0, int y0, int x1, int y1, int layer, uint8_t code);
-
-// Makes units 1..255 overworld wanderers in the 63 x 63 corner nearest the
-// origin, avoiding mountains for up to 10,000 tries each.
-void placeOverworldWanderers(const WorldMap& map, Units& units, Rng& rng);
-
-// Fills random Grass boxes (mode 0: count boxes; mode 1: count / 3 * 2 boxes
-// and count bars of 18 cells) into layers 1..178, then draws unitCapacity
-// random cells and makes a unit (from index 2) on each non-empty one,
-// marking it with 10 in the mark grid. Sets units.nextFreeUnit.
-void scatterRandomBlocks(WorldMap& map, MarkGrid& marks, Units& units, Rng& rng, int count,
-                         int mode);
 
 // Stamps the current template scratch at the last stamp origin and layer
 // like the generator's stampRoom (but 'p' always as TemplateMark) and puts

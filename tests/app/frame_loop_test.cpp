@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 #include "app/run.h"
 #include "app/window.h"
 

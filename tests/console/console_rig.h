@@ -10,15 +10,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "console/console.h"
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"
 #include "platform/clock.h"
 #include "platform/input.h"
-#include "platform/platform.h"
 #include "units/unit_record.h"
-#include "world/digest.h"
+#include "platform/digest.h"
 #include "world/world_map.h"
 
 namespace delve::test {
@@ -47,8 +46,7 @@ public:
 };
 
 struct Rig {
-    std::unique_ptr<Platform> platform = makeHeadlessPlatform();
-    Input input{*platform};
+    Input input;
     Clock clock{true};
     Shell shell;
     Screen screen;

@@ -310,7 +310,7 @@ TEST(GeneratedPictures, AllLoadWithTheirSizesAndUnitsStandOnTheKey) {
     EXPECT_EQ(all[876].pixels, all[1218].pixels);
 }
 
-#include "platform/platform.h"
+#include "platform/backends/backends.h"
 
 #include <GL/gl.h>
 

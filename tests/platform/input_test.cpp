@@ -50,8 +50,7 @@ TEST(InputScript, MalformedLinesNameTheLine) {
 }
 
 TEST(InputScript, KeysStayDownUntilReleasedAndApplyBeforeTheirFrame) {
-    std::unique_ptr<Platform> p = makeHeadlessPlatform();
-    Input in(*p);
+    Input in;
     std::vector<ScriptEvent> ev;
     std::string err;
     ASSERT_TRUE(parseInputScript("1 down 65\n4 up 65\n2 cursor 400 -3\n6 close\n", ev, err));

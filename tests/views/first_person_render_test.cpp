@@ -64,7 +64,7 @@ TEST(FirstPersonRender, HeroInThreeByThreeRoomSeesStoneEverywhere) {
 
     // Looking level along the room, then straight down at the floor.
     for (float pitch : {-90.0f, 0.0f, -45.0f}) {
-        sc.view.cameraPitch = pitch;
+        sc.view.walk.cameraPitch = pitch;
         sc.frame();
         EXPECT_EQ(sc.drawnPixels(), 320 * 240) << "pitch " << pitch;
         EXPECT_EQ(foreignPixels(sc.screen), 0) << "pitch " << pitch;
@@ -99,7 +99,7 @@ TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     EXPECT_NEAR(double(sy) / drawn, 120.0, 4.0);
 
     // Turned round (heading 180) the cube is behind the camera.
-    sc.view.cameraYaw = 180.0f;
+    sc.view.walk.cameraYaw = 180.0f;
     sc.frame();
     EXPECT_EQ(sc.drawnPixels(), 0);
 }
@@ -166,8 +166,8 @@ TEST(FirstPersonRender, VertexArraysGiveTheImmediateModePicture) {
     sc.frame(); // the first frame settles the eye height, so both renderings share a camera
     const float views[][2] = {{0, -90}, {37, -60}, {-120, -20}, {200, -75}};
     for (const auto& v : views) {
-        sc.view.cameraYaw = v[0];
-        sc.view.cameraPitch = v[1];
+        sc.view.walk.cameraYaw = v[0];
+        sc.view.walk.cameraPitch = v[1];
         sc.view.immediateMode = true;
         sc.frame();
         const std::vector<uint8_t> immediate = sc.screen.framebuffer;

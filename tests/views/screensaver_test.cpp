@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "gfx/framebuffer.h"
 #include "platform/rng.h"
 #include "views/screensaver.h"

@@ -7,12 +7,12 @@
 #include <array>
 #include <memory>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "app/window.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
 #include "platform/input.h"
-#include "platform/platform.h"
+#include "platform/backends/backends.h"
 #include "units/unit_record.h"
 #include "views/first_person.h"
 #include "world/world_map.h"
@@ -61,8 +61,8 @@ struct ViewScene {
         shell.SZ = 10;
         // Heading 0, pitch -90: looking level, toward lower row numbers.
         input.setCursor(10, 90);
-        view.cameraYaw = 0.0f;
-        view.cameraPitch = -90.0f;
+        view.walk.cameraYaw = 0.0f;
+        view.walk.cameraPitch = -90.0f;
     }
 
     UnitRecord& hero1() { return (*units)[1]; }
@@ -76,7 +76,9 @@ struct ViewScene {
     // One game frame of the view: clear as the frame loop does, then draw.
     void frame() {
         beginFrame(*platform, screen);
-        drawFirstPersonView(view, screen, catalogue, *world, *units, shell, input);
+        drawFirstPersonView(view, screen, catalogue, *world, *units, shell);
+        updateHero(view.walk, *world, hero1(), shell, input);
+        mouseLook(view.walk, shell, input);
     }
 
     // Framebuffer pixels the view wrote (alpha 255).

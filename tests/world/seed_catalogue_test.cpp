@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/world/world_fixture.h"
-#include "world/digest.h"
+#include "platform/digest.h"
 
 namespace delve {
 namespace {
@@ -18,8 +18,7 @@ namespace {
 constexpr uint32_t CatalogueSeeds[] = {1, 42, 1234, 20240601};
 
 std::string cataloguePath() {
-    std::string here = __FILE__;
-    return here.substr(0, here.find_last_of('/') + 1) + "seed_catalogue.txt";
+    return std::string(DELVE_SOURCE_DIR) + "/tests/world/seed_catalogue.txt";
 }
 
 int count(const WorldMap& map, int z, uint8_t code) {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform/backends/backends.h"
 
 namespace delve {
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform/backends/backends.h"
 
 namespace delve {
 

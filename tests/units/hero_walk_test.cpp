@@ -1,5 +1,5 @@
 // Walking, wall push-out, eye bob, cell carry, the ground check and mouse
-// look of the first-person view (no GL needed).
+// look of the hero on foot.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,23 +7,21 @@
 #include <memory>
 #include <vector>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 #include "platform/input.h"
-#include "platform/platform.h"
+#include "units/hero_walk.h"
 #include "units/unit_record.h"
-#include "views/first_person.h"
 #include "world/world_map.h"
 
 namespace delve {
 namespace {
 
 struct Walker {
-    std::unique_ptr<Platform> platform = makeHeadlessPlatform();
-    Input input{*platform};
+    Input input;
     std::unique_ptr<WorldMap> world = std::make_unique<WorldMap>();
     UnitRecord hero{};
     Shell shell;
-    FirstPersonView view;
+    HeroWalk walk;
 
     Walker() {
         hero.active = 1;
@@ -40,32 +38,32 @@ struct Walker {
     void look(int cursorX, int cursorY) {
         input.setCursor(cursorX, cursorY);
         input.setKey(2, true);
-        mouseLook(view, shell, input);
+        mouseLook(walk, shell, input);
         input.setKey(2, false);
     }
     void frame() {
-        updateHero(view, *world, hero, shell, input);
+        updateHero(walk, *world, hero, shell, input);
         ++shell.frameCounter;
     }
 };
 
-TEST(FirstPersonWalk, MouseLookFollowsTheCursorWhileAnyButtonIsDown) {
+TEST(HeroWalk, MouseLookFollowsTheCursorWhileAnyButtonIsDown) {
     Walker w;
     w.input.setCursor(100, 30);
-    mouseLook(w.view, w.shell, w.input);
-    EXPECT_EQ(w.view.cameraYaw, 0.0f); // no button: unchanged
-    EXPECT_EQ(w.view.cameraPitch, 0.0f);
+    mouseLook(w.walk, w.shell, w.input);
+    EXPECT_EQ(w.walk.cameraYaw, 0.0f); // no button: unchanged
+    EXPECT_EQ(w.walk.cameraPitch, 0.0f);
     for (int button : {1, 2, 4}) {
-        w.view.cameraYaw = w.view.cameraPitch = 0.0f;
+        w.walk.cameraYaw = w.walk.cameraPitch = 0.0f;
         w.input.setKey(button, true);
-        mouseLook(w.view, w.shell, w.input);
+        mouseLook(w.walk, w.shell, w.input);
         w.input.setKey(button, false);
-        EXPECT_EQ(w.view.cameraYaw, -180.0f) << button; // 20 - 2 * 100
-        EXPECT_EQ(w.view.cameraPitch, -30.0f) << button;
+        EXPECT_EQ(w.walk.cameraYaw, -180.0f) << button; // 20 - 2 * 100
+        EXPECT_EQ(w.walk.cameraPitch, -30.0f) << button;
     }
 }
 
-TEST(FirstPersonWalk, StepLengthFollowsThePitch) {
+TEST(HeroWalk, StepLengthFollowsThePitch) {
     Walker w;
     w.look(10, 0); // heading 0, cursor on the bottom edge: pitch 0
     w.input.setKey(1, true);
@@ -98,7 +96,7 @@ TEST(FirstPersonWalk, StepLengthFollowsThePitch) {
     EXPECT_NEAR(w.hero.subY, 0.45f, 1e-6);
 }
 
-TEST(FirstPersonWalk, StepsOnlyOnTheMovementIntervalsFrames) {
+TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
     for (auto [interval, expected] : {std::pair{10.0f, 12}, {30.0f, 4}, {60.0f, 2}, {0.0f, 12}}) {
         Walker w;
         w.shell.movementInterval = interval;
@@ -109,7 +107,7 @@ TEST(FirstPersonWalk, StepsOnlyOnTheMovementIntervalsFrames) {
     }
 }
 
-TEST(FirstPersonWalk, PushOutMakesEveryTestInOrderAndOnlyTheFirstCorner) {
+TEST(HeroWalk, PushOutMakesEveryTestInOrderAndOnlyTheFirstCorner) {
     struct Case {
         std::vector<std::pair<int, int>> rock; // cells beside the hero's (50, 60)
         float subX, subY, wantX, wantY;
@@ -134,7 +132,7 @@ TEST(FirstPersonWalk, PushOutMakesEveryTestInOrderAndOnlyTheFirstCorner) {
     }
 }
 
-TEST(FirstPersonWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
+TEST(HeroWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
     Walker w;
     w.world->setCell(49, 60, 3, Cell::Rock); // the layer above
     w.world->setCell(49, 60, 5, Cell::Rock); // the layer beneath
@@ -152,7 +150,7 @@ TEST(FirstPersonWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
     EXPECT_FLOAT_EQ(edge.hero.subY, 0.95f);
 }
 
-TEST(FirstPersonWalk, EyeBobAndCellCarry) {
+TEST(HeroWalk, EyeBobAndCellCarry) {
     struct Case {
         float walkPhase, subX, subY;
         int x, y;
@@ -175,14 +173,14 @@ TEST(FirstPersonWalk, EyeBobAndCellCarry) {
     }
 }
 
-TEST(FirstPersonWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
+TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
     Walker w;
     w.look(10, 90);
     w.input.setKey(1, true);
     w.frame();
-    EXPECT_EQ(w.view.lastGoodSX, 50);
-    EXPECT_EQ(w.view.lastGoodSY, 60);
-    EXPECT_EQ(w.view.lastGoodSZ, 4);
+    EXPECT_EQ(w.walk.lastGoodSX, 50);
+    EXPECT_EQ(w.walk.lastGoodSY, 60);
+    EXPECT_EQ(w.walk.lastGoodSZ, 4);
     EXPECT_NEAR(w.hero.subY, 0.4f, 1e-6);
 
     // The origin scrolled over a layer with nothing beneath: the next step
@@ -210,7 +208,7 @@ TEST(FirstPersonWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
     EXPECT_EQ(w.shell.SZ, 4);
 }
 
-TEST(FirstPersonWalk, DamagedPositionsFromASaveAreSafe) {
+TEST(HeroWalk, DamagedPositionsFromASaveAreSafe) {
     Walker w;
     w.hero.subX = std::nanf("");
     w.hero.subY = INFINITY;

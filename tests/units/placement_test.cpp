@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "units/placement.h"
+#include "world/terrain.h"
+
+namespace delve {
+namespace {
+
+TEST(Wanderers, LiveInTheNearCornerAvoidingMountains) {
+    auto map = std::make_unique<WorldMap>();
+    auto units = std::make_unique<Units>();
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            map->setCell(x, y, 0, (x + y) % 3 ? Cell::Mountain : Cell::Plain);
+    map->setCell(10, 10, 0, Cell::MountainHigh);
+    Rng rng;
+    rng.srand(5);
+    placeOverworldWanderers(*map, *units, rng);
+    for (int u = 1; u <= 255; ++u) {
+        const UnitRecord& w = (*units)[u];
+        ASSERT_TRUE(w.active == 1 && w.side == 1 && w.spriteId == 981 && w.group == 1) << u;
+        EXPECT_TRUE(w.maxHitPoints >= 5.0f && w.maxHitPoints <= 12.0f) << u;
+        EXPECT_EQ(w.hitPoints, w.maxHitPoints);
+        EXPECT_TRUE(w.x >= 1 && w.x <= 63 && w.y >= 1 && w.y <= 63 && w.z == 0) << u;
+        EXPECT_EQ(map->cell(w.x, w.y, 0), Cell::Plain);
+    }
+    EXPECT_EQ((*units)[0].active, 0);
+    EXPECT_EQ((*units)[256].active, 0);
+}
+
+TEST(Wanderers, AllMountainsLeaveTheLastTry) {
+    auto map = std::make_unique<WorldMap>();
+    fillRectInside(*map, 0, 0, 255, 255, 0, Cell::Mountain);
+    auto units = std::make_unique<Units>();
+    Rng rng, replay;
+    rng.srand(6);
+    replay.srand(6);
+    placeOverworldWanderers(*map, *units, rng);
+    replay.rand(); // hit points of unit 1
+    int x = 0, y = 0;
+    for (int i = 0; i < 10000; ++i) {
+        x = replay.rand() % 63 + 1;
+        y = replay.rand() % 63 + 1;
+    }
+    EXPECT_EQ((*units)[1].x, x);
+    EXPECT_EQ((*units)[1].y, y);
+    EXPECT_EQ(map->cell(x, y, 0), Cell::Mountain);
+}
+
+TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
+    auto world = std::make_unique<World>();
+    auto units = std::make_unique<Units>();
+    Rng rng;
+    rng.srand(12);
+    scatterRandomBlocks(world->map, world->marks, *units, rng, 3000, 1);
+    int grass = 0;
+    for (int z = 0; z < LayerCount; ++z)
+        for (int y = 0; y < MapSide; ++y)
+            for (int x = 0; x < MapSide; ++x) {
+                const uint8_t c = world->map.cell(x, y, z);
+                if (c == Cell::Empty) continue;
+                ASSERT_EQ(c, Cell::Grass);
+                ASSERT_TRUE(x >= 1 && x <= 254 && y >= 1 && y <= 254 && z >= 1 && z <= 178)
+                    << x << "," << y << "," << z;
+                ++grass;
+            }
+    EXPECT_GT(grass, 0);
+    ASSERT_GT(units->nextFreeUnit, 2);
+    EXPECT_EQ((*units)[1].active, 0);
+    for (int u = 2; u < units->nextFreeUnit; ++u) {
+        const UnitRecord& unit = (*units)[u];
+        ASSERT_EQ(unit.active, 1);
+        EXPECT_EQ(unit.hitPoints, 10.0f);
+        EXPECT_EQ(world->map.cell(unit.x, unit.y, unit.z), Cell::Grass);
+        EXPECT_EQ(world->marks.cell(unit.x, unit.y, unit.z), 10);
+    }
+    EXPECT_EQ((*units)[units->nextFreeUnit].active, 0);
+}
+
+TEST(RandomBlocks, UnknownModeDrawsOnlyTheUnitCells) {
+    auto world = std::make_unique<World>();
+    auto units = std::make_unique<Units>();
+    Rng rng, expect;
+    scatterRandomBlocks(world->map, world->marks, *units, rng, 50, 7);
+    for (int i = 0; i < 3 * unitCapacity; ++i) expect.rand();
+    EXPECT_EQ(rng.state(), expect.state());
+    EXPECT_EQ(units->nextFreeUnit, 2);
+    EXPECT_EQ((*units)[2].active, 0);
+}
+
+} // namespace
+} // namespace delve
