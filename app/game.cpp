@@ -68,7 +68,7 @@ void drawViewAndTexts(Game& g, const char* banner) {
                g.progressHost, g.saveDir);
 }
 
-// Step 8: on every movement frame the walking units advance one cell.
+// On every movement frame the walking units advance one cell.
 void movementTick(Game& g) {
     int interval = int(g.shell.movementInterval);
     // A zero interval cannot come from the keys; treat it as every frame
@@ -146,8 +146,8 @@ void setViewOriginFromSelectedUnit(Game& g) {
     if (sh.SX < 1) sh.SX = 1;
     if (sh.SY < 1) sh.SY = 1;
     if (sh.SZ < 0) sh.SZ = 0;
-    if (sh.SX > 255 - sh.screenWidth / 16) sh.SX = 255 - sh.screenWidth / 16;
-    if (sh.SY > 255 - sh.screenHeight / 16) sh.SY = 255 - sh.screenHeight / 16;
+    if (sh.SX > 255 - sh.screenWidth / MapCellPixels) sh.SX = 255 - sh.screenWidth / MapCellPixels;
+    if (sh.SY > 255 - sh.screenHeight / MapCellPixels) sh.SY = 255 - sh.screenHeight / MapCellPixels;
     if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
 }
 
@@ -167,7 +167,7 @@ void startGame(Game& g) {
     allocateGeneratorTables(g.world);
     g.trig.build();
     initCommandStore(g.console);
-    g.units[1].subX = g.units[1].subY = g.units[1].subZ = 0.5f;
+    g.units[HeroUnit].subX = g.units[HeroUnit].subY = g.units[HeroUnit].subZ = 0.5f;
 
     recreateWindow(g);
     g.edgeOverlay.allocate();
@@ -214,9 +214,9 @@ void scrollView(Game& g) {
         sh.SZ -= 1;
         g.clock.sleep(380);
     }
-    if (sh.SY > 256 - sh.screenHeight / 16) sh.SY = 256 - sh.screenHeight / 16;
+    if (sh.SY > 256 - sh.screenHeight / MapCellPixels) sh.SY = 256 - sh.screenHeight / MapCellPixels;
     if (sh.SY < 0) sh.SY = 0;
-    if (sh.SX > 256 - sh.screenWidth / 16) sh.SX = 256 - sh.screenWidth / 16;
+    if (sh.SX > 256 - sh.screenWidth / MapCellPixels) sh.SX = 256 - sh.screenWidth / MapCellPixels;
     if (sh.SX < 0) sh.SX = 0;
     if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
     if (sh.SZ < 0) sh.SZ = 0;
@@ -230,8 +230,8 @@ void runFrame(Game& g) {
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
     if (g.input.isKeyDown(Vk::RightButton) && sh.screenWidth == 640) {
-        orderMove(g.units, g.pathFinder, 1, g.input.cursorX(sh.screenWidth) / 16 + sh.SX,
-                  g.input.cursorY(sh.screenHeight) / 16 + sh.SY);
+        orderMove(g.units, g.pathFinder, 1, g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX,
+                  g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY);
     }
     movementTick(g);
 

@@ -45,7 +45,7 @@ std::string stateJson(const Game& g) {
     const char* commandLine = g.console.commandLine;
     const int heroPathStep = g.pathFinder.pathStep[1];
     const Shell& sh = g.shell;
-    const UnitRecord& h = g.units[1];
+    const UnitRecord& h = g.units[HeroUnit];
     char digestWorld[17], digestUnits[17];
     std::snprintf(digestWorld, sizeof digestWorld, "%016" PRIx64,
                   fnv1a64(g.world.map.data(), WorldBytes));

@@ -40,7 +40,7 @@ void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
     if (z < 2) z = 2;
     if (z > LayerCount - 2) z = LayerCount - 2;
     if (ctx.world.cell(x, y, z) == Cell::Rock) return;
-    UnitRecord& hero = ctx.units[1];
+    UnitRecord& hero = ctx.units[HeroUnit];
     hero.x = uint16_t(x);
     hero.y = uint16_t(y);
     hero.z = uint16_t(z);
@@ -108,7 +108,7 @@ int splitCommandLine(ConsoleState& console, const char* line) {
 
 void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     const int n = splitCommandLine(console, console.commandLine);
-    const UnitRecord& hero = ctx.units[1];
+    const UnitRecord& hero = ctx.units[HeroUnit];
     const int x = hero.x, y = hero.y, z = hero.z;
     WorldMap& world = ctx.world;
 

@@ -18,7 +18,7 @@ constexpr int ConsoleMessageMs = 3000;
 constexpr int ConsoleMessageX = 14;
 constexpr int ConsoleMessageY = 53;
 
-// One console step (frame step 6, and inside every progress frame): Tab
+// One console step (once a frame, and inside every progress frame): Tab
 // toggles the prompt, the line editor runs while it is shown, and a line
 // finished with Enter is run as a command.
 void runConsole(ConsoleState& console, Input& input, Clock& clock, Shell& shell, Screen& screen,

@@ -2,6 +2,9 @@
 
 namespace delve {
 
+// Side of one map cell in the map view, in framebuffer pixels.
+constexpr int MapCellPixels = 16;
+
 // The settings and counters the frame loop owns. Views read the view
 // origin, the console sets it, saves store frameCounter and the origin.
 struct Shell {

@@ -5,7 +5,6 @@
 
 namespace delve {
 
-constexpr int HeroUnit = 1;
 constexpr int HeroLayer = 2;           // the first dungeon level
 constexpr int HeroPlacementTries = 1000;
 constexpr uint16_t HeroSprite = 849;

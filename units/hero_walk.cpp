@@ -133,7 +133,9 @@ void updateHero(HeroWalk& walk, const WorldMap& world, UnitRecord& hero, Shell& 
 }
 
 void mouseLook(HeroWalk& walk, const Shell& shell, Input& input) {
-    if (!(input.isKeyDown(Vk::LeftButton) || input.isKeyDown(4) || input.isKeyDown(2))) return;
+    if (!(input.isKeyDown(Vk::LeftButton) || input.isKeyDown(Vk::MiddleButton) ||
+          input.isKeyDown(Vk::RightButton)))
+        return;
     walk.cameraYaw = float(-input.cursorX(shell.screenWidth)) * 2.0f + 180.0f - 160.0f;
     walk.cameraPitch = float(-input.cursorY(shell.screenHeight)) + 90.0f - 90.0f;
 }

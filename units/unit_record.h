@@ -6,6 +6,8 @@
 namespace delve {
 
 constexpr int unitCapacity = 3000;
+// Unit 1 is the hero: the player's own unit.
+constexpr int HeroUnit = 1;
 
 // One unit, laid out byte for byte as a record of the unit save file, so a
 // table read from a file needs no conversion. The gaps are bytes no

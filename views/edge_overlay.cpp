@@ -97,7 +97,7 @@ int pointHidden(EdgeOverlay& overlay, float x, float y, float z) {
 void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view) {
     if (!overlay.ready()) return;
-    const UnitRecord& hero = units[1];
+    const UnitRecord& hero = units[HeroUnit];
     glPushMatrix();
     applyFirstPersonCamera(view, hero.subX, hero.subY, hero.subZ);
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
@@ -149,7 +149,7 @@ void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& s
     glReadPixels(0, 0, ViewWidth, ViewHeight, GL_DEPTH_COMPONENT, GL_FLOAT,
                  overlay.depthImage.data());
 
-    const UnitRecord& hero = units[1];
+    const UnitRecord& hero = units[HeroUnit];
     GLint viewport[4];
     GLdouble m[16], p[16];
     glPushMatrix();

@@ -61,7 +61,7 @@ void setCubeState(const BitmapCatalogue& catalogue) {
     glColor3f(1.0f, 1.0f, 1.0f);
 }
 
-// The written renderer: one cube per rock cell, each under its own matrices.
+// The plain renderer: one cube per rock cell, each under its own matrices.
 void drawRockCube(const BitmapCatalogue& catalogue, const WorldMap& world, int x, int y, int z) {
     if (world.cell(x, y, z) != Cell::Rock) return;
     glScalef(0.5f, 0.5f, 0.5f);

@@ -86,12 +86,12 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
         if (int(u.z) != SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) continue;
         const int px = MapCellPixels * dx, py = MapCellPixels * dy;
         drawBitmapKeyed(screen, pictures, px, py, u.spriteId);
-        drawLine(screen, px, py + 16, px + 14, py + 16, 255, 0, 0);
+        drawLine(screen, px, py + MapCellPixels, px + 14, py + MapCellPixels, 255, 0, 0);
         const int end = healthBarEnd(px, u.hitPoints, u.maxHitPoints, shell.screenWidth);
         if (u.condition == 0)
-            drawLine(screen, px, py + 16, end, py + 16, 0, 255, 0);
+            drawLine(screen, px, py + MapCellPixels, end, py + MapCellPixels, 0, 255, 0);
         else if (u.condition == 1 || u.condition == 3)
-            drawLine(screen, px, py + 16, end, py + 16, 96, 44, 136);
+            drawLine(screen, px, py + MapCellPixels, end, py + MapCellPixels, 96, 44, 136);
         text.format("%d ms%d ", i, int(u.moveState));
         drawSmallText(screen, text, px, py + 17, 255, 255, 255);
     }

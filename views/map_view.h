@@ -11,7 +11,6 @@
 
 namespace delve {
 
-constexpr int MapCellPixels = 16;
 constexpr int RoadPicture = 22;         // marks the selected unit's remaining path and cell
 constexpr double SelectionRadius = 448.0;
 

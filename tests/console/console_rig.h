@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "tests/hero_fixture.h"
 #include "console/console.h"
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"
@@ -65,12 +66,7 @@ struct Rig {
         std::filesystem::remove_all(saveDir);
         host.rig = this;
         initCommandStore(console);
-        UnitRecord& hero = units[1];
-        hero.active = 1;
-        hero.side = 1;
-        hero.x = 100;
-        hero.y = 120;
-        hero.z = 2;
+        test::standHero(units[HeroUnit], 100, 120, 2);
     }
     ~Rig() {
         releaseCommandStore(console);

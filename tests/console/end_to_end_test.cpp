@@ -152,6 +152,19 @@ TEST_F(EndToEnd, AHostileUnitTableLoadsAndTheGameRunsOnInBothViews) {
     EXPECT_EQ(dumpField(d, "framesRun"), std::to_string(game.frames(35))); // it ran to the end
     EXPECT_EQ(dumpField(d, "screenWidth"), "320");
     EXPECT_EQ(heroField(d, "spriteId"), "65535"); // the loaded hero
+    // The frame counter ran on from the loaded one.
+    const long long frames = std::stoll(dumpField(d, "frameCounter"));
+    EXPECT_GT(frames, -2147483000LL);
+    EXPECT_LT(frames, -2147483000LL + game.frames(35));
+    // The hero outside the map stayed where the table put it: no walk, no
+    // carry and no move order wrapped it onto some other cell, and the
+    // orders it was given left no plan behind.
+    EXPECT_EQ(heroField(d, "x"), "300");
+    EXPECT_EQ(heroField(d, "y"), "65535");
+    EXPECT_EQ(heroField(d, "z"), "181");
+    EXPECT_EQ(heroField(d, "pathStep"), "-9");
+    // The first-person frames ran its eye bob.
+    EXPECT_NE(heroField(d, "subZ"), "0.5");
 }
 
 } // namespace

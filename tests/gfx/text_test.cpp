@@ -140,16 +140,6 @@ TEST(LargeFont, EveryGlyphHasTheStoredMetrics) {
     }
 }
 
-TEST(Fonts, KeepTheReferenceGlyphsVerbatim) {
-    EXPECT_EQ(std::string(SmallFont['S']),
-              "38000000" "00000000" "00000000" "01100000" "10000000" "11100000"
-              "00100000" "11100000" "00000000" "00000000" "00000000");
-    EXPECT_EQ(std::string(LargeFont['A']),
-              "0000000000" "0000000000" "0011000000" "0111100000" "1100110000" "1100110000"
-              "1100110000" "1111110000" "1100110000" "1100110000" "1100110000" "0000000000"
-              "0000000000");
-}
-
 TEST(SmallText, PlacesGlyphsOnePixelApartBelowThePen) {
     Screen s = makeScreen(320, 240);
     TextBuffer t;

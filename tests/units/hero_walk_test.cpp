@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "tests/hero_fixture.h"
 #include "platform/input.h"
 #include "units/hero_walk.h"
 #include "units/unit_record.h"
@@ -24,14 +25,7 @@ struct Walker {
     HeroWalk walk;
 
     Walker() {
-        hero.active = 1;
-        hero.x = 50;
-        hero.y = 60;
-        hero.z = 4;
-        hero.subX = hero.subY = hero.subZ = 0.5f;
-        shell.SX = 50;
-        shell.SY = 60;
-        shell.SZ = 4;
+        test::standHero(hero, shell, 50, 60, 4);
         world->setCell(50, 60, 5, Cell::Rock); // ground beneath the view origin
         shell.movementInterval = 10.0f;        // a step on every frame
     }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/shell.h"
+#include "tests/hero_fixture.h"
 #include "app/window.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
@@ -50,15 +51,7 @@ struct ViewScene {
         makeCheckerTexture(catalogue);
         glReady = createWindowAndContext(*platform, catalogue, "GAME", 640, 480) == 1;
         screen.setMode(320, 240);
-        UnitRecord& hero = hero1();
-        hero.active = 1;
-        hero.x = 100;
-        hero.y = 100;
-        hero.z = 10;
-        hero.subX = hero.subY = hero.subZ = 0.5f;
-        shell.SX = 100;
-        shell.SY = 100;
-        shell.SZ = 10;
+        test::standHero(hero1(), shell, 100, 100, 10);
         // Heading 0, pitch -90: looking level, toward lower row numbers.
         input.setCursor(10, 90);
         view.walk.cameraYaw = 0.0f;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "units/hero.h"
+#include "tests/hero_fixture.h"
 #include "units/unit_record.h"
 
 namespace delve {
@@ -35,14 +36,9 @@ TEST(HeroPlacement, WritesTheStartUpFieldsAndNothingElse) {
     ASSERT_EQ(placeHero(*map, *units, rng), 1);
 
     auto expected = std::make_unique<Units>();
-    UnitRecord& hero = (*expected)[1];
-    hero.active = 1;
-    hero.x = 77;
-    hero.y = 150;
-    hero.z = 2;
-    hero.subX = hero.subY = hero.subZ = 0.5f;
+    UnitRecord& hero = (*expected)[HeroUnit];
+    test::standHero(hero, 77, 150, 2);
     hero.spriteId = 849;
-    hero.side = 1;
     hero.maxHitPoints = hero.hitPoints = 24.0f;
     EXPECT_EQ(std::memcmp(units->bytes(), expected->bytes(), Units::byteSize()), 0);
 }
