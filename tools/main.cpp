@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
+#include "platform/digest.h"
 #include "tools/art.h"
 #include "tools/image_io.h"
 #include "tools/overworld_gen.h"
@@ -78,12 +79,13 @@ int main(int argc, char** argv) {
         sheet.push_back({f.index, it->second.get(), keyed});
     }
 
-    // Within a folder, different files must be different pictures.
-    std::map<std::string, std::map<std::vector<uint8_t>, std::string>> seen;
+    // Within a folder, different files must be different pictures (told
+    // apart by the digest of their encoded bytes).
+    std::map<std::string, std::map<uint64_t, std::string>> seen;
     for (const auto& [rel, canvas] : painted) {
         std::string folder = rel.substr(0, rel.find('/'));
         auto bytes = encodeBmp(*canvas);
-        auto [pos, fresh] = seen[folder].emplace(bytes, rel);
+        auto [pos, fresh] = seen[folder].emplace(fnv1a64(bytes.data(), bytes.size()), rel);
         if (!fresh) {
             std::fprintf(stderr, "delve_assets: %s paints the same picture as %s\n", rel.c_str(),
                          pos->second.c_str());

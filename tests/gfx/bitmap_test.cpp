@@ -152,7 +152,8 @@ TEST(BitmapLoad, HostileSizesAreRefusedBeforeAllocation) {
     for (uint32_t s : sizes) {
         for (int axis = 0; axis < 2; ++axis) {
             uint32_t w = axis == 0 ? s : 16, h = axis == 0 ? 16 : s;
-            fs::path p = dir.path / ("h" + std::to_string(n++) + ".bmp");
+            fs::path p = dir.path / "h";
+            p += std::to_string(n++) + ".bmp";
             writeFile(p, makeBmp(w, h, 768));
             BitmapCatalogue cat;
             bool ok = loadBitmap(cat, p.string(), 3);
