@@ -89,8 +89,12 @@ void drawContestStatus(Game& g) {
     }
     if (cm.winner != 0 && n > 0 && size_t(n) < sizeof line)
         std::snprintf(line + n, sizeof line - size_t(n), "; WINNER G%d", cm.winner);
+    // A dark strip keeps the line readable over any terrain.
+    const int y = g.shell.screenHeight - 28;
+    for (int row = y - 8; row <= y + 2; ++row)
+        for (int x = 0; x < g.shell.screenWidth; ++x) plotPixel(g.screen, x, row, 0, 0, 0);
     g.text.set(line);
-    drawSmallText(g.screen, g.text, 12, g.shell.screenHeight - 28, 255, 255, 255);
+    drawSmallText(g.screen, g.text, 12, y, 255, 255, 255);
 }
 
 // After the move order, while the contest is on: one call of the turn rules.
