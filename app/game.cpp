@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include "views/map_view.h"
 #include "views/screensaver.h"
 #include <GL/gl.h>
+#include "rules/generation.h"
 #include "units/hero.h"
 #include "world/generator.h"
 #include "world/overworld.h"
@@ -27,12 +30,6 @@ constexpr const char* CreditLines[3] = {
     "F5 FIRST-PERSON VIEW, F6 MAP VIEW, RIGHT BUTTON WALKS IN THE MAP.",
     "DELVE - A DUNGEON EXPLORER. TAB OPENS THE CONSOLE, ESC QUITS.",
 };
-
-std::string executableDir() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
-}
 
 // The drawn part of a frame: the view, the texts and the console.
 void drawViewAndTexts(Game& g, const char* banner) {
@@ -78,6 +75,42 @@ void movementTick(Game& g) {
     advanceUnits(pw, g.units);
 }
 
+// The contest's status line under the banner, in the small font.
+void drawContestStatus(Game& g) {
+    const Game::ContestMode& cm = g.contestMode;
+    char line[sizeof g.text.text];
+    int n = std::snprintf(line, sizeof line, "CONTEST TURN %d, %s", cm.contest.turnNumber,
+                          phaseName(contestPhase(cm.contest.turnNumber)));
+    const int party = std::clamp(g.units.partySize, 0, unitCapacity - 1);
+    for (int k = 1; k <= party && n > 0 && size_t(n) < sizeof line; ++k) {
+        const GroupStatus st = groupStatus(g.units, k);
+        n += std::snprintf(line + n, sizeof line - size_t(n), "; G%d %d MEMBERS %d STOCK", k,
+                           st.alive, st.stock);
+    }
+    if (cm.winner != 0 && n > 0 && size_t(n) < sizeof line)
+        std::snprintf(line + n, sizeof line - size_t(n), "; WINNER G%d", cm.winner);
+    // A dark strip keeps the line readable over any terrain.
+    const int y = g.shell.screenHeight - 28;
+    for (int row = y - 8; row <= y + 2; ++row)
+        for (int x = 0; x < g.shell.screenWidth; ++x) plotPixel(g.screen, x, row, 0, 0, 0);
+    g.text.set(line);
+    drawSmallText(g.screen, g.text, 12, y, 255, 255, 255);
+}
+
+// After the move order, while the contest is on: one call of the turn rules.
+void contestTick(Game& g) {
+    Game::ContestMode& cm = g.contestMode;
+    Shell& sh = g.shell;
+    TurnInput in;
+    in.leftButton = g.input.isKeyDown(Vk::LeftButton);
+    for (int k = 0; k < ViewKeyCount; ++k) in.viewKey[k] = g.input.isKeyDown(Vk::Digit0 + 1 + k);
+    in.cursorX = g.input.cursorX(sh.screenWidth);
+    in.cursorY = g.input.cursorY(sh.screenHeight);
+    ContestWorld cw{g.units, g.world.map, g.rng, g.clock, sh.SX, sh.SY, sh.SZ};
+    const int winner = playExpansionTurn(cm.contest, cw, in);
+    if (winner != 0) cm.winner = winner;
+}
+
 // Window creation with everything a new GL context needs.
 int createGameWindow(Game& g) {
     int ok = createWindowAndContext(*g.platform, g.pictures, WindowTitle,
@@ -102,17 +135,6 @@ void drainMessages(Game& g) {
 
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
     : options(opts), clock(opts.fastClock), platform(std::move(backend)), input(*platform) {}
-
-std::string findDataDir(const std::string& requested) {
-    namespace fs = std::filesystem;
-    if (!requested.empty()) return requested;
-    std::error_code ec;
-    fs::path exe = executableDir();
-    if (fs::is_directory(exe / "data", ec)) return (exe / "data").string();
-    if (fs::is_directory(exe / ".." / "share" / "delve", ec))
-        return (exe / ".." / "share" / "delve").lexically_normal().string();
-    return ".";
-}
 
 std::string findSaveDir(const std::string& requested) {
     if (!requested.empty()) return requested;
@@ -151,6 +173,34 @@ void setViewOriginFromSelectedUnit(Game& g) {
     if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
 }
 
+void toggleContest(Game& g) {
+    Game::ContestMode& cm = g.contestMode;
+    if (cm.active) {
+        cm.active = false;
+        return;
+    }
+    if (!cm.started) {
+        const uint32_t seed = g.options.haveSeed ? g.options.seed : uint32_t(std::time(nullptr));
+        generatePartyAndMonsters(g.units, g.world.map, g.rng, seed);
+        // The hero now leads group 1 on the overworld; a walk it had begun
+        // in the dungeon would carry it along a path of another layer.
+        g.units[1].moveState = 0;
+        g.pathFinder.pathStep[1] = PathNone;
+        cm.started = true;
+    }
+    if (g.shell.screenWidth != 640) {
+        setScreenMode(g, 640, 480);
+        g.shell.pixelZoom = 1;
+        destroyWindowAndContext(*g.platform);
+        recreateWindow(g);
+    }
+    if (g.units.selectedUnit == 1) {
+        setViewOriginFromSelectedUnit(g);
+        g.shell.SZ = 0;
+    }
+    cm.active = true;
+}
+
 void startGame(Game& g) {
     g.dataDir = findDataDir(g.options.dataDir);
     g.saveDir = findSaveDir(g.options.saveDir);
@@ -162,11 +212,14 @@ void startGame(Game& g) {
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.
     setScreenMode(g, g.shell.screenWidth, g.shell.screenHeight);
+    g.types.allocate();
     loadAllBitmaps(g.pictures, g.dataDir);
     fillStepCostTable(g.world.stepCosts);
     allocateGeneratorTables(g.world);
     g.trig.build();
     initCommandStore(g.console);
+    initTypeDatabase(g.types);
+    makeStartingObjects(g.types);
     g.units[HeroUnit].subX = g.units[HeroUnit].subY = g.units[HeroUnit].subZ = 0.5f;
 
     recreateWindow(g);
@@ -226,6 +279,11 @@ void runFrame(Game& g) {
     Shell& sh = g.shell;
     beginFrame(*g.platform, g.screen);
     drawViewAndTexts(g, Banner);
+    if (g.console.contestRequested != 0) {
+        g.console.contestRequested = 0;
+        toggleContest(g);
+    }
+    if (g.contestMode.active) drawContestStatus(g);
 
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
@@ -233,6 +291,7 @@ void runFrame(Game& g) {
         orderMove(g.units, g.pathFinder, 1, g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX,
                   g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY);
     }
+    if (g.contestMode.active) contestTick(g);
     movementTick(g);
 
     drawCursorCross(g.screen, g.input.cursorX(sh.screenWidth), g.input.cursorY(sh.screenHeight));
@@ -272,6 +331,7 @@ void runProgressFrame(Game& g) {
 void shutdownGame(Game& g) {
     destroyWindowAndContext(*g.platform);
     g.screen.release();
+    g.types.release();
     freeGeneratorTables(g.world);
     g.trig.release();
     releaseCommandStore(g.console);

@@ -11,10 +11,13 @@
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"
 #include "platform/clock.h"
+#include "platform/data_dir.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "platform/rng.h"
 #include "path/path_finder.h"
+#include "rules/contest.h"
+#include "rules/object_types.h"
 #include "units/unit_record.h"
 #include "views/edge_overlay.h"
 #include "views/first_person.h"
@@ -58,6 +61,15 @@ struct Game {
 
     int framesRun = 0; // frames of the main loop (not progress frames)
 
+    TypeDatabase types;
+    // The party contest, started by the "contest" console command.
+    struct ContestMode {
+        Contest contest;
+        bool active = false;  // every frame plays a turn while the left button is down
+        bool started = false; // the party and monsters have been generated
+        int winner = 0;       // the only leader left, once there is one
+    } contestMode;
+
     Game(const Options& opts, std::unique_ptr<Platform> backend);
 };
 
@@ -78,10 +90,11 @@ void handleWindowKeys(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
 void setViewOriginFromSelectedUnit(Game& g);
+// The "contest" command: the first time it generates the party and the
+// monsters on the overworld and shows them in the map view; after that it
+// turns the contest on and off.
+void toggleContest(Game& g);
 
-// Where the pictures and overworld are: --data-dir, else data/ beside the
-// executable, else ../share/delve beside it, else the working directory.
-std::string findDataDir(const std::string& requested);
 // Where save slots live: --save-dir, else $XDG_DATA_HOME/delve/map, else
 // ~/.local/share/delve/map.
 std::string findSaveDir(const std::string& requested);

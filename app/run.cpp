@@ -73,6 +73,10 @@ std::string stateJson(const Game& g) {
       << ", \"moveState\": " << h.moveState << ", \"pathStep\": " << heroPathStep
       << ", \"hitPoints\": " << h.hitPoints << ", \"maxHitPoints\": " << h.maxHitPoints
       << ", \"spriteId\": " << h.spriteId << "},\n"
+      << "  \"contest\": {\"active\": " << (g.contestMode.active ? "true" : "false")
+      << ", \"turnNumber\": " << g.contestMode.contest.turnNumber
+      << ", \"winner\": " << g.contestMode.winner << ", \"partySize\": " << g.units.partySize
+      << ", \"nextFreeUnit\": " << g.units.nextFreeUnit << "},\n"
       << "  \"worldFnv1a64\": \"" << digestWorld << "\",\n"
       << "  \"unitsFnv1a64\": \"" << digestUnits << "\"\n"
       << "}\n";

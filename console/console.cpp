@@ -146,6 +146,7 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
         ctx.clock.sleep(ConsolePauseMs);
     }
     if (wordIs(console, 0, "env4teleport") && n == 4) teleport(console, ctx);
+    if (wordIs(console, 0, "contest") && n == 1) console.contestRequested = 1;
 }
 
 void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message) {

@@ -25,6 +25,10 @@ struct ConsoleState {
     // the line but leave a finished command waiting until the transfer ends.
     bool slotBusy = false;
 
+    // Set by the "contest" command; the shell starts or stops the party
+    // contest and clears it (the console itself knows no game rules).
+    int contestRequested = 0;
+
     char message[ConsoleMessageSize] = {};
     uint64_t messageUntilMs = 0; // Clock time at which the notice disappears
 };

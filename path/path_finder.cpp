@@ -127,6 +127,19 @@ void PathFinder::markUnits(MarkGrid& marks, const Units& units) {
 
 int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
                             int gy, int searchLayer, int w, int useQueue) {
+    return setUpSearch(marks, units, mode, sx, sy, gx, gy, searchLayer, w, true, 0, 0, useQueue);
+}
+
+int PathFinder::beginSearchAt(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
+                              int gy, int searchLayer, int w, int originX, int originY,
+                              int useQueue) {
+    return setUpSearch(marks, units, mode, sx, sy, gx, gy, searchLayer, w, false, originX, originY,
+                       useQueue);
+}
+
+int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
+                            int gy, int searchLayer, int w, bool centred, int originX, int originY,
+                            int useQueue) {
     // A layer or window outside what the arrays hold is brought inside them.
     layer = std::clamp(searchLayer, 0, LayerCount - 1);
     w = std::clamp(w, 3, MapSide);
@@ -136,13 +149,21 @@ int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int s
     gx = std::clamp(gx, 0, MapSide - 1);
     gy = std::clamp(gy, 0, MapSide - 1);
 
-    windowX = sx - w / 2;
-    windowY = sy - w / 2;
     windowSize = w;
-    if (windowX < 0) windowX = 0;
-    if (windowY < 0) windowY = 0;
-    if (windowX > MapSide - w) windowX = MapSide - w;
-    if (windowY > MapSide - w) windowY = MapSide - w;
+    if (centred) {
+        windowX = sx - w / 2;
+        windowY = sy - w / 2;
+        if (windowX < 0) windowX = 0;
+        if (windowY < 0) windowY = 0;
+        if (windowX > MapSide - w) windowX = MapSide - w;
+        if (windowY > MapSide - w) windowY = MapSide - w;
+    } else {
+        // A caller-placed window keeps one column and row clear of the
+        // map's far edge; a whole-map window can only start at 0.
+        const int last = std::max(0, MapSide - 1 - w);
+        windowX = std::clamp(originX, 0, last);
+        windowY = std::clamp(originY, 0, last);
+    }
 
     auto inner = [w](int v, int origin) {
         if (v < origin + 1) v = origin + 1;

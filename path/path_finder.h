@@ -82,6 +82,14 @@ public:
     // (writing MarkUnit into layer 1 of `marks`).
     int beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
                     int searchLayer, int w, int useQueue);
+    // The same with the window's top-left cell placed by the caller at
+    // (originX, originY), brought into 0..MapSide - 1 - w, instead of
+    // centred on the start; start and goal are clamped into its interior.
+    int beginSearchAt(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
+                      int gy, int searchLayer, int w, int originX, int originY, int useQueue);
+    // After a successful search: 1 when the goal was reached straight from
+    // the start node, that is when it lies next to the start.
+    bool goalNextToStart() const { return foundFlag == 1 && nodeParent[size_t(currentNode)] == 0; }
     // Runs or continues the current search: 0 budget spent, 1 found,
     // 4 start equals goal, 5 nothing set up.
     int runSearch(const WorldMap& world, const StepCostTable& costs, int budget);
@@ -137,6 +145,8 @@ public:
     int32_t cursorFound = 0;
 
 private:
+    int setUpSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
+                    int searchLayer, int w, bool centred, int originX, int originY, int useQueue);
     void resetSearch();
     void markUnits(MarkGrid& marks, const Units& units);
     void addNode(const WorldMap& world, const StepCostTable& costs, int d);

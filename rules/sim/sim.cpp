@@ -1,0 +1,533 @@
+#include "rules/sim/sim.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <vector>
+
+#include "path/movement.h"
+#include "path/path_finder.h"
+#include "platform/clock.h"
+#include "platform/data_dir.h"
+#include "platform/rng.h"
+#include "rules/contest.h"
+#include "rules/generation.h"
+#include "rules/items.h"
+#include "rules/object_types.h"
+#include "rules/orders.h"
+#include "world/overworld.h"
+#include "world/world.h"
+
+namespace delve {
+
+namespace {
+
+constexpr int MaxPartySize = 50;
+constexpr int SimScreenWidth = 640; // the map view the clicks are made in
+constexpr int SimScreenHeight = 480;
+
+bool toLong(const char* s, long long lo, long long hi, long long& out) {
+    if (!s || !*s) return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(s, &end, 10);
+    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+// The tables a simulation works on: the grid with layer 0 read from the
+// overworld file, the unit table and the path finder.
+struct SimWorld {
+    World world;
+    Units units;
+    PathFinder finder;
+    Rng rng;
+    Clock clock{true};
+};
+
+uint32_t chooseSeed(const SimOptions& o) {
+    return o.haveSeed ? o.seed : uint32_t(std::time(nullptr));
+}
+
+// Loads overworld 1; prints why not and returns false when it cannot.
+bool loadWorld(SimWorld& w, const SimOptions& o) {
+    const std::string dataDir = findDataDir(o.dataDir);
+    fillStepCostTable(w.world.stepCosts);
+    if (loadOverworld(w.world.map, w.clock, dataDir, 1) < 0) {
+        std::fprintf(stderr, "delve-sim: cannot read %s (give the data folder with --data-dir)\n",
+                     overworldPath(dataDir, 1).c_str());
+        return false;
+    }
+    return true;
+}
+
+void generate(SimWorld& w, const SimOptions& o, uint32_t seed) {
+    w.units.partySize = o.partySize;
+    generatePartyAndMonsters(w.units, w.world.map, w.rng, seed);
+}
+
+bool paysIncome(uint8_t code) {
+    return code == Cell::Forest || code == Cell::Hills || code == Cell::Mountain ||
+           code == Cell::MountainHigh;
+}
+
+int distance(int x0, int y0, int x1, int y1) { return std::abs(x0 - x1) + std::abs(y0 - y1); }
+
+void printParty(const SimWorld& w, uint32_t seed) {
+    const Units& u = w.units;
+    int monsters = 0, onHeights = 0;
+    for (int i = 1; i < unitCapacity; ++i) {
+        if (u[i].side != MonsterSide || u[i].active != 1) continue;
+        monsters += 1;
+        const uint8_t c = w.world.map.cell(u[i].x, u[i].y, 0);
+        if (c == Cell::Hills || c == Cell::Mountain || c == Cell::MountainHigh) onHeights += 1;
+    }
+    std::printf("seed %" PRIu32 ", party of %d, %d monsters (%d on hills or mountains), "
+                "nextFreeUnit %d\n\n",
+                seed, u.partySize, monsters, onHeights, u.nextFreeUnit);
+    std::printf("unit  group      x    y  health  stock\n");
+    for (int k = 1; k <= u.partySize && k < unitCapacity; ++k)
+        std::printf("%4d  %5d  %5d %4d  %6d  %5d\n", k, u[k].group, u[k].x, u[k].y, u[k].health,
+                    u[k].stock);
+    std::printf("\n");
+}
+
+// The built-in player of the contest. It draws from its own generator, so
+// the contest's own draws stay exactly as the rules make them.
+class Player {
+public:
+    explicit Player(uint32_t seed) { rng_.srand(seed ^ 0x9E3779B9u); }
+
+    // The cell to click in this frame.
+    void choose(const SimWorld& w, const Contest& contest, int& x, int& y) {
+        const Units& u = w.units;
+        x = u[1].x;
+        y = u[1].y;
+        // Outside the founding phase a click only plays the turn.
+        if (contestPhase(contest.turnNumber) != ContestPhase::Founding) return;
+        anchors_.clear();
+        for (int i = 1; i < unitCapacity; ++i)
+            if (u[i].group == 1 && u[i].active == 1 && u[i].z == 0) anchors_.push_back(i);
+        if (anchors_.empty()) return;
+        int bestScore = -1;
+        for (int attempt = 0, found = 0; attempt < 64 && found < 12; ++attempt) {
+            const UnitRecord& a = u[anchors_[size_t(rng_.rand()) % anchors_.size()]];
+            const int d = FoundingSpacing + rng_.rand() % (FoundingReach - FoundingSpacing);
+            const int dx = rng_.rand() % (2 * d + 1) - d;
+            const int dy = (d - std::abs(dx)) * (rng_.rand() % 2 == 0 ? 1 : -1);
+            const int cx = a.x + dx, cy = a.y + dy;
+            if (cx < 0 || cy < 0 || cx >= MapSide || cy >= MapSide) continue;
+            if (!acceptable(u, cx, cy)) continue;
+            found += 1;
+            const int score = monstersPaying(w, cx, cy);
+            if (score > bestScore) {
+                bestScore = score;
+                x = cx;
+                y = cy;
+            }
+        }
+    }
+
+private:
+    static bool acceptable(const Units& u, int x, int y) {
+        bool reach = false;
+        for (int i = 1; i < unitCapacity; ++i) {
+            if (i == u.nextFreeUnit || u[i].group != 1 || u[i].z != 0) continue;
+            const int d = distance(u[i].x, u[i].y, x, y);
+            if (d < FoundingSpacing) return false;
+            if (d < FoundingReach) reach = true;
+        }
+        return reach;
+    }
+    // Monsters on paying cells that a member here would stand near.
+    static int monstersPaying(const SimWorld& w, int x, int y) {
+        int score = 0;
+        for (int i = 1; i < unitCapacity; ++i) {
+            const UnitRecord& m = w.units[i];
+            if (m.side != MonsterSide || distance(m.x, m.y, x, y) >= IncomeRadius) continue;
+            const uint8_t c = w.world.map.cellOr(m.x, m.y, m.z, Cell::Empty);
+            if (paysIncome(c)) score += 2;
+            else if (c == Cell::Plain) score += 1;
+        }
+        return score;
+    }
+
+    Rng rng_;
+    std::vector<int> anchors_;
+};
+
+// A progress bar on stdout while it is a terminal.
+class Progress {
+public:
+    explicit Progress(int total) : total_(total), shown_(total >= 200 && isatty(STDOUT_FILENO)) {}
+    void update(int done) {
+        if (!shown_) return;
+        const int percent = int(int64_t(done) * 100 / total_);
+        if (percent == last_) return;
+        last_ = percent;
+        char bar[41];
+        for (int i = 0; i < 40; ++i) bar[i] = i < percent * 40 / 100 ? '#' : '.';
+        bar[40] = 0;
+        std::printf("\r[%s] %3d%%  frame %d of %d", bar, percent, done, total_);
+        std::fflush(stdout);
+        drawn_ = true;
+    }
+    // Clears the bar so a table line can take its place.
+    void clear() {
+        if (!drawn_) return;
+        std::printf("\r\033[K");
+        drawn_ = false;
+        last_ = -1;
+    }
+
+private:
+    int total_;
+    bool shown_;
+    bool drawn_ = false;
+    int last_ = -1;
+};
+
+bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& clicks) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "delve-sim: --clicks: cannot read %s\n", path.c_str());
+        return false;
+    }
+    std::string line;
+    for (int lineNo = 1; std::getline(in, line); ++lineNo) {
+        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        std::istringstream words(line);
+        std::string a, b, extra;
+        if (!(words >> a)) continue;
+        long long x = 0, y = 0;
+        if (!(words >> b) || (words >> extra) || !toLong(a.c_str(), 0, MapSide - 1, x) ||
+            !toLong(b.c_str(), 0, MapSide - 1, y)) {
+            std::fprintf(stderr, "delve-sim: %s line %d: expected \"X Y\" with cells 0..255\n",
+                         path.c_str(), lineNo);
+            return false;
+        }
+        clicks.emplace_back(int(x), int(y));
+    }
+    return true;
+}
+
+void printTurnHeader(int party) {
+    std::printf(" turn  phase    ");
+    for (int k = 1; k <= party; ++k) std::printf("| G%-2d alive stock  lost ", k);
+    std::printf("\n");
+}
+
+void printTurnRow(const Units& units, int turn, int party) {
+    std::printf("%5d  %-8s ", turn, phaseName(contestPhase(turn)));
+    for (int k = 1; k <= party; ++k) {
+        const GroupStatus s = groupStatus(units, k);
+        std::printf("|  %s%5d %5d %5d ", s.leaderActive ? " " : "x", s.alive, s.stock, s.losses);
+    }
+    std::printf("\n");
+}
+
+bool writeJson(const std::string& path, const Units& units, uint32_t seed, int turnNumber,
+               int winner) {
+    nlohmann::ordered_json j;
+    j["seed"] = seed;
+    j["partySize"] = units.partySize;
+    j["turnNumber"] = turnNumber;
+    j["winner"] = winner;
+    j["nextFreeUnit"] = units.nextFreeUnit;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (int i = 0; i < unitCapacity; ++i) {
+        const UnitRecord& u = units[i];
+        if (u.side != PartySide && u.side != MonsterSide) continue;
+        list.push_back({{"index", i}, {"active", u.active}, {"side", u.side}, {"group", u.group},
+                        {"x", u.x}, {"y", u.y}, {"z", u.z}, {"health", u.health},
+                        {"maxHealth", u.maxHealth}, {"stock", u.stock}, {"dead", u.dead}});
+    }
+    j["units"] = std::move(list);
+    std::ofstream f(path, std::ios::trunc);
+    f << j.dump(2) << "\n";
+    return bool(f.flush());
+}
+
+} // namespace
+
+const char* simUsageText() {
+    return "Usage: delve-sim [options]\n"
+           "The game's rules without a window: party and monster generation, the\n"
+           "party contest, the object types, loot and chasing.\n"
+           "\n"
+           "  --seed N          seed of the rules' random numbers (default: the time)\n"
+           "  --party-size K    groups in the contest, 1..50 (default 3)\n"
+           "  --data-dir DIR    folder with the overworld (default: as the game finds it)\n"
+           "  --turns T         the built-in player clicks T frames (0: only generate)\n"
+           "  --clicks FILE     click the cells of FILE instead, one \"X Y\" line per frame\n"
+           "  --json FILE       write the final units as JSON\n"
+           "  --png FILE        draw the overworld with the groups and monsters\n"
+           "  --objects         print the object types, tab-separated\n"
+           "  --loot LEVEL      roll loot at a danger level (with --containers N, --seed S)\n"
+           "  --containers N    containers to fill with --loot (default 1)\n"
+           "  --chase           monsters chase the nearest party member (with --frames F)\n"
+           "  --frames F        frames of the chase (default 300)\n"
+           "  --help            show this text\n"
+           "  --version         show the version\n";
+}
+
+bool parseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error) {
+    bool haveTurns = false, haveContainers = false, haveFrames = false;
+    int modes = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* v = nullptr;
+        auto value = [&]() {
+            if (i + 1 >= argc) {
+                error = std::string("missing value for ") + arg;
+                return false;
+            }
+            v = argv[++i];
+            return true;
+        };
+        auto number = [&](long long lo, long long hi, long long& out) {
+            if (!value()) return false;
+            if (toLong(v, lo, hi, out)) return true;
+            error = std::string(arg) + " needs a number " + std::to_string(lo) + ".." +
+                    std::to_string(hi) + ", not '" + v + "'";
+            return false;
+        };
+        long long n = 0;
+        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
+            o.showHelp = true;
+        } else if (!std::strcmp(arg, "--version")) {
+            o.showVersion = true;
+        } else if (!std::strcmp(arg, "--seed")) {
+            if (!number(0, 4294967295LL, n)) return false;
+            o.haveSeed = true;
+            o.seed = uint32_t(n);
+        } else if (!std::strcmp(arg, "--party-size")) {
+            if (!number(1, MaxPartySize, n)) return false;
+            o.partySize = int(n);
+        } else if (!std::strcmp(arg, "--data-dir")) {
+            if (!value()) return false;
+            o.dataDir = v;
+        } else if (!std::strcmp(arg, "--turns")) {
+            if (!number(0, 100000000, n)) return false;
+            o.turns = int(n);
+            haveTurns = true;
+        } else if (!std::strcmp(arg, "--clicks")) {
+            if (!value()) return false;
+            o.clicksFile = v;
+        } else if (!std::strcmp(arg, "--json")) {
+            if (!value()) return false;
+            o.jsonFile = v;
+        } else if (!std::strcmp(arg, "--png")) {
+            if (!value()) return false;
+            o.pngFile = v;
+        } else if (!std::strcmp(arg, "--objects")) {
+            o.mode = SimOptions::Mode::Objects;
+            ++modes;
+        } else if (!std::strcmp(arg, "--loot")) {
+            if (!number(-1000000, 1000000, n)) return false;
+            o.lootLevel = int(n);
+            o.mode = SimOptions::Mode::Loot;
+            ++modes;
+        } else if (!std::strcmp(arg, "--containers")) {
+            if (!number(1, ContainerCount, n)) return false;
+            o.containers = int(n);
+            haveContainers = true;
+        } else if (!std::strcmp(arg, "--chase")) {
+            o.mode = SimOptions::Mode::Chase;
+            ++modes;
+        } else if (!std::strcmp(arg, "--frames")) {
+            if (!number(0, 100000000, n)) return false;
+            o.frames = int(n);
+            haveFrames = true;
+        } else {
+            error = std::string("unknown option ") + arg;
+            return false;
+        }
+    }
+    if (modes > 1) {
+        error = "--objects, --loot and --chase are separate runs; give one of them";
+        return false;
+    }
+    if (haveTurns && !o.clicksFile.empty()) {
+        error = "--turns and --clicks both say how to click; give one of them";
+        return false;
+    }
+    if (haveContainers && o.mode != SimOptions::Mode::Loot) {
+        error = "--containers goes with --loot";
+        return false;
+    }
+    if (haveFrames && o.mode != SimOptions::Mode::Chase) {
+        error = "--frames goes with --chase";
+        return false;
+    }
+    const bool contestFlags = haveTurns || !o.clicksFile.empty() || !o.jsonFile.empty() || !o.pngFile.empty();
+    if (contestFlags && o.mode != SimOptions::Mode::Contest) {
+        error = "--turns, --clicks, --json and --png belong to the contest run";
+        return false;
+    }
+    return true;
+}
+
+int runObjects() {
+    TypeDatabase db;
+    db.allocate();
+    initTypeDatabase(db);
+    std::printf("id\tname\tpictureId\tslot\tisWeapon\tpower\tgrade\tquality\tvalue\n");
+    for (int id = 0; id < typeCapacity; ++id) {
+        const ObjectTypeRecord& r = db[id];
+        if (r.pictureId == 0 || r.typeId != id) continue;
+        std::printf("%d\t%s\t%d\t%d\t%d\t%d\t%d\t%g\t%d\n", id, objectName(db, id), r.pictureId,
+                    r.slot, r.isWeapon, r.power, r.grade, double(r.quality), r.value);
+    }
+    return 0;
+}
+
+int runLoot(const SimOptions& o) {
+    TypeDatabase db;
+    db.allocate();
+    initTypeDatabase(db);
+    makeStartingObjects(db);
+    Rng rng;
+    const uint32_t seed = chooseSeed(o);
+    rng.srand(seed);
+    std::printf("loot at level %d, seed %" PRIu32 "%s\n", o.lootLevel, seed,
+                o.lootLevel < FirstLootLevel || o.lootLevel > LastLootLevel
+                    ? " (no loot outside levels 1 to 12)"
+                    : "");
+    for (int c = 0; c < o.containers; ++c) placeLoot(db, rng, o.lootLevel, c);
+    for (int c = 0; c < o.containers; ++c) {
+        std::printf("container %d:", c);
+        int held = 0;
+        for (int s = 0; s < ContainerSlots; ++s) {
+            const int id = containerSlotId(c, s);
+            if (!db.holds(id) || db[id].pictureId == 0) continue;
+            std::printf("%s %s", held == 0 ? "" : ",", objectName(db, id));
+            ++held;
+        }
+        std::printf("%s\n", held == 0 ? " (empty)" : "");
+    }
+    return 0;
+}
+
+int runChase(const SimOptions& o) {
+    auto w = std::make_unique<SimWorld>();
+    if (!loadWorld(*w, o)) return 1;
+    const uint32_t seed = chooseSeed(o);
+    generate(*w, o, seed);
+    Units& units = w->units;
+    const int party = std::min(units.partySize, unitCapacity - 1);
+    int chasers = 0;
+    for (int i = 1; i < unitCapacity; ++i) {
+        if (units[i].side != MonsterSide || units[i].active != 1) continue;
+        int best = 0, bestDistance = 1 << 30;
+        for (int k = 1; k <= party; ++k) {
+            if (units[k].active != 1) continue;
+            const int d = distance(units[k].x, units[k].y, units[i].x, units[i].y);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = k;
+            }
+        }
+        if (best == 0) continue;
+        orderUnit(units, w->finder, i, units[best].x, units[best].y);
+        ++chasers;
+    }
+    std::printf("seed %" PRIu32 ": %d monsters chase the nearest of %d party members\n\n", seed,
+                chasers, party);
+    std::printf(" pass  frame  replanned  moved  caught up  chasing  walking\n");
+    PathWorld pw{w->world.map, w->world.marks, w->world.stepCosts, w->finder};
+    int pass = 0;
+    for (int frame = 0; frame < o.frames; ++frame) {
+        const OrderPassReport r = advanceOrders(pw, units, frame);
+        if (!r.ran) continue;
+        int chasing = 0, walking = 0;
+        for (int i = 1; i < unitCapacity; ++i) {
+            if (units[i].active != 1) continue;
+            chasing += units[i].moveState == 2;
+            walking += units[i].moveState == 1;
+        }
+        std::printf("%5d  %5d  %9d  %5d  %9d  %7d  %7d\n", ++pass, frame, r.replanned, r.moved,
+                    r.caughtUp, chasing, walking);
+    }
+    return 0;
+}
+
+int runContest(const SimOptions& o) {
+    auto w = std::make_unique<SimWorld>();
+    if (!loadWorld(*w, o)) return 1;
+    std::vector<std::pair<int, int>> clicks;
+    if (!o.clicksFile.empty() && !readClicks(o.clicksFile, clicks)) return 2;
+    const uint32_t seed = chooseSeed(o);
+    generate(*w, o, seed);
+    Units& units = w->units;
+    printParty(*w, seed);
+
+    const int frames = o.clicksFile.empty() ? o.turns : int(clicks.size());
+    const int party = std::min(units.partySize, unitCapacity - 1);
+    Contest contest;
+    int SX = 0, SY = 0, SZ = 0;
+    ContestWorld cw{units, w->world.map, w->rng, w->clock, SX, SY, SZ};
+    Player player(seed);
+    Progress progress(frames);
+    int winner = 0, refused = 0, frame = 0;
+    const uint64_t waitedBefore = w->clock.waitedMs();
+    if (frames > 0) printTurnHeader(party);
+    for (; frame < frames && winner == 0; ++frame) {
+        int x = 0, y = 0;
+        if (o.clicksFile.empty()) {
+            player.choose(*w, contest, x, y);
+        } else {
+            x = clicks[size_t(frame)].first;
+            y = clicks[size_t(frame)].second;
+        }
+        const CellClick c = clickOnCell(x, y, SimScreenWidth, SimScreenHeight);
+        SX = c.SX;
+        SY = c.SY;
+        TurnInput in;
+        in.leftButton = true;
+        in.cursorX = c.cursorX;
+        in.cursorY = c.cursorY;
+        const int turn = contest.turnNumber;
+        winner = playExpansionTurn(contest, cw, in);
+        if (winner != 0 || contest.turnNumber != turn) {
+            progress.clear();
+            printTurnRow(units, turn, party);
+        } else {
+            refused += 1;
+        }
+        progress.update(frame + 1);
+    }
+    progress.clear();
+
+    if (frames > 0) {
+        if (winner != 0)
+            std::printf("\nwinner: group %d, in turn %d (frame %d of %d)\n", winner,
+                        contest.turnNumber, frame, frames);
+        else
+            std::printf("\nno winner after %d frames: turn %d\n", frames, contest.turnNumber);
+        std::printf("%d clicks refused; %.1f s of pauses between turns\n", refused,
+                    double(w->clock.waitedMs() - waitedBefore) / 1000.0);
+    }
+    if (!o.jsonFile.empty() && !writeJson(o.jsonFile, units, seed, contest.turnNumber, winner)) {
+        std::fprintf(stderr, "delve-sim: could not write %s\n", o.jsonFile.c_str());
+        return 1;
+    }
+    if (!o.pngFile.empty() &&
+        !writeContestPicture(o.pngFile, w->world.map, units, seed, contest.turnNumber, winner)) {
+        std::fprintf(stderr, "delve-sim: could not write %s\n", o.pngFile.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace delve

@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "rules/contest.h"
+#include "rules_fixture.h"
+
+namespace delve {
+namespace {
+
+class ContestTurns : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::fillLayer(map, 0, Cell::Road); // pays nothing
+        units = Units{};
+        contest.turnNumber = 1;
+        units.partySize = 2;
+        leader(1, 100, 100);
+        leader(2, 200, 200);
+        units.nextFreeUnit = 3;
+        rng.srand(1);
+    }
+    UnitRecord& leader(int k, int x, int y, int stock = 100) {
+        UnitRecord& u = units[k];
+        u.active = 1;
+        u.side = 3;
+        u.group = k;
+        u.x = uint16_t(x);
+        u.y = uint16_t(y);
+        u.z = 0;
+        u.health = u.maxHealth = 10;
+        u.stock = stock;
+        return u;
+    }
+    UnitRecord& monster(int i, int x, int y, uint8_t terrain) {
+        UnitRecord& u = units[i];
+        u.active = 1;
+        u.side = 9;
+        u.group = 99;
+        u.x = uint16_t(x);
+        u.y = uint16_t(y);
+        map.setCell(x, y, 0, terrain);
+        return u;
+    }
+    // One frame with the left button down on cell (x, y).
+    int click(int x, int y) {
+        const CellClick c = clickOnCell(x, y, 640, 480);
+        SX = c.SX;
+        SY = c.SY;
+        TurnInput in;
+        in.leftButton = true;
+        in.cursorX = c.cursorX;
+        in.cursorY = c.cursorY;
+        return playExpansionTurn(contest, cw, in);
+    }
+
+    WorldMap& map = test::rulesWorld().map;
+    std::unique_ptr<Units> unitTable = std::make_unique<Units>();
+    Units& units = *unitTable;
+    Rng rng;
+    Clock clock{true};
+    Contest contest;
+    int SX = 0, SY = 0, SZ = 0;
+    ContestWorld cw{units, map, rng, clock, SX, SY, SZ};
+};
+
+TEST_F(ContestTurns, PlayerFoundsBetweenEightAndThirteenCellsFromGroupOne) {
+    struct Case {
+        int dx, dy;
+        bool accepted;
+    } cases[] = {
+        {0, 0, false}, {7, 0, false}, {0, -7, false}, {4, 4, true},   {8, 0, true},
+        {-8, 0, true}, {13, 0, true}, {7, 6, true},   {14, 0, false}, {10, -4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy);
+        SetUp();
+        const uint64_t waited = clock.waitedMs();
+        EXPECT_EQ(click(100 + c.dx, 100 + c.dy), 0);
+        EXPECT_EQ(contest.turnNumber, c.accepted ? 2 : 1);
+        EXPECT_EQ(clock.waitedMs() - waited, c.accepted ? uint64_t(TurnPauseMs) : 0u);
+        // The member is written into record 3 either way, and made a unit
+        // only when the click is accepted.
+        const UnitRecord& n = units[3];
+        EXPECT_EQ(n.active, c.accepted ? 1 : 0);
+        EXPECT_EQ(n.group, 1);
+        EXPECT_EQ(n.side, 3);
+        EXPECT_EQ(n.x, 100 + c.dx);
+        EXPECT_EQ(n.y, 100 + c.dy);
+        EXPECT_GE(n.health, 5);
+        EXPECT_EQ(units.nextFreeUnit >= 4, c.accepted);
+    }
+}
+
+TEST_F(ContestTurns, AnAcceptedClickWithoutStockStillPlaysTheTurn) {
+    units[1].stock = 0;
+    EXPECT_EQ(click(110, 100), 0);
+    EXPECT_EQ(contest.turnNumber, 2);
+    EXPECT_EQ(units[1].stock, 0);
+    // Group 2's founding then reuses the unpaid record for its own member.
+    EXPECT_EQ(units[3].group, 2);
+    EXPECT_EQ(units.nextFreeUnit, 3 + units[3].active);
+}
+
+TEST_F(ContestTurns, MonstersPayByTheirTerrain) {
+    // Unit 1 at (100, 100) and the new member at (110, 100) both stand near
+    // a monster at (mx, 100). One party: the turn ends with unit 1 the winner.
+    struct Case {
+        uint8_t terrain;
+        int mx;
+        int payPerMember; // -1: a coin draw per member
+    } cases[] = {
+        {Cell::Plain, 105, -1},       {Cell::Forest, 105, 1},  {Cell::Hills, 105, 1},
+        {Cell::Mountain, 105, 1},     {Cell::MountainHigh, 105, 1}, {Cell::Water, 105, 0},
+        {Cell::Road, 105, 0},         {Cell::Desert, 105, 0},  {Cell::ForestFruit, 105, 0},
+        {Cell::Forest, 89, 1},  // 11 from unit 1 only
+        {Cell::Forest, 88, 0},  // 12 from unit 1: out of reach
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << int(c.terrain) << " at " << c.mx);
+        SetUp();
+        units.partySize = 1;
+        units[2] = UnitRecord{};
+        units.nextFreeUnit = 2;
+        units[1].stock = 50;
+        monster(60, c.mx, 100, c.terrain);
+        const uint32_t seed = 1 + c.terrain;
+        rng.srand(seed);
+        Rng ref;
+        ref.srand(seed);
+        ref.rand(); // the new member's health
+        const int cost = ref.rand() % 3 + 1;
+        int income = 0;
+        const int near = (c.mx >= 89 ? 1 : 0) + (std::abs(c.mx - 110) < 12 ? 1 : 0);
+        for (int m = 0; m < near; ++m)
+            income += c.payPerMember >= 0 ? c.payPerMember : (ref.rand() % 2 == 1 ? 1 : 0);
+        EXPECT_EQ(click(110, 100), 1) << "one party: unit 1 wins";
+        EXPECT_EQ(contest.turnNumber, 1);
+        EXPECT_EQ(units[1].stock, 50 - cost + income);
+        EXPECT_EQ(rng.state(), ref.state()) << "draws only for a plain cell's coin";
+        map.setCell(c.mx, 100, 0, Cell::Road);
+    }
+}
+
+TEST_F(ContestTurns, MembersFightCloserThanFourteenCells) {
+    for (int apart : {13, 14}) {
+        int hurt = 0;
+        for (uint32_t seed = 1; seed <= 30; ++seed) {
+            SetUp();
+            units[3] = UnitRecord{};
+            leader(2, 100 + apart, 100).health = 1;
+            units[1].health = 1;
+            rng.srand(seed);
+            click(90, 100); // accepted: 10 from unit 1, far from unit 2
+            for (int k = 1; k <= 2; ++k) {
+                if (units[k].health >= 1) continue;
+                ++hurt;
+                EXPECT_EQ(units[k].dead, 1);
+                EXPECT_EQ(units[k].active, 0);
+            }
+        }
+        if (apart == 13) {
+            // Two draws per turn, each hitting one time in three.
+            EXPECT_GT(hurt, 5);
+            EXPECT_LT(hurt, 40);
+        } else {
+            EXPECT_EQ(hurt, 0);
+        }
+    }
+}
+
+TEST_F(ContestTurns, TheLastActiveLeaderWins) {
+    units.partySize = 3;
+    leader(3, 50, 50);
+    contest.turnNumber = 30; // late phase: a click anywhere plays upkeep
+    units[2].active = 0;
+    EXPECT_EQ(click(0, 0), 0) << "two leaders left";
+    EXPECT_EQ(contest.turnNumber, 31);
+    units[3].active = 0;
+    const uint64_t waited = clock.waitedMs();
+    EXPECT_EQ(click(0, 0), 1);
+    EXPECT_EQ(click(0, 0), 1);
+    EXPECT_EQ(contest.turnNumber, 31);
+    EXPECT_EQ(clock.waitedMs(), waited) << "a decided contest does not pause";
+    units[1].active = 0;
+    EXPECT_EQ(click(0, 0), 0) << "nobody left: the turns go on";
+    EXPECT_EQ(contest.turnNumber, 32);
+}
+
+TEST_F(ContestTurns, UpkeepHealsFromTheLeadersStock) {
+    contest.turnNumber = 28;
+    for (int i = 10; i < 20; ++i) {
+        leader(i, 150, 150).group = 1;
+        units[i].health = 3;
+        units[i].maxHealth = 4;
+    }
+    UnitRecord& stranger = leader(20, 150, 150);
+    stranger.group = 7; // not a party group: left alone
+    stranger.health = 3;
+    monster(21, 10, 10, Cell::Road).health = 2;
+    units[1].stock = 6;
+    click(0, 0);
+    // Each of the first six members (all below 5) is healed for one stock,
+    // then the stock is gone.
+    for (int i = 10; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_LE(units[i].health, i < 16 ? 4 : 3);
+        EXPECT_GE(units[i].health, i < 16 ? 2 : 1);
+    }
+    EXPECT_EQ(units[1].stock, 0);
+    EXPECT_EQ(stranger.health, 3);
+    EXPECT_EQ(units[21].health, 2);
+}
+
+TEST_F(ContestTurns, ViewKeysJumpToTheLeaders) {
+    units.partySize = 3;
+    leader(3, 30, 40).z = 0;
+    TurnInput in;
+    in.viewKey[1] = true;
+    EXPECT_EQ(playExpansionTurn(contest, cw, in), 0);
+    EXPECT_EQ(SX, 200);
+    EXPECT_EQ(SY, 200);
+    in.viewKey[0] = in.viewKey[2] = true; // later keys win
+    playExpansionTurn(contest, cw, in);
+    EXPECT_EQ(SX, 30);
+    EXPECT_EQ(SY, 40);
+    in = TurnInput{};
+    in.viewKey[4] = true; // no fifth leader
+    playExpansionTurn(contest, cw, in);
+    EXPECT_EQ(SX, 30);
+    EXPECT_EQ(rng.state(), 1u) << "without the button nothing is drawn";
+    EXPECT_EQ(contest.turnNumber, 1);
+}
+
+TEST_F(ContestTurns, DamagedTablesStayInside) {
+    // A full table: the prepared member has no record to live in.
+    units.nextFreeUnit = unitCapacity;
+    EXPECT_EQ(click(110, 100), 0);
+    EXPECT_EQ(contest.turnNumber, 2);
+    EXPECT_EQ(units.nextFreeUnit, unitCapacity);
+    // Two records from the end nothing more is founded.
+    units.nextFreeUnit = unitCapacity - 2;
+    EXPECT_EQ(click(110, 103), 0);
+    EXPECT_EQ(contest.turnNumber, 3);
+    EXPECT_EQ(units[unitCapacity - 2].active, 0);
+    EXPECT_EQ(units.nextFreeUnit, unitCapacity - 2);
+
+    // Group indices that name no record, and a computer group without a
+    // single record of its own.
+    SetUp();
+    units[2].group = 1;
+    UnitRecord& lost = leader(40, 105, 100);
+    lost.group = 5000;
+    UnitRecord& negative = leader(41, 105, 100);
+    negative.group = -3;
+    negative.health = 2;
+    monster(60, 104, 100, Cell::Forest);
+    EXPECT_EQ(click(110, 100), 0);
+    EXPECT_EQ(contest.turnNumber, 2);
+    contest.turnNumber = 20;
+    click(0, 0);
+    EXPECT_EQ(contest.turnNumber, 21);
+}
+
+TEST_F(ContestTurns, AGroupOfMoreThanAThousandStillFounds) {
+    for (int i = 100; i < 1600; ++i) {
+        UnitRecord& u = leader(i, 200 + i % 10, 200 + (i / 10) % 10);
+        u.group = 2;
+        u.active = 0;
+    }
+    units.nextFreeUnit = 1600;
+    contest.turnNumber = 14; // growth: computer founding, then upkeep
+    click(0, 0);
+    EXPECT_EQ(contest.turnNumber, 15);
+    EXPECT_EQ(units[1600].group, 2);
+}
+
+} // namespace
+} // namespace delve

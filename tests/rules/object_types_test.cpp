@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "rules/items.h"
+#include "rules/object_types.h"
+
+namespace delve {
+namespace {
+
+class ObjectTypes : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        db = new TypeDatabase;
+        db->allocate();
+        initTypeDatabase(*db);
+        makeStartingObjects(*db);
+    }
+    static void TearDownTestSuite() { delete db; }
+    static bool allZero(const ObjectTypeRecord& r) {
+        return r.pictureId == 0 && r.typeId == 0 && r.slot == 0 && r.power == 0 &&
+               r.value == 0 && r.quality == 0.0f && r.currentPower == 0.0f && r.isWeapon == 0 &&
+               r.flag1 + r.flag2 + r.flag3 + r.flag4 + r.flag5 == 0;
+    }
+    static TypeDatabase* db;
+};
+TypeDatabase* ObjectTypes::db = nullptr;
+
+// An object copied from each type, as the item operations see it.
+TEST_F(ObjectTypes, CopiedObjectsCarryTheirTypeAndPower) {
+    struct Case {
+        int type;
+        const char* name;
+        int picture, slot, isWeapon, power;
+        float quality;
+        int value;
+        float currentPower;
+    } cases[] = {
+        {6110, "Dagger", 600, 2, 1, 1, 0.0f, 50, 1.0f},
+        {6111, "Knife", 601, 1, 1, 2, 0.0f, 180, 2.0f},
+        {6124, "Saber Ameliorated", 614, 1, 1, 8, 4.0f, 2900, 8.0f},
+        {6319, "Iron Rubioux Battle Axe", 655, 1, 1, 12, 2.8f, 32000, 12.0f},
+        {6320, "Iron Ordered Battle Axe", 654, 1, 1, 14, 4.0f, 60000, 14.0f},
+        {7000, "Bag", 3000, 0, 0, 0, 0.0f, 30, 0.0f},
+        {7100, "", 682, 0, 0, 200, 0.0f, 50, 200.0f},
+        {8101, "Robe Hat", 730, 11, 0, 0, 0.1f, 30, 0.0f},
+        {8231, "Scale Sleeves", 743, 21, 0, 0, 0.5f, 210, 0.0f},
+        {8251, "Plate Helmet", 744, 11, 0, 0, 0.6f, 280, 0.0f},
+        {8281, "Full Plate Helmet", 745, 11, 0, 0, 0.7f, 350, 0.0f},
+        {8333, "Magic Boots", 746, 23, 0, 0, 0.9f, 600, 0.0f},
+    };
+    const int object = containerSlotId(5, 7);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        copyObjectType(*db, object, c.type);
+        const ObjectTypeRecord& r = (*db)[object];
+        EXPECT_EQ(r.typeId, c.type);
+        EXPECT_STREQ(objectName(*db, object), c.name);
+        EXPECT_EQ(r.pictureId, c.picture);
+        EXPECT_EQ(r.slot, c.slot);
+        EXPECT_EQ(r.isWeapon, c.isWeapon);
+        EXPECT_EQ(r.power, c.power);
+        EXPECT_FLOAT_EQ(r.quality, c.quality);
+        EXPECT_EQ(r.value, c.value);
+        EXPECT_FLOAT_EQ(r.currentPower, c.currentPower);
+        if (c.slot >= 10) {
+            EXPECT_EQ(r.flag1 + r.flag2 + r.flag3 + r.flag4 + r.flag5, 5);
+        }
+        EXPECT_FLOAT_EQ((*db)[c.type].currentPower, 0.0f) << "types keep currentPower 0";
+    }
+    copyObjectType(*db, object, 0);
+    EXPECT_TRUE(allZero((*db)[object]));
+}
+
+TEST_F(ObjectTypes, HolesBetweenTheRangesStayEmpty) {
+    for (int id : {0, 6109, 6130, 6199, 6204, 6315, 6321, 6999, 7001, 7099, 7101, 8099, 8114, 8129,
+                   8144, 8169, 8184, 8234, 8264, 8294, 8319, 8334, 8999, 9004, 10001, 229999}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(allZero((*db)[id]));
+        EXPECT_STREQ(objectName(*db, id), "");
+    }
+}
+
+TEST_F(ObjectTypes, StartUpFillsTheTypesAndFiveObjects) {
+    int types = 0, objects = 0;
+    for (int id = 0; id < typeCapacity; ++id) {
+        const ObjectTypeRecord& r = (*db)[id];
+        if (r.pictureId == 0) continue;
+        if (r.typeId == id) ++types;
+        else ++objects;
+    }
+    EXPECT_EQ(types, 29 + 112 + 2);
+    EXPECT_EQ(objects, 5);
+    EXPECT_EQ((*db)[10000].typeId, 6110);
+    EXPECT_EQ((*db)[9000].typeId, 6110);
+    EXPECT_EQ((*db)[9001].typeId, 6111);
+    EXPECT_EQ((*db)[9002].typeId, 6200);
+    EXPECT_EQ((*db)[9003].typeId, 6316);
+    EXPECT_FLOAT_EQ((*db)[9002].currentPower, 3.0f);
+}
+
+TEST_F(ObjectTypes, IdsOutsideTheTableAreIgnored) {
+    copyObjectType(*db, typeCapacity, 6110);
+    copyObjectType(*db, -1, 6110);
+    copyObjectType(*db, typeCapacity - 1, typeCapacity + 5);
+    EXPECT_TRUE(allZero((*db)[typeCapacity - 1]));
+    EXPECT_STREQ(objectName(*db, -3), "");
+    EXPECT_STREQ(objectName(*db, typeCapacity), "");
+}
+
+} // namespace
+} // namespace delve
