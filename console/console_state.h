@@ -24,6 +24,11 @@ struct ConsoleState {
     // Set while a save or load runs: the progress frames' console runs edit
     // the line but leave a finished command waiting until the transfer ends.
     bool slotBusy = false;
+    // What the last save or load adds to its notice: the errno (or file
+    // layer code) that made it fail, and whether a loaded slot had no check
+    // file to vouch for it.
+    int slotError = 0;
+    bool slotUnchecked = false;
 
     char message[ConsoleMessageSize] = {};
     uint64_t messageUntilMs = 0; // Clock time at which the notice disappears
