@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -151,7 +152,7 @@ void setViewOriginFromSelectedUnit(Game& g) {
     if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
 }
 
-void startGame(Game& g) {
+bool startGame(Game& g) {
     g.dataDir = findDataDir(g.options.dataDir);
     g.saveDir = findSaveDir(g.options.saveDir);
     g.seed = g.options.haveSeed ? g.options.seed : uint32_t(std::time(nullptr));
@@ -162,7 +163,8 @@ void startGame(Game& g) {
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.
     setScreenMode(g, g.shell.screenWidth, g.shell.screenHeight);
-    loadAllBitmaps(g.pictures, g.dataDir);
+    g.pictureReport = loadAllBitmaps(g.pictures, g.dataDir);
+    if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);
     allocateGeneratorTables(g.world);
     g.trig.build();
@@ -181,6 +183,7 @@ void startGame(Game& g) {
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
     setViewOriginFromSelectedUnit(g);
+    return true;
 }
 
 void handleWindowKeys(Game& g) {
@@ -202,24 +205,21 @@ void handleWindowKeys(Game& g) {
 
 void scrollView(Game& g) {
     Shell& sh = g.shell;
-    if (g.input.isKeyDown(Vk::Up)) sh.SY += 1;
-    if (g.input.isKeyDown(Vk::Down)) sh.SY -= 1;
-    if (g.input.isKeyDown(Vk::Right)) sh.SX += 1;
-    if (g.input.isKeyDown(Vk::Left)) sh.SX -= 1;
-    if (g.input.isKeyDown(Vk::KeypadPlus)) {
-        sh.SZ += 1;
-        g.clock.sleep(380);
-    }
-    if (g.input.isKeyDown(Vk::KeypadMinus)) {
-        sh.SZ -= 1;
-        g.clock.sleep(380);
-    }
-    if (sh.SY > 256 - sh.screenHeight / MapCellPixels) sh.SY = 256 - sh.screenHeight / MapCellPixels;
-    if (sh.SY < 0) sh.SY = 0;
-    if (sh.SX > 256 - sh.screenWidth / MapCellPixels) sh.SX = 256 - sh.screenWidth / MapCellPixels;
-    if (sh.SX < 0) sh.SX = 0;
-    if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
-    if (sh.SZ < 0) sh.SZ = 0;
+    // Each step is taken in 64 bits and clamped before it returns to int,
+    // so no origin (a loaded or typed one) can overflow.
+    auto step = [](int v, bool up, bool down, long long lo, long long hi) {
+        const long long w = std::clamp((long long)v + up - down, lo, hi);
+        return int(w);
+    };
+    const bool zUp = g.input.isKeyDown(Vk::KeypadPlus);
+    const bool zDown = g.input.isKeyDown(Vk::KeypadMinus);
+    if (zUp) g.clock.sleep(380);
+    if (zDown) g.clock.sleep(380);
+    sh.SY = step(sh.SY, g.input.isKeyDown(Vk::Up), g.input.isKeyDown(Vk::Down), 0,
+                 std::max(0, 256 - sh.screenHeight / MapCellPixels));
+    sh.SX = step(sh.SX, g.input.isKeyDown(Vk::Right), g.input.isKeyDown(Vk::Left), 0,
+                 std::max(0, 256 - sh.screenWidth / MapCellPixels));
+    sh.SZ = step(sh.SZ, zUp, zDown, 0, LayerCount - 1);
 }
 
 void runFrame(Game& g) {
@@ -230,8 +230,10 @@ void runFrame(Game& g) {
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
     if (g.input.isKeyDown(Vk::RightButton) && sh.screenWidth == 640) {
-        orderMove(g.units, g.pathFinder, 1, g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX,
-                  g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY);
+        const long long cx = (long long)g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX;
+        const long long cy = (long long)g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY;
+        orderMove(g.units, g.pathFinder, 1, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
+                  int(std::clamp(cy, -1LL << 30, 1LL << 30)));
     }
     movementTick(g);
 
