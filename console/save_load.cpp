@@ -158,13 +158,13 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     if (steps.stop()) return SlotResult::Interrupted;
 
     SlotReplacement replacement(dir);
-    if (int keepErr = replacement.keep(checkFile)) return fail(keepErr);
-    for (auto& f : files)
-        if (int keepErr = replacement.keep(f)) return fail(keepErr);
     auto undo = [&](int error) {
         replacement.rollBack();
         return fail(error);
     };
+    if (int e = replacement.keep(checkFile)) return undo(e);
+    for (auto& f : files)
+        if (int e = replacement.keep(f)) return undo(e);
     if (int e = replacement.replace(checkFile)) return undo(e);
     if (int e = replacement.syncFolder()) return undo(e);
     if (steps.stop()) return SlotResult::Interrupted;
