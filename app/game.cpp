@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
 #include "app/window.h"
 #include "path/movement.h"
+#include "platform/files.h"
 #include "views/map_view.h"
 #include "views/screensaver.h"
 #include <GL/gl.h>
@@ -174,7 +177,12 @@ bool startGame(Game& g) {
     recreateWindow(g);
     g.edgeOverlay.allocate();
 
-    loadOverworld(g.world.map, g.clock, g.dataDir, 1);
+    int overworldError = 0;
+    loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
+    // A missing overworld is allowed; one that is there but unusable is said.
+    if (overworldError != 0 && overworldError != ENOENT)
+        std::fprintf(stderr, "delve: warning: %s: %s\n", overworldPath(g.dataDir, 1).c_str(),
+                     errorText(overworldError).c_str());
     g.rng.srand(g.seed);
     freeGeneratorTables(g.world);
     allocateGeneratorTables(g.world);

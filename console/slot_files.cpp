@@ -275,13 +275,7 @@ int keepCopy(const std::string& path, const std::string& backup) {
     if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS) return err;
     std::vector<uint8_t> bytes;
     if (int readErr = readWholeFile(path, bytes, uint64_t(1) << 32)) return readErr;
-    File f;
-    int copyErr = createExclusive(backup, f);
-    if (copyErr == 0) copyErr = writeAll(f, bytes.data(), bytes.size());
-    if (copyErr == 0) copyErr = syncFile(f);
-    if (const int closed = f.close(); copyErr == 0) copyErr = closed;
-    if (copyErr != 0) removeFile(backup);
-    return copyErr;
+    return writeNewFile(backup, bytes.data(), bytes.size());
 }
 
 } // namespace

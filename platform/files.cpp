@@ -74,6 +74,18 @@ int readAllOf(const File& file, std::vector<uint8_t>& out, uint64_t limit) {
     }
 }
 
+// Refuses anything but a regular file, then lets reads and writes block
+// again (the open itself was made non-blocking).
+int keepIfRegular(File& opened, File& out) {
+    struct stat st {};
+    if (::fstat(opened.fd(), &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode)) return NotRegularFile;
+    const int flags = ::fcntl(opened.fd(), F_GETFL);
+    if (flags < 0 || ::fcntl(opened.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+    out = std::move(opened);
+    return 0;
+}
+
 } // namespace
 
 void setFileFaultHook(FileFaultHook hook) { faultHook() = std::move(hook); }
@@ -122,13 +134,7 @@ int openForReading(const std::string& path, File& out) {
     if (const FileFault fault = askHook(FileOp::Open); fault.error) return fault.error;
     File f(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!f.isOpen()) return errno;
-    struct stat st {};
-    if (::fstat(f.fd(), &st) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return NotRegularFile;
-    const int flags = ::fcntl(f.fd(), F_GETFL);
-    if (flags < 0 || ::fcntl(f.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
-    out = std::move(f);
-    return 0;
+    return keepIfRegular(f, out);
 }
 
 int fileSize(const File& file, uint64_t& size) {
@@ -213,13 +219,7 @@ int createExclusive(const std::string& path, File& out) {
                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
                   0644));
     if (!f.isOpen()) return errno;
-    struct stat st {};
-    if (::fstat(f.fd(), &st) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return NotRegularFile;
-    const int flags = ::fcntl(f.fd(), F_GETFL);
-    if (flags < 0 || ::fcntl(f.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
-    out = std::move(f);
-    return 0;
+    return keepIfRegular(f, out);
 }
 
 int renameFile(const std::string& from, const std::string& to) {
@@ -237,18 +237,22 @@ int removeFile(const std::string& path) {
     return errno;
 }
 
-int replaceFile(const std::string& path, const void* data, size_t size) {
-    const std::string temp = path + ".tmp";
+int writeNewFile(const std::string& path, const void* data, size_t size) {
     File f;
-    int err = createExclusive(temp, f);
-    const bool created = err == 0;
-    if (err == 0) err = writeAll(f, data, size);
+    int err = createExclusive(path, f);
+    if (err != 0) return err; // a name we could not create is not ours to remove
+    err = writeAll(f, data, size);
     if (err == 0) err = syncFile(f);
     if (const int closed = f.close(); err == 0) err = closed;
-    if (err == 0) err = renameFile(temp, path);
-    if (err != 0) {
-        // Only our own temporary file: a name we could not create is not ours.
-        if (created) removeFile(temp);
+    if (err != 0) removeFile(path);
+    return err;
+}
+
+int replaceFile(const std::string& path, const void* data, size_t size) {
+    const std::string temp = path + ".tmp";
+    if (int err = writeNewFile(temp, data, size)) return err;
+    if (int err = renameFile(temp, path)) {
+        removeFile(temp);
         return err;
     }
     const size_t slash = path.rfind('/');

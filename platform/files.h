@@ -79,6 +79,10 @@ int linkFile(const std::string& existing, const std::string& newName);
 // Removes a file; a name that does not exist is not an error.
 int removeFile(const std::string& path);
 
+// Creates `path` exclusively (as createExclusive) holding `size` bytes,
+// flushed to disk; on failure nothing of it is left.
+int writeNewFile(const std::string& path, const void* data, size_t size);
+
 // Replaces `path` with `size` bytes in one step: they are written to
 // "<path>.tmp", flushed, renamed over `path`, and the folder is flushed. On
 // any failure the old file is untouched and the temporary file is removed.

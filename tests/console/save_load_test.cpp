@@ -393,6 +393,9 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
     int injected = 0;
     for (const char* start : {"checked", "legacy", "empty"}) {
         Rig r(std::string("inject-") + start);
+        // Some sixty saves: in memory where there is a tmpfs, so the flushes cost nothing.
+        if (fs::is_directory("/dev/shm"))
+            r.saveDir = "/dev/shm/" + fs::path(r.saveDir).filename().string();
         makeGame(r, 61);
         ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
         if (std::string(start) == "legacy") fs::remove(r.slotPath(2, "check"));
