@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -10,6 +11,7 @@
 
 #include "app/window.h"
 #include "path/movement.h"
+#include "platform/files.h"
 #include "views/map_view.h"
 #include "views/screensaver.h"
 #include <GL/gl.h>
@@ -184,8 +186,8 @@ void toggleContest(Game& g) {
         generatePartyAndMonsters(g.units, g.world.map, g.rng, seed);
         // The hero now leads group 1 on the overworld; a walk it had begun
         // in the dungeon would carry it along a path of another layer.
-        g.units[1].moveState = 0;
-        g.pathFinder.pathStep[1] = PathNone;
+        g.units[HeroUnit].moveState = 0;
+        g.pathFinder.pathStep[HeroUnit] = PathNone;
         cm.started = true;
     }
     if (g.shell.screenWidth != 640) {
@@ -201,7 +203,7 @@ void toggleContest(Game& g) {
     cm.active = true;
 }
 
-void startGame(Game& g) {
+bool startGame(Game& g) {
     g.dataDir = findDataDir(g.options.dataDir);
     g.saveDir = findSaveDir(g.options.saveDir);
     g.seed = g.options.haveSeed ? g.options.seed : uint32_t(std::time(nullptr));
@@ -213,7 +215,8 @@ void startGame(Game& g) {
     // allocated zeroed with the Game itself.
     setScreenMode(g, g.shell.screenWidth, g.shell.screenHeight);
     g.types.allocate();
-    loadAllBitmaps(g.pictures, g.dataDir);
+    g.pictureReport = loadAllBitmaps(g.pictures, g.dataDir);
+    if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);
     allocateGeneratorTables(g.world);
     g.trig.build();
@@ -225,7 +228,12 @@ void startGame(Game& g) {
     recreateWindow(g);
     g.edgeOverlay.allocate();
 
-    loadOverworld(g.world.map, g.clock, g.dataDir, 1);
+    int overworldError = 0;
+    loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
+    // A missing overworld is allowed; one that is there but unusable is said.
+    if (overworldError != 0 && overworldError != ENOENT)
+        std::fprintf(stderr, "delve: warning: %s: %s\n", overworldPath(g.dataDir, 1).c_str(),
+                     errorText(overworldError).c_str());
     g.rng.srand(g.seed);
     freeGeneratorTables(g.world);
     allocateGeneratorTables(g.world);
@@ -234,6 +242,7 @@ void startGame(Game& g) {
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
     setViewOriginFromSelectedUnit(g);
+    return true;
 }
 
 void handleWindowKeys(Game& g) {
@@ -255,24 +264,21 @@ void handleWindowKeys(Game& g) {
 
 void scrollView(Game& g) {
     Shell& sh = g.shell;
-    if (g.input.isKeyDown(Vk::Up)) sh.SY += 1;
-    if (g.input.isKeyDown(Vk::Down)) sh.SY -= 1;
-    if (g.input.isKeyDown(Vk::Right)) sh.SX += 1;
-    if (g.input.isKeyDown(Vk::Left)) sh.SX -= 1;
-    if (g.input.isKeyDown(Vk::KeypadPlus)) {
-        sh.SZ += 1;
-        g.clock.sleep(380);
-    }
-    if (g.input.isKeyDown(Vk::KeypadMinus)) {
-        sh.SZ -= 1;
-        g.clock.sleep(380);
-    }
-    if (sh.SY > 256 - sh.screenHeight / MapCellPixels) sh.SY = 256 - sh.screenHeight / MapCellPixels;
-    if (sh.SY < 0) sh.SY = 0;
-    if (sh.SX > 256 - sh.screenWidth / MapCellPixels) sh.SX = 256 - sh.screenWidth / MapCellPixels;
-    if (sh.SX < 0) sh.SX = 0;
-    if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
-    if (sh.SZ < 0) sh.SZ = 0;
+    // Each step is taken in 64 bits and clamped before it returns to int,
+    // so no origin (a loaded or typed one) can overflow.
+    auto step = [](int v, bool up, bool down, long long lo, long long hi) {
+        const long long w = std::clamp((long long)v + up - down, lo, hi);
+        return int(w);
+    };
+    const bool zUp = g.input.isKeyDown(Vk::KeypadPlus);
+    const bool zDown = g.input.isKeyDown(Vk::KeypadMinus);
+    if (zUp) g.clock.sleep(380);
+    if (zDown) g.clock.sleep(380);
+    sh.SY = step(sh.SY, g.input.isKeyDown(Vk::Up), g.input.isKeyDown(Vk::Down), 0,
+                 std::max(0, 256 - sh.screenHeight / MapCellPixels));
+    sh.SX = step(sh.SX, g.input.isKeyDown(Vk::Right), g.input.isKeyDown(Vk::Left), 0,
+                 std::max(0, 256 - sh.screenWidth / MapCellPixels));
+    sh.SZ = step(sh.SZ, zUp, zDown, 0, LayerCount - 1);
 }
 
 void runFrame(Game& g) {
@@ -288,8 +294,10 @@ void runFrame(Game& g) {
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
     if (g.input.isKeyDown(Vk::RightButton) && sh.screenWidth == 640) {
-        orderMove(g.units, g.pathFinder, 1, g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX,
-                  g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY);
+        const long long cx = (long long)g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX;
+        const long long cy = (long long)g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY;
+        orderMove(g.units, g.pathFinder, 1, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
+                  int(std::clamp(cy, -1LL << 30, 1LL << 30)));
     }
     if (g.contestMode.active) contestTick(g);
     movementTick(g);

@@ -60,6 +60,9 @@ struct Game {
     } progressHost{*this};
 
     int framesRun = 0; // frames of the main loop (not progress frames)
+    PictureReport pictureReport; // what start-up found in the data folder
+    int screenshotsWritten = 0;
+    int screenshotsFailed = 0;
 
     TypeDatabase types;
     // The party contest, started by the "contest" console command.
@@ -74,7 +77,9 @@ struct Game {
 };
 
 // Start-up up to the first frame: tables, pictures, window, world, hero.
-void startGame(Game& g);
+// Returns false, before any window is made, when the data folder holds no
+// picture at all (the game would be an empty screen).
+bool startGame(Game& g);
 // One frame of the main loop.
 void runFrame(Game& g);
 // The reduced frame drawn between the stages of a save or load.

@@ -1,12 +1,35 @@
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 
 #include "app/game.h"
 #include "platform/backends/backends.h"
 #include "app/run.h"
+#include "platform/files.h"
 
 using namespace delve;
+
+namespace {
+
+constexpr uint64_t MaxInputScriptBytes = uint64_t(16) << 20;
+
+// One warning for pictures that could not be loaded, one naming those the
+// memory cap refused; the game runs with what it has.
+void reportPictures(const Game& g) {
+    const PictureReport& r = g.pictureReport;
+    if (r.missing > 0)
+        std::fprintf(stderr, "delve: warning: %d of %d pictures are missing or unusable in %s\n",
+                     r.missing, r.missing + r.loaded + int(r.refused.size()), g.dataDir.c_str());
+    if (!r.refused.empty()) {
+        std::string names;
+        for (size_t i = 0; i < r.refused.size() && i < 8; ++i) names += (i ? ", " : "") + r.refused[i];
+        if (r.refused.size() > 8) names += ", and " + std::to_string(r.refused.size() - 8) + " more";
+        std::fprintf(stderr,
+                     "delve: warning: pictures would take more than %d MiB; refused %zu: %s\n",
+                     int(PictureMemoryCap >> 20), r.refused.size(), names.c_str());
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     Options opts;
@@ -25,15 +48,25 @@ int main(int argc, char** argv) {
     }
     std::vector<ScriptEvent> events;
     if (!opts.inputScript.empty()) {
-        std::ifstream in(opts.inputScript, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "delve: --input: cannot read %s\n", opts.inputScript.c_str());
+        // A pipe is welcome (--input <(make-script)); the cap keeps
+        // /dev/zero or a runaway generator from eating all memory.
+        std::vector<uint8_t> bytes;
+        if (int err = readWholeStream(opts.inputScript, bytes, MaxInputScriptBytes)) {
+            std::fprintf(stderr, "delve: --input: cannot read %s: %s\n", opts.inputScript.c_str(),
+                         err == FileTooLarge ? "larger than 16 MiB" : errorText(err).c_str());
             return 2;
         }
-        std::stringstream text;
-        text << in.rdbuf();
-        if (!parseInputScript(text.str(), events, error)) {
+        if (!parseInputScript(std::string(bytes.begin(), bytes.end()), events, error)) {
             std::fprintf(stderr, "delve: %s: %s\n", opts.inputScript.c_str(), error.c_str());
+            return 2;
+        }
+    }
+
+    if (!opts.dataDir.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(opts.dataDir, ec)) {
+            std::fprintf(stderr, "delve: --data-dir: the folder %s does not exist\n",
+                         opts.dataDir.c_str());
             return 2;
         }
     }
@@ -51,12 +84,30 @@ int main(int argc, char** argv) {
     }
     auto game = std::make_unique<Game>(opts, std::move(platform));
     if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
-    startGame(*game);
+    if (!startGame(*game)) {
+        std::fprintf(stderr,
+                     "delve: no pictures in the data folder %s (it needs bmp_unit/, bmp_land/ "
+                     "and the other picture folders; --data-dir names another)\n",
+                     game->dataDir.c_str());
+        return 2;
+    }
+    reportPictures(*game);
     runMainLoop(*game);
     shutdownGame(*game);
-    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState)) {
-        std::fprintf(stderr, "delve: could not write %s\n", opts.dumpState.c_str());
-        return 1;
+
+    int status = 0;
+    // Every screenshot asked for must exist, or the run did not do its job.
+    const int missing = int(opts.screenshots.size()) - game->screenshotsWritten -
+                        game->screenshotsFailed;
+    if (missing > 0)
+        std::fprintf(stderr, "delve: %d screenshot%s never taken: the run ended after %d frames\n",
+                     missing, missing == 1 ? " was" : "s were", game->framesRun);
+    if (missing > 0 || game->screenshotsFailed > 0) status = 1;
+    int dumpError = 0;
+    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState, &dumpError)) {
+        std::fprintf(stderr, "delve: could not write %s: %s\n", opts.dumpState.c_str(),
+                     errorText(dumpError).c_str());
+        status = 1;
     }
-    return 0;
+    return status;
 }

@@ -8,8 +8,9 @@ namespace delve {
 
 namespace {
 
+// Digits only: no sign, no spaces (strtoll alone would take " 5" and "+5").
 bool toLong(const char* s, long long lo, long long hi, long long& out) {
-    if (!s || !*s) return false;
+    if (!s || !(*s >= '0' && *s <= '9')) return false;
     errno = 0;
     char* end = nullptr;
     long long v = std::strtoll(s, &end, 10);
@@ -96,6 +97,14 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
             o.saveDir = v;
         } else {
             error = std::string("unknown option ") + arg;
+            return false;
+        }
+    }
+    // A screenshot of a frame the run never reaches would silently be missing.
+    for (const auto& [frame, path] : o.screenshots) {
+        if (o.frames >= 0 && frame >= o.frames) {
+            error = "--screenshot " + std::to_string(frame) + ":" + path + ": frame " +
+                    std::to_string(frame) + " never comes with --frames " + std::to_string(o.frames);
             return false;
         }
     }

@@ -1,49 +1,36 @@
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "app/game.h"
 #include "app/run.h"
 #include "gfx/png.h"
 #include "platform/digest.h"
+#include "platform/files.h"
 
 namespace delve {
 
 namespace {
 
-void writeScreenshots(const Game& g, int frame) {
+void writeScreenshots(Game& g, int frame) {
     for (const auto& [f, path] : g.options.screenshots) {
         if (f != frame) continue;
-        if (!writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data()))
-            std::fprintf(stderr, "delve: could not write screenshot %s\n", path.c_str());
-    }
-}
-
-std::string jsonString(const char* s) {
-    std::string out = "\"";
-    for (; *s; ++s) {
-        unsigned char c = static_cast<unsigned char>(*s);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
+        int error = 0;
+        if (writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data(),
+                             &error)) {
+            ++g.screenshotsWritten;
         } else {
-            out += char(c);
+            ++g.screenshotsFailed;
+            std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
+                         errorText(error).c_str());
         }
     }
-    return out + "\"";
 }
 
 } // namespace
 
 std::string stateJson(const Game& g) {
-    const int consoleOpen = g.console.consoleOpen;
-    const char* commandLine = g.console.commandLine;
-    const int heroPathStep = g.pathFinder.pathStep[1];
     const Shell& sh = g.shell;
     const UnitRecord& h = g.units[HeroUnit];
     char digestWorld[17], digestUnits[17];
@@ -51,36 +38,46 @@ std::string stateJson(const Game& g) {
                   fnv1a64(g.world.map.data(), WorldBytes));
     std::snprintf(digestUnits, sizeof digestUnits, "%016" PRIx64,
                   fnv1a64(g.units.bytes(), Units::byteSize()));
-    std::ostringstream o;
-    o << "{\n"
-      << "  \"seed\": " << g.seed << ",\n"
-      << "  \"frameCounter\": " << sh.frameCounter << ",\n"
-      << "  \"framesRun\": " << g.framesRun << ",\n"
-      << "  \"screenWidth\": " << sh.screenWidth << ",\n"
-      << "  \"screenHeight\": " << sh.screenHeight << ",\n"
-      << "  \"pixelZoom\": " << sh.pixelZoom << ",\n"
-      << "  \"movementInterval\": " << sh.movementInterval << ",\n"
-      << "  \"screensaverMode\": " << sh.screensaverMode << ",\n"
-      << "  \"consoleOpen\": " << consoleOpen << ",\n"
-      << "  \"commandLine\": " << jsonString(commandLine) << ",\n"
-      << "  \"SX\": " << sh.SX << ",\n"
-      << "  \"SY\": " << sh.SY << ",\n"
-      << "  \"SZ\": " << sh.SZ << ",\n"
-      << "  \"virtualWaitMs\": " << g.clock.waitedMs() << ",\n"
-      << "  \"hero\": {\"active\": " << int(h.active) << ", \"x\": " << h.x << ", \"y\": " << h.y
-      << ", \"z\": " << h.z << ", \"subX\": " << h.subX << ", \"subY\": " << h.subY
-      << ", \"subZ\": " << h.subZ << ", \"destX\": " << h.destX << ", \"destY\": " << h.destY
-      << ", \"moveState\": " << h.moveState << ", \"pathStep\": " << heroPathStep
-      << ", \"hitPoints\": " << h.hitPoints << ", \"maxHitPoints\": " << h.maxHitPoints
-      << ", \"spriteId\": " << h.spriteId << "},\n"
-      << "  \"contest\": {\"active\": " << (g.contestMode.active ? "true" : "false")
-      << ", \"turnNumber\": " << g.contestMode.contest.turnNumber
-      << ", \"winner\": " << g.contestMode.winner << ", \"partySize\": " << g.units.partySize
-      << ", \"nextFreeUnit\": " << g.units.nextFreeUnit << "},\n"
-      << "  \"worldFnv1a64\": \"" << digestWorld << "\",\n"
-      << "  \"unitsFnv1a64\": \"" << digestUnits << "\"\n"
-      << "}\n";
-    return o.str();
+    // The library escapes the command line and writes non-finite unit
+    // values (a loaded table may carry any float) as null.
+    nlohmann::ordered_json o;
+    o["seed"] = g.seed;
+    o["frameCounter"] = sh.frameCounter;
+    o["framesRun"] = g.framesRun;
+    o["screenWidth"] = sh.screenWidth;
+    o["screenHeight"] = sh.screenHeight;
+    o["pixelZoom"] = sh.pixelZoom;
+    o["movementInterval"] = sh.movementInterval;
+    o["screensaverMode"] = sh.screensaverMode;
+    o["consoleOpen"] = g.console.consoleOpen;
+    // Bytes that are not UTF-8 are kept as the replacement character.
+    o["commandLine"] = std::string(g.console.commandLine);
+    o["SX"] = sh.SX;
+    o["SY"] = sh.SY;
+    o["SZ"] = sh.SZ;
+    o["virtualWaitMs"] = g.clock.waitedMs();
+    o["hero"] = {{"active", int(h.active)},
+                 {"x", int(h.x)},
+                 {"y", int(h.y)},
+                 {"z", int(h.z)},
+                 {"subX", float(h.subX)},
+                 {"subY", float(h.subY)},
+                 {"subZ", float(h.subZ)},
+                 {"destX", int(h.destX)},
+                 {"destY", int(h.destY)},
+                 {"moveState", int(h.moveState)},
+                 {"pathStep", int(g.pathFinder.pathStep[HeroUnit])},
+                 {"hitPoints", float(h.hitPoints)},
+                 {"maxHitPoints", float(h.maxHitPoints)},
+                 {"spriteId", int(h.spriteId)}};
+    o["contest"] = {{"active", g.contestMode.active},
+                    {"turnNumber", g.contestMode.contest.turnNumber},
+                    {"winner", g.contestMode.winner},
+                    {"partySize", g.units.partySize},
+                    {"nextFreeUnit", g.units.nextFreeUnit}};
+    o["worldFnv1a64"] = digestWorld;
+    o["unitsFnv1a64"] = digestUnits;
+    return o.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 void runMainLoop(Game& g) {
@@ -100,11 +97,11 @@ void runMainLoop(Game& g) {
     }
 }
 
-bool writeStateDump(const Game& g, const std::string& path) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f << stateJson(g);
-    return bool(f.flush());
+bool writeStateDump(const Game& g, const std::string& path, int* error) {
+    const std::string text = stateJson(g);
+    const int err = replaceFile(path, text.data(), text.size());
+    if (error) *error = err;
+    return err == 0;
 }
 
 } // namespace delve

@@ -51,18 +51,30 @@ void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
 
 void reportSlot(ConsoleState& console, const Clock& clock, int slot, SlotResult result) {
     const char* what = nullptr;
+    bool reason = false;
     switch (result) {
-    case SlotResult::Done: console.message[0] = 0; return;
+    case SlotResult::Done:
+        if (!console.slotUnchecked) {
+            console.message[0] = 0;
+            return;
+        }
+        what = "loaded without a check file";
+        break;
     case SlotResult::Interrupted:
     case SlotResult::Busy: return;
     case SlotResult::Empty: what = "is empty"; break;
     case SlotResult::Damaged: what = "is damaged"; break;
     case SlotResult::Mixed: what = "is damaged: its last save was cut off"; break;
-    case SlotResult::Unreadable: what = "could not be read"; break;
-    case SlotResult::SaveFailed: what = "could not be saved"; break;
+    case SlotResult::Foreign: what = "is damaged: its files are from another game"; break;
+    case SlotResult::Unreadable: what = "could not be read"; reason = true; break;
+    case SlotResult::SaveFailed: what = "could not be saved"; reason = true; break;
     }
     char line[ConsoleMessageSize];
-    std::snprintf(line, sizeof line, "Slot %d %s", slot, what);
+    if (reason && console.slotError != 0)
+        std::snprintf(line, sizeof line, "Slot %d %s: %s", slot, what,
+                      errorText(console.slotError).c_str());
+    else
+        std::snprintf(line, sizeof line, "Slot %d %s", slot, what);
     showConsoleMessage(console, clock, line);
 }
 

@@ -24,6 +24,11 @@ struct ConsoleState {
     // Set while a save or load runs: the progress frames' console runs edit
     // the line but leave a finished command waiting until the transfer ends.
     bool slotBusy = false;
+    // What the last save or load adds to its notice: the errno (or file
+    // layer code) that made it fail, and whether a loaded slot had no check
+    // file to vouch for it.
+    int slotError = 0;
+    bool slotUnchecked = false;
 
     // Set by the "contest" command; the shell starts or stops the party
     // contest and clears it (the console itself knows no game rules).

@@ -75,129 +75,148 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
                     int stopAfterSteps) {
     if (console.slotBusy) return SlotResult::Busy;
     BusyGuard busy(console);
+    console.slotError = 0;
+    console.slotUnchecked = false;
+    auto failed = [&](int error) {
+        console.slotError = error;
+        return SlotResult::SaveFailed;
+    };
     const std::filesystem::path dir = ctx.saveDir;
-    if (!ensureSlotFolder(dir)) return SlotResult::SaveFailed;
+    if (int err = ensureSlotFolder(dir)) return failed(err);
 
     // The game the slot holds now stays loadable until every new file is in place.
     SlotCheck check;
     {
-        SlotReader old;
-        if (old.open(dir, slot) == SlotState::Valid) {
+        SlotImage old;
+        if (readSlot(dir, slot, old, false) == SlotState::Valid) {
             check.hasPrevious = true;
-            check.previous = old.digests();
+            check.previous = old.digests;
         }
     }
 
     StepCounter steps{stopAfterSteps};
     SlotFileWriter files[SlotFileCount];
-    auto fail = [&]() {
+    SlotFileWriter checkFile;
+    auto fail = [&](int error) {
         for (auto& f : files) f.discard();
-        return SlotResult::SaveFailed;
+        checkFile.discard();
+        return failed(error);
     };
 
     // Map file, in chunks with a progress screen before each.
-    if (!files[MapFile].open(slotFilePath(dir, slot, SlotFileKinds[MapFile]))) return fail();
+    if (int err = files[MapFile].open(slotFilePath(dir, slot, SlotFileKinds[MapFile])))
+        return fail(err);
     for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
         progressScreen(ctx, "Saving dungeon maps", mapChunkPercent(offset));
         ctx.clock.sleep(ChunkWaitMs);
         size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
-        if (!files[MapFile].write(ctx.world.data() + offset, n)) return fail();
+        if (int err = files[MapFile].write(ctx.world.data() + offset, n)) return fail(err);
         if (steps.stop()) return SlotResult::Interrupted;
         ctx.clock.sleep(ChunkWaitMs);
     }
-    if (!files[MapFile].finish()) return fail();
+    if (int err = files[MapFile].finish()) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
 
     // Unit file, in one piece.
-    if (!files[UnitFile].open(slotFilePath(dir, slot, SlotFileKinds[UnitFile]))) return fail();
+    if (int err = files[UnitFile].open(slotFilePath(dir, slot, SlotFileKinds[UnitFile])))
+        return fail(err);
     ctx.host.enableTexturingAndBlending();
     progressScreen(ctx, "Saving units", -1);
     ctx.clock.sleep(FileWaitMs);
-    if (!files[UnitFile].write(ctx.units.bytes(), Units::byteSize())) return fail();
+    if (int err = files[UnitFile].write(ctx.units.bytes(), Units::byteSize())) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
     ctx.clock.sleep(FileWaitMs);
-    if (!files[UnitFile].finish()) return fail();
+    if (int err = files[UnitFile].finish()) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
 
     // Variables file: frameCounter, SX, SY, SZ.
-    if (!files[VariablesFile].open(slotFilePath(dir, slot, SlotFileKinds[VariablesFile])))
-        return fail();
+    if (int err = files[VariablesFile].open(slotFilePath(dir, slot, SlotFileKinds[VariablesFile])))
+        return fail(err);
     progressScreen(ctx, "Saving variables", -1);
     ctx.clock.sleep(FileWaitMs);
     uint8_t variables[16];
     encodeVariables(ctx.shell, variables);
-    if (!files[VariablesFile].write(variables, sizeof variables)) return fail();
+    if (int err = files[VariablesFile].write(variables, sizeof variables)) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
     ctx.clock.sleep(FileWaitMs);
-    if (!files[VariablesFile].finish()) return fail();
+    if (int err = files[VariablesFile].finish()) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
 
     // The check file names the new game (and the old one), then the new
     // files replace the old ones. Between these renames the slot holds a mix
-    // that the check file tells apart from either game.
+    // that the check file tells apart from either game; the replaced files
+    // are kept until the last rename, so a failure can put them all back.
     for (int i = 0; i < SlotFileCount; ++i) {
         check.current.size[i] = files[i].written();
         check.current.digest[i] = files[i].digest();
     }
-    SlotFileWriter checkFile;
-    std::string checkText = formatSlotCheck(check);
-    if (!checkFile.open(slotCheckPath(dir, slot)) ||
-        !checkFile.write(checkText.data(), checkText.size()) || !checkFile.finish()) {
-        checkFile.discard();
-        return fail();
-    }
+    const std::string checkText = formatSlotCheck(check);
+    int err = checkFile.open(slotCheckPath(dir, slot));
+    if (err == 0) err = checkFile.write(checkText.data(), checkText.size());
+    if (err == 0) err = checkFile.finish();
+    if (err != 0) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
-    if (!checkFile.commit()) {
-        checkFile.discard();
-        return fail();
-    }
-    syncFolder(dir);
+
+    SlotReplacement replacement(dir);
+    auto undo = [&](int error) {
+        replacement.rollBack();
+        return fail(error);
+    };
+    if (int e = replacement.keep(checkFile)) return undo(e);
+    for (auto& f : files)
+        if (int e = replacement.keep(f)) return undo(e);
+    if (int e = replacement.replace(checkFile)) return undo(e);
+    if (int e = replacement.syncFolder()) return undo(e);
     if (steps.stop()) return SlotResult::Interrupted;
     for (auto& f : files) {
-        if (!f.commit()) return fail();
+        if (int e = replacement.replace(f)) return undo(e);
         if (steps.stop()) return SlotResult::Interrupted;
     }
-    if (!syncFolder(dir)) return SlotResult::SaveFailed;
+    if (int e = replacement.syncFolder()) return undo(e);
+    replacement.commit();
     return SlotResult::Done;
 }
 
 SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) {
     if (console.slotBusy) return SlotResult::Busy;
-    SlotReader reader;
-    switch (reader.open(ctx.saveDir, slot)) {
+    console.slotError = 0;
+    console.slotUnchecked = false;
+    // Everything is read and checked before the live game is touched.
+    SlotImage image;
+    switch (readSlot(ctx.saveDir, slot, image)) {
     case SlotState::Valid: break;
     case SlotState::Empty: return SlotResult::Empty;
     case SlotState::Damaged: return SlotResult::Damaged;
     case SlotState::Mixed: return SlotResult::Mixed;
-    case SlotState::Unreadable: return SlotResult::Unreadable;
+    case SlotState::Foreign: return SlotResult::Foreign;
+    case SlotState::Unreadable: console.slotError = image.error; return SlotResult::Unreadable;
     }
+    console.slotUnchecked = !image.checked;
     BusyGuard busy(console);
-    bool ok = true;
 
     // Map file, chunk by chunk: the progress screens show the half-loaded map.
+    const uint8_t* map = image.bytes[MapFile].data();
     for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
         progressScreen(ctx, "Loading dungeon maps", mapChunkPercent(offset));
         ctx.clock.sleep(ChunkWaitMs);
         size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
-        ok = ok && reader.read(MapFile, uint64_t(offset), ctx.world.data() + offset, n);
+        std::memcpy(ctx.world.data() + offset, map + offset, n);
         ctx.clock.sleep(ChunkWaitMs);
     }
 
     ctx.host.enableTexturingAndBlending();
     progressScreen(ctx, "Loading units", -1);
     ctx.clock.sleep(FileWaitMs);
-    ok = ok && reader.read(UnitFile, 0, ctx.units.bytes(), Units::byteSize());
+    std::memcpy(ctx.units.bytes(), image.bytes[UnitFile].data(), Units::byteSize());
     ctx.clock.sleep(FileWaitMs);
 
     progressScreen(ctx, "Loading variables", -1);
     ctx.clock.sleep(FileWaitMs);
-    uint8_t variables[16];
-    if (ok && reader.read(VariablesFile, 0, variables, sizeof variables))
-        decodeVariables(variables, ctx.shell);
-    else
-        ok = false;
+    decodeVariables(image.bytes[VariablesFile].data(), ctx.shell);
+    // A file may carry any origin: bring it into the map as start-up does.
+    ctx.shell.clampViewOrigin(LayerCount);
     ctx.clock.sleep(FileWaitMs);
-    return ok ? SlotResult::Done : SlotResult::Unreadable;
+    return SlotResult::Done;
 }
 
 } // namespace delve

@@ -36,8 +36,10 @@ enum class SlotResult {
     Empty,       // load: the slot holds no game
     Damaged,     // load: a file is missing, cut short or the check file is broken
     Mixed,       // load: the files belong to different saves
-    Unreadable,  // load: a file could not be read
-    SaveFailed,  // save: the folder or a file could not be written; the slot is as before
+    Foreign,     // load: a file belongs to the game of another slot
+    Unreadable,  // load: a file could not be read (console.slotError says why)
+    SaveFailed,  // save: the folder or a file could not be written; the slot is as
+                 // before (console.slotError says why)
     Interrupted, // save: abandoned on purpose after a number of steps (crash tests)
     Busy,        // a save or load is already running
 };
@@ -49,15 +51,18 @@ int mapChunkPercent(int offset);
 // three files, with a progress screen between steps. Each file is written
 // whole under a temporary name and flushed; then the check file and the
 // three files replace the old ones, so an interrupted save leaves either
-// game or a slot that loading recognises as mixed.
+// game or a slot that loading recognises as mixed. A save that fails (rather
+// than being cut off) puts back every file it replaced.
 // `stopAfterSteps` >= 0 abandons the save after that many file steps, as a
 // crash would (for crash tests); -1 runs it to the end.
 SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
                     int stopAfterSteps = -1);
 
-// Checks the slot's files first and refuses an empty, damaged or mixed slot
-// without touching the game; otherwise reads them over the live grid, unit
-// table and game variables, with progress screens. Never creates a file.
+// Reads the slot's three files into memory and checks them first, refusing
+// an empty, damaged, mixed or unreadable slot without touching the game;
+// only then copies them over the live grid, unit table and game variables,
+// with progress screens. The loaded view origin is brought into the map.
+// Never creates a file.
 SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot);
 
 } // namespace delve

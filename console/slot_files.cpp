@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace delve {
@@ -103,213 +105,229 @@ bool parseSlotCheck(const std::string& text, SlotCheck& check) {
     return true;
 }
 
-// ---- low-level file calls ------------------------------------------------
-
-namespace {
-
-bool writeAll(int fd, const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
+fs::path slotBackupPath(const fs::path& path) {
+    fs::path backup = path;
+    backup += ".old";
+    return backup;
 }
 
-bool readAllAt(int fd, uint64_t offset, void* data, size_t size) {
-    auto* p = static_cast<uint8_t*>(data);
-    while (size > 0) {
-        ssize_t n = ::pread(fd, p, size, off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) return false;
-        p += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
-}
-
-// Reads a small file whole; false when it is missing, unreadable or too big.
-bool readSmallFile(const fs::path& path, std::string& out, bool& exists) {
-    exists = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        exists = errno != ENOENT;
-        return false;
-    }
-    exists = true;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    out.clear();
-    char buf[512];
-    bool ok = true;
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        out.append(buf, size_t(n));
-        if (out.size() > 4096) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
-} // namespace
-
-bool syncFolder(const fs::path& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-bool ensureSlotFolder(const fs::path& dir) {
+int ensureSlotFolder(const fs::path& dir) {
     std::error_code ec;
-    if (fs::is_directory(dir, ec)) return true;
+    if (fs::is_directory(dir, ec)) return 0;
     fs::create_directories(dir, ec);
-    return fs::is_directory(dir, ec);
+    if (fs::is_directory(dir)) return 0;
+    return ec ? ec.value() : ENOTDIR;
 }
 
 // ---- reading a slot ------------------------------------------------------
 
-SlotReader::~SlotReader() { close(); }
+namespace {
 
-void SlotReader::close() {
-    for (int& fd : fds_) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
+// Whether a failure to read means the slot is broken (Damaged) rather than
+// kept from us (Unreadable: permissions, a failing disk).
+bool meansDamaged(int error) {
+    return error == ENOENT || error == NotRegularFile || error == FileTooLarge ||
+           error == FileCutShort;
 }
 
-SlotState SlotReader::open(const fs::path& dir, int slot) {
-    close();
-    digests_ = {};
+// True when `d` names a file of the kind `file` that another slot's check
+// file lists: a file copied in from another game.
+bool belongsToAnotherSlot(const fs::path& dir, int slot, int file, const SlotDigests& d) {
+    for (int other = FirstSlot; other <= LastSlot; ++other) {
+        if (other == slot) continue;
+        std::vector<uint8_t> text;
+        if (readWholeFile(slotCheckPath(dir, other).string(), text, 4096) != 0) continue;
+        SlotCheck check;
+        if (!parseSlotCheck(std::string(text.begin(), text.end()), check)) continue;
+        auto lists = [&](const SlotDigests& game) {
+            return game.size[file] == d.size[file] && game.digest[file] == d.digest[file];
+        };
+        if (lists(check.current) || (check.hasPrevious && lists(check.previous))) return true;
+    }
+    return false;
+}
 
-    std::string checkText;
-    bool checkExists = false;
-    bool checkRead = readSmallFile(slotCheckPath(dir, slot), checkText, checkExists);
+} // namespace
 
+SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepBytes) {
+    image = SlotImage{};
+
+    std::vector<uint8_t> checkBytes;
+    const int checkError = readWholeFile(slotCheckPath(dir, slot).string(), checkBytes, 4096);
+    const bool checkExists = checkError != ENOENT;
+
+    File files[SlotFileCount];
     int present = 0;
-    bool sizesRight = true;
+    bool complete = true;
+    int unreadable = checkExists && checkError != 0 && !meansDamaged(checkError) ? checkError : 0;
     for (int i = 0; i < SlotFileCount; ++i) {
-        fds_[i] = ::open(slotFilePath(dir, slot, SlotFileKinds[i]).c_str(),
-                        O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fds_[i] < 0) {
-            if (errno != ENOENT) ++present;
-            sizesRight = false;
+        const int err = openForReading(slotFilePath(dir, slot, SlotFileKinds[i]).string(), files[i]);
+        if (err != ENOENT) ++present;
+        uint64_t size = 0;
+        if (err == 0 && fileSize(files[i], size) == 0 && size == SlotFileSizes[i]) {
+            image.digests.size[i] = size;
             continue;
         }
-        ++present;
-        struct stat st {};
-        if (::fstat(fds_[i], &st) != 0 || !S_ISREG(st.st_mode) ||
-            uint64_t(st.st_size) != SlotFileSizes[i])
-            sizesRight = false;
-        digests_.size[i] = uint64_t(st.st_size);
+        complete = false;
+        if (err != 0 && !meansDamaged(err) && unreadable == 0) unreadable = err;
     }
-    if (present == 0 && !checkExists) {
-        close();
-        return SlotState::Empty;
+    if (present == 0 && !checkExists) return SlotState::Empty;
+    if (unreadable != 0) {
+        image.error = unreadable;
+        return SlotState::Unreadable;
     }
-    if (!sizesRight) {
-        close();
-        return SlotState::Damaged;
-    }
+    if (!complete) return SlotState::Damaged;
 
-    // Digest what the files hold, through a fixed buffer.
-    std::vector<uint8_t> buffer(1 << 20);
+    // Read (or only digest, through a fixed buffer) every byte of the files.
+    std::vector<uint8_t> buffer;
+    if (!keepBytes) buffer.resize(1 << 20);
     for (int i = 0; i < SlotFileCount; ++i) {
         SlotDigest d;
-        for (uint64_t off = 0; off < SlotFileSizes[i];) {
-            size_t n = size_t(std::min<uint64_t>(buffer.size(), SlotFileSizes[i] - off));
-            if (!readAllAt(fds_[i], off, buffer.data(), n)) {
-                close();
-                return SlotState::Unreadable;
+        int err = 0;
+        if (keepBytes) {
+            image.bytes[i].resize(size_t(SlotFileSizes[i]));
+            err = readExactlyAt(files[i], 0, image.bytes[i].data(), image.bytes[i].size());
+            d.add(image.bytes[i].data(), image.bytes[i].size());
+        } else {
+            for (uint64_t off = 0; off < SlotFileSizes[i] && err == 0;) {
+                const size_t n = size_t(std::min<uint64_t>(buffer.size(), SlotFileSizes[i] - off));
+                err = readExactlyAt(files[i], off, buffer.data(), n);
+                d.add(buffer.data(), n);
+                off += n;
             }
-            d.add(buffer.data(), n);
-            off += n;
         }
-        digests_.digest[i] = d.value;
+        if (err != 0) {
+            for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
+            if (meansDamaged(err)) return SlotState::Damaged; // shrank while we read
+            image.error = err;
+            return SlotState::Unreadable;
+        }
+        image.digests.digest[i] = d.value;
     }
 
+    auto refuse = [&](SlotState state) {
+        for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
+        return state;
+    };
     // Files saved before check files existed have only their sizes to go by.
     if (!checkExists) return SlotState::Valid;
-
     SlotCheck check;
-    if (!checkRead || !parseSlotCheck(checkText, check)) {
-        close();
-        return SlotState::Damaged;
+    if (checkError != 0 || !parseSlotCheck(std::string(checkBytes.begin(), checkBytes.end()), check))
+        return refuse(SlotState::Damaged);
+    if (image.digests == check.current || (check.hasPrevious && image.digests == check.previous)) {
+        image.checked = true;
+        return SlotState::Valid;
     }
-    if (digests_ == check.current) return SlotState::Valid;
-    if (check.hasPrevious && digests_ == check.previous) return SlotState::Valid;
-    close();
-    return SlotState::Mixed;
-}
-
-bool SlotReader::read(SlotFile file, uint64_t offset, void* dest, size_t size) {
-    if (fds_[file] < 0) return false;
-    return readAllAt(fds_[file], offset, dest, size);
+    for (int i = 0; i < SlotFileCount; ++i) {
+        const bool ours = (image.digests.digest[i] == check.current.digest[i]) ||
+                          (check.hasPrevious && image.digests.digest[i] == check.previous.digest[i]);
+        if (!ours && belongsToAnotherSlot(dir, slot, i, image.digests))
+            return refuse(SlotState::Foreign);
+    }
+    return refuse(SlotState::Mixed);
 }
 
 // ---- writing a slot ------------------------------------------------------
 
-SlotFileWriter::~SlotFileWriter() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-bool SlotFileWriter::open(const fs::path& finalPath) {
-    final_ = finalPath;
-    temp_ = slotTempPath(finalPath);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    failed_ = fd_ < 0;
+int SlotFileWriter::open(const fs::path& finalPath) {
+    final_ = finalPath.string();
+    temp_ = slotTempPath(finalPath).string();
     written_ = 0;
     digest_ = {};
-    return !failed_;
+    error_ = createExclusive(temp_, file_);
+    created_ = error_ == 0;
+    return error_;
 }
 
-bool SlotFileWriter::write(const void* data, size_t size) {
-    if (failed_ || fd_ < 0) return false;
+int SlotFileWriter::write(const void* data, size_t size) {
+    if (error_ != 0) return error_;
+    if (!file_.isOpen()) return error_ = EBADF;
     digest_.add(data, size);
-    if (!writeAll(fd_, data, size)) failed_ = true;
+    error_ = writeAll(file_, data, size);
     written_ += size;
-    return !failed_;
+    return error_;
 }
 
-bool SlotFileWriter::finish() {
-    if (fd_ < 0) return false;
-    if (!failed_ && ::fsync(fd_) != 0) failed_ = true;
-    if (::close(fd_) != 0) failed_ = true;
-    fd_ = -1;
-    return !failed_;
-}
-
-bool SlotFileWriter::commit() {
-    if (failed_ || fd_ >= 0) return false;
-    return ::rename(temp_.c_str(), final_.c_str()) == 0;
+int SlotFileWriter::finish() {
+    if (error_ != 0) return error_;
+    if (!file_.isOpen()) return error_ = EBADF;
+    error_ = syncFile(file_);
+    const int closed = file_.close();
+    if (error_ == 0) error_ = closed;
+    return error_;
 }
 
 void SlotFileWriter::discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+    file_.close();
+    if (created_) removeFile(temp_);
+    created_ = false;
+}
+
+// ---- replacing a slot's files ---------------------------------------------
+
+namespace {
+
+// A second name for `path` at `backup`: a hard link, or a copy where the
+// file system has no links.
+int keepCopy(const std::string& path, const std::string& backup) {
+    if (int err = removeFile(backup)) return err;
+    const int err = linkFile(path, backup);
+    if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS) return err;
+    std::vector<uint8_t> bytes;
+    if (int readErr = readWholeFile(path, bytes, uint64_t(1) << 32)) return readErr;
+    return writeNewFile(backup, bytes.data(), bytes.size());
+}
+
+} // namespace
+
+int SlotReplacement::keep(const SlotFileWriter& writer) {
+    Kept k;
+    k.path = writer.finalPath();
+    const std::string backup = slotBackupPath(k.path).string();
+    struct stat st {};
+    if (::lstat(k.path.c_str(), &st) == 0) {
+        if (int err = keepCopy(k.path, backup)) return err;
+        k.hadOld = true;
+    } else if (errno != ENOENT) {
+        return errno;
+    } else if (int err = removeFile(backup)) {
+        return err;
+    }
+    kept_.push_back(k);
+    return 0;
+}
+
+int SlotReplacement::replace(const SlotFileWriter& writer) {
+    for (Kept& k : kept_) {
+        if (k.path != writer.finalPath()) continue;
+        const int err = renameFile(writer.tempPath(), k.path);
+        if (err == 0) k.replaced = true;
+        return err;
+    }
+    return EINVAL; // keep() first
+}
+
+int SlotReplacement::syncFolder() { return delve::syncFolder(dir_.string()); }
+
+void SlotReplacement::commit() {
+    for (const Kept& k : kept_)
+        if (k.hadOld) removeFile(slotBackupPath(k.path).string());
+    kept_.clear();
+}
+
+void SlotReplacement::rollBack() {
+    // Newest first, so the check file (replaced first) is restored last.
+    for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+        const std::string backup = slotBackupPath(it->path).string();
+        if (it->replaced) {
+            if (it->hadOld) renameFile(backup, it->path);
+            else removeFile(it->path);
+        } else if (it->hadOld) {
+            removeFile(backup);
+        }
+    }
+    if (!kept_.empty()) delve::syncFolder(dir_.string());
+    kept_.clear();
 }
 
 } // namespace delve

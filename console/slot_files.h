@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "platform/files.h"
 
 #include "platform/digest.h"
 #include "units/unit_record.h"
@@ -46,68 +49,89 @@ std::string formatSlotCheck(const SlotCheck& check);
 bool parseSlotCheck(const std::string& text, SlotCheck& check);
 
 enum class SlotState {
-    Valid,    // all three files complete and consistent
-    Empty,    // no file of the slot exists
-    Damaged,  // a file is missing, of the wrong size, or the check file is unreadable
-    Mixed,    // complete files that belong to different saves
-    Unreadable,
+    Valid,      // all three files complete and consistent
+    Empty,      // no file of the slot exists
+    Damaged,    // a file is missing, of the wrong size, or the check file is broken
+    Mixed,      // complete files that belong to different saves of this slot
+    Foreign,    // a file belongs to a game another slot holds
+    Unreadable, // a file exists but could not be read (see SlotImage::error)
 };
 
-// A slot opened for loading: the three files stay open, so what was checked
-// is what gets read.
-class SlotReader {
-public:
-    SlotReader() = default;
-    SlotReader(const SlotReader&) = delete;
-    SlotReader& operator=(const SlotReader&) = delete;
-    ~SlotReader();
-
-    // Opens the slot read-only (never creating a file) and checks sizes and,
-    // where a check file exists, digests.
-    SlotState open(const std::filesystem::path& dir, int slot);
-    // Reads `size` bytes at `offset` of one file; false on a short read.
-    bool read(SlotFile file, uint64_t offset, void* dest, size_t size);
-    const SlotDigests& digests() const { return digests_; }
-
-private:
-    void close();
-    int fds_[SlotFileCount] = {-1, -1, -1};
-    SlotDigests digests_;
+// A slot read whole into memory and checked, so that loading can replace
+// the live game only once everything is known to be good.
+struct SlotImage {
+    std::vector<uint8_t> bytes[SlotFileCount]; // empty unless read with keepBytes
+    SlotDigests digests;
+    bool checked = false; // a check file vouched for the files
+    int error = 0;        // why the slot was Unreadable (errno or a files.h code)
 };
 
-// Creates `dir` and its parents when missing; false when it cannot be made.
-bool ensureSlotFolder(const std::filesystem::path& dir);
+// Reads the slot's files read-only (never creating one), checks their sizes
+// and, where a check file exists, their digests. With keepBytes the bytes
+// stay in `image` for loading; otherwise only the digests are kept.
+SlotState readSlot(const std::filesystem::path& dir, int slot, SlotImage& image,
+                   bool keepBytes = true);
 
-// A file written under its temporary name, flushed to disk, then renamed
-// over the real one by commit().
+// Creates `dir` and its parents when missing; the errno of the failure, or 0.
+int ensureSlotFolder(const std::filesystem::path& dir);
+
+// A file written under its temporary name (created exclusively, a stale
+// file or a planted link removed first) and flushed to disk by finish().
 class SlotFileWriter {
 public:
-    SlotFileWriter() = default;
-    SlotFileWriter(const SlotFileWriter&) = delete;
-    SlotFileWriter& operator=(const SlotFileWriter&) = delete;
-    ~SlotFileWriter();
-
-    bool open(const std::filesystem::path& finalPath);
-    bool write(const void* data, size_t size); // also adds the bytes to digest()
+    int open(const std::filesystem::path& finalPath);
+    int write(const void* data, size_t size); // also adds the bytes to digest()
     // Flushes the temporary file to disk and closes it.
-    bool finish();
-    // Renames the finished temporary file over the real one.
-    bool commit();
+    int finish();
     // Removes the temporary file (an abandoned save).
     void discard();
+    const std::string& finalPath() const { return final_; }
+    const std::string& tempPath() const { return temp_; }
     uint64_t digest() const { return digest_.value; }
     uint64_t written() const { return written_; }
 
 private:
-    std::filesystem::path final_;
-    std::filesystem::path temp_;
-    int fd_ = -1;
-    bool failed_ = false;
+    std::string final_;
+    std::string temp_;
+    File file_;
+    bool created_ = false;
+    int error_ = 0;
     uint64_t written_ = 0;
     SlotDigest digest_;
 };
 
-// Flushes a folder's entries (renames) to disk.
-bool syncFolder(const std::filesystem::path& dir);
+// Puts finished temporary files in place of the slot's files one rename at
+// a time, keeping each replaced file under a second name until commit()
+// (after the last rename) drops them. rollBack() puts every replaced file
+// back and removes new files that replaced nothing, so a failed save leaves
+// the slot as it was. Dropped without either (a save cut off), everything
+// stays as a crash would leave it.
+class SlotReplacement {
+public:
+    explicit SlotReplacement(std::filesystem::path dir) : dir_(std::move(dir)) {}
+    SlotReplacement(const SlotReplacement&) = delete;
+    SlotReplacement& operator=(const SlotReplacement&) = delete;
+
+    // Keeps the present file of `writer`'s name (if any) under its backup name.
+    int keep(const SlotFileWriter& writer);
+    // Renames the writer's temporary file over its real name.
+    int replace(const SlotFileWriter& writer);
+    int syncFolder();
+    // Success: the kept files go.
+    void commit();
+    void rollBack();
+
+private:
+    struct Kept {
+        std::string path;
+        bool hadOld = false;
+        bool replaced = false;
+    };
+    std::filesystem::path dir_;
+    std::vector<Kept> kept_;
+};
+
+// The name a replaced slot file is kept under until a save completes.
+std::filesystem::path slotBackupPath(const std::filesystem::path& path);
 
 } // namespace delve

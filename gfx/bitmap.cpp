@@ -2,12 +2,11 @@
 
 #include "gfx/framebuffer.h"
 
-#include <GL/gl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/files.h"
 
-#include <cerrno>
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -23,32 +22,6 @@ uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// Reads exactly `n` bytes unless the file ends or fails first; returns the count read.
-size_t readFully(int fd, uint8_t* dst, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::read(fd, dst + got, n - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += size_t(r);
-    }
-    return got;
-}
-
-class FileHandle {
-public:
-    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Number of rows that can be drawn as a width x width square without
 // reading past the entry's pixels.
 uint32_t drawableRows(const BitmapEntry& e) {
@@ -63,15 +36,22 @@ template <bool Keyed>
 void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
     if (index < 0 || index >= catalogueCapacity) return;
     const BitmapEntry& e = cat.entries[size_t(index)];
-    uint32_t rows = drawableRows(e);
-    for (uint32_t row = 0; row < rows; ++row) {
-        const uint8_t* p = e.pixels.data() + size_t(row) * e.width * 3;
-        for (uint32_t col = 0; col < e.width; ++col, p += 3) {
+    // Only the part of the square that lands on the screen is visited: a
+    // 4096-pixel tile costs no more than the screen it covers.
+    const int64_t rows = drawableRows(e);
+    const int64_t rowFirst = std::max<int64_t>(0, -int64_t(y));
+    const int64_t rowEnd = std::min<int64_t>(rows, int64_t(s.height) - y);
+    const int64_t colFirst = std::max<int64_t>(0, -int64_t(x));
+    const int64_t colEnd = std::min<int64_t>(e.width, int64_t(s.width) - x);
+    if (colFirst >= colEnd) return;
+    for (int64_t row = rowFirst; row < rowEnd; ++row) {
+        const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + size_t(colFirst)) * 3;
+        for (int64_t col = colFirst; col < colEnd; ++col, p += 3) {
             if (Keyed) {
                 if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
                 if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
             }
-            plotPixel(s, x + int(col), y + int(row), p[0], p[1], p[2]);
+            plotPixel(s, int(x + col), int(y + row), p[0], p[1], p[2]);
         }
     }
 }
@@ -81,19 +61,28 @@ struct FileSlot {
     const char* name;
 };
 
+enum class Loaded { Yes, No, OverCap };
+Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index);
+
 void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* folder,
-               const FileSlot* slots, size_t count) {
+               const FileSlot* slots, size_t count, PictureReport* report) {
     std::string base = dataDir;
     if (!base.empty() && base.back() != '/') base += '/';
     base += folder;
     base += '/';
-    for (size_t i = 0; i < count; ++i) loadBitmap(cat, base + slots[i].name, uint32_t(slots[i].index));
+    for (size_t i = 0; i < count; ++i) {
+        const Loaded got = loadPicture(cat, base + slots[i].name, uint32_t(slots[i].index));
+        if (!report) continue;
+        if (got == Loaded::Yes) ++report->loaded;
+        else if (got == Loaded::No) ++report->missing;
+        else report->refused.push_back(std::string(folder) + "/" + slots[i].name);
+    }
 }
 
 template <size_t N>
 void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* folder,
-               const FileSlot (&slots)[N]) {
-    loadGroup(cat, dataDir, folder, slots, N);
+               const FileSlot (&slots)[N], PictureReport* report) {
+    loadGroup(cat, dataDir, folder, slots, N, report);
 }
 
 const FileSlot CrossFiles[] = {{1104, "cross4.bmp"}};
@@ -292,85 +281,102 @@ const FileSlot UnitFiles[] = {
 
 } // namespace
 
-bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
-    if (index >= uint32_t(catalogueCapacity)) return false;
-    // Read-only: an installed data folder is not writable, and a missing
-    // picture must not leave an empty file behind.
-    FileHandle file(path);
-    if (file.fd() < 0) return false;
-    struct stat st {};
-    if (::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+namespace {
+
+void setEntry(BitmapCatalogue& cat, uint32_t index, std::vector<uint8_t> pixels, uint32_t width,
+              uint32_t height) {
+    BitmapEntry& e = cat.entries[index];
+    cat.pixelBytes -= std::min<uint64_t>(cat.pixelBytes, e.pixels.size());
+    e.pixels = std::move(pixels);
+    e.pixels.shrink_to_fit();
+    cat.pixelBytes += e.pixels.size();
+    e.width = width;
+    e.height = height;
+    e.bytesPerPixel = 3;
+}
+
+Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
+    if (index >= uint32_t(catalogueCapacity)) return Loaded::No;
+    // Read-only and never blocking: an installed data folder is not
+    // writable, a missing picture must not leave an empty file behind, and
+    // a FIFO or device in place of a picture is refused.
+    File file;
+    if (openForReading(path, file) != 0) return Loaded::No;
+    uint64_t fileBytes = 0;
+    if (fileSize(file, fileBytes) != 0) return Loaded::No;
 
     uint8_t header[HeaderSize];
-    if (readFully(file.fd(), header, HeaderSize) != HeaderSize) return false;
-    if (header[0] != 'B' || header[1] != 'M' || header[28] != 24) return false;
+    if (readExactlyAt(file, 0, header, HeaderSize) != 0) return Loaded::No;
+    if (header[0] != 'B' || header[1] != 'M' || header[28] != 24) return Loaded::No;
 
     uint32_t width = le32(header + 18);
     uint32_t height = le32(header + 22);
     // Check the header against the file before allocating: a hostile or
     // truncated header must neither overflow nor exhaust memory.
-    if (width == 0 || height == 0 || width > MaxSide || height > MaxSide) return false;
+    if (width == 0 || height == 0 || width > MaxSide || height > MaxSide) return Loaded::No;
     uint64_t bytes = uint64_t(width) * uint64_t(height) * 3u;
-    uint64_t available = uint64_t(st.st_size) > HeaderSize ? uint64_t(st.st_size) - HeaderSize : 0;
-    if (bytes > available) return false;
+    uint64_t available = fileBytes > HeaderSize ? fileBytes - HeaderSize : 0;
+    if (bytes > available) return Loaded::No;
+    // The whole catalogue stays within its memory budget.
+    const uint64_t others =
+        cat.pixelBytes - std::min<uint64_t>(cat.pixelBytes, cat.entries[index].pixels.size());
+    if (others + bytes > cat.memoryCap) return Loaded::OverCap;
 
     std::vector<uint8_t> pixels(static_cast<size_t>(bytes));
-    if (readFully(file.fd(), pixels.data(), pixels.size()) != pixels.size()) {
+    if (readExactlyAt(file, HeaderSize, pixels.data(), pixels.size()) != 0) {
         // The file shrank under us: keep the header's size but no pixels.
-        BitmapEntry& e = cat.entries[index];
-        e.pixels.clear();
-        e.pixels.shrink_to_fit();
-        e.width = width;
-        e.height = height;
-        e.bytesPerPixel = 3;
-        return false;
+        setEntry(cat, index, {}, width, height);
+        return Loaded::No;
     }
     // Rows are taken packed from offset 54: padded rows shift into the picture.
     for (size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
-
-    BitmapEntry& e = cat.entries[index];
-    e.pixels = std::move(pixels);
-    e.width = width;
-    e.height = height;
-    e.bytesPerPixel = 3;
-    return true;
+    setEntry(cat, index, std::move(pixels), width, height);
+    return Loaded::Yes;
 }
 
-void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_cross", CrossFiles);
-}
-void loadUnitBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_unit", UnitFiles);
-}
-void loadLandBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_land", LandFiles);
-}
-void loadDungeonBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_dungeon", DungeonFiles);
-}
-void loadStructureBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_structure", StructureFiles);
-}
-void loadItemBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_item", ItemFiles);
-}
-void loadScreenBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_scr", ScreenFiles);
-}
-void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadGroup(cat, dataDir, "bmp_cube", CubeFiles);
-    loadGroup(cat, dataDir, "bmp_unit", CubeUnitFiles);
+} // namespace
+
+bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
+    return loadPicture(cat, path, index) == Loaded::Yes;
 }
 
-void loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
-    loadCrossBitmaps(cat, dataDir);
-    loadUnitBitmaps(cat, dataDir);
-    loadLandBitmaps(cat, dataDir);
-    loadDungeonBitmaps(cat, dataDir);
-    loadStructureBitmaps(cat, dataDir);
-    loadItemBitmaps(cat, dataDir);
-    loadScreenBitmaps(cat, dataDir);
-    loadCubeBitmaps(cat, dataDir);
+void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_cross", CrossFiles, report);
+}
+void loadUnitBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_unit", UnitFiles, report);
+}
+void loadLandBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_land", LandFiles, report);
+}
+void loadDungeonBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_dungeon", DungeonFiles, report);
+}
+void loadStructureBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_structure", StructureFiles, report);
+}
+void loadItemBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_item", ItemFiles, report);
+}
+void loadScreenBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_scr", ScreenFiles, report);
+}
+void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
+    loadGroup(cat, dataDir, "bmp_cube", CubeFiles, report);
+    loadGroup(cat, dataDir, "bmp_unit", CubeUnitFiles, report);
+}
+
+PictureReport loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
+    PictureReport report;
+    loadCrossBitmaps(cat, dataDir, &report);
+    loadUnitBitmaps(cat, dataDir, &report);
+    loadLandBitmaps(cat, dataDir, &report);
+    loadDungeonBitmaps(cat, dataDir, &report);
+    loadStructureBitmaps(cat, dataDir, &report);
+    loadItemBitmaps(cat, dataDir, &report);
+    loadScreenBitmaps(cat, dataDir, &report);
+    loadCubeBitmaps(cat, dataDir, &report);
+    return report;
 }
 
 void createTextures(BitmapCatalogue& cat) {

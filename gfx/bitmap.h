@@ -19,29 +19,45 @@ struct BitmapEntry {
 
 // Every picture the program draws, indexed by picture id, plus the GL
 // texture names of the current context (names 0..6 carry entries 1200..1206).
+// The most pixel memory the catalogue holds: some fifty times what the
+// game's own pictures need, far below what a folder of huge pictures takes.
+constexpr uint64_t PictureMemoryCap = uint64_t(64) << 20;
+
 struct BitmapCatalogue {
     std::vector<BitmapEntry> entries = std::vector<BitmapEntry>(catalogueCapacity);
     uint32_t textureNames[32] = {};
+    uint64_t pixelBytes = 0;                 // pixel memory the entries hold
+    uint64_t memoryCap = PictureMemoryCap;   // pictures that would pass it are refused
 
     BitmapEntry& operator[](int i) { return entries[size_t(i)]; }
     const BitmapEntry& operator[](int i) const { return entries[size_t(i)]; }
 };
 
 // Reads a 24-bit bottom-up BMP into entry `index`. The file is opened
-// read-only; a malformed or hostile header is refused before allocating.
+// read-only and never blocks on a special file; a malformed or hostile
+// header is refused before allocating, and so is a picture that would take
+// the catalogue past its memory cap.
 bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index);
 
-// The eight picture groups, each from its folder under `dataDir`.
-void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadUnitBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadLandBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadDungeonBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadStructureBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadItemBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadScreenBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
-void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
+// What loading the picture groups found.
+struct PictureReport {
+    int loaded = 0;
+    int missing = 0;                  // missing, unreadable or not a usable picture
+    std::vector<std::string> refused; // "folder/name" of pictures over the memory cap
+};
+
+// The eight picture groups, each from its folder under `dataDir`; counts go
+// into `report` when one is given.
+void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadUnitBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadLandBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadDungeonBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadStructureBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadItemBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadScreenBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
+void loadCubeBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report = nullptr);
 // All eight groups in start-up order.
-void loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
+PictureReport loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir);
 
 // One picture file of the groups above: catalogue index, folder, file name.
 struct BitmapFile {

@@ -2,26 +2,44 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+
+#include "platform/files.h"
 #include <vector>
 
 namespace delve {
 
-bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba) {
+namespace {
+
+void appendToVector(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+void flushNothing(png_structp) {}
+
+} // namespace
+
+bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
+                      int* error) {
+    if (error) *error = EINVAL;
     if (width <= 0 || height <= 0) return false;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(f);
+        if (error) *error = ENOMEM;
         return false;
     }
+    // The picture is made in memory and then put in place in one step, so
+    // a failed write never leaves half a file and a special file at the
+    // name is replaced rather than written into.
+    std::vector<uint8_t> encoded;
     std::vector<uint8_t> row(size_t(width) * 3);
-    bool ok = false;
+    volatile bool ok = false;
     if (setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, f);
+        png_set_write_fn(png, &encoded, appendToVector, flushNothing);
         png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
@@ -38,7 +56,10 @@ bool writePngBottomUp(const std::string& path, int width, int height, const uint
         ok = true;
     }
     png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0 && ok;
+    if (!ok) return false;
+    const int err = replaceFile(path, encoded.data(), encoded.size());
+    if (error) *error = err;
+    return err == 0;
 }
 
 } // namespace delve

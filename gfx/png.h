@@ -5,7 +5,9 @@
 namespace delve {
 
 // Writes an RGBA picture whose row 0 is the bottom row as an upright RGB
-// PNG. Returns false when the file could not be written.
-bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba);
+// PNG, replacing `path` in one step. Returns false when the file could not
+// be written, with the reason in `error` (see platform/files.h) when given.
+bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
+                      int* error = nullptr);
 
 } // namespace delve

@@ -16,6 +16,17 @@ struct Shell {
     int quitRequested = 0;
     int screensaverMode = 0;
     int SX = 0, SY = 0, SZ = 0;
+
+    // Brings the view origin into the range the frame loop keeps it in for
+    // a 256-cell map of `layers` layers: a whole screen of cells inside.
+    void clampViewOrigin(int layers) {
+        if (SY > 256 - screenHeight / MapCellPixels) SY = 256 - screenHeight / MapCellPixels;
+        if (SY < 0) SY = 0;
+        if (SX > 256 - screenWidth / MapCellPixels) SX = 256 - screenWidth / MapCellPixels;
+        if (SX < 0) SX = 0;
+        if (SZ > layers - 1) SZ = layers - 1;
+        if (SZ < 0) SZ = 0;
+    }
 };
 
 } // namespace delve

@@ -16,7 +16,11 @@ std::string overworldPath(const std::string& dataDir, int number);
 // The file is opened read-only and never created: a missing or short file
 // leaves the cells it does not reach as they were. When the map folder
 // itself is missing nothing is read and nothing is waited.
-// Returns the number of bytes read, or -1 when the file could not be opened.
-int loadOverworld(WorldMap& map, Clock& clock, const std::string& dataDir, int number);
+// Anything but a regular file (a FIFO, a device) is refused without waiting
+// on it. Returns the number of bytes read, or -1 when the file could not be
+// opened; `error` (when given) receives why (see platform/files.h), 0 if
+// nothing went wrong.
+int loadOverworld(WorldMap& map, Clock& clock, const std::string& dataDir, int number,
+                  int* error = nullptr);
 
 } // namespace delve

@@ -1,47 +1,15 @@
 #include "world/terrain.h"
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "platform/files.h"
 #include "world/overworld.h"
 
 namespace delve {
 
-namespace {
-
-bool writeAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-} // namespace
-
 bool saveOverworld(const WorldMap& map, Clock& clock, const std::string& dataDir, int number) {
-    const std::string path = overworldPath(dataDir, number);
-    const std::string temp = path + ".tmp." + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, map.data(), OverworldFileBytes);
-    ok = (::fsync(fd) == 0) && ok;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (replaceFile(overworldPath(dataDir, number), map.data(), OverworldFileBytes) != 0)
         return false;
-    }
     clock.sleep(1000);
     return true;
 }

@@ -2,7 +2,12 @@
 
 #include <GL/gl.h>
 
+#include <climits>
+#include <cmath>
+#include <cstring>
 #include <string>
+
+#include <nlohmann/json.hpp>
 #include <tuple>
 
 #include "app/game.h"
@@ -153,17 +158,73 @@ TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     EXPECT_EQ(px[1], 0);
 }
 
-TEST(StateDump, ReportsTheContractFields) {
+TEST(StateDump, IsJsonCarryingTheGamesValues) {
     auto g = startHeadless("", 2);
     runMainLoop(*g);
-    std::string j = stateJson(*g);
-    for (const char* key : {"\"seed\": 7", "\"frameCounter\": 2", "\"screenWidth\": 320",
-                            "\"pixelZoom\": 2", "\"movementInterval\": 30", "\"screensaverMode\": 0",
-                            "\"consoleOpen\": 0", "\"commandLine\": \"\"", "\"SX\":", "\"hero\":",
-                            "\"pathStep\": -9", "\"maxHitPoints\": 24", "\"spriteId\": 849",
-                            "\"worldFnv1a64\": \"", "\"unitsFnv1a64\": \""})
-        EXPECT_NE(j.find(key), std::string::npos) << key;
+    const std::string j = stateJson(*g);
+    const nlohmann::json d = nlohmann::json::parse(j);
+    EXPECT_EQ(d["seed"], 7);
+    EXPECT_EQ(d["frameCounter"], 2);
+    EXPECT_EQ(d["framesRun"], 2);
+    EXPECT_EQ(d["screenWidth"], 320);
+    EXPECT_EQ(d["pixelZoom"], 2);
+    EXPECT_EQ(d["movementInterval"], 30.0);
+    EXPECT_EQ(d["consoleOpen"], 0);
+    EXPECT_EQ(d["commandLine"], "");
+    EXPECT_EQ(d["SX"], g->shell.SX);
+    EXPECT_EQ(d["SZ"], g->shell.SZ);
+    EXPECT_EQ(d["virtualWaitMs"], g->clock.waitedMs());
+    const UnitRecord& hero = g->units[1];
+    EXPECT_EQ(d["hero"]["x"], hero.x);
+    EXPECT_EQ(d["hero"]["z"], hero.z);
+    EXPECT_EQ(d["hero"]["subX"], hero.subX);
+    EXPECT_EQ(d["hero"]["pathStep"], -9);
+    EXPECT_EQ(d["hero"]["maxHitPoints"], 24.0);
+    EXPECT_EQ(d["hero"]["spriteId"], 849);
+    EXPECT_EQ(d["worldFnv1a64"].get<std::string>().size(), 16u);
     auto again = startHeadless("", 2);
     runMainLoop(*again);
     EXPECT_EQ(stateJson(*again), j); // the same seed gives the same game
+
+    // A loaded unit table may carry any float, the command line any byte.
+    g->units[1].hitPoints = std::nanf("");
+    g->units[1].subX = INFINITY;
+    g->units[1].subY = -INFINITY;
+    std::strcpy(g->console.commandLine, "say \"hi\" \\ \x01\xff");
+    const nlohmann::json odd = nlohmann::json::parse(stateJson(*g));
+    EXPECT_TRUE(odd["hero"]["hitPoints"].is_null());
+    EXPECT_TRUE(odd["hero"]["subX"].is_null());
+    EXPECT_TRUE(odd["hero"]["subY"].is_null());
+    EXPECT_EQ(odd["commandLine"].get<std::string>().substr(0, 12), "say \"hi\" \\ \x01");
+}
+
+// Any view origin (a loaded slot may hold one far outside the map) moves
+// with the arrow and keypad keys without overflowing, into the map.
+TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
+    auto g = startHeadless();
+    const struct {
+        int SX, SY, SZ;
+        int key;
+        int wantX, wantY, wantZ;
+    } cases[] = {
+        {INT_MAX, INT_MAX, INT_MAX, Vk::Right, 236, 241, LayerCount - 1},
+        {INT_MAX, INT_MAX, INT_MAX, Vk::Up, 236, 241, LayerCount - 1},
+        {INT_MAX, INT_MAX, INT_MAX, Vk::KeypadPlus, 236, 241, LayerCount - 1},
+        {INT_MIN, INT_MIN, INT_MIN, Vk::Left, 0, 0, 0},
+        {INT_MIN, INT_MIN, INT_MIN, Vk::Down, 0, 0, 0},
+        {INT_MIN, INT_MIN, INT_MIN, Vk::KeypadMinus, 0, 0, 0},
+        {100, 100, 5, Vk::Right, 101, 100, 5},
+        {100, 100, 5, Vk::Down, 100, 99, 5},
+    };
+    for (const auto& c : cases) {
+        g->shell.SX = c.SX;
+        g->shell.SY = c.SY;
+        g->shell.SZ = c.SZ;
+        g->input.setKey(c.key, true);
+        scrollView(*g);
+        g->input.setKey(c.key, false);
+        EXPECT_EQ(g->shell.SX, c.wantX) << c.key;
+        EXPECT_EQ(g->shell.SY, c.wantY) << c.key;
+        EXPECT_EQ(g->shell.SZ, c.wantZ) << c.key;
+    }
 }

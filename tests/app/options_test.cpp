@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <unistd.h>
+#include <sys/wait.h>
 #include <fstream>
 #include <string>
 
@@ -25,7 +30,7 @@ std::string delveBin() {
 TEST(Options, ReadsEveryFlag) {
     Options o;
     std::string err;
-    ASSERT_TRUE(parse({"--headless", "--fast-clock", "--seed", "4294967295", "--frames", "10",
+    ASSERT_TRUE(parse({"--headless", "--fast-clock", "--seed", "4294967295", "--frames", "13",
                        "--input", "a.script", "--screenshot", "3:x.png", "--screenshot",
                        "12:dir:y.png", "--dump-state", "s.json", "--data-dir", "d", "--save-dir",
                        "s"},
@@ -33,7 +38,7 @@ TEST(Options, ReadsEveryFlag) {
         << err;
     EXPECT_TRUE(o.headless && o.fastClock && o.haveSeed);
     EXPECT_EQ(o.seed, 4294967295u);
-    EXPECT_EQ(o.frames, 10);
+    EXPECT_EQ(o.frames, 13);
     ASSERT_EQ(o.screenshots.size(), 2u);
     EXPECT_EQ(o.screenshots[1].first, 12);
     EXPECT_EQ(o.screenshots[1].second, "dir:y.png");
@@ -49,6 +54,10 @@ TEST(Options, ErrorsNameTheFlag) {
         {{"--seed", "-1"}, "--seed"},     {{"--seed", "12x"}, "--seed"},
         {{"--frames", "ten"}, "--frames"}, {{"--screenshot", "x.png"}, "--screenshot"},
         {{"--screenshot", "5:"}, "--screenshot"}, {{"--input"}, "--input"},
+        {{"--frames", " 5"}, "--frames"}, {{"--frames", "+5"}, "--frames"},
+        {{"--seed", " 7"}, "--seed"},
+        // A frame the run never reaches would leave the picture silently missing.
+        {{"--frames", "10", "--screenshot", "10:a.png"}, "never comes"},
     };
     for (auto& c : cases) {
         Options o;
@@ -73,4 +82,61 @@ TEST(Options, BadInvocationsExitWithStatusTwo) {
     EXPECT_EQ(status("--help"), 0);
     EXPECT_EQ(status("--version"), 0);
     EXPECT_EQ(status("--headless --fast-clock --frames 2 --seed 3"), 0);
+}
+
+// What cannot be done is said in one line naming the cause, with a status
+// that is not success; what can be done with less runs with a warning.
+TEST(Options, FailuresAreReportedNotPassedOffAsSuccess) {
+    namespace fs = std::filesystem;
+    const std::string bin = delveBin();
+    const char* envData = std::getenv("DELVE_TEST_DATA");
+    const std::string data = envData ? envData : DELVE_BUILD_DIR "/data";
+    const fs::path work = fs::path(testing::TempDir()) / ("delve-cli-" + std::to_string(::getpid()));
+    fs::remove_all(work);
+    fs::create_directories(work / "empty");
+    // A data folder with two pictures missing.
+    fs::copy(data, work / "some", fs::copy_options::recursive);
+    fs::remove(work / "some" / "bmp_land" / "plain.bmp");
+    fs::remove(work / "some" / "bmp_unit" / "unit_dog.bmp");
+    const std::string run = bin + " --headless --fast-clock --seed 3 ";
+    const std::string withData = run + "--data-dir " + data + " ";
+    struct Case {
+        std::string args;
+        int status;
+        std::string says;
+    } cases[] = {
+        {run + "--frames 2 --data-dir " + (work / "nowhere").string(), 2,
+         (work / "nowhere").string() + " does not exist"},
+        {run + "--frames 2 --data-dir " + (work / "empty").string(), 2,
+         "no pictures in the data folder " + (work / "empty").string()},
+        {run + "--frames 2 --data-dir " + (work / "some").string(), 0,
+         "2 of 214 pictures are missing"},
+        {withData + "--frames ' 5'", 2, "--frames needs a count"},
+        {withData + "--frames 2 --input " + work.string(), 2, "is a directory"},
+        {withData + "--frames 2 --input /dev/zero", 2, "larger than 16 MiB"},
+        {withData + "--frames 2 --screenshot 1:" + (work / "no" / "x.png").string(), 1,
+         "no such file or directory"},
+        {withData + "--frames 2 --screenshot 1:" + (work / "empty").string(), 1, "is a directory"},
+        {withData + "--frames 2 --screenshot 2:x.png", 2, "frame 2 never comes"},
+        {withData + "--frames 2 --dump-state " + (work / "no" / "d.json").string(), 1,
+         "could not write"},
+    };
+    for (const Case& c : cases) {
+        const fs::path err = work / "stderr.txt";
+        const int rc = std::system((c.args + " >/dev/null 2>" + err.string()).c_str());
+        std::ifstream in(err);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, c.status) << c.args << "\n" << text;
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << "\n" << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << c.args << "\n" << text;
+    }
+    // A screenshot whose frame never comes because the script ends the run.
+    std::ofstream(work / "quit.script") << "1 close\n";
+    const int rc = std::system((withData + "--input " + (work / "quit.script").string() +
+                                " --screenshot 5:" + (work / "late.png").string() +
+                                " >/dev/null 2>&1")
+                                   .c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 1);
+    EXPECT_FALSE(fs::exists(work / "late.png"));
+    fs::remove_all(work);
 }

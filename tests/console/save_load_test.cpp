@@ -1,11 +1,19 @@
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <sys/stat.h>
+#include <chrono>
 #include <fstream>
+#include <future>
+#include <map>
+#include <memory>
 #include <random>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "console/slot_files.h"
+#include "platform/files.h"
 #include "console_rig.h"
 
 namespace delve::test {
@@ -340,11 +348,205 @@ TEST(SaveFailure, AFolderThatCannotBeMadeIsReportedAndLeavesTheOldSlot) {
     fs::create_directory(r.slotPath(3, "unit.tmp")); // the temporary name is taken
     makeGame(r, 52);
     r.command("save game 3");
-    EXPECT_STREQ(r.console.message, "Slot 3 could not be saved");
+    EXPECT_STREQ(r.console.message, "Slot 3 could not be saved: is a directory");
     EXPECT_FALSE(fs::exists(r.slotPath(3, "mainmap.tmp")));
     makeGame(r, 53);
     ASSERT_EQ(loadGame(r.console, r.ctx(), 3), SlotResult::Done);
     EXPECT_EQ(stateOf(r), oldGame);
+}
+
+// Fails the n-th file call of one kind with `error`; every other call runs.
+struct InjectedFault {
+    FileOp op;
+    int n;
+    int error;
+};
+
+void injectFault(const InjectedFault& f) {
+    auto count = std::make_shared<int>(0);
+    setFileFaultHook([f, count](FileOp op) {
+        FileFault fault;
+        if (op == f.op && ++*count == f.n) fault.error = f.error;
+        return fault;
+    });
+}
+
+// Counts the calls of each kind one save makes.
+std::map<FileOp, int> callsOfASave(Rig& r, int slot) {
+    auto counts = std::make_shared<std::map<FileOp, int>>();
+    setFileFaultHook([counts](FileOp op) {
+        ++(*counts)[op];
+        return FileFault{};
+    });
+    EXPECT_EQ(saveGame(r.console, r.ctx(), slot), SlotResult::Done);
+    setFileFaultHook(nullptr);
+    return *counts;
+}
+
+// A save that fails at any write, flush, rename, link or create - whatever
+// the slot held before - leaves the slot loading as exactly what it held
+// before, with no file of the failed save left behind, and says why.
+TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
+    const std::pair<FileOp, int> kinds[] = {{FileOp::Create, EACCES}, {FileOp::Write, ENOSPC},
+                                            {FileOp::Sync, EIO},      {FileOp::Link, EIO},
+                                            {FileOp::Rename, EBUSY}};
+    int injected = 0;
+    for (const char* start : {"checked", "legacy", "empty"}) {
+        Rig r(std::string("inject-") + start);
+        // Some sixty saves: in memory where there is a tmpfs, so the flushes cost nothing.
+        if (fs::is_directory("/dev/shm"))
+            r.saveDir = "/dev/shm/" + fs::path(r.saveDir).filename().string();
+        makeGame(r, 61);
+        ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+        if (std::string(start) == "legacy") fs::remove(r.slotPath(2, "check"));
+        if (std::string(start) == "empty") fs::remove_all(r.saveDir);
+        const GameState oldGame = stateOf(r);
+        const fs::path pristine = fs::path(r.saveDir + "-pristine");
+        fs::remove_all(pristine);
+        if (fs::exists(r.saveDir)) fs::copy(r.saveDir, pristine);
+        auto restore = [&] {
+            fs::remove_all(r.saveDir);
+            if (fs::exists(pristine)) fs::copy(pristine, r.saveDir);
+            else fs::create_directories(r.saveDir);
+        };
+        restore();
+        makeGame(r, 62);
+        const std::map<FileOp, int> calls = callsOfASave(r, 2);
+        for (const auto& [op, error] : kinds) {
+            // Links exist only where there is an old file to keep.
+            const int n = calls.count(op) ? calls.at(op) : 0;
+            if (std::string(start) == "checked" || op != FileOp::Link) {
+                ASSERT_GT(n, 0);
+            }
+            for (int i = 1; i <= n; ++i) {
+                // The map's middle chunks take the path its first and last take.
+                if (op == FileOp::Write && i > 1 && i < 12) continue;
+                restore();
+                const auto files = listing(r.saveDir);
+                makeGame(r, 62);
+                injectFault({op, i, error});
+                r.command("save game 2");
+                setFileFaultHook(nullptr);
+                const std::string what = std::string(start) + " op " + std::to_string(int(op)) +
+                                         " call " + std::to_string(i);
+                const std::string want =
+                    "Slot 2 could not be saved: " + errorText(error);
+                EXPECT_EQ(std::string(r.console.message), want) << what;
+                EXPECT_EQ(listing(r.saveDir), files) << what;
+                makeGame(r, 63);
+                const GameState other = stateOf(r);
+                const SlotResult load = loadGame(r.console, r.ctx(), 2);
+                if (std::string(start) == "empty") {
+                    EXPECT_EQ(load, SlotResult::Empty) << what;
+                    EXPECT_EQ(stateOf(r), other) << what;
+                } else {
+                    EXPECT_EQ(load, SlotResult::Done) << what;
+                    EXPECT_EQ(stateOf(r), oldGame) << what;
+                }
+                ++injected;
+            }
+        }
+        fs::remove_all(pristine);
+    }
+    EXPECT_GT(injected, 50);
+}
+
+// Temporary names are created afresh: a link planted there is removed, not
+// written through, and a FIFO there does not stall the save.
+TEST(SaveFiles, LinksAndFifosAtTemporaryNamesAreNeverWrittenThrough) {
+    Rig r("planted");
+    fs::create_directories(r.saveDir);
+    const fs::path victim = fs::path(r.saveDir) / "victim";
+    writeFile(victim, {'k', 'e', 'e', 'p'});
+    fs::create_symlink(victim, r.slotPath(3, "mainmap.tmp"));
+    fs::create_symlink(victim, r.slotPath(3, "check.tmp"));
+    ASSERT_EQ(::mkfifo(r.slotPath(3, "unit.tmp").c_str(), 0600), 0);
+    makeGame(r, 71);
+    const uint64_t world = r.worldDigest(), units = r.unitsDigest();
+    auto save = std::async(std::launch::async, [&] { return saveGame(r.console, r.ctx(), 3); });
+    ASSERT_EQ(save.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "save blocked";
+    EXPECT_EQ(save.get(), SlotResult::Done);
+    EXPECT_EQ(readFile(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    makeGame(r, 72);
+    ASSERT_EQ(loadGame(r.console, r.ctx(), 3), SlotResult::Done);
+    EXPECT_EQ(r.worldDigest(), world);
+    EXPECT_EQ(r.unitsDigest(), units);
+}
+
+// Each refusal says what is wrong, and a load that fails part-way leaves
+// the game exactly as it was.
+TEST(LoadRefusal, NoticesNameTheCauseAndAFailedReadLeavesTheGame) {
+    Rig r("notices");
+    makeGame(r, 81);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::Done);
+    makeGame(r, 82);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 4), SlotResult::Done);
+    const fs::path pristine = fs::path(r.saveDir + "-pristine");
+    fs::remove_all(pristine);
+    fs::copy(r.saveDir, pristine);
+    makeGame(r, 83);
+    const GameState live = stateOf(r);
+
+    struct Case {
+        const char* what;
+        std::function<void()> apply;
+        const char* notice;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"no check file", [&] { fs::remove(r.slotPath(3, "check")); },
+         "Slot 3 loaded without a check file", true},
+        {"check file kept from us", [&] { injectFault({FileOp::Open, 1, EACCES}); },
+         "Slot 3 could not be read: permission denied", false},
+        {"map kept from us", [&] { injectFault({FileOp::Open, 2, EACCES}); },
+         "Slot 3 could not be read: permission denied", false},
+        {"disk fails part-way", [&] { injectFault({FileOp::Read, 4, EIO}); },
+         "Slot 3 could not be read: input/output error", false},
+        {"unit file from slot 4",
+         [&] { fs::copy_file(r.slotPath(4, "unit"), r.slotPath(3, "unit"),
+                             fs::copy_options::overwrite_existing); },
+         "Slot 3 is damaged: its files are from another game", false},
+        {"a FIFO for the map",
+         [&] {
+             fs::remove(r.slotPath(3, "mainmap"));
+             ::mkfifo(r.slotPath(3, "mainmap").c_str(), 0600);
+         },
+         "Slot 3 is damaged", false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(r.saveDir);
+        fs::copy(pristine, r.saveDir);
+        makeGame(r, 83);
+        c.apply();
+        r.command("load game 3");
+        setFileFaultHook(nullptr);
+        EXPECT_STREQ(r.console.message, c.notice) << c.what;
+        const bool untouched = r.worldDigest() == live.world && r.unitsDigest() == live.units;
+        EXPECT_EQ(untouched, !c.loads) << c.what;
+    }
+    fs::remove_all(pristine);
+}
+
+// A slot may carry any view origin; the loaded one lies inside the map.
+TEST(SaveLoad, ALoadedViewOriginIsBroughtIntoTheMap) {
+    Rig r("origin");
+    const struct {
+        int SX, SY, SZ;
+        int wantX, wantY, wantZ;
+    } cases[] = {{INT_MAX, INT_MIN, INT_MAX, 236, 0, LayerCount - 1},
+                 {INT_MIN, INT_MAX, INT_MIN, 0, 241, 0},
+                 {17, 23, 40, 17, 23, 40}};
+    for (const auto& c : cases) {
+        r.shell.SX = c.SX;
+        r.shell.SY = c.SY;
+        r.shell.SZ = c.SZ;
+        ASSERT_EQ(saveGame(r.console, r.ctx(), 9), SlotResult::Done);
+        r.shell.SX = r.shell.SY = r.shell.SZ = 5;
+        ASSERT_EQ(loadGame(r.console, r.ctx(), 9), SlotResult::Done);
+        EXPECT_EQ(r.shell.SX, c.wantX) << c.SX;
+        EXPECT_EQ(r.shell.SY, c.wantY) << c.SY;
+        EXPECT_EQ(r.shell.SZ, c.wantZ) << c.SZ;
+    }
 }
 
 TEST(SaveNesting, ACommandEnteredDuringProgressFramesRunsAfterTheSave) {

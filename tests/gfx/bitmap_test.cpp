@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -349,4 +353,93 @@ TEST(BitmapTextures, RecreatedOnEveryContext) {
         EXPECT_EQ(filter, GL_NEAREST);
     }
     platform->destroyWindow();
+}
+
+namespace {
+
+// Every pixel of the square, each plotted where it lands (or dropped): what
+// a copy must produce wherever the square sits.
+void referenceCopy(Screen& s, const BitmapEntry& e, int x, int y, bool keyed) {
+    const uint32_t rows = std::min(e.width, e.height);
+    for (uint32_t row = 0; row < rows; ++row)
+        for (uint32_t col = 0; col < e.width; ++col) {
+            const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + col) * 3;
+            if (keyed && ((p[0] == 255 && p[1] == 0 && p[2] == 246) || (p[0] | p[1] | p[2]) == 0))
+                continue;
+            plotPixel(s, x + int(col), y + int(row), p[0], p[1], p[2]);
+        }
+}
+
+double secondsFor(const std::function<void()>& work) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+}
+
+} // namespace
+
+// A huge tile costs what the screen it covers costs, and the pixels that
+// come out are those of a copy that visits every pixel.
+TEST_F(BitmapDraw, AHugeTileIsClippedBeforeItsPixelsAreVisited) {
+    fillEntry(cat, 10, 1024, 1024, 1, 2, 3);
+    for (size_t i = 0; i < cat[10].pixels.size(); ++i) cat[10].pixels[i] = uint8_t(i * 31 / 7);
+    fillEntry(cat, 11, 64, 64, 0, 0, 0);
+    for (size_t i = 0; i < cat[11].pixels.size(); ++i) cat[11].pixels[i] = uint8_t(i * 31 / 7);
+    const int places[][2] = {{-1000, -700}, {-3, 5}, {20, -1010}, {63, 47}, {64, 0}};
+    for (bool keyed : {false, true})
+        for (const auto& at : places) {
+            Screen want;
+            want.setMode(64, 48);
+            referenceCopy(want, cat[10], at[0], at[1], keyed);
+            screen.clearFramebuffer();
+            if (keyed) drawBitmapKeyed(screen, cat, at[0], at[1], 10);
+            else drawBitmap(screen, cat, at[0], at[1], 10);
+            EXPECT_EQ(screen.framebuffer, want.framebuffer) << at[0] << "," << at[1];
+        }
+    // Drawn over the same screen area, the 1024-pixel tile may cost a few
+    // times the 64-pixel one, not the 256 times its size would.
+    const double huge = secondsFor([&] {
+        for (int i = 0; i < 20; ++i) drawBitmap(screen, cat, -500, -500, 10);
+    });
+    const double small = secondsFor([&] {
+        for (int i = 0; i < 20; ++i) drawBitmap(screen, cat, 0, 0, 11);
+    });
+    EXPECT_LT(huge, small * 10 + 0.002) << huge << " s against " << small << " s";
+}
+
+// Pictures that would take the catalogue past its memory cap are refused
+// and named; the ones before them load.
+TEST(BitmapGroups, PicturesPastTheMemoryCapAreRefusedByName) {
+    TempDir dir;
+    fs::create_directories(dir.path / "bmp_land");
+    const auto big = makeBmp(512, 512, 512 * 512 * 3); // 768 KiB of pixels each
+    for (const char* name : {"plain.bmp", "forest.bmp", "forest_fruit.bmp", "forest_gray.bmp"})
+        writeFile(dir.path / "bmp_land" / name, big);
+    BitmapCatalogue cat;
+    cat.memoryCap = 2 << 20;
+    const PictureReport report = loadAllBitmaps(cat, dir.path.string());
+    EXPECT_EQ(report.loaded, 2);
+    EXPECT_EQ(report.refused,
+              (std::vector<std::string>{"bmp_land/forest_fruit.bmp", "bmp_land/forest_gray.bmp"}));
+    EXPECT_EQ(report.missing, int(bitmapFiles().size()) - 4);
+    EXPECT_EQ(cat.pixelBytes, 2u * 512 * 512 * 3);
+    EXPECT_TRUE(cat[12].pixels.empty());
+    // Loading a picture again over itself does not count it twice.
+    EXPECT_TRUE(loadBitmap(cat, (dir.path / "bmp_land" / "plain.bmp").string(), 10));
+    EXPECT_EQ(cat.pixelBytes, 2u * 512 * 512 * 3);
+}
+
+// A FIFO in place of a picture is refused at once, not waited on forever.
+TEST(BitmapLoad, AFifoInPlaceOfAPictureIsRefusedWithoutBlocking) {
+    TempDir dir;
+    const fs::path fifo = dir.path / "wall.bmp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    BitmapCatalogue cat;
+    auto load = std::async(std::launch::async, [&] { return loadBitmap(cat, fifo.string(), 111); });
+    ASSERT_EQ(load.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_FALSE(load.get());
 }

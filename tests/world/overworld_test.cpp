@@ -7,7 +7,13 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <future>
+
+#include "platform/files.h"
 
 #include "world/overworld.h"
 #include "world/terrain.h"
@@ -81,6 +87,20 @@ TEST_F(OverworldFile, MissingFileIsNeitherCreatedNorRead) {
     EXPECT_EQ(other.waitedMs(), 0u);
 }
 
+// A FIFO (or any special file) in place of the overworld is refused at once
+// instead of waiting forever for a writer; the test times out if it blocks.
+TEST_F(OverworldFile, AFifoInPlaceOfTheFileIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo((dir / "map" / "1.overworld").c_str(), 0600), 0);
+    map->setCell(5, 5, 0, Cell::Grove);
+    int error = 0;
+    auto load = std::async(std::launch::async,
+                           [&] { return loadOverworld(*map, clock, dir.string(), 1, &error); });
+    ASSERT_EQ(load.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(load.get(), -1);
+    EXPECT_EQ(error, NotRegularFile);
+    EXPECT_EQ(map->cell(5, 5, 0), Cell::Grove);
+}
+
 TEST_F(OverworldFile, ReadOnlyFileLoads) {
     writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Hills));
     fs::permissions(dir / "map" / "1.overworld", fs::perms::owner_read);
@@ -106,7 +126,7 @@ TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
 TEST_F(OverworldFile, FailedSaveKeepsTheOldFile) {
     writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Road));
     // A directory where the temporary file would go makes the write fail.
-    const fs::path blocker = dir / "map" / ("1.overworld.tmp." + std::to_string(::getpid()));
+    const fs::path blocker = dir / "map" / "1.overworld.tmp";
     fs::create_directories(blocker / "x");
     EXPECT_FALSE(saveOverworld(*map, clock, dir.string(), 1));
     EXPECT_EQ(clock.waitedMs(), 0u);
