@@ -51,12 +51,30 @@ int main(int argc, char** argv) {
     }
     auto game = std::make_unique<Game>(opts, std::move(platform));
     if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
-    startGame(*game);
-    runMainLoop(*game);
-    shutdownGame(*game);
-    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState)) {
-        std::fprintf(stderr, "delve: could not write %s\n", opts.dumpState.c_str());
+    installQuitSignals();
+    if (!startGame(*game)) {
+        // The error box named what failed; there is nothing to play in.
+        shutdownGame(*game);
         return 1;
     }
-    return 0;
+    if (!opts.record.empty()) {
+        if (!game->recorder.open(opts.record, game->seed)) {
+            std::fprintf(stderr, "delve: --record: cannot write %s\n", opts.record.c_str());
+            shutdownGame(*game);
+            return 2;
+        }
+        game->input.recordTo(&game->recorder);
+    }
+    runMainLoop(*game);
+    shutdownGame(*game);
+    int status = game->windowFailed ? 1 : 0;
+    if (!opts.record.empty() && !game->recorder.finish(game->framesRun)) {
+        std::fprintf(stderr, "delve: could not write %s\n", opts.record.c_str());
+        status = 1;
+    }
+    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState)) {
+        std::fprintf(stderr, "delve: could not write %s\n", opts.dumpState.c_str());
+        status = 1;
+    }
+    return status;
 }
