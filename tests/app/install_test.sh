@@ -30,9 +30,12 @@ appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/delve.metainfo
 grep -qx 'Icon=delve' "$PREFIX/share/applications/delve.desktop" || fail "desktop entry names no icon"
 grep -q '<launchable type="desktop-id">delve.desktop</launchable>' \
     "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo does not launch delve.desktop"
+# Each icon is a PNG of its size with an alpha channel (IHDR: width,
+# height, bit depth 8, colour type 6).
 for size in 48 256; do
-    got=$(identify -format '%w %h %[channels]' "$PREFIX/share/icons/hicolor/${size}x${size}/apps/delve.png")
-    [[ $got == "$size $size srgba" ]] || fail "icon ${size}: $got"
+    got=$(od -An -tu1 -j16 -N10 "$PREFIX/share/icons/hicolor/${size}x${size}/apps/delve.png" | xargs)
+    want="0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256)) 8 6"
+    [[ $got == "$want" ]] || fail "icon ${size}: IHDR $got"
 done
 # The manual page formats without warnings and names every flag of --help.
 warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$PREFIX/share/man/man6/delve.6" 2>&1)
