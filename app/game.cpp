@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
+#include "app/screenshot.h"
 #include "app/window.h"
 #include "path/movement.h"
 #include "platform/files.h"
@@ -125,7 +127,12 @@ int createGameWindow(Game& g) {
 // A loaded game may carry any counter; it wraps instead of overflowing.
 int nextFrameCount(int frameCounter) { return int(uint32_t(frameCounter) + 1u); }
 
+volatile std::sig_atomic_t quitSignal = 0;
+
+extern "C" void onQuitSignal(int) { quitSignal = 1; }
+
 void drainMessages(Game& g) {
+    if (quitSignal) g.shell.quitRequested = 1;
     for (;;) {
         Message m = g.platform->pumpOneMessage();
         if (m == Message::None) break;
@@ -154,8 +161,23 @@ void setScreenMode(Game& g, int width, int height) {
 
 int recreateWindow(Game& g) {
     int ok = createGameWindow(g);
-    if (ok) g.platform->showCursor(false);
+    if (ok) {
+        g.platform->showCursor(false);
+    } else {
+        // The error box has been shown; with no window no key can be read,
+        // so the program ends after this frame instead of running blind.
+        g.windowFailed = true;
+        g.shell.quitRequested = 1;
+    }
     return ok;
+}
+
+void installQuitSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = onQuitSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
 }
 
 void setViewOriginFromSelectedUnit(Game& g) {
@@ -225,7 +247,7 @@ bool startGame(Game& g) {
     makeStartingObjects(g.types);
     g.units[HeroUnit].subX = g.units[HeroUnit].subY = g.units[HeroUnit].subZ = 0.5f;
 
-    recreateWindow(g);
+    if (!recreateWindow(g)) return false;
     g.edgeOverlay.allocate();
 
     int overworldError = 0;
@@ -251,8 +273,7 @@ void handleWindowKeys(Game& g) {
         if (!g.input.isKeyDown(Vk::F1 + zoom - 1)) continue;
         destroyWindowAndContext(*g.platform);
         sh.pixelZoom = zoom;
-        createGameWindow(g);
-        g.platform->showCursor(false);
+        if (!recreateWindow(g)) return;
     }
     if (g.input.isKeyDown(Vk::KeyM)) {
         int x = 0, y = 0;
@@ -304,6 +325,10 @@ void runFrame(Game& g) {
 
     drawCursorCross(g.screen, g.input.cursorX(sh.screenWidth), g.input.cursorY(sh.screenHeight));
     presentFrame(*g.platform, g.screen, sh.pixelZoom);
+    // F12: one picture per press, of the frame just shown.
+    const bool screenshotKey = g.input.isKeyDown(Vk::F12);
+    if (screenshotKey && !g.screenshotKeyHeld) takeScreenshot(g);
+    g.screenshotKeyHeld = screenshotKey;
 
     handleWindowKeys(g);
     scrollView(g);
@@ -328,7 +353,10 @@ void runFrame(Game& g) {
 }
 
 void runProgressFrame(Game& g) {
+    // Runs inside the main-loop frame that started the save or load.
+    g.input.beginProgressFrame();
     drawViewAndTexts(g, ProgressBanner);
+    g.input.endProgressFrame();
     movementTick(g);
     drawCursorCross(g.screen, g.input.cursorX(g.shell.screenWidth),
                     g.input.cursorY(g.shell.screenHeight));

@@ -72,20 +72,30 @@ struct Game {
         bool started = false; // the party and monsters have been generated
         int winner = 0;       // the only leader left, once there is one
     } contestMode;
+    // Set when a window could not be made (the error box has been shown):
+    // nothing could be seen or read any more, so the program ends with a
+    // failure status.
+    bool windowFailed = false;
+    InputRecorder recorder; // --record
+    bool screenshotKeyHeld = false; // F12 takes one picture per press
 
     Game(const Options& opts, std::unique_ptr<Platform> backend);
 };
 
 // Start-up up to the first frame: tables, pictures, window, world, hero.
-// Returns false, before any window is made, when the data folder holds no
-// picture at all (the game would be an empty screen).
+// Returns false when the data folder holds no picture at all (before any
+// window is made: the game would be an empty screen), or when the window
+// could not be made (windowFailed; the error box has been shown).
 bool startGame(Game& g);
 // One frame of the main loop.
 void runFrame(Game& g);
 // The reduced frame drawn between the stages of a save or load.
 void runProgressFrame(Game& g);
-// Runs frames until Escape, the close message or the frame limit.
+// Runs frames until Escape, the close message, SIGINT or SIGTERM, the
+// frame limit, or a window that could not be re-created.
 void runMainLoop(Game& g);
+// SIGINT and SIGTERM from now on end the program as the close message does.
+void installQuitSignals();
 void shutdownGame(Game& g);
 
 void setScreenMode(Game& g, int width, int height);

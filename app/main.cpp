@@ -84,7 +84,13 @@ int main(int argc, char** argv) {
     }
     auto game = std::make_unique<Game>(opts, std::move(platform));
     if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
+    installQuitSignals();
     if (!startGame(*game)) {
+        if (game->windowFailed) {
+            // The error box named what failed; there is nothing to play in.
+            shutdownGame(*game);
+            return 1;
+        }
         std::fprintf(stderr,
                      "delve: no pictures in the data folder %s (it needs bmp_unit/, bmp_land/ "
                      "and the other picture folders; --data-dir names another)\n",
@@ -92,10 +98,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     reportPictures(*game);
+    if (!opts.record.empty()) {
+        if (!game->recorder.open(opts.record, game->seed)) {
+            std::fprintf(stderr, "delve: --record: cannot write %s\n", opts.record.c_str());
+            shutdownGame(*game);
+            return 2;
+        }
+        game->input.recordTo(&game->recorder);
+    }
     runMainLoop(*game);
     shutdownGame(*game);
 
-    int status = 0;
+    int status = game->windowFailed ? 1 : 0;
+    if (!opts.record.empty() && !game->recorder.finish(game->framesRun)) {
+        std::fprintf(stderr, "delve: could not write %s\n", opts.record.c_str());
+        status = 1;
+    }
     // Every screenshot asked for must exist, or the run did not do its job.
     const int missing = int(opts.screenshots.size()) - game->screenshotsWritten -
                         game->screenshotsFailed;

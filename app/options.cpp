@@ -30,6 +30,7 @@ const char* usageText() {
            "  --seed N               seed of the world generator (default: the time)\n"
            "  --frames N             end as Escape does after N frames\n"
            "  --input FILE           drive keys and cursor from a script\n"
+           "  --record FILE          write this session's keys and cursor as a script\n"
            "  --screenshot F:FILE    write the frame F as presented to a PNG (repeatable)\n"
            "  --dump-state FILE      write the game state as JSON at exit\n"
            "  --data-dir DIR         folder with the pictures and the overworld\n"
@@ -77,6 +78,9 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (!std::strcmp(arg, "--input")) {
             if (!value(v)) return false;
             o.inputScript = v;
+        } else if (!std::strcmp(arg, "--record")) {
+            if (!value(v)) return false;
+            o.record = v;
         } else if (!std::strcmp(arg, "--screenshot")) {
             if (!value(v)) return false;
             const char* colon = std::strchr(v, ':');

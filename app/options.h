@@ -15,6 +15,7 @@ struct Options {
     uint32_t seed = 0;
     int frames = -1; // -1 = run until Escape or close
     std::string inputScript;
+    std::string record; // --record: the session written as an input script
     std::vector<std::pair<int, std::string>> screenshots; // frame -> PNG path
     std::string dumpState;
     std::string dataDir;

@@ -84,7 +84,7 @@ void runMainLoop(Game& g) {
     const int limit = g.options.frames;
     if (limit == 0) g.shell.quitRequested = 1;
     while (!g.shell.quitRequested) {
-        if (g.input.applyScript(g.framesRun)) {
+        if (g.input.beginFrame(g.framesRun, g.shell.screenWidth, g.shell.screenHeight)) {
             // The script's close message arrives as if pumped after the
             // previous frame.
             g.shell.quitRequested = 1;

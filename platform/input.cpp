@@ -103,21 +103,60 @@ bool Input::applyScript(int frame) {
     return close;
 }
 
-bool Input::isKeyDown(int virtualKey) {
-    if (virtualKey < 0 || virtualKey >= Vk::Count) return false;
-    if (scripted_ || !platform_) return keys_[size_t(virtualKey)];
+bool Input::beginFrame(int frame, int screenWidth, int screenHeight) {
+    bool close = applyScript(frame);
+    seen_.fill(false);
+    if (recorder_ && recorder_->recording()) {
+        if (!scripted_ && platform_) {
+            // A live session: the devices are read once here, and the whole
+            // frame reads this state, as a replay of the recording will.
+            snapshot_ = true;
+            for (int vk = 0; vk < Vk::Count; ++vk)
+                keys_[size_t(vk)] = platform_->deviceKeyDown(vk);
+            int x = 0, y = 0;
+            platform_->cursorScreenPosition(x, y);
+            const ScreenRect rect = platform_->windowRect();
+            cursorX_ = cursorFromScreenX(x, rect, screenWidth);
+            cursorY_ = cursorFromScreenY(y, rect, screenHeight);
+        }
+        recorder_->frame(frame, keys_, cursorX_, cursorY_);
+    }
+    return close;
+}
+
+bool Input::keyState(int virtualKey) {
+    if (scripted_ || snapshot_ || !platform_) return keys_[size_t(virtualKey)];
     return platform_->deviceKeyDown(virtualKey);
 }
 
+bool Input::isKeyDown(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= Vk::Count) return false;
+    const size_t k = size_t(virtualKey);
+    const bool down = keyState(virtualKey);
+    if (!inProgress_) {
+        if (down) seen_[k] = true;
+        return down;
+    }
+    // A progress frame: a key still held since its main-loop frame saw it
+    // has already acted.
+    if (!down) {
+        seen_[k] = false;
+        return false;
+    }
+    return !seen_[k];
+}
+
 int Input::cursorX(int screenWidth) {
-    if (scripted_ || !platform_) return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1));
+    if (scripted_ || snapshot_ || !platform_)
+        return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1));
     int x = 0, y = 0;
     platform_->cursorScreenPosition(x, y);
     return cursorFromScreenX(x, platform_->windowRect(), screenWidth);
 }
 
 int Input::cursorY(int screenHeight) {
-    if (scripted_ || !platform_) return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
+    if (scripted_ || snapshot_ || !platform_)
+        return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
     int x = 0, y = 0;
     platform_->cursorScreenPosition(x, y);
     return cursorFromScreenY(y, platform_->windowRect(), screenHeight);
@@ -132,6 +171,50 @@ void Input::setCursor(int x, int y) {
     scripted_ = true;
     cursorX_ = x;
     cursorY_ = y;
+}
+
+} // namespace delve
+
+namespace delve {
+
+InputRecorder::~InputRecorder() {
+    if (file_) std::fclose(file_);
+}
+
+bool InputRecorder::open(const std::string& path, uint32_t seed) {
+    if (file_) std::fclose(file_);
+    file_ = std::fopen(path.c_str(), "w");
+    if (!file_) return false;
+    keys_.fill(false);
+    cursorX_ = cursorY_ = 0;
+    std::fprintf(file_, "# seed %u\n", unsigned(seed));
+    std::fprintf(file_, "# replay: delve --headless --fast-clock --seed %u --input FILE\n",
+                 unsigned(seed));
+    return true;
+}
+
+void InputRecorder::frame(int frame, const std::array<bool, 256>& keys, int cursorX,
+                          int cursorY) {
+    if (!file_) return;
+    if (cursorX != cursorX_ || cursorY != cursorY_) {
+        std::fprintf(file_, "%d cursor %d %d\n", frame, cursorX, cursorY);
+        cursorX_ = cursorX;
+        cursorY_ = cursorY;
+    }
+    for (size_t vk = 0; vk < keys.size(); ++vk) {
+        if (keys[vk] == keys_[vk]) continue;
+        std::fprintf(file_, "%d %s %zu\n", frame, keys[vk] ? "down" : "up", vk);
+        keys_[vk] = keys[vk];
+    }
+}
+
+bool InputRecorder::finish(int frame) {
+    if (!file_) return true;
+    std::fprintf(file_, "%d close\n", frame);
+    bool ok = std::ferror(file_) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    return ok;
 }
 
 } // namespace delve

@@ -29,6 +29,7 @@ constexpr int KeypadMinus = 109;
 constexpr int F1 = 112; // F1..F6 are 112..117
 constexpr int F5 = 116;
 constexpr int F6 = 117;
+constexpr int F12 = 123;
 constexpr int Count = 256;
 } // namespace Vk
 

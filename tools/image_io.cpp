@@ -3,7 +3,9 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -56,7 +58,12 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!f) throw std::runtime_error("cannot write " + path);
 }
 
-void writePng(const std::string& path, const Canvas& c) {
+namespace {
+
+// Writes an 8-bit PNG of `channels` (3: RGB, 4: RGBA) whose rows `fillRow`
+// provides top row first.
+void writePngRows(const std::string& path, int width, int height, int channels,
+                  const std::function<void(int, uint8_t*)>& fillRow) {
     std::filesystem::path p(path);
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
@@ -67,26 +74,44 @@ void writePng(const std::string& path, const Canvas& c) {
         png_destroy_write_struct(&png, &info);
         throw std::runtime_error("libpng cannot start");
     }
-    std::vector<uint8_t> row(size_t(c.width()) * 3);
+    std::vector<uint8_t> row(size_t(width) * size_t(channels));
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         throw std::runtime_error("libpng failed writing " + path);
     }
     png_init_io(png, f.get());
-    png_set_IHDR(png, info, png_uint_32(c.width()), png_uint_32(c.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int y = 0; y < c.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
+        fillRow(y, row.data());
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fflush(f.get()) != 0) throw std::runtime_error("cannot write " + path);
+}
+
+} // namespace
+
+void writePng(const std::string& path, const Canvas& c) {
+    writePngRows(path, c.width(), c.height(), 3, [&](int y, uint8_t* row) {
         for (int x = 0; x < c.width(); ++x) {
             Rgb px = c.get(x, y);
             row[size_t(x) * 3] = px.r;
             row[size_t(x) * 3 + 1] = px.g;
             row[size_t(x) * 3 + 2] = px.b;
         }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
+    });
+}
+
+void writePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
+    if (rgba.size() != size_t(width) * size_t(height) * 4)
+        throw std::invalid_argument("RGBA picture of the wrong size for " + path);
+    writePngRows(path, width, height, 4, [&](int y, uint8_t* row) {
+        std::memcpy(row, rgba.data() + size_t(y) * size_t(width) * 4, size_t(width) * 4);
+    });
 }
 
 } // namespace delve::art

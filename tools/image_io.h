@@ -15,5 +15,8 @@ std::vector<uint8_t> encodeBmp(const Canvas& c);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // Writes the canvas as an 8-bit RGB PNG; throws on failure.
 void writePng(const std::string& path, const Canvas& c);
+// Writes top-down RGBA bytes (width x height x 4) as an 8-bit RGBA PNG;
+// throws on failure.
+void writePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba);
 
 } // namespace delve::art

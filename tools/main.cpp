@@ -3,7 +3,9 @@
 //
 //   delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]
 //                [--zoom FILE.png FOLDER/NAME.bmp,...]   (close-up of a few pictures)
+//                [--icon SIZE:FILE.png ...]              (the application icon)
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <map>
@@ -14,6 +16,7 @@
 #include "gfx/bitmap.h"
 #include "platform/digest.h"
 #include "tools/art.h"
+#include "tools/icon.h"
 #include "tools/image_io.h"
 #include "tools/overworld_gen.h"
 #include "tools/sheet.h"
@@ -23,6 +26,7 @@ using namespace delve::art;
 
 int main(int argc, char** argv) {
     std::string out, sheetPath, mapPath, zoomPath, zoomList;
+    std::vector<std::pair<int, std::string>> icons;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
@@ -33,8 +37,19 @@ int main(int argc, char** argv) {
             zoomPath = argv[++i];
             zoomList = argv[++i];
         }
+        else if (a == "--icon" && hasValue) {
+            std::string v = argv[++i];
+            size_t colon = v.find(':');
+            int size = colon == std::string::npos ? 0 : std::atoi(v.substr(0, colon).c_str());
+            if (size < 16 || size > 1024 || colon + 1 >= v.size()) {
+                std::fprintf(stderr, "delve_assets: --icon needs SIZE:FILE.png, not '%s'\n", v.c_str());
+                return 2;
+            }
+            icons.emplace_back(size, v.substr(colon + 1));
+        }
         else {
-            std::fprintf(stderr, "usage: delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]\n");
+            std::fprintf(stderr, "usage: delve_assets --out DIR [--sheet FILE.png] [--map-png FILE.png]"
+                                 " [--icon SIZE:FILE.png]\n");
             return 2;
         }
     }
@@ -57,6 +72,14 @@ int main(int argc, char** argv) {
     }
 
     int failures = 0;
+    for (const auto& [size, path] : icons) {
+        try {
+            writePngRgba(path, size, size, paintIcon(size));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "delve_assets: icon %s: %s\n", path.c_str(), e.what());
+            ++failures;
+        }
+    }
     // One painting per file; a file shared by two indices is painted once.
     std::map<std::string, std::unique_ptr<Canvas>> painted;
     std::vector<SheetItem> sheet;

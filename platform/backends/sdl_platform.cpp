@@ -5,13 +5,19 @@
 #include <cstdio>
 
 #include "platform/backends/backends.h"
+#include "platform/keymap.h"
 
 namespace delve {
 
 namespace {
 
+static_assert(SDL_SCANCODE_A == ScancodeLetterA && SDL_SCANCODE_UNKNOWN == ScancodeUnknown);
+
 SDL_Scancode scancodeFor(int vk) {
-    if (vk >= 'A' && vk <= 'Z') return SDL_Scancode(SDL_SCANCODE_A + (vk - 'A'));
+    // Letters follow the active layout; the other keys keep their places.
+    if (vk >= 'A' && vk <= 'Z')
+        return SDL_Scancode(
+            letterScancode(vk, [](int key) { return SDL_GetScancodeFromKey(SDL_Keycode(key)); }));
     if (vk >= '1' && vk <= '9') return SDL_Scancode(SDL_SCANCODE_1 + (vk - '1'));
     if (vk >= 112 && vk <= 123) return SDL_Scancode(SDL_SCANCODE_F1 + (vk - 112));
     if (vk >= 97 && vk <= 105) return SDL_Scancode(SDL_SCANCODE_KP_1 + (vk - 97));
@@ -47,6 +53,8 @@ SDL_Scancode scancodeFor(int vk) {
 class SdlPlatform final : public Platform {
 public:
     SdlPlatform() {
+        // The program handles SIGINT and SIGTERM itself (as the close message).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             initError_ = true;
             return;

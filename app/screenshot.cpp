@@ -1,0 +1,87 @@
+#include "app/screenshot.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/game.h"
+#include "gfx/png.h"
+
+namespace delve {
+
+namespace {
+
+// The value of XDG_PICTURES_DIR in a user-dirs.dirs file: a line
+// XDG_PICTURES_DIR="$HOME/Pictures" (only $HOME is expanded there).
+std::string picturesFromUserDirs(const std::string& file, const std::string& home) {
+    std::ifstream in(file);
+    std::string line;
+    const std::string key = "XDG_PICTURES_DIR=";
+    while (std::getline(in, line)) {
+        if (line.compare(0, key.size(), key) != 0) continue;
+        std::string v = line.substr(key.size());
+        if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+        if (v.compare(0, 5, "$HOME") == 0) v = home + v.substr(5);
+        if (!v.empty() && v.front() == '/') return v;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string screenshotFolder(const std::function<const char*(const char*)>& getenv) {
+    auto absolute = [&](const char* name) -> std::string {
+        const char* v = getenv(name);
+        return v && *v == '/' ? std::string(v) : std::string();
+    };
+    std::string home = absolute("HOME");
+    if (home.empty()) home = ".";
+    std::string pictures = absolute("XDG_PICTURES_DIR");
+    if (pictures.empty()) {
+        std::string config = absolute("XDG_CONFIG_HOME");
+        if (config.empty()) config = home + "/.config";
+        pictures = picturesFromUserDirs(config + "/user-dirs.dirs", home);
+    }
+    if (pictures.empty()) pictures = home + "/Pictures";
+    return pictures + "/delve";
+}
+
+std::string screenshotName(const std::tm& when,
+                           const std::function<bool(const std::string&)>& exists) {
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "delve-%Y-%m-%d_%H-%M-%S", &when);
+    std::string name = std::string(stamp) + ".png";
+    for (int n = 2; exists(name); ++n) name = std::string(stamp) + "-" + std::to_string(n) + ".png";
+    return name;
+}
+
+std::string takeScreenshot(Game& g) {
+    namespace fs = std::filesystem;
+    const fs::path folder = screenshotFolder([](const char* n) { return std::getenv(n); });
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string name =
+        screenshotName(local, [&](const std::string& n) { return fs::exists(folder / n, ec); });
+    const std::string path = (folder / name).string();
+    // A new file only: an existing one (another program's, or a race) is
+    // never overwritten.
+    bool ok = !fs::exists(path, ec) &&
+              writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data());
+    char notice[ConsoleMessageSize];
+    if (ok) {
+        std::printf("delve: screenshot %s\n", path.c_str());
+        std::fflush(stdout);
+        std::snprintf(notice, sizeof notice, "Screenshot %s", name.c_str());
+    } else {
+        std::fprintf(stderr, "delve: could not write screenshot %s\n", path.c_str());
+        std::snprintf(notice, sizeof notice, "Screenshot could not be saved");
+    }
+    showConsoleMessage(g.console, g.clock, notice);
+    return ok ? path : std::string();
+}
+
+} // namespace delve

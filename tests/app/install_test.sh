@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The installed game: `cmake --install` into a temporary prefix gives the
+# program, its data, the desktop entry with its icons, the AppStream
+# metadata and the manual page, all valid; the installed program runs from
+# another working directory with its data folder read-only and saves into
+# the XDG data folder.
+#   tests/app/install_test.sh BUILD_DIR
+set -euo pipefail
+BUILD=${1:?usage: install_test.sh BUILD_DIR}
+BUILD=$(cd "$BUILD" && pwd)
+TMP=$(mktemp -d)
+trap 'chmod -R u+w "$TMP" 2>/dev/null; rm -rf "$TMP"' EXIT
+PREFIX=$TMP/prefix
+
+fail() { echo "install test: $*" >&2; exit 1; }
+
+cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+
+for f in bin/delve share/applications/delve.desktop share/metainfo/delve.metainfo.xml \
+         share/man/man6/delve.6 share/icons/hicolor/48x48/apps/delve.png \
+         share/icons/hicolor/256x256/apps/delve.png; do
+    [ -s "$PREFIX/$f" ] || fail "missing $f"
+done
+[ -x "$PREFIX/bin/delve" ] || fail "bin/delve is not executable"
+[ -d "$PREFIX/share/delve" ] && [ -n "$(ls -A "$PREFIX/share/delve")" ] || fail "no data in share/delve"
+
+desktop-file-validate "$PREFIX/share/applications/delve.desktop" || fail "desktop entry is not valid"
+appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/delve.metainfo.xml" ||
+    fail "metainfo is not valid"
+grep -qx 'Icon=delve' "$PREFIX/share/applications/delve.desktop" || fail "desktop entry names no icon"
+grep -q '<launchable type="desktop-id">delve.desktop</launchable>' \
+    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo does not launch delve.desktop"
+# Each icon is a PNG of its size with an alpha channel (IHDR: width,
+# height, bit depth 8, colour type 6).
+for size in 48 256; do
+    got=$(od -An -tu1 -j16 -N10 "$PREFIX/share/icons/hicolor/${size}x${size}/apps/delve.png" | xargs)
+    want="0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256)) 8 6"
+    [[ $got == "$want" ]] || fail "icon ${size}: IHDR $got"
+done
+# The manual page formats without warnings and names every flag of --help.
+warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$PREFIX/share/man/man6/delve.6" 2>&1)
+[ -z "$warnings" ] || fail "manual page: $warnings"
+manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/dev/null | col -b)
+for flag in $("$PREFIX/bin/delve" --help | grep -o -- '--[a-z-]*' | sort -u); do
+    grep -q -- "$flag" <<<"$manual" || fail "the manual page does not explain $flag"
+done
+for key in F12 Escape Tab 'save game' 'load game' env4teleport XDG_DATA_HOME XDG_PICTURES_DIR; do
+    grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
+done
+
+# Run the installed program elsewhere with a read-only data folder. (Root
+# ignores file modes, so the data folder's contents are compared as well.)
+chmod -R a-w "$PREFIX/share/delve"
+before=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
+WORK=$TMP/elsewhere
+mkdir -p "$WORK" "$TMP/xdg" "$TMP/home"
+# Tab, "save game 4", Enter: one key per two frames.
+{
+    frame=1
+    for vk in 9 83 65 86 69 32 71 65 77 69 32 52 13; do
+        echo "$frame down $vk"
+        echo "$((frame + 1)) up $vk"
+        frame=$((frame + 2))
+    done
+} >"$TMP/save.script"
+(cd "$WORK" && env -u XDG_PICTURES_DIR HOME="$TMP/home" XDG_DATA_HOME="$TMP/xdg" \
+    "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 40 --input "$TMP/save.script" \
+    --screenshot "0:$TMP/installed.png" >"$TMP/out.txt" 2>&1) ||
+    { cat "$TMP/out.txt" >&2; fail "the installed program failed"; }
+[ -z "$(ls -A "$WORK")" ] || fail "the program wrote into its working directory: $(ls -A "$WORK")"
+for f in SAVEGAME4.check; do
+    [ -s "$TMP/xdg/delve/map/$f" ] || fail "no save slot in \$XDG_DATA_HOME/delve/map: $(find "$TMP" -name 'SAVEGAME*')"
+done
+after=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
+[ "$before" = "$after" ] || fail "the data folder changed"
+# The installed data is the build's: the first frame matches the build tree's.
+"$BUILD/delve" --headless --fast-clock --seed 3 --frames 1 --screenshot "0:$TMP/built.png" \
+    --save-dir "$TMP/unused" >/dev/null 2>&1
+cmp -s "$TMP/installed.png" "$TMP/built.png" || fail "the installed program draws another first frame"
+echo "install test: passed ($(find "$PREFIX" -type f | wc -l) files installed)"

@@ -1,0 +1,183 @@
+// The program run on scripts: one Enter gives one save however long the
+// save takes, a recorded session replays to the same state, and F12 writes
+// a screenshot where a desktop keeps pictures.
+#include <regex>
+
+#include "platform/platform.h"
+#include "tests/program_run.h"
+#include "world/world.h"
+
+namespace delve::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Frames of one save's progress screens: a map chunk each, units, variables.
+constexpr int SaveProgressFrames = int((WorldBytes + 999999) / 1000000) + 2;
+
+// Builds an input script one tap per two frames from frame 1 on.
+struct Typist {
+    std::string text;
+    int frame = 1;
+    void at(int f, const std::string& event) { text += std::to_string(f) + " " + event + "\n"; }
+    void hold(int vk, int frames) {
+        at(frame, "down " + std::to_string(vk));
+        at(frame + frames, "up " + std::to_string(vk));
+        frame += frames + 1;
+    }
+    void tap(int vk) { hold(vk, 1); }
+    void type(const std::string& line) {
+        for (char c : line)
+            tap(c == ' '               ? Vk::Space
+                : c >= '0' && c <= '9' ? Vk::Digit0 + (c - '0')
+                                       : Vk::LetterA + (c - 'a'));
+    }
+};
+
+int number(const std::string& json, const char* key) { return std::stoi(dumpField(json, key)); }
+
+class Session : public ProgramRun {
+protected:
+    // Runs the program with `env` before it and `args` after it; returns its
+    // exit status and fills `out` with what it printed.
+    int shell(const std::string& env, const std::string& args, std::string& out) {
+        std::ostringstream cmd;
+        cmd << env << " " << program_ << " --data-dir " << dataDir_ << " " << args << " > "
+            << (work_ / "shell-out.txt") << " 2>&1";
+        int status = std::system(cmd.str().c_str());
+        std::stringstream s;
+        s << std::ifstream(work_ / "shell-out.txt").rdbuf();
+        out = s.str();
+        return status;
+    }
+    static std::string slurp(const fs::path& p) {
+        std::stringstream s;
+        s << std::ifstream(p).rdbuf();
+        return s.str();
+    }
+};
+
+TEST_F(Session, OneEnterGivesOneSaveHoweverLongItIsHeld) {
+    // Enter held for one main-loop frame stays down through every progress
+    // frame of the save it starts; it must not start it again afterwards.
+    // Held over two main-loop frames it is two presses.
+    for (int held : {1, 2}) {
+        Typist t;
+        t.tap(Vk::Tab);
+        t.type("save game 3");
+        t.hold(Vk::Enter, held);
+        std::string dump = run(t.text, t.frame + 10, 7);
+        ASSERT_FALSE(dump.empty());
+        EXPECT_EQ(number(dump, "frameCounter") - number(dump, "framesRun"),
+                  held * SaveProgressFrames)
+            << "Enter held " << held;
+        EXPECT_TRUE(fs::exists(slots_ / "SAVEGAME3.check")) << slots_;
+    }
+}
+
+TEST_F(Session, ARecordedSessionReplaysToTheSameState) {
+    // A session that walks, edits, scrolls, switches views, saves and loads.
+    Typist t;
+    t.at(0, "cursor 200 130");
+    t.hold(Vk::LeftButton, 30);  // walk forward in the first-person view
+    t.at(t.frame, "cursor 100 90");
+    t.hold(Vk::KeyZ, 12);        // and back
+    t.tap(Vk::Tab);
+    t.type("env4block");
+    t.tap(Vk::Enter);
+    for (int i = 0; i < 9; ++i) t.tap(Vk::Backspace);
+    t.type("save game 2");
+    t.tap(Vk::Enter);
+    t.tap(Vk::Tab);
+    t.tap(Vk::F6);
+    t.at(t.frame, "cursor 400 300");
+    t.hold(Vk::RightButton, 3);  // walk the hero on the map
+    t.hold(Vk::Left, 4);
+    t.tap('1');
+    t.frame += 40;
+    std::ofstream(work_ / "script.txt") << t.text;
+
+    const fs::path rec = work_ / "session.rec";
+    std::string out;
+    ASSERT_EQ(shell("", "--headless --fast-clock --seed 11 --frames " + std::to_string(t.frame) +
+                            " --input " + (work_ / "script.txt").string() + " --save-dir " +
+                            (work_ / "a").string() + " --record " + rec.string() +
+                            " --dump-state " + (work_ / "a.json").string(),
+                        out),
+              0)
+        << out;
+    const std::string recording = slurp(rec);
+    EXPECT_EQ(recording.rfind("# seed 11\n", 0), 0u) << recording;
+    EXPECT_NE(recording.find(std::to_string(t.frame) + " close\n"), std::string::npos);
+
+    // The replay as a player would run it: no frame limit, the recording
+    // ends the session.
+    ASSERT_EQ(shell("", "--headless --fast-clock --seed 11 --input " + rec.string() +
+                            " --save-dir " + (work_ / "b").string() + " --dump-state " +
+                            (work_ / "b.json").string(),
+                        out),
+              0)
+        << out;
+    const std::string a = slurp(work_ / "a.json"), b = slurp(work_ / "b.json");
+    ASSERT_FALSE(a.empty());
+    EXPECT_EQ(a, b);
+    // The session did something: the hero moved and a save ran.
+    EXPECT_EQ(number(a, "framesRun"), t.frame);
+    EXPECT_EQ(number(a, "frameCounter") - number(a, "framesRun"), SaveProgressFrames);
+    EXPECT_EQ(number(a, "screenWidth"), 640);
+}
+
+TEST_F(Session, F12WritesAPictureWhereTheDesktopKeepsThem) {
+    const fs::path home = work_ / "home";
+    const fs::path custom = work_ / "My Pictures";
+    fs::create_directories(home / ".config");
+    // F12 held for three frames takes one picture; pressed again, another
+    // one with its own name even within the same second.
+    Typist t;
+    t.hold(Vk::F12, 3);
+    t.tap(Vk::F12);
+    std::ofstream(work_ / "f12.txt") << t.text;
+    const std::string args = "--headless --fast-clock --seed 7 --frames 12 --input " +
+                             (work_ / "f12.txt").string() + " --save-dir " +
+                             (work_ / "s").string();
+    struct Case {
+        std::string env;
+        fs::path folder;
+    } cases[] = {
+        {"env -u XDG_PICTURES_DIR -u XDG_CONFIG_HOME HOME='" + home.string() + "'",
+         home / "Pictures" / "delve"},
+        {"HOME='" + home.string() + "' XDG_PICTURES_DIR='" + custom.string() + "'",
+         custom / "delve"},
+    };
+    const std::regex name(R"(delve-\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-2)?\.png)");
+    for (const Case& c : cases) {
+        std::string out;
+        ASSERT_EQ(shell(c.env, args, out), 0) << out;
+        std::vector<fs::path> pictures;
+        for (const auto& e : fs::directory_iterator(c.folder)) pictures.push_back(e.path());
+        ASSERT_EQ(pictures.size(), 2u) << c.folder;
+        for (const fs::path& p : pictures) {
+            EXPECT_TRUE(std::regex_match(p.filename().string(), name)) << p;
+            EXPECT_NE(out.find("delve: screenshot " + p.string() + "\n"), std::string::npos)
+                << out;
+            // An RGB PNG of the 320 x 240 frame.
+            std::string png = slurp(p);
+            ASSERT_GT(png.size(), 33u);
+            EXPECT_EQ(png.substr(1, 3), "PNG");
+            EXPECT_EQ(uint8_t(png[19]), 320 % 256);
+            EXPECT_EQ(uint8_t(png[23]), 240);
+        }
+    }
+    // The desktop's own user-dirs.dirs is honoured when the variable is not set.
+    std::ofstream(home / ".config" / "user-dirs.dirs")
+        << "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    std::string out;
+    ASSERT_EQ(shell("env -u XDG_PICTURES_DIR -u XDG_CONFIG_HOME HOME='" + home.string() + "'",
+                    args, out),
+              0)
+        << out;
+    EXPECT_TRUE(fs::exists(home / "Bilder" / "delve")) << out;
+}
+
+} // namespace
+} // namespace delve::test

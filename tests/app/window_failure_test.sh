@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Under an X server (run through xvfb-run): a window that cannot be made
+# shows the error box, and once it is closed the program ends with status 1
+# instead of running on with nothing to see or read. SIGINT and SIGTERM end
+# a running game as the close message does, with status 0.
+set -euo pipefail
+BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+LOG=$(mktemp)
+trap 'rm -f "$LOG"' EXIT
+
+fail() { echo "window failure test: $*" >&2; cat "$LOG" >&2; exit 1; }
+
+# The top-level window titled $1 (message boxes carry no class xdotool can
+# search by, so the window tree is read instead).
+window_named() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t {print $1}' | tail -n 1; }
+
+wait_for_window() { # TITLE
+    local id
+    for _ in $(seq 1 150); do
+        id=$(window_named "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+
+wait_for_exit() { # PID -> sets STATUS
+    for _ in $(seq 1 100); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.2
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        kill -9 "$1"
+        fail "the program did not end"
+    fi
+    STATUS=0
+    wait "$1" || STATUS=$?
+}
+
+# 1. No GL library: the window cannot be made.
+SDL_OPENGL_LIBRARY=/nonexistent "$BIN" --seed 5 >"$LOG" 2>&1 &
+PID=$!
+BOX=$(wait_for_window ERROR) || { kill -9 "$PID"; fail "no error box appeared"; }
+grep -q "Window Creation Error" "$LOG" || fail "the error was not named on stderr"
+# The box stays until it is answered.
+sleep 0.5
+kill -0 "$PID" 2>/dev/null || fail "the program ended before the box was closed"
+xdotool windowfocus --sync "$BOX" 2>/dev/null || true
+xdotool key Return
+wait_for_exit "$PID"
+[ "$STATUS" -eq 1 ] || fail "exit status $STATUS after a failed window, expected 1"
+echo "window failure test: failed window -> error box -> exit status 1"
+
+# 2. SIGINT and SIGTERM end a running game through its normal end.
+for sig in INT TERM; do
+    "$BIN" --seed 5 --dump-state "$LOG.json" >"$LOG" 2>&1 &
+    PID=$!
+    wait_for_window GAME >/dev/null || { kill -9 "$PID"; fail "no game window"; }
+    sleep 0.5
+    kill -s "$sig" "$PID"
+    wait_for_exit "$PID"
+    [ "$STATUS" -eq 0 ] || fail "exit status $STATUS after SIG$sig, expected 0"
+    # The normal end writes the state dump; a killed program would not.
+    grep -q '"framesRun"' "$LOG.json" || fail "SIG$sig skipped the normal end (no state dump)"
+    rm -f "$LOG.json"
+    echo "window failure test: SIG$sig -> normal end, status 0"
+done
+echo "window failure test: passed"
