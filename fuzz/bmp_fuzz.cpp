@@ -10,6 +10,7 @@
 #include "fuzz/game_rig.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "platform/backends/backends.h"
 #include "platform/platform.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 
 namespace delve::fuzz {
 
@@ -51,7 +52,7 @@ struct GameRig {
     std::unique_ptr<Game> game;
     std::vector<uint8_t> startUnits;
     Shell startShell;
-    FirstPersonView startView;
+    HeroWalk startWalk;
 
     explicit GameRig(const char* name) : scratch(scratchDir(name)) {
         Options o;
@@ -67,11 +68,7 @@ struct GameRig {
         const uint8_t* u = game->units.bytes();
         startUnits.assign(u, u + Units::byteSize());
         startShell = game->shell;
-        startView.cameraYaw = game->firstPerson.cameraYaw;
-        startView.cameraPitch = game->firstPerson.cameraPitch;
-        startView.lastGoodSX = game->firstPerson.lastGoodSX;
-        startView.lastGoodSY = game->firstPerson.lastGoodSY;
-        startView.lastGoodSZ = game->firstPerson.lastGoodSZ;
+        startWalk = game->firstPerson.walk;
     }
     ~GameRig() {
         shutdownGame(*game);
@@ -89,11 +86,7 @@ struct GameRig {
         g.shell = startShell;
         std::fill(g.pathFinder.pathStep.begin(), g.pathFinder.pathStep.end(), PathNone);
         std::fill(g.pathFinder.pathLength.begin(), g.pathFinder.pathLength.end(), 0);
-        g.firstPerson.cameraYaw = startView.cameraYaw;
-        g.firstPerson.cameraPitch = startView.cameraPitch;
-        g.firstPerson.lastGoodSX = startView.lastGoodSX;
-        g.firstPerson.lastGoodSY = startView.lastGoodSY;
-        g.firstPerson.lastGoodSZ = startView.lastGoodSZ;
+        g.firstPerson.walk = startWalk;
         for (int k = 0; k < Vk::Count; ++k) g.input.setKey(k, false);
         g.input.setCursor(0, 0);
     }

@@ -21,7 +21,7 @@
 
 #include "console/slot_files.h"
 #include "fuzz/game_rig.h"
-#include "world/digest.h"
+#include "platform/digest.h"
 
 namespace {
 
