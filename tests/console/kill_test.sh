@@ -140,11 +140,15 @@ for start in old old-nocheck old old-nocheck; do
     list_names "$work/t"; start_names=$names
     list_names "$work/new"; final_names=$names
     start_save "$work/t"
-    wait_for_save_start "$pid" "$work/t" || true
+    if ! wait_for_save_start "$pid" "$work/t"; then
+        echo "kill test: the program ended without starting its save" >&2
+        exit 1
+    fi
     t0=$(now_us)
     while kill -0 "$pid" 2> /dev/null; do
         list_names "$work/t"
         [[ "$names" == "$final_names" ]] && break
+        pause 0.0005
     done
     spans+=($(( $(now_us) - t0 )))
     wait "$pid"
@@ -154,7 +158,7 @@ read -r -a spans <<< "$(printf '%s\n' "${spans[@]}" | sort -n | tr '\n' ' ')"
 span_us=$(( (spans[1] + spans[2]) / 2 ))
 # Kills fall uniformly from the first new file to beyond the end of a
 # typical save, so every moment of the save is covered.
-window_us=$(( span_us * 13 / 10 + 1000 ))
+window_us=$(( span_us * 12 / 10 + 1000 ))
 echo "kill test: a save takes about $((span_us / 1000)) ms; kills fall within $((window_us / 1000)) ms of its start"
 
 # One trial in folder $2: prints "<trial> <inside 0/1> <delay ms> <state>".
