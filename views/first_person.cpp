@@ -15,7 +15,6 @@ namespace delve {
 
 namespace {
 
-constexpr double DegToRad = 0.017453292516666667;
 constexpr int CubeSpan = 28; // cells per axis of the drawn cube
 // Every face lies on its own grid edge touching a cell of the cube (only
 // the rock side draws it): the internal edges plus those across the border.

@@ -1,0 +1,221 @@
+// A whole save slot, loaded by the console's "load game 1" and then played:
+// the fuzz input is a short list of changes laid over a valid slot that the
+// game saved once at start-up (its world, its hero and a few walking
+// units), so a small input reaches every byte of the 11.8 MB grid, the
+// unit table and the variables, with or without a check file that agrees.
+//
+// Input: <control u8> <change count u8> changes... [check file text]
+// control bits 0-1, the check file: 0 as saved; 1 rewritten to match the
+//   changed files (the load then trusts them); 2 removed (a slot from
+//   before check files: sizes only); 3 the input's remaining bytes.
+// control bits 2-3: map frames after the load (0-3); bit 4: one
+//   first-person frame.
+// A change: <what u8> <offset u32> <length u8> <bytes>. what % 3 names the
+//   file (grid, units, variables); bit 7 cuts the file at offset instead,
+//   bit 6 appends the bytes to its end instead.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "console/slot_files.h"
+#include "fuzz/game_rig.h"
+#include "platform/digest.h"
+
+namespace {
+
+using namespace delve;
+
+constexpr int Slot = 1;
+constexpr int MaxChanges = 16;
+
+class NoProgressHost final : public FrameHost {
+public:
+    void beginFrame() override {}
+    void runProgressFrame() override {}
+    void presentFrame() override {}
+    void enableTexturingAndBlending() override {}
+};
+
+std::vector<uint8_t> readWhole(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
+
+bool pwriteAll(int fd, const uint8_t* p, size_t n, uint64_t at) {
+    while (n > 0) {
+        ssize_t w = ::pwrite(fd, p, n, off_t(at));
+        if (w <= 0) return false;
+        p += w;
+        n -= size_t(w);
+        at += uint64_t(w);
+    }
+    return true;
+}
+
+struct SlotRig : fuzz::GameRig {
+    std::filesystem::path dir;
+    std::vector<uint8_t> saved[SlotFileCount]; // the files as saved
+    std::vector<uint8_t> work[SlotFileCount];  // the files as they are now
+    std::string savedCheck;
+    int fds[SlotFileCount] = {-1, -1, -1};
+    std::vector<uint8_t> startWorld;
+
+    SlotRig() : GameRig("slot") {
+        Game& g = *game;
+        dir = g.saveDir;
+        // Walkers that plan on the first movement frame after a load.
+        const UnitRecord& hero = g.units[1];
+        for (int i = 2; i <= 5; ++i) {
+            UnitRecord& u = g.units[i];
+            u.active = 1;
+            u.side = 9;
+            u.spriteId = uint16_t(800 + i);
+            u.x = hero.x;
+            u.y = hero.y;
+            u.z = hero.z;
+            u.destX = uint16_t(hero.x + 5 * i);
+            u.destY = uint16_t(hero.y + 3 * i);
+            u.moveState = 1;
+            u.health = u.maxHealth = 10;
+        }
+        NoProgressHost host;
+        ConsoleContext ctx{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
+                           host, g.saveDir};
+        if (saveGame(g.console, ctx, Slot) != SlotResult::Done) std::abort();
+        for (int i = 0; i < SlotFileCount; ++i) {
+            auto path = slotFilePath(dir, Slot, SlotFileKinds[i]);
+            saved[i] = work[i] = readWhole(path);
+            fds[i] = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+            if (fds[i] < 0 || saved[i].size() != SlotFileSizes[i]) std::abort();
+        }
+        std::ifstream check(slotCheckPath(dir, Slot), std::ios::binary);
+        std::stringstream text;
+        text << check.rdbuf();
+        savedCheck = text.str();
+        const uint8_t* w = g.world.map.data();
+        startWorld.assign(w, w + WorldBytes);
+        const uint8_t* u = g.units.bytes();
+        startUnits.assign(u, u + Units::byteSize());
+        startShell = g.shell;
+    }
+    ~SlotRig() {
+        for (int fd : fds)
+            if (fd >= 0) ::close(fd);
+    }
+
+    // What an input changed in a file: byte ranges written inside the saved
+    // length, and where the file was cut or grown (SIZE_MAX: neither).
+    struct Changes {
+        std::vector<std::pair<size_t, size_t>> ranges;
+        size_t tailFrom = SIZE_MAX;
+    };
+
+    // Puts a changed file back as saved.
+    void restore(int file, const Changes& c) {
+        const std::vector<uint8_t>& s = saved[file];
+        if (c.tailFrom != SIZE_MAX) {
+            size_t from = std::min(c.tailFrom, s.size());
+            pwriteAll(fds[file], s.data() + from, s.size() - from, from);
+            if (::ftruncate(fds[file], off_t(s.size())) != 0) std::abort();
+            work[file] = s;
+        }
+        // The file has its saved length again.
+        for (auto [at, n] : c.ranges) {
+            n = std::min(n, s.size() - std::min(at, s.size()));
+            if (n == 0) continue;
+            pwriteAll(fds[file], s.data() + at, n, at);
+            std::memcpy(work[file].data() + at, s.data() + at, n);
+        }
+    }
+
+    void writeCheck(const std::string& text, bool present) {
+        auto path = slotCheckPath(dir, Slot);
+        if (!present) {
+            std::filesystem::remove(path);
+            return;
+        }
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(text.data(), std::streamsize(text.size()));
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SlotRig rig;
+    Game& g = *rig.game;
+    fuzz::InputReader in{data, size};
+    const uint8_t control = in.u8();
+
+    // Lay the changes over the saved files, remembering what to put back.
+    SlotRig::Changes changes[SlotFileCount];
+    const int changeCount = in.u8() % (MaxChanges + 1);
+    for (int c = 0; c < changeCount && !in.done(); ++c) {
+        const uint8_t what = in.u8();
+        const int file = what % SlotFileCount;
+        std::vector<uint8_t>& w = rig.work[file];
+        const uint32_t offset = in.u32();
+        const uint8_t* bytes = nullptr;
+        const size_t length = in.bytes(in.u8(), bytes);
+        if (what & 0x80) { // cut
+            size_t at = offset % (w.size() + 1);
+            w.resize(at);
+            if (::ftruncate(rig.fds[file], off_t(at)) != 0) std::abort();
+            changes[file].tailFrom = std::min(changes[file].tailFrom, at);
+            continue;
+        }
+        size_t at = (what & 0x40) ? w.size() : offset % (w.size() + 1);
+        if (at + length > w.size()) {
+            w.resize(at + length);
+            changes[file].tailFrom = std::min(changes[file].tailFrom, at);
+        }
+        std::memcpy(w.data() + at, bytes, length);
+        pwriteAll(rig.fds[file], bytes, length, at);
+        changes[file].ranges.emplace_back(at, length);
+    }
+
+    switch (control & 3) {
+    case 0: rig.writeCheck(rig.savedCheck, true); break;
+    case 1: {
+        SlotCheck check;
+        for (int i = 0; i < SlotFileCount; ++i) {
+            check.current.size[i] = rig.work[i].size();
+            check.current.digest[i] = fnv1a64(rig.work[i].data(), rig.work[i].size());
+        }
+        rig.writeCheck(formatSlotCheck(check), true);
+        break;
+    }
+    case 2: rig.writeCheck({}, false); break;
+    case 3: {
+        const uint8_t* text = nullptr;
+        size_t n = in.bytes(SIZE_MAX, text);
+        rig.writeCheck(std::string(reinterpret_cast<const char*>(text), n), true);
+        break;
+    }
+    }
+
+    // The game as it stood before the load, then the console's load command
+    // and the clamps the frame loop applies in the frame of a load.
+    rig.reset();
+    std::memcpy(g.world.map.data(), rig.startWorld.data(), WorldBytes);
+    static const char line[] = "load game 1";
+    std::memcpy(g.console.commandLine, line, sizeof line);
+    g.console.commandLength = int(sizeof line - 1);
+    g.console.commandReady = 1;
+    NoProgressHost host;
+    runConsole(g.console, g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
+               g.saveDir);
+    scrollView(g);
+
+    if ((control >> 2) & 3) rig.mapMode();
+    for (int i = 0; i < ((control >> 2) & 3); ++i) rig.movementFrame();
+    if (control & 0x10) {
+        rig.firstPersonMode();
+        rig.movementFrame();
+    }
+
+    for (int i = 0; i < SlotFileCount; ++i) rig.restore(i, changes[i]);
+    return 0;
+}
