@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game.h"
+#include "platform/backends/backends.h"
 
 using namespace delve;
 
