@@ -29,6 +29,10 @@ constexpr std::array<uint8_t, 256> CellClass = [] {
     return t;
 }();
 
+// The node and mark tables start as zero pages, which must read as open
+// nodes and free cells.
+static_assert(NodeOpen == 0 && MarkFree == 0);
+
 constexpr QueueEntry EmptyEntry{0, -1, -1, -1, -1};
 constexpr QueueBucket EmptyBucket{0, -1, -1, -1.0f, -1, -1};
 
@@ -60,14 +64,14 @@ int FreeSlots::lowestFree() const {
 }
 
 PathFinder::PathFinder()
-    : nodeX(NodeCapacity, 0), nodeY(NodeCapacity, 0), nodeParent(NodeCapacity, 0),
-      nodeState(NodeCapacity, NodeOpen), nodeCost(NodeCapacity, 0.0f),
+    : nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
+      nodeState(NodeCapacity), nodeCost(NodeCapacity),
       pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
       pathX(size_t(unitCapacity) * PathCapacity), pathY(size_t(unitCapacity) * PathCapacity),
       pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
-      windowMarks(NodeCapacity, MarkFree), buckets(BucketCount, EmptyBucket),
-      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity, 0),
-      radixLinks_(NodeCapacity, RadixLink{0, -1}),
+      windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
+      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
+      radixLinks_(NodeCapacity),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
     setScanOrder(0);
     ready = 0;

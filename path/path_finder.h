@@ -110,11 +110,13 @@ public:
     // Number of nodes the search has created (start node included).
     int nodeCount() const { return lastNode + 1; }
 
-    std::vector<int16_t> nodeX;
-    std::vector<int16_t> nodeY;
-    std::vector<uint32_t> nodeParent;
-    std::vector<uint8_t> nodeState;
-    std::vector<float> nodeCost;
+    // Node tables, one entry per cell of the largest window; they start as
+    // zero pages (NodeOpen, cost 0) and a search touches only its own nodes.
+    ZeroedArray<int16_t> nodeX;
+    ZeroedArray<int16_t> nodeY;
+    ZeroedArray<uint32_t> nodeParent;
+    ZeroedArray<uint8_t> nodeState;
+    ZeroedArray<float> nodeCost;
     std::vector<int32_t> pathGoalX;
     std::vector<int32_t> pathGoalY;
     // Each unit's share of PathCapacity cells; zero pages until a path is stored.
@@ -130,7 +132,7 @@ public:
     int32_t dirY[8] = {};
     float dirCost[8] = {};
     int32_t scanOrder = 0;
-    std::vector<uint8_t> windowMarks;
+    ZeroedArray<uint8_t> windowMarks; // MarkFree is zero
     std::vector<QueueBucket> buckets;
     std::vector<QueueEntry> queueEntries;
     int32_t headBucket = 0;
@@ -165,7 +167,7 @@ private:
     int openCheapest();
     void heapPush(uint64_t key);
     void heapPopTop();
-    std::vector<uint64_t> heap_;
+    ZeroedArray<uint64_t> heap_;
     int heapSize_ = 0;
     // A node waiting in a radix bucket: its cost key and the next node of
     // the bucket, side by side so a bucket walk touches one place per node.
@@ -173,7 +175,7 @@ private:
         uint32_t key;
         int32_t next;
     };
-    std::vector<RadixLink> radixLinks_;
+    ZeroedArray<RadixLink> radixLinks_; // written before it is read
     int32_t radixHead_[RadixBuckets] = {};
     uint32_t radixLast_ = 0;
     uint32_t radixUsed_ = 0; // bit b - 1 set: radix bucket b holds nodes
