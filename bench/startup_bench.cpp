@@ -46,6 +46,7 @@ const std::string& scratchDir() {
 }
 
 double peakMegabytes = 0.0;
+std::vector<double> childCpuMs; // user + system time of each started program
 
 void BM_StartupToFirstFrame(benchmark::State& state) {
     const std::string program = DELVE_PROGRAM;
@@ -80,6 +81,8 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
         peakKb = std::max(peakKb, usage.ru_maxrss);
+        auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) * 1e-3; };
+        childCpuMs.push_back(ms(usage.ru_utime) + ms(usage.ru_stime));
     }
     state.counters["peak_MB"] = double(peakKb) / 1024.0;
     peakMegabytes = std::max(peakMegabytes, double(peakKb) / 1024.0);
@@ -125,5 +128,12 @@ BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)-
 } // namespace
 
 double startupPeakMegabytes() { return peakMegabytes; }
+
+double startupCpuMedianMs() {
+    if (childCpuMs.empty()) return 0.0;
+    std::vector<double> v = childCpuMs;
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
 
 } // namespace delve
