@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "app/screenshot.h"
 #include "app/window.h"
@@ -241,7 +242,11 @@ bool startGame(Game& g) {
     if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);
     allocateGeneratorTables(g.world);
-    g.trig.build();
+    // The sine and cosine tables (3.6 million entries each) fill on a second
+    // core while the window, the overworld and the levels are made; nothing
+    // reads them before the first frame. The thread joins at the end of this
+    // function, also on an early return or as it unwinds.
+    std::jthread trigBuilder([&trig = g.trig] { trig.build(); });
     initCommandStore(g.console);
     initTypeDatabase(g.types);
     makeStartingObjects(g.types);
@@ -257,13 +262,14 @@ bool startGame(Game& g) {
         std::fprintf(stderr, "delve: warning: %s: %s\n", overworldPath(g.dataDir, 1).c_str(),
                      errorText(overworldError).c_str());
     g.rng.srand(g.seed);
-    freeGeneratorTables(g.world);
-    allocateGeneratorTables(g.world);
+    // The generator tables made above are still empty: nothing has used them
+    // yet, so they are not freed and made again.
     generateDungeon(g.world, g.rng, 128, 128, 33, 9, 255, 2400);
     stackDungeonLevels(g.world.map);
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
     setViewOriginFromSelectedUnit(g);
+    trigBuilder.join();
     return true;
 }
 

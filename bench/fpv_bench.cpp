@@ -5,39 +5,21 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-#include <memory>
-
 #include "app/game.h"
 #include "platform/backends/backends.h"
 #include "app/window.h"
+#include "bench/bench_game.h"
 #include "views/edge_overlay.h"
 #include "views/first_person.h"
 
 namespace delve {
-
-// One started game (generated dungeon, hero placed on level 1), shared by
-// every benchmark of the run; main() ends it before the exit handlers run.
-static std::unique_ptr<Game> benchGame;
-
 namespace {
 
+// The shared game, looking level along the corridor instead of down at the floor.
 Game& game() {
-    std::unique_ptr<Game>& g = benchGame;
-    if (!g) g = [] {
-        Options opts;
-        opts.headless = true;
-        opts.fastClock = true;
-        opts.haveSeed = true;
-        opts.seed = 12345;
-        if (const char* dir = std::getenv("DELVE_TEST_DATA")) opts.dataDir = dir;
-        auto made = std::make_unique<Game>(opts, makeHeadlessPlatform());
-        startGame(*made);
-        // Look level along the corridor instead of down at the floor.
-        made->firstPerson.walk.cameraPitch = -90.0f;
-        return made;
-    }();
-    return *g;
+    Game& g = bench::sharedGame();
+    g.firstPerson.walk.cameraPitch = -90.0f;
+    return g;
 }
 
 void runViewFrames(benchmark::State& state, bool immediate) {
@@ -114,13 +96,3 @@ BENCHMARK(BM_FirstPersonCpuPart)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace delve
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // The GL context goes before the process's exit handlers run.
-    delve::benchGame.reset();
-    return 0;
-}

@@ -1,8 +1,8 @@
 // Path search timings: the production open list against the literal scan over
 // all nodes, a textbook priority-queue Dijkstra, Boost Graph Library's
-// Dijkstra (when its headers are installed) and a plain FIFO flood of the same
+// Dijkstra (when the build found it) and a plain FIFO flood of the same
 // cells, on a generated dungeon level and on the overworld; plus one frame of
-// the map view at 640 x 480. Ratios are printed after the table.
+// the map view at 640 x 480.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "bench/bench_game.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
 #include "gfx/text.h"
@@ -28,12 +29,10 @@
 #include "world/overworld.h"
 #include "world/world.h"
 
-#if __has_include(<boost/graph/dijkstra_shortest_paths.hpp>)
-#define DELVE_HAVE_BOOST_GRAPH 1
+// The build defines DELVE_HAVE_BOOST_GRAPH when CMake found the library.
+#if DELVE_HAVE_BOOST_GRAPH
 #include <boost/graph/compressed_sparse_row_graph.hpp>
 #include <boost/graph/dijkstra_shortest_paths.hpp>
-#else
-#define DELVE_HAVE_BOOST_GRAPH 0
 #endif
 
 namespace delve {
@@ -43,12 +42,7 @@ constexpr int DungeonLayer = 2;
 constexpr int OverworldLayer = 0;
 constexpr int Window = MapSide;
 
-std::string dataDir() {
-    if (const char* d = std::getenv("DELVE_TEST_DATA")) return d;
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("data") : (exe.parent_path().parent_path() / "data").string();
-}
+using bench::dataDir;
 
 struct Scene {
     World world;
@@ -303,37 +297,46 @@ void searches(benchmark::State& state, int z, Kind kind, F search) {
     }
 }
 
+// The least of five repetitions: on a shared machine the neighbours only
+// ever add time, so the least is the closest to what the search costs.
+benchmark::internal::Benchmark* repeated(benchmark::internal::Benchmark* b) {
+    return b->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+        ->ReportAggregatesOnly(true);
+}
+
 void registerAll() {
     for (int z : {OverworldLayer, DungeonLayer}) {
         const std::string layer = z == 0 ? "overworld" : "dungeon";
         for (Kind kind : {Kind::Worst, Kind::Typical}) {
             const std::string tag = layer + (kind == Kind::Worst ? "/worst" : "/typical");
-            benchmark::RegisterBenchmark(("production/" + tag).c_str(), [=](benchmark::State& st) {
+            repeated(benchmark::RegisterBenchmark(("production/" + tag).c_str(), [=](benchmark::State& st) {
                 searches(st, z, kind, [z](const auto& q) { return production(z, q); });
-            })->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("literal_scan/" + tag).c_str(), [=](benchmark::State& st) {
+            }));
+            repeated(benchmark::RegisterBenchmark(("literal_scan/" + tag).c_str(), [=](benchmark::State& st) {
                 static LiteralScan* l = new LiteralScan;
                 Grid g = gridOf(z);
                 searches(st, z, kind, [&](const auto& q) { return l->run(g, q); });
-            })->Unit(benchmark::kMillisecond)->MinTime(kind == Kind::Worst ? 1.0 : 0.5);
-            benchmark::RegisterBenchmark(("priority_queue/" + tag).c_str(), [=](benchmark::State& st) {
+            }))->MinTime(kind == Kind::Worst ? 1.0 : 0.5);
+            repeated(benchmark::RegisterBenchmark(("priority_queue/" + tag).c_str(), [=](benchmark::State& st) {
                 static TextbookDijkstra* d = new TextbookDijkstra;
                 Grid g = gridOf(z);
                 searches(st, z, kind, [&](const auto& q) { return d->run(g, q); });
-            })->Unit(benchmark::kMillisecond);
+            }));
 #if DELVE_HAVE_BOOST_GRAPH
-            benchmark::RegisterBenchmark(("boost_dijkstra/" + tag).c_str(), [=](benchmark::State& st) {
+            repeated(benchmark::RegisterBenchmark(("boost_dijkstra/" + tag).c_str(), [=](benchmark::State& st) {
                 static std::map<int, BoostDijkstra*> built;
                 if (!built[z]) built[z] = new BoostDijkstra(gridOf(z));
                 BoostDijkstra* b = built[z];
                 searches(st, z, kind, [&](const auto& q) { b->run(q); return 0; });
-            })->Unit(benchmark::kMillisecond);
+            }));
 #endif
-            benchmark::RegisterBenchmark(("fifo_floor/" + tag).c_str(), [=](benchmark::State& st) {
+            repeated(benchmark::RegisterBenchmark(("fifo_floor/" + tag).c_str(), [=](benchmark::State& st) {
                 static FifoFlood* f = new FifoFlood;
                 Grid g = gridOf(z);
                 searches(st, z, kind, [&](const auto& q) { return f->run(g, q); });
-            })->Unit(benchmark::kMillisecond);
+            }));
         }
     }
     benchmark::RegisterBenchmark("map_view/frame_640x480", [](benchmark::State& st) {
@@ -378,46 +381,10 @@ void registerAll() {
     })->Unit(benchmark::kMicrosecond);
 }
 
-// Remembers each benchmark's time per iteration for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.iterations > 0) {
-                // CPU time: the machine is shared, wall time says more about the neighbours.
-                std::string name = r.benchmark_name();
-                name = name.substr(0, name.find("/min_time"));
-                ms[name] = r.GetAdjustedCPUTime() * (r.time_unit == benchmark::kMicrosecond ? 1e-3 : 1.0);
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
-} // namespace delve
 
-int main(int argc, char** argv) {
-    using namespace delve;
-    benchmark::Initialize(&argc, argv);
-    std::printf("overworld: %s\n", scene().realOverworld ? "shipped file" : "generated stand-in (no data folder)");
-    registerAll();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto get = [&](const std::string& name) {
-        auto it = reporter.ms.find(name);
-        return it == reporter.ms.end() ? 0.0 : it->second;
-    };
-    std::printf("\nratios of CPU time (how many times the production search is faster; fifo: production / floor)\n");
-    for (std::string tag : {"overworld/worst", "overworld/typical", "dungeon/worst", "dungeon/typical"}) {
-        const double p = get("production/" + tag);
-        if (p <= 0.0) continue;
-        std::printf("  %-18s production %8.3f ms | literal scan x%7.1f | priority_queue x%5.2f | "
-                    "boost x%5.2f | within x%4.2f of fifo\n",
-                    tag.c_str(), p, get("literal_scan/" + tag) / p, get("priority_queue/" + tag) / p,
-                    get("boost_dijkstra/" + tag) / p, p / std::max(get("fifo_floor/" + tag), 1e-9));
-    }
-    if (double f = get("map_view/frame_640x480"); f > 0.0) std::printf("  map view frame: %.3f ms\n", f);
-    benchmark::Shutdown();
-    return 0;
-}
+bool pathBenchUsesShippedOverworld() { return scene().realOverworld; }
+
+void registerPathBenchmarks() { registerAll(); }
+
+} // namespace delve

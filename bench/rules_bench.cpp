@@ -148,4 +148,3 @@ BENCHMARK(BM_AdvanceOrders210Chasers)->Arg(0)->Arg(14)->Unit(benchmark::kMillise
 } // namespace
 } // namespace delve
 
-BENCHMARK_MAIN();

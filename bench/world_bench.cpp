@@ -77,5 +77,3 @@ BENCHMARK(BM_TrigTablesBuild)->Unit(benchmark::kMillisecond)->Repetitions(5)->Re
 
 } // namespace
 } // namespace delve
-
-BENCHMARK_MAIN();

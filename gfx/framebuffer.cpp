@@ -26,8 +26,8 @@ void Screen::clearFramebuffer() {
 
 void TrigTables::build() {
     if (ready()) return;
-    sineTable.resize(TrigEntries);
-    cosineTable.resize(TrigEntries);
+    sineTable = ZeroedArray<float>::dense(size_t(TrigEntries));
+    cosineTable = ZeroedArray<float>::dense(size_t(TrigEntries));
     constexpr double degreeToRadian = 0.017453292516666667; // 3.141592653 / 180
     for (int i = 0; i < TrigEntries; ++i) {
         double angle = i * degreeToRadian / 1000.0;
@@ -37,8 +37,8 @@ void TrigTables::build() {
 }
 
 void TrigTables::release() {
-    std::vector<float>().swap(sineTable);
-    std::vector<float>().swap(cosineTable);
+    sineTable = ZeroedArray<float>();
+    cosineTable = ZeroedArray<float>();
 }
 
 // Integer line walk whose error term starts at the minor delta; it always

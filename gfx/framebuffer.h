@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
+
 namespace delve {
 
 // The two software pixel buffers of the current screen mode. Pixels are
@@ -23,8 +25,9 @@ struct Screen {
 // Sine and cosine of every thousandth of a degree from 0 to 3599.999.
 constexpr int TrigEntries = 3600000;
 struct TrigTables {
-    std::vector<float> sineTable;
-    std::vector<float> cosineTable;
+    // Every entry is written by build(), so the memory is not cleared first.
+    ZeroedArray<float> sineTable;
+    ZeroedArray<float> cosineTable;
 
     // Fills both tables; does nothing when they already exist.
     void build();

@@ -29,6 +29,10 @@ constexpr std::array<uint8_t, 256> CellClass = [] {
     return t;
 }();
 
+// The node and mark tables start as zero pages, which must read as open
+// nodes and free cells.
+static_assert(NodeOpen == 0 && MarkFree == 0);
+
 constexpr QueueEntry EmptyEntry{0, -1, -1, -1, -1};
 constexpr QueueBucket EmptyBucket{0, -1, -1, -1.0f, -1, -1};
 
@@ -60,14 +64,14 @@ int FreeSlots::lowestFree() const {
 }
 
 PathFinder::PathFinder()
-    : nodeX(NodeCapacity, 0), nodeY(NodeCapacity, 0), nodeParent(NodeCapacity, 0),
-      nodeState(NodeCapacity, NodeOpen), nodeCost(NodeCapacity, 0.0f),
+    : nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
+      nodeState(NodeCapacity), nodeCost(NodeCapacity),
       pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
-      pathX(size_t(unitCapacity) * PathCapacity, 0), pathY(size_t(unitCapacity) * PathCapacity, 0),
+      pathX(size_t(unitCapacity) * PathCapacity), pathY(size_t(unitCapacity) * PathCapacity),
       pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
-      windowMarks(NodeCapacity, MarkFree), buckets(BucketCount, EmptyBucket),
-      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity, 0), keyOf_(NodeCapacity, 0),
-      nextInBucket_(NodeCapacity, -1),
+      windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
+      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
+      radixLinks_(NodeCapacity),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
     setScanOrder(0);
     ready = 0;
@@ -216,27 +220,6 @@ int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, int mode, int s
     return 0;
 }
 
-void PathFinder::addNode(const WorldMap& world, const StepCostTable& costs, int d) {
-    lastNode += 1;
-    const int n = lastNode;
-    nodesWritten_ = n + 1;
-    const int x = nodeX[size_t(currentNode)] + dirX[d];
-    const int y = nodeY[size_t(currentNode)] + dirY[d];
-    nodeX[size_t(n)] = int16_t(x);
-    nodeY[size_t(n)] = int16_t(y);
-    nodeParent[size_t(n)] = uint32_t(currentNode);
-    nodeState[size_t(n)] = NodeOpen;
-    float cost = 1.0f * dirCost[d];
-    cost = cost + nodeCost[size_t(currentNode)];
-    cost = cost + costs[world.cell(x, y, layer)];
-    nodeCost[size_t(n)] = cost;
-    windowMarks[size_t(markIndex(x, y))] = MarkQueued;
-    if (queueMode != 0)
-        queueInsert(n);
-    else
-        openPush(n);
-}
-
 namespace {
 // Cost as an unsigned key whose order follows float order (-0.0 ties with 0.0).
 inline uint32_t costKey(float cost) {
@@ -265,17 +248,15 @@ void PathFinder::openReset() {
 // buckets wait in a binary heap ordered by (cost, newest first); dearer ones
 // wait in radix buckets by the highest bit in which their cost differs from
 // that minimum, and move to the heap when the minimum reaches them.
-void PathFinder::openPush(int node) {
-    const float cost = nodeCost[size_t(node)];
+void PathFinder::openPush(int node, float cost) {
     if (!(cost <= SelectionCeiling)) return;
     const uint32_t key = costKey(cost);
     if (key <= radixLast_) {
         heapPush(openKey(key, node));
         return;
     }
-    keyOf_[size_t(node)] = key;
     const int b = radixBucket(key ^ radixLast_);
-    nextInBucket_[size_t(node)] = radixHead_[b];
+    radixLinks_[size_t(node)] = RadixLink{key, radixHead_[b]};
     radixHead_[b] = node;
     radixUsed_ |= 1u << (b - 1);
 }
@@ -289,19 +270,20 @@ int PathFinder::openCheapest() {
         const int b = 1 + std::countr_zero(radixUsed_);
         radixUsed_ &= radixUsed_ - 1;
         uint32_t least = ~0u;
-        for (int n = radixHead_[b]; n != -1; n = nextInBucket_[size_t(n)])
-            least = std::min(least, keyOf_[size_t(n)]);
+        for (int n = radixHead_[b]; n != -1; n = radixLinks_[size_t(n)].next)
+            least = std::min(least, radixLinks_[size_t(n)].key);
         radixLast_ = least;
         int n = radixHead_[b];
         radixHead_[b] = -1;
         while (n != -1) {
-            const int next = nextInBucket_[size_t(n)];
-            const uint32_t key = keyOf_[size_t(n)];
+            RadixLink& link = radixLinks_[size_t(n)];
+            const int next = link.next;
+            const uint32_t key = link.key;
             if (key == least) {
                 if (nodeState[size_t(n)] != NodeClosed) heapPush(openKey(key, n));
             } else {
                 const int to = radixBucket(key ^ least);
-                nextInBucket_[size_t(n)] = radixHead_[to];
+                link.next = radixHead_[to];
                 radixHead_[to] = n;
                 radixUsed_ |= 1u << (to - 1);
             }
@@ -373,27 +355,80 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     // the search's fixed values kept local so the loop holds them in registers.
     const int w = windowSize, wx = windowX, wy = windowY;
     uint8_t* const marks = windowMarks.data();
-    int cellStep[8], markStep[8];
-    bool diagonal[8];
+    // The tables the loop writes, and the step directions, held locally:
+    // byte stores may alias anything, so members would be read again after
+    // every one of them.
+    int16_t* const nx = nodeX.data();
+    int16_t* const ny = nodeY.data();
+    uint32_t* const parent = nodeParent.data();
+    uint8_t* const state = nodeState.data();
+    float* const cost = nodeCost.data();
+    const float* const stepCost = costs.data();
+    const bool linear = queueMode == 0;
+    int stepX[8], stepY[8];
+    float stepLength[8];
+    for (int d = 0; d < 8; ++d) {
+        stepX[d] = dirX[d];
+        stepY[d] = dirY[d];
+        stepLength[d] = dirCost[d];
+    }
+
+    // A diagonal step (in the linear mode) needs both cells beside it to
+    // permit corners; for the other steps the two checked cells are the
+    // current one and the target, and nothing is required of them.
+    int cellStep[8], markStep[8], besideX[8], besideY[8];
+    unsigned cornerNeed[8];
     for (int d = 0; d < 8; ++d) {
         cellStep[d] = dirY[d] * MapSide + dirX[d];
         markStep[d] = dirY[d] * w + dirX[d];
-        diagonal[d] = dirX[d] != 0 && dirY[d] != 0 && queueMode == 0;
+        besideX[d] = dirX[d];
+        besideY[d] = dirY[d] * MapSide;
+        cornerNeed[d] = dirX[d] != 0 && dirY[d] != 0 && queueMode == 0 ? CornerBit : 0;
     }
 
     for (int iteration = 0; iteration < budget; ++iteration) {
-        const int cx = nodeX[size_t(currentNode)];
-        const int cy = nodeY[size_t(currentNode)];
+        const int current = currentNode;
+        const int cx = nx[current];
+        const int cy = ny[current];
         const int cell = cy * MapSide + cx;
         const int mark = (cy - wy) * w + (cx - wx);
+        // Which of the eight steps are open, worked out without branches
+        // first (each step reads its own target cell and mark, so adding a
+        // node cannot change the answer for another step), then taken in
+        // direction order.
+        unsigned open = 0;
         for (int d = 0; d < 8; ++d) {
-            if (diagonal[d] && (!(CellClass[cells[cell + dirX[d]]] & CornerBit) ||
-                                !(CellClass[cells[cell + dirY[d] * MapSide]] & CornerBit)))
-                continue;
-            if (marks[mark + markStep[d]] == MarkFree && (CellClass[cells[cell + cellStep[d]]] & PassableBit))
-                addNode(world, costs, d);
+            const unsigned beside = CellClass[cells[cell + besideX[d]]] & CellClass[cells[cell + besideY[d]]];
+            const unsigned cornersOk = (beside & cornerNeed[d]) == cornerNeed[d];
+            const unsigned free = marks[mark + markStep[d]] == MarkFree;
+            const unsigned passable = CellClass[cells[cell + cellStep[d]]] & PassableBit;
+            open |= (cornersOk & free & passable) << d;
         }
-        nodeState[size_t(currentNode)] = NodeClosed;
+        // Each open step becomes a new node: its cell, its parent, and the
+        // parent's cost plus the step's length plus the cost of entering
+        // the cell, added in that order in single precision.
+        const float here = cost[current];
+        int n = lastNode;
+        for (; open != 0; open &= open - 1) {
+            const int d = std::countr_zero(open);
+            ++n;
+            nx[n] = int16_t(cx + stepX[d]);
+            ny[n] = int16_t(cy + stepY[d]);
+            parent[n] = uint32_t(current);
+            state[n] = NodeOpen;
+            float c = 1.0f * stepLength[d];
+            c = c + here;
+            c = c + stepCost[cells[cell + cellStep[d]]];
+            cost[n] = c;
+            marks[mark + markStep[d]] = MarkQueued;
+            if (linear)
+                openPush(n, c);
+            else
+                queueInsert(n);
+        }
+        lastNode = n;
+        nodesWritten_ = std::max(nodesWritten_, n + 1);
+        state[current] = NodeClosed;
         marks[mark] = MarkClosed;
 
         if (queueMode != 0) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
 #include "units/unit_record.h"
 #include "world/world_map.h"
 
@@ -109,15 +110,18 @@ public:
     // Number of nodes the search has created (start node included).
     int nodeCount() const { return lastNode + 1; }
 
-    std::vector<int16_t> nodeX;
-    std::vector<int16_t> nodeY;
-    std::vector<uint32_t> nodeParent;
-    std::vector<uint8_t> nodeState;
-    std::vector<float> nodeCost;
+    // Node tables, one entry per cell of the largest window; they start as
+    // zero pages (NodeOpen, cost 0) and a search touches only its own nodes.
+    ZeroedArray<int16_t> nodeX;
+    ZeroedArray<int16_t> nodeY;
+    ZeroedArray<uint32_t> nodeParent;
+    ZeroedArray<uint8_t> nodeState;
+    ZeroedArray<float> nodeCost;
     std::vector<int32_t> pathGoalX;
     std::vector<int32_t> pathGoalY;
-    std::vector<int32_t> pathX;
-    std::vector<int32_t> pathY;
+    // Each unit's share of PathCapacity cells; zero pages until a path is stored.
+    ZeroedArray<int32_t> pathX;
+    ZeroedArray<int32_t> pathY;
     std::vector<int32_t> pathLength;
     std::vector<int32_t> pathStep;
     int32_t startX = 0, startY = 0;
@@ -128,7 +132,7 @@ public:
     int32_t dirY[8] = {};
     float dirCost[8] = {};
     int32_t scanOrder = 0;
-    std::vector<uint8_t> windowMarks;
+    ZeroedArray<uint8_t> windowMarks; // MarkFree is zero
     std::vector<QueueBucket> buckets;
     std::vector<QueueEntry> queueEntries;
     int32_t headBucket = 0;
@@ -149,7 +153,6 @@ private:
                     int searchLayer, int w, bool centred, int originX, int originY, int useQueue);
     void resetSearch();
     void markUnits(MarkGrid& marks, const Units& units);
-    void addNode(const WorldMap& world, const StepCostTable& costs, int d);
     void selectCheapestOpen();
     int advanceOpenCursor();
     void freeEntry(int e);
@@ -160,14 +163,19 @@ private:
     // heap of the cheapest costs fed from radix buckets of the dearer ones.
     static constexpr int RadixBuckets = 33; // 1..32 used
     void openReset();
-    void openPush(int node);
+    void openPush(int node, float cost);
     int openCheapest();
     void heapPush(uint64_t key);
     void heapPopTop();
-    std::vector<uint64_t> heap_;
+    ZeroedArray<uint64_t> heap_;
     int heapSize_ = 0;
-    std::vector<uint32_t> keyOf_;
-    std::vector<int32_t> nextInBucket_;
+    // A node waiting in a radix bucket: its cost key and the next node of
+    // the bucket, side by side so a bucket walk touches one place per node.
+    struct RadixLink {
+        uint32_t key;
+        int32_t next;
+    };
+    ZeroedArray<RadixLink> radixLinks_; // written before it is read
     int32_t radixHead_[RadixBuckets] = {};
     uint32_t radixLast_ = 0;
     uint32_t radixUsed_ = 0; // bit b - 1 set: radix bucket b holds nodes

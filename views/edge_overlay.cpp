@@ -38,7 +38,7 @@ bool anyNotEmpty(const WorldMap& w, int x0, int y0, int z0, int x1, int y1, int 
 } // namespace
 
 void EdgeOverlay::allocate() {
-    edgePointTable.assign(EdgePointCount, EdgePoint{});
+    edgePointTable = ZeroedArray<EdgePoint>(size_t(EdgePointCount));
     depthImage.assign(size_t(ViewWidth) * ViewHeight, 0.0f);
 }
 

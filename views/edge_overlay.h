@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
 #include "world/world_map.h"
 
 namespace delve {
@@ -30,7 +31,7 @@ struct EdgeOverlay {
     // Record offsetLayer * 10000 + offsetRow * 100 + offsetColumn: the lattice
     // point at the (-0.5, -0.5, -0.5) corner of the cell at those offsets
     // from (SX - 14, SY - 14, SZ - 14).
-    std::vector<EdgePoint> edgePointTable;
+    ZeroedArray<EdgePoint> edgePointTable; // zero pages until a frame fills them
     // Window depth of the nearest surface, index row * 320 + column.
     std::vector<float> depthImage;
     float projectedX = 0.0f, projectedY = 0.0f, projectedDepth = 0.0f;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
 #include "units/hero_walk.h"
 #include "world/world_map.h"
 
@@ -39,7 +40,7 @@ struct FirstPersonView {
     // Quads collected for this frame: 4 vertices each of texture coordinate,
     // normal and position (model space relative to the camera's cell), 8
     // floats a vertex. Sized once, at construction, for the worst case.
-    std::vector<float> vertices;
+    ZeroedArray<float> vertices; // zero pages: a frame touches only what it fills
     int quadCount = 0;
     bool anyRockSeen = false; // a rock cell was visited, so the cube state was set
 

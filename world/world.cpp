@@ -9,13 +9,14 @@ void allocateGeneratorTables(World& world) {
     gen.levelFirstRoom.assign(size_t(LayerCount) + 1, 0);
     gen.levelRoomEnd.assign(size_t(LayerCount) + 1, 0);
     gen.scratch = TemplateScratch{};
-    gen.rooms.assign(size_t(roomCapacity), RoomRecord{});
+    // Zero pages: only the records the generator writes are ever touched.
+    gen.rooms = ZeroedArray<RoomRecord>(size_t(roomCapacity));
     gen.roomCount = 0;
 }
 
 void freeGeneratorTables(World& world) {
     GeneratorTables& gen = world.gen;
-    std::vector<RoomRecord>().swap(gen.rooms);
+    gen.rooms = ZeroedArray<RoomRecord>();
     std::vector<int32_t>().swap(gen.levelFirstRoom);
     std::vector<int32_t>().swap(gen.levelRoomEnd);
     gen.scratch = TemplateScratch{};

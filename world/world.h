@@ -53,7 +53,7 @@ struct TemplateScratch {
 // The generator's tables: the room table with its per-layer index and the
 // template scratch, plus where the last room was stamped.
 struct GeneratorTables {
-    std::vector<RoomRecord> rooms;          // roomCapacity records once allocated
+    ZeroedArray<RoomRecord> rooms;          // roomCapacity records once allocated
     std::vector<int32_t> levelFirstRoom;    // LayerCount + 1 entries, by layer
     std::vector<int32_t> levelRoomEnd;      // rooms of layer z: [first[z], end[z])
     TemplateScratch scratch;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
+
 namespace delve {
 
 constexpr int MapSide = 256;
@@ -93,9 +95,10 @@ inline constexpr bool insideMap(int x, int y, int z) {
 }
 
 // A 256 x 256 x 180 grid of one-byte cells, layer z + 1 beneath layer z.
-// Used for both the WorldMap and the MarkGrid. Allocated and zeroed once.
+// Used for both the WorldMap and the MarkGrid. Allocated once, as zero
+// pages that cost nothing until a layer is written.
 struct CellGrid {
-    std::vector<uint8_t> bytes = std::vector<uint8_t>(WorldBytes, 0);
+    ZeroedArray<uint8_t> bytes = ZeroedArray<uint8_t>(WorldBytes);
 
     uint8_t cell(int x, int y, int z) const { return bytes[cellIndex(x, y, z)]; }
     void setCell(int x, int y, int z, uint8_t code) { bytes[cellIndex(x, y, z)] = code; }
