@@ -136,7 +136,7 @@ int production(int z, const std::array<int, 4>& q) {
     Scene& s = scene();
     s.finder.beginSearch(s.world.marks, s.units, 1, q[0], q[1], q[2], q[3], z, Window, 0);
     s.finder.runSearch(s.world.map, s.world.stepCosts, Window * Window);
-    return s.finder.lastNode;
+    return s.finder.nodeCount() - 1;
 }
 
 // The open list as first written: every selection scans all nodes.

@@ -64,12 +64,11 @@ int FreeSlots::lowestFree() const {
 }
 
 PathFinder::PathFinder()
-    : nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
-      nodeState(NodeCapacity), nodeCost(NodeCapacity),
-      pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
+    : pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
       pathX(size_t(unitCapacity) * PathCapacity), pathY(size_t(unitCapacity) * PathCapacity),
       pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
-      windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
+      nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
+      nodeState(NodeCapacity), nodeCost(NodeCapacity), windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
       queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
       radixLinks_(NodeCapacity),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {

@@ -99,6 +99,25 @@ public:
     // of them as the unit's goal. Returns the number of parent links followed.
     int storeUnitPath(int u);
 
+    // Number of nodes the search has created (start node included).
+    int nodeCount() const { return lastNode + 1; }
+
+    // Every unit's stored path: its goal, its share of PathCapacity cells
+    // (goal first; zero pages until a path is stored), the cells' count and
+    // the index of the next step (PathNone: none planned).
+    std::vector<int32_t> pathGoalX;
+    std::vector<int32_t> pathGoalY;
+    ZeroedArray<int32_t> pathX;
+    ZeroedArray<int32_t> pathY;
+    std::vector<int32_t> pathLength;
+    std::vector<int32_t> pathStep;
+    // 1 once the current search has reached its goal.
+    uint8_t foundFlag = 0;
+
+private:
+    // Tests read the search's machinery through this (tests/path).
+    friend struct PathFinderInspector;
+
     // The bucket queue (queue mode only).
     void queueInsert(int node);
     int queuePopCheapest();
@@ -107,9 +126,6 @@ public:
 
     // Index of the window mark of map cell (x, y); the cell must lie in the window.
     int markIndex(int x, int y) const { return (y - windowY) * windowSize + (x - windowX); }
-    // Number of nodes the search has created (start node included).
-    int nodeCount() const { return lastNode + 1; }
-
     // Node tables, one entry per cell of the largest window; they start as
     // zero pages (NodeOpen, cost 0) and a search touches only its own nodes.
     ZeroedArray<int16_t> nodeX;
@@ -117,13 +133,6 @@ public:
     ZeroedArray<uint32_t> nodeParent;
     ZeroedArray<uint8_t> nodeState;
     ZeroedArray<float> nodeCost;
-    std::vector<int32_t> pathGoalX;
-    std::vector<int32_t> pathGoalY;
-    // Each unit's share of PathCapacity cells; zero pages until a path is stored.
-    ZeroedArray<int32_t> pathX;
-    ZeroedArray<int32_t> pathY;
-    std::vector<int32_t> pathLength;
-    std::vector<int32_t> pathStep;
     int32_t startX = 0, startY = 0;
     int32_t goalX = 0, goalY = 0;
     int32_t windowX = 0, windowY = 0;
@@ -143,12 +152,10 @@ public:
     int32_t firstOpen = 0;
     float bestCost = 0.0f;
     int32_t bestNode = 0;
-    uint8_t foundFlag = 0;
     uint8_t ready = 0;
     int32_t scanCursor = 0;
     int32_t cursorFound = 0;
 
-private:
     int setUpSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
                     int searchLayer, int w, bool centred, int originX, int originY, int useQueue);
     void resetSearch();

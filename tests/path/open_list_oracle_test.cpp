@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "search_fixtures.h"
+#include "tests/path/path_finder_inspector.h"
 
 namespace delve {
 namespace {
@@ -30,6 +31,7 @@ protected:
     ::testing::AssertionResult same(World& world, const Units& units, const Trial& t, Rng& rng,
                                     int totalBudget) {
         PathFinder& pf = finder();
+        PathFinderInspector in{pf};
         LiteralSearch& lit = oracle();
         pf.beginSearch(world.marks, units, t.mode, t.sx, t.sy, t.gx, t.gy, t.layer, t.window, t.queueMode);
         lit.begin(units, t.mode, t.sx, t.sy, t.gx, t.gy, t.layer, t.window, t.queueMode);
@@ -39,24 +41,24 @@ protected:
             spent += chunk;
             int a = pf.runSearch(world.map, world.stepCosts, chunk);
             int b = lit.run(world.map, world.stepCosts, chunk);
-            if (a != b || pf.currentNode != lit.currentNode || pf.lastNode != lit.lastNode ||
-                pf.foundFlag != lit.foundFlag || (t.queueMode == 0 && pf.firstOpen != lit.firstOpen))
+            if (a != b || in.currentNode != lit.currentNode || in.lastNode != lit.lastNode ||
+                pf.foundFlag != lit.foundFlag || (t.queueMode == 0 && in.firstOpen != lit.firstOpen))
                 return ::testing::AssertionFailure()
                        << "after " << spent << ": result " << a << "/" << b << " current "
-                       << pf.currentNode << "/" << lit.currentNode << " last " << pf.lastNode << "/"
+                       << in.currentNode << "/" << lit.currentNode << " last " << in.lastNode << "/"
                        << lit.lastNode << " found " << int(pf.foundFlag) << "/" << int(lit.foundFlag)
-                       << " firstOpen " << pf.firstOpen << "/" << lit.firstOpen;
+                       << " firstOpen " << in.firstOpen << "/" << lit.firstOpen;
             if (a != 0) break;
         }
         for (int n = 0; n <= lit.lastNode; ++n) {
             size_t i = size_t(n);
-            if (pf.nodeX[i] != lit.nodeX[i] || pf.nodeY[i] != lit.nodeY[i] ||
-                pf.nodeParent[i] != lit.nodeParent[i] || pf.nodeState[i] != lit.nodeState[i] ||
-                pf.nodeCost[i] != lit.nodeCost[i])
+            if (in.nodeX[i] != lit.nodeX[i] || in.nodeY[i] != lit.nodeY[i] ||
+                in.nodeParent[i] != lit.nodeParent[i] || in.nodeState[i] != lit.nodeState[i] ||
+                in.nodeCost[i] != lit.nodeCost[i])
                 return ::testing::AssertionFailure() << "node " << n << " differs";
         }
         for (int i = 0; i < t.window * t.window; ++i)
-            if (pf.windowMarks[size_t(i)] != lit.marks[size_t(i)])
+            if (in.windowMarks[size_t(i)] != lit.marks[size_t(i)])
                 return ::testing::AssertionFailure() << "window mark " << i << " differs";
         if (pf.foundFlag == 1) {
             auto expected = lit.path();
@@ -132,8 +134,9 @@ TEST_F(OpenListOracle, CostsAboveTheCeilingMatchTheLiteralScan) {
         t.gx = t.sx + rng.rand() % t.window - t.window / 2;
         t.gy = t.sy + rng.rand() % t.window - t.window / 2;
         ASSERT_TRUE(same(world, units, t, rng, t.window * t.window)) << "trial " << trial;
-        for (int n = 0; n <= finder().lastNode; ++n)
-            if (finder().nodeCost[size_t(n)] > SelectionCeiling) { ++aboveCeiling; break; }
+        PathFinderInspector in{finder()};
+        for (int n = 0; n <= in.lastNode; ++n)
+            if (in.nodeCost[size_t(n)] > SelectionCeiling) { ++aboveCeiling; break; }
     }
     world.stepCosts = saved;
     EXPECT_GT(aboveCeiling, 150);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "search_fixtures.h"
+#include "tests/path/path_finder_inspector.h"
 
 namespace delve {
 namespace {
@@ -31,6 +32,7 @@ protected:
     World& world = test::sharedWorld();
     Units units;
     PathFinder& pf = finder();
+    PathFinderInspector in{pf};
     static PathFinder& finder() {
         static PathFinder* p = new PathFinder;
         return *p;
@@ -51,8 +53,9 @@ TEST(PathFinderBuild, ScanOrderTwoAndItsBackwardsOddPartner) {
     odd.setScanOrder(3);
     const int order2[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
     for (int d = 0; d < 8; ++d) {
-        EXPECT_TRUE(even.dirX[d] == order2[d][0] && even.dirY[d] == order2[d][1]) << d;
-        EXPECT_TRUE(odd.dirX[d] == order2[7 - d][0] && odd.dirY[d] == order2[7 - d][1]) << d;
+        const PathFinderInspector e{even}, o{odd};
+        EXPECT_TRUE(e.dirX[d] == order2[d][0] && e.dirY[d] == order2[d][1]) << d;
+        EXPECT_TRUE(o.dirX[d] == order2[7 - d][0] && o.dirY[d] == order2[7 - d][1]) << d;
     }
 }
 
@@ -62,10 +65,10 @@ TEST(PathFinderBuild, ScanOrderTwoAndItsBackwardsOddPartner) {
 // compared node by node with the literal search in OpenListOracle.
 TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
     pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, 900, 100000, 0);
-    EXPECT_EQ(pf.windowSize, MapSide);
-    EXPECT_EQ(pf.layer, LayerCount - 1);
+    EXPECT_EQ(in.windowSize, MapSide);
+    EXPECT_EQ(in.layer, LayerCount - 1);
     pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, -3, -7, 0);
-    EXPECT_EQ(pf.layer, 0);
+    EXPECT_EQ(in.layer, 0);
     EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 1000), SearchTrivial)
         << "the smallest window has one inner cell";
     pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, Layer, 40, 0);
@@ -93,12 +96,12 @@ TEST_F(PathFinderTest, WindowIsPlacedAroundTheStartAndEndsAreKeptInside) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sx << "," << c.sy << " -> " << c.gx << "," << c.gy);
         pf.beginSearch(world.marks, units, 1, c.sx, c.sy, c.gx, c.gy, Layer, c.w, 0);
-        EXPECT_EQ(pf.windowX, c.windowX);
-        EXPECT_EQ(pf.windowY, c.windowY);
-        EXPECT_EQ(pf.startX, c.startX);
-        EXPECT_EQ(pf.startY, c.startY);
-        EXPECT_EQ(pf.goalX, c.goalX);
-        EXPECT_EQ(pf.goalY, c.goalY);
+        EXPECT_EQ(in.windowX, c.windowX);
+        EXPECT_EQ(in.windowY, c.windowY);
+        EXPECT_EQ(in.startX, c.startX);
+        EXPECT_EQ(in.startY, c.startY);
+        EXPECT_EQ(in.goalX, c.goalX);
+        EXPECT_EQ(in.goalY, c.goalY);
     }
 }
 
@@ -154,7 +157,7 @@ TEST_F(PathFinderTest, StraightPathIsStoredGoalFirstWithoutTheStart) {
     EXPECT_EQ(p, want);
     EXPECT_EQ(pf.pathStep[4], 3);
     // The goal node's cost: start 1.0 plus four straight Floor steps of 1.0 + 3.0.
-    EXPECT_EQ(pf.nodeCost[size_t(pf.currentNode)], 17.0f);
+    EXPECT_EQ(in.nodeCost[size_t(in.currentNode)], 17.0f);
 
     ASSERT_EQ(search(20, 20, 21, 21), SearchFound);
     EXPECT_EQ(pf.storeUnitPath(4), 0);
@@ -169,7 +172,7 @@ TEST_F(PathFinderTest, StepCostsAddInSinglePrecisionInOrder) {
     float c = 1.0f;
     c = 1.0f * 1.4142f + c + 30.0f;
     c = 1.0f * 1.4142f + c + 20.0f;
-    EXPECT_EQ(pf.nodeCost[size_t(pf.currentNode)], c);
+    EXPECT_EQ(in.nodeCost[size_t(in.currentNode)], c);
     pf.storeUnitPath(2);
     EXPECT_EQ(stored(2), (std::vector<std::pair<int, int>>{{22, 22}, {21, 21}}));
 }

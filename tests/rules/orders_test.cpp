@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "rules/orders.h"
+#include "tests/path/path_finder_inspector.h"
 #include "rules_fixture.h"
 
 namespace delve {
@@ -171,15 +172,15 @@ TEST_F(Orders, PathStepsNearTheGoal) {
 TEST_F(Orders, APlacedWindowIsKeptOnTheMap) {
     UnitRecord& u = place(8, 240, 240);
     EXPECT_EQ(stepNearAlwaysFrom(pw, units, 8, 245, 240, OrderWindow, 250, 250, 0), 1);
-    EXPECT_EQ(finder.windowX, MapSide - 1 - OrderWindow);
-    EXPECT_EQ(finder.windowY, MapSide - 1 - OrderWindow);
+    EXPECT_EQ(PathFinderInspector{finder}.windowX, MapSide - 1 - OrderWindow);
+    EXPECT_EQ(PathFinderInspector{finder}.windowY, MapSide - 1 - OrderWindow);
     EXPECT_EQ(u.nextX, 241);
     // A window placed away from the unit pulls the start into its interior.
     place(8, 10, 10);
     EXPECT_EQ(stepNearFrom(pw, units, 8, 100, 100, OrderWindow, 80, 80, 0), 1);
-    EXPECT_EQ(finder.windowX, 80);
-    EXPECT_EQ(finder.startX, 81);
-    EXPECT_EQ(finder.startY, 81);
+    EXPECT_EQ(PathFinderInspector{finder}.windowX, 80);
+    EXPECT_EQ(PathFinderInspector{finder}.startX, 81);
+    EXPECT_EQ(PathFinderInspector{finder}.startY, 81);
 }
 
 TEST_F(Orders, TheMouseOrdersUnitZeroOnACoarseGrid) {
