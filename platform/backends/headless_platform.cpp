@@ -19,7 +19,7 @@ public:
     ~HeadlessPlatform() override { destroyWindow(); }
 
     bool createWindow(const char*, int width, int height) override {
-        if (!openDisplay()) return fail("Can't Create A GL Device Context.");
+        if (!openDisplay()) return fail("Can't Open The Offscreen GL Display (EGL surfaceless).");
         const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
                                         EGL_OPENGL_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                         EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 16,
@@ -54,7 +54,7 @@ public:
         if (display_ == EGL_NO_DISPLAY) return;
         if (context_ != EGL_NO_CONTEXT) {
             if (!eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT))
-                messageBox("SHUTDOWN ERROR", "Release Of DC And RC Failed.");
+                messageBox("SHUTDOWN ERROR", "Release Of The GL Rendering Context Failed.");
             if (!eglDestroyContext(display_, context_))
                 messageBox("SHUTDOWN ERROR", "Release Rendering Context Failed.");
             context_ = EGL_NO_CONTEXT;
@@ -95,8 +95,11 @@ private:
         }
         return true;
     }
+    // The program's own words for a failure, and EGL's error code after them.
     bool fail(const char* text) {
-        messageBox("ERROR", text);
+        char line[160];
+        std::snprintf(line, sizeof line, "%s (EGL error 0x%04x)", text, unsigned(eglGetError()));
+        messageBox("ERROR", line);
         return false;
     }
 

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/backends/backends.h"
 #include "platform/keymap.h"
@@ -76,7 +77,8 @@ public:
     }
 
     bool createWindow(const char* title, int width, int height) override {
-        if (initError_) return fail("Failed To Register The Window Class.");
+        // Unreachable through makeSdlPlatform, which refuses a failed start.
+        if (initError_) return false;
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
@@ -107,7 +109,7 @@ public:
     void destroyWindow() override {
         if (context_) {
             if (SDL_GL_MakeCurrent(window_, nullptr) != 0)
-                messageBox("SHUTDOWN ERROR", "Release Of DC And RC Failed.");
+                messageBox("SHUTDOWN ERROR", withReason("Release Of The GL Rendering Context Failed.").c_str());
             SDL_GL_DeleteContext(context_);
             context_ = nullptr;
         }
@@ -178,8 +180,15 @@ public:
     bool headless() const override { return false; }
 
 private:
+    // The program's own words for a failure, and SDL's reason after them.
+    static std::string withReason(const char* text) {
+        const char* reason = SDL_GetError();
+        std::string out = text;
+        if (reason && *reason) out += std::string("\n") + reason;
+        return out;
+    }
     bool fail(const char* text) {
-        messageBox("ERROR", text);
+        messageBox("ERROR", withReason(text).c_str());
         return false;
     }
 
