@@ -35,8 +35,10 @@ std::string screenshotFolder(const std::function<const char*(const char*)>& gete
         const char* v = getenv(name);
         return v && *v == '/' ? std::string(v) : std::string();
     };
-    std::string home = absolute("HOME");
-    if (home.empty()) home = ".";
+    // Built in one go: assigning "." afterwards makes GCC 12 at -O3 warn
+    // falsely (-Wrestrict) about the copy.
+    const std::string homeVariable = absolute("HOME");
+    const std::string home = homeVariable.empty() ? std::string(".") : homeVariable;
     std::string pictures = absolute("XDG_PICTURES_DIR");
     if (pictures.empty()) {
         std::string config = absolute("XDG_CONFIG_HOME");
