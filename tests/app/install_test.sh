@@ -44,7 +44,7 @@ manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/
 for flag in $("$PREFIX/bin/delve" --help | grep -o -- '--[a-z-]*' | sort -u); do
     grep -q -- "$flag" <<<"$manual" || fail "the manual page does not explain $flag"
 done
-for key in F12 Escape Tab 'save game' 'load game' env4teleport XDG_DATA_HOME XDG_PICTURES_DIR; do
+for key in F12 Escape Tab 'save game' 'load game' env4teleport contest XDG_DATA_HOME XDG_PICTURES_DIR; do
     grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
 done
 
