@@ -1,25 +1,11 @@
 #include "app/options.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/numbers.h"
+
 namespace delve {
-
-namespace {
-
-// Digits only: no sign, no spaces (strtoll alone would take " 5" and "+5").
-bool toLong(const char* s, long long lo, long long hi, long long& out) {
-    if (!s || !(*s >= '0' && *s <= '9')) return false;
-    errno = 0;
-    char* end = nullptr;
-    long long v = std::strtoll(s, &end, 10);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
-    out = v;
-    return true;
-}
-
-} // namespace
 
 const char* usageText() {
     return "Usage: delve [options]\n"
@@ -62,7 +48,7 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
             o.showVersion = true;
         } else if (!std::strcmp(arg, "--seed")) {
             if (!value(v)) return false;
-            if (!toLong(v, 0, 4294967295LL, n)) {
+            if (!parseInteger(v, 0, 4294967295LL, n)) {
                 error = std::string("--seed needs a number 0..4294967295, not '") + v + "'";
                 return false;
             }
@@ -70,7 +56,7 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
             o.seed = uint32_t(n);
         } else if (!std::strcmp(arg, "--frames")) {
             if (!value(v)) return false;
-            if (!toLong(v, 0, 2000000000LL, n)) {
+            if (!parseInteger(v, 0, 2000000000LL, n)) {
                 error = std::string("--frames needs a count 0..2000000000, not '") + v + "'";
                 return false;
             }
@@ -85,7 +71,7 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
             if (!value(v)) return false;
             const char* colon = std::strchr(v, ':');
             std::string frame = colon ? std::string(v, colon) : std::string();
-            if (!colon || !colon[1] || !toLong(frame.c_str(), 0, 2000000000LL, n)) {
+            if (!colon || !colon[1] || !parseInteger(frame.c_str(), 0, 2000000000LL, n)) {
                 error = std::string("--screenshot needs FRAME:FILE, not '") + v + "'";
                 return false;
             }

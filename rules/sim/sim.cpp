@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "path/path_finder.h"
 #include "platform/clock.h"
 #include "platform/data_dir.h"
+#include "platform/numbers.h"
 #include "platform/rng.h"
 #include "rules/contest.h"
 #include "rules/generation.h"
@@ -34,16 +34,6 @@ namespace {
 constexpr int MaxPartySize = 50;
 constexpr int SimScreenWidth = 640; // the map view the clicks are made in
 constexpr int SimScreenHeight = 480;
-
-bool toLong(const char* s, long long lo, long long hi, long long& out) {
-    if (!s || !*s) return false;
-    errno = 0;
-    char* end = nullptr;
-    long long v = std::strtoll(s, &end, 10);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
-    out = v;
-    return true;
-}
 
 // The tables a simulation works on: the grid with layer 0 read from the
 // overworld file, the unit table and the path finder.
@@ -210,8 +200,8 @@ bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& click
         std::string a, b, extra;
         if (!(words >> a)) continue;
         long long x = 0, y = 0;
-        if (!(words >> b) || (words >> extra) || !toLong(a.c_str(), 0, MapSide - 1, x) ||
-            !toLong(b.c_str(), 0, MapSide - 1, y)) {
+        if (!(words >> b) || (words >> extra) || !parseInteger(a.c_str(), 0, MapSide - 1, x) ||
+            !parseInteger(b.c_str(), 0, MapSide - 1, y)) {
             std::fprintf(stderr, "delve-sim: %s line %d: expected \"X Y\" with cells 0..255\n",
                          path.c_str(), lineNo);
             return false;
@@ -297,7 +287,7 @@ bool parseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         };
         auto number = [&](long long lo, long long hi, long long& out) {
             if (!value()) return false;
-            if (toLong(v, lo, hi, out)) return true;
+            if (parseInteger(v, lo, hi, out)) return true;
             error = std::string(arg) + " needs a number " + std::to_string(lo) + ".." +
                     std::to_string(hi) + ", not '" + v + "'";
             return false;
