@@ -13,7 +13,6 @@
 #include <future>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -191,52 +190,12 @@ TEST(BitmapLoad, MissingFileIsNotCreatedAndReadOnlyFileLoads) {
     EXPECT_EQ(cat[4].width, 16u);
 }
 
-TEST(BitmapGroups, LoadFromTheirFoldersUnderTheDataDir) {
-    TempDir dir;
-    fs::create_directories(dir.path / "bmp_cube");
-    fs::create_directories(dir.path / "bmp_unit");
-    writeFile(dir.path / "bmp_cube" / "brickold2.bmp", makeBmp(4, 4, 48));
-    writeFile(dir.path / "bmp_unit" / "unit_ogre.bmp", makeBmp(2, 2, 12));
-    BitmapCatalogue cat;
-    loadCubeBitmaps(cat, dir.path.string() + "/");
-    EXPECT_EQ(cat[1201].width, 4u);
-    EXPECT_EQ(cat[1218].width, 2u); // the cube group also reads the unit folder
-    EXPECT_EQ(cat[876].width, 0u);  // but not into the unit group's index
-    EXPECT_FALSE(fs::exists(dir.path / "bmp_cube" / "grass3.bmp"));
-}
-
-TEST(BitmapGroups, FileListLoadsEachIndexOnceInsideTheCatalogue) {
-    const auto& files = bitmapFiles();
-    ASSERT_EQ(files.size(), 214u);
-    std::set<int> indices;
-    for (const auto& f : files) {
-        EXPECT_TRUE(indices.insert(f.index).second) << "index loaded twice: " << f.index;
-        EXPECT_TRUE(f.index >= 0 && f.index < catalogueCapacity) << f.index;
-    }
-    EXPECT_EQ(files.front().index, 1104); // the cross group loads first
-}
-
 class BitmapDraw : public ::testing::Test {
 protected:
     void SetUp() override { screen.setMode(64, 48); }
     Screen screen;
     BitmapCatalogue cat;
 };
-
-TEST_F(BitmapDraw, ClipsAtLowerLeftCorner) {
-    fillEntry(cat, 119, 16, 16, 10, 20, 30);
-    // Mark the picture's upper-right pixel so its place on screen is known.
-    size_t last = (15 * 16 + 15) * 3;
-    cat[119].pixels[last] = 200;
-    drawBitmap(screen, cat, -8, -8, 119);
-    EXPECT_EQ(litPixels(screen), 64);
-    EXPECT_TRUE(lit(screen, 0, 0));
-    EXPECT_TRUE(lit(screen, 7, 7));
-    EXPECT_FALSE(lit(screen, 8, 0));
-    EXPECT_FALSE(lit(screen, 0, 8));
-    EXPECT_EQ(screen.framebuffer[(7 * 64 + 7) * 4], 200);
-    EXPECT_EQ(screen.framebuffer[1], 20);
-}
 
 TEST_F(BitmapDraw, KeyedCopySkipsExactlyKeyAndBlack) {
     fillEntry(cat, 849, 16, 16, 255, 0, 246);

@@ -34,14 +34,6 @@ std::set<int> columnsOf(const std::set<Pixel>& px) {
     return cols;
 }
 
-bool isLetterOrDigitCap(int c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-
-// A slot without a glyph carries its own decimal code at the front.
-bool isPlaceholderFor(const char* entry, int code) {
-    char* end = nullptr;
-    return std::strtol(entry, &end, 10) == code && end != entry && std::strlen(entry) < 8;
-}
-
 TEST(TextBuffer, FormatsAndCutsAt255Characters) {
     TextBuffer t;
     t.format("SX=%d,SY=%d,SZ=%d", 120, 7, -3);
@@ -56,88 +48,6 @@ TEST(TextBuffer, FormatsAndCutsAt255Characters) {
     EXPECT_STREQ(t.text, "");
     t.set(nullptr);
     EXPECT_STREQ(t.text, "");
-}
-
-TEST(SmallFont, EveryGlyphHasTheStoredMetrics) {
-    for (int c = 0; c < 128; ++c) {
-        SCOPED_TRACE(c);
-        const char* g = SmallFont[c];
-        ASSERT_NE(g, nullptr);
-        if (!smallGlyphExists(c)) {
-            EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
-            EXPECT_EQ(smallGlyphWidth(c), 0);
-            continue;
-        }
-        // The header: the advance width, the height 8, six zeros.
-        ASSERT_EQ(std::strlen(g), c == ' ' ? 80u : 88u);
-        const int w = g[0] - '0';
-        EXPECT_TRUE(w >= 1 && w <= 7);
-        EXPECT_EQ(g[1], '8');
-        EXPECT_EQ(std::string(g + 2, 6), "000000");
-        EXPECT_EQ(smallGlyphWidth(c), w);
-        const int rows = c == ' ' ? 10 : 11;
-        int top = 99, bottom = -1, ink = 0;
-        for (int row = 1; row < rows; ++row)
-            for (int col = 0; col < 8; ++col) {
-                const char v = g[row * 8 + col];
-                ASSERT_TRUE(v == '0' || v == '1');
-                if (v != '1') continue;
-                EXPECT_LT(col, w) << "ink right of the width in row " << row;
-                if (row == 10) {
-                    EXPECT_EQ(c, 'y') << "only y reaches the undrawn row";
-                    continue;
-                }
-                ++ink;
-                top = std::min(top, row);
-                bottom = std::max(bottom, row);
-            }
-        if (c == ' ') {
-            EXPECT_EQ(ink, 0);
-        } else {
-            EXPECT_GT(ink, 0);
-        }
-        if (isLetterOrDigitCap(c)) {
-            EXPECT_EQ(top, 3);
-            EXPECT_EQ(bottom, 7);
-        }
-        if (std::strchr("gjpqy", c) != nullptr) {
-            EXPECT_EQ(bottom, 9) << "descender";
-        }
-    }
-}
-
-TEST(LargeFont, EveryGlyphHasTheStoredMetrics) {
-    for (int c = 0; c < 128; ++c) {
-        SCOPED_TRACE(c);
-        const char* g = LargeFont[c];
-        ASSERT_NE(g, nullptr);
-        if (!largeGlyphExists(c)) {
-            EXPECT_TRUE(isPlaceholderFor(g, c)) << g;
-            continue;
-        }
-        ASSERT_EQ(std::strlen(g), 130u);
-        int top = 99, bottom = -1, right = -1, ink = 0;
-        for (int row = 0; row < 13; ++row)
-            for (int col = 0; col < 10; ++col) {
-                const char v = g[row * 10 + col];
-                ASSERT_TRUE(v == '0' || v == '1');
-                if (v != '1') continue;
-                EXPECT_TRUE(row >= 1 && col <= 7) << "ink outside the drawn cell at " << row << "," << col;
-                ++ink;
-                top = std::min(top, row);
-                bottom = std::max(bottom, row);
-                if (row <= 10) right = std::max(right, col);
-            }
-        EXPECT_EQ(ink == 0, c == ' ');
-        if (isLetterOrDigitCap(c)) {
-            EXPECT_EQ(top, 2);
-            EXPECT_EQ(bottom, c == 'Q' ? 11 : 10);
-            EXPECT_LE(right, 6);
-        }
-        if (std::strchr("gjpqy", c) != nullptr) {
-            EXPECT_EQ(bottom, 12) << "descender";
-        }
-    }
 }
 
 TEST(SmallText, PlacesGlyphsOnePixelApartBelowThePen) {
