@@ -89,22 +89,6 @@ TEST(FrameLoop, MovementIntervalKeysLastOneWins) {
     EXPECT_EQ(g->shell.movementInterval, 30.0f);
 }
 
-TEST(FrameLoop, ScrollingClampsToTheMapOnEveryFrame) {
-    auto g = startHeadless();
-    g->input.setKey(Vk::Left, true);
-    g->input.setKey(Vk::Up, true);
-    for (int i = 0; i < 300; ++i) runFrame(*g);
-    EXPECT_EQ(g->shell.SX, 0); // scrolling reaches column 0, start-up never does
-    EXPECT_EQ(g->shell.SY, 256 - 240 / 16);
-    g->input.setKey(Vk::Left, false);
-    g->input.setKey(Vk::Up, false);
-    g->input.setKey(Vk::Right, true);
-    g->input.setKey(Vk::Down, true);
-    for (int i = 0; i < 300; ++i) runFrame(*g);
-    EXPECT_EQ(g->shell.SX, 256 - 320 / 16);
-    EXPECT_EQ(g->shell.SY, 0);
-}
-
 TEST(FrameLoop, KeypadLayerKeysPauseThroughTheClock) {
     auto g = startHeadless();
     int startZ = g->shell.SZ;
@@ -113,10 +97,6 @@ TEST(FrameLoop, KeypadLayerKeysPauseThroughTheClock) {
     for (int i = 0; i < 5; ++i) runFrame(*g);
     EXPECT_EQ(g->shell.SZ, startZ + 5);
     EXPECT_EQ(g->clock.waitedMs() - waited, 5u * 380u);
-    g->input.setKey(Vk::KeypadPlus, false);
-    g->input.setKey(Vk::KeypadMinus, true);
-    for (int i = 0; i < 200; ++i) runFrame(*g);
-    EXPECT_EQ(g->shell.SZ, 0);
 }
 
 TEST(StartUp, HeroAndViewOriginFollowTheWrittenClamps) {

@@ -46,19 +46,6 @@ TEST(PathFinderBuild, ANewFinderHasNoPlansAndRefusesToSearch) {
     EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 100), SearchNotReady);
 }
 
-// The game searches in order 0 only, which OpenListOracle checks step by step.
-TEST(PathFinderBuild, ScanOrderTwoAndItsBackwardsOddPartner) {
-    PathFinder even, odd;
-    even.setScanOrder(2);
-    odd.setScanOrder(3);
-    const int order2[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
-    for (int d = 0; d < 8; ++d) {
-        const PathFinderInspector e{even}, o{odd};
-        EXPECT_TRUE(e.dirX[d] == order2[d][0] && e.dirY[d] == order2[d][1]) << d;
-        EXPECT_TRUE(o.dirX[d] == order2[7 - d][0] && o.dirY[d] == order2[7 - d][1]) << d;
-    }
-}
-
 // Windows clamped at the map's sides, start and goal pulled into their inner
 // cells, corners cut only beside corner-permitting cells, ties between equal
 // costs, unreachable goals and searches split into budget chunks are
