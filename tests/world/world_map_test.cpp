@@ -11,12 +11,6 @@ struct Grid : ::testing::Test {
     std::unique_ptr<WorldMap> map = std::make_unique<WorldMap>();
 };
 
-// Step costs are pinned by the path tests' exact node costs (Floor, Plain, Trap).
-TEST_F(Grid, AddressingPutsLayersBeneathEachOther) {
-    map->setCell(3, 2, 1, Cell::Rock);
-    EXPECT_EQ(map->data()[65536 + 2 * 256 + 3], Cell::Rock);
-}
-
 TEST_F(Grid, RectDiffersScansOnlyAProperRectangleOnTheMap) {
     // Reversed corners scan nothing, even over a differing cell.
     map->setCell(5, 5, 3, 9);
