@@ -38,8 +38,19 @@ struct BmpRig {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Made before the first input (the game's start-up is not an input's time).
+static BmpRig& theRig() {
     static BmpRig rig;
+    return rig;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theRig();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto& rig = theRig();
     std::ofstream(rig.file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
 

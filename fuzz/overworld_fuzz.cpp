@@ -23,9 +23,20 @@ struct OverworldRig : delve::fuzz::GameRig {
 
 } // namespace
 
+// Made before the first input (the game's start-up is not an input's time).
+static OverworldRig& theRig() {
+    static OverworldRig rig;
+    return rig;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theRig();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace delve;
-    static OverworldRig rig;
+    static auto& rig = theRig();
     Game& g = *rig.game;
     rig.reset();
     std::memcpy(g.world.map.data(), rig.startLayer.data(), rig.startLayer.size());

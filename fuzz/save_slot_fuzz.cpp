@@ -143,8 +143,19 @@ struct SlotRig : fuzz::GameRig {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Made before the first input (the game's start-up is not an input's time).
+static SlotRig& theRig() {
     static SlotRig rig;
+    return rig;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theRig();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto& rig = theRig();
     Game& g = *rig.game;
     fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();

@@ -11,8 +11,19 @@
 // view (a move order to the cell under the cursor).
 #include "fuzz/game_rig.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Made before the first input (the game's start-up is not an input's time).
+static delve::fuzz::GameRig& theRig() {
     static delve::fuzz::GameRig rig("unit-frames");
+    return rig;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theRig();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto& rig = theRig();
     namespace Vk = delve::Vk;
     delve::fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();
