@@ -24,7 +24,7 @@ protected:
 };
 TypeDatabase* ObjectTypes::db = nullptr;
 
-// An object copied from a type of each kind, as the item operations see it.
+// An object copied from each type, as the item operations see it.
 TEST_F(ObjectTypes, CopiedObjectsCarryTheirTypeAndPower) {
     struct Case {
         int type;
@@ -35,10 +35,16 @@ TEST_F(ObjectTypes, CopiedObjectsCarryTheirTypeAndPower) {
         float currentPower;
     } cases[] = {
         {6110, "Dagger", 600, 2, 1, 1, 0.0f, 50, 1.0f},
+        {6111, "Knife", 601, 1, 1, 2, 0.0f, 180, 2.0f},
         {6124, "Saber Ameliorated", 614, 1, 1, 8, 4.0f, 2900, 8.0f},
+        {6319, "Iron Rubioux Battle Axe", 655, 1, 1, 12, 2.8f, 32000, 12.0f},
+        {6320, "Iron Ordered Battle Axe", 654, 1, 1, 14, 4.0f, 60000, 14.0f},
         {7000, "Bag", 3000, 0, 0, 0, 0.0f, 30, 0.0f},
         {7100, "", 682, 0, 0, 200, 0.0f, 50, 200.0f},
         {8101, "Robe Hat", 730, 11, 0, 0, 0.1f, 30, 0.0f},
+        {8231, "Scale Sleeves", 743, 21, 0, 0, 0.5f, 210, 0.0f},
+        {8251, "Plate Helmet", 744, 11, 0, 0, 0.6f, 280, 0.0f},
+        {8281, "Full Plate Helmet", 745, 11, 0, 0, 0.7f, 350, 0.0f},
         {8333, "Magic Boots", 746, 23, 0, 0, 0.9f, 600, 0.0f},
     };
     const int object = containerSlotId(5, 7);
@@ -62,6 +68,15 @@ TEST_F(ObjectTypes, CopiedObjectsCarryTheirTypeAndPower) {
     }
     copyObjectType(*db, object, 0);
     EXPECT_TRUE(allZero((*db)[object]));
+}
+
+TEST_F(ObjectTypes, HolesBetweenTheRangesStayEmpty) {
+    for (int id : {0, 6109, 6130, 6199, 6204, 6315, 6321, 6999, 7001, 7099, 7101, 8099, 8114, 8129,
+                   8144, 8169, 8184, 8234, 8264, 8294, 8319, 8334, 8999, 9004, 10001, 229999}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(allZero((*db)[id]));
+        EXPECT_STREQ(objectName(*db, id), "");
+    }
 }
 
 TEST_F(ObjectTypes, StartUpFillsTheTypesAndFiveObjects) {
