@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when an #include points the wrong way between the layers:
 #   platform  <- gfx, world <- units <- path <- rules <- views, console <- app
-# (tools may use gfx and world). The libraries below the views include no
+# (tools may use gfx and world; sim, the rules on the command line, may use
+# the rules and gfx). The libraries below the views include no
 # graphics headers at all, and nothing outside app/ includes app/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +20,7 @@ allowed() {
     console) echo "console gfx path units world platform" ;;
     tools) echo "tools gfx world platform" ;;
     app) echo "app console views rules gfx path units world platform/backends platform" ;;
+    sim) echo "sim rules gfx path units world platform" ;;
     esac
 }
 graphical='<(SDL|GL/|EGL/|png\.h)'
@@ -44,12 +46,22 @@ check_file() { # file layer
     fi
 }
 
-for layer in platform platform/backends gfx world units path rules views console tools app; do
+for layer in platform platform/backends gfx world units path rules views console tools app sim; do
     [ -d "$layer" ] || continue
     for f in "$layer"/*.h "$layer"/*.cpp; do
         [ -e "$f" ] && check_file "$f" "$layer"
     done
 done
+# A source folder nested in a layer must be a layer of its own above, or
+# its includes would go unchecked.
+while IFS= read -r dir; do
+    if [ -z "$(allowed "$dir")" ]; then
+        echo "layers: $dir holds sources but is no layer; give it a row in allowed()"
+        bad=1
+    fi
+done < <(find platform gfx world units path rules views console tools app sim -mindepth 1 -type d \
+             -exec sh -c 'ls "$1"/*.cpp >/dev/null 2>&1 || ls "$1"/*.h >/dev/null 2>&1' _ {} \; -print 2>/dev/null)
+
 # Tests of the non-graphical layers stay non-graphical: they may use any of
 # those layers and the shared test helpers, but no graphics.
 for layer in $nographics; do

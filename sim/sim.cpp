@@ -1,4 +1,4 @@
-#include "rules/sim/sim.h"
+#include "sim/sim.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "rules/sim/sim.h"
+#include "sim/sim.h"
 
 using namespace delve;
 

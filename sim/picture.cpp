@@ -6,7 +6,7 @@
 #include "gfx/text.h"
 #include "rules/contest.h"
 #include "rules/generation.h"
-#include "rules/sim/sim.h"
+#include "sim/sim.h"
 
 namespace delve {
 
