@@ -95,10 +95,7 @@ void BM_ContestThousandTurns(benchmark::State& state) {
             const CellClick c = clickOnCell(x, y, 640, 480);
             SX = c.SX;
             SY = c.SY;
-            TurnInput in;
-            in.leftButton = true;
-            in.cursorX = c.cursorX;
-            in.cursorY = c.cursorY;
+            const TurnInput in = c.leftClick();
             const int before = contest.turnNumber;
             // After a winner the calls still play income, fighting and upkeep.
             const int winner = playExpansionTurn(contest, cw, in);

@@ -72,6 +72,14 @@ int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in);
 // allows, the cursor in the middle of the cell.
 struct CellClick {
     int SX, SY, cursorX, cursorY;
+    // A frame's input with the left button down on that cell.
+    TurnInput leftClick() const {
+        TurnInput in;
+        in.leftButton = true;
+        in.cursorX = cursorX;
+        in.cursorY = cursorY;
+        return in;
+    }
 };
 CellClick clickOnCell(int x, int y, int screenWidth, int screenHeight);
 

@@ -483,10 +483,7 @@ int runContest(const SimOptions& o) {
         const CellClick c = clickOnCell(x, y, SimScreenWidth, SimScreenHeight);
         SX = c.SX;
         SY = c.SY;
-        TurnInput in;
-        in.leftButton = true;
-        in.cursorX = c.cursorX;
-        in.cursorY = c.cursorY;
+        const TurnInput in = c.leftClick();
         const int turn = contest.turnNumber;
         winner = playExpansionTurn(contest, cw, in);
         if (winner != 0 || contest.turnNumber != turn) {

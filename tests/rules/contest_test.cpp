@@ -47,10 +47,7 @@ protected:
         const CellClick c = clickOnCell(x, y, 640, 480);
         SX = c.SX;
         SY = c.SY;
-        TurnInput in;
-        in.leftButton = true;
-        in.cursorX = c.cursorX;
-        in.cursorY = c.cursorY;
+        const TurnInput in = c.leftClick();
         return playExpansionTurn(contest, cw, in);
     }
 
