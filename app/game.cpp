@@ -173,6 +173,14 @@ int recreateWindow(Game& g) {
     return ok;
 }
 
+// F5, F6 and the contest: a new screen mode and zoom, in a new window.
+static void switchScreenMode(Game& g, int width, int height, int zoom) {
+    setScreenMode(g, width, height);
+    g.shell.pixelZoom = zoom;
+    destroyWindowAndContext(*g.platform);
+    recreateWindow(g);
+}
+
 void installQuitSignals() {
     struct sigaction sa {};
     sa.sa_handler = onQuitSignal;
@@ -213,12 +221,7 @@ void toggleContest(Game& g) {
         g.pathFinder.pathStep[HeroUnit] = PathNone;
         cm.started = true;
     }
-    if (g.shell.screenWidth != 640) {
-        setScreenMode(g, 640, 480);
-        g.shell.pixelZoom = 1;
-        destroyWindowAndContext(*g.platform);
-        recreateWindow(g);
-    }
+    if (g.shell.screenWidth != 640) switchScreenMode(g, 640, 480, 1);
     if (g.units.selectedUnit == 1) {
         setViewOriginFromSelectedUnit(g);
         g.shell.SZ = 0;
@@ -323,7 +326,7 @@ void runFrame(Game& g) {
     if (g.input.isKeyDown(Vk::RightButton) && sh.screenWidth == 640) {
         const long long cx = (long long)g.input.cursorX(sh.screenWidth) / MapCellPixels + sh.SX;
         const long long cy = (long long)g.input.cursorY(sh.screenHeight) / MapCellPixels + sh.SY;
-        orderMove(g.units, g.pathFinder, 1, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
+        orderMove(g.units, g.pathFinder, HeroUnit, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
                   int(std::clamp(cy, -1LL << 30, 1LL << 30)));
     }
     if (g.contestMode.active) contestTick(g);
@@ -339,18 +342,8 @@ void runFrame(Game& g) {
     handleWindowKeys(g);
     scrollView(g);
     if (g.input.isKeyDown(Vk::Escape)) sh.quitRequested = 1;
-    if (g.input.isKeyDown(Vk::F5)) {
-        setScreenMode(g, 320, 240);
-        sh.pixelZoom = 2;
-        destroyWindowAndContext(*g.platform);
-        recreateWindow(g);
-    }
-    if (g.input.isKeyDown(Vk::F6)) {
-        setScreenMode(g, 640, 480);
-        sh.pixelZoom = 1;
-        destroyWindowAndContext(*g.platform);
-        recreateWindow(g);
-    }
+    if (g.input.isKeyDown(Vk::F5)) switchScreenMode(g, 320, 240, 2);
+    if (g.input.isKeyDown(Vk::F6)) switchScreenMode(g, 640, 480, 1);
     if (g.input.isKeyDown('1')) sh.movementInterval = 10.0f;
     if (g.input.isKeyDown('2')) sh.movementInterval = 30.0f;
     if (g.input.isKeyDown('3')) sh.movementInterval = 60.0f;
