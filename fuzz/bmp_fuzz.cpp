@@ -38,19 +38,13 @@ struct BmpRig {
 
 } // namespace
 
-// Made before the first input (the game's start-up is not an input's time).
-static BmpRig& theRig() {
-    static BmpRig rig;
-    return rig;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    theRig();
+    delve::fuzz::rigOfThisTarget<BmpRig>();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static auto& rig = theRig();
+    static auto& rig = delve::fuzz::rigOfThisTarget<BmpRig>();
     std::ofstream(rig.file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
 

@@ -129,4 +129,12 @@ struct GameRig {
     }
 };
 
+// The one rig of a target, made on first use: LLVMFuzzerInitialize makes it,
+// so the game's start-up is not counted as the first input's time.
+template <class Rig>
+Rig& rigOfThisTarget() {
+    static Rig rig;
+    return rig;
+}
+
 } // namespace delve::fuzz

@@ -23,20 +23,14 @@ struct OverworldRig : delve::fuzz::GameRig {
 
 } // namespace
 
-// Made before the first input (the game's start-up is not an input's time).
-static OverworldRig& theRig() {
-    static OverworldRig rig;
-    return rig;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    theRig();
+    delve::fuzz::rigOfThisTarget<OverworldRig>();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace delve;
-    static auto& rig = theRig();
+    static auto& rig = delve::fuzz::rigOfThisTarget<OverworldRig>();
     Game& g = *rig.game;
     rig.reset();
     std::memcpy(g.world.map.data(), rig.startLayer.data(), rig.startLayer.size());

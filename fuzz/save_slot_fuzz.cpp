@@ -143,19 +143,13 @@ struct SlotRig : fuzz::GameRig {
 
 } // namespace
 
-// Made before the first input (the game's start-up is not an input's time).
-static SlotRig& theRig() {
-    static SlotRig rig;
-    return rig;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    theRig();
+    delve::fuzz::rigOfThisTarget<SlotRig>();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static auto& rig = theRig();
+    static auto& rig = delve::fuzz::rigOfThisTarget<SlotRig>();
     Game& g = *rig.game;
     fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();
