@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -31,19 +30,11 @@ public:
     struct Rig* rig = nullptr;
     std::vector<std::vector<uint8_t>> presented;
     std::vector<uint64_t> presentedAtWaitMs;
-    int progressFrames = 0;
-    int texturingCalls = 0;
-    int texturingBeforePresent = -1; // presents done when texturing was switched on
-    // Called at the start of each progress frame (tests press keys here).
-    std::function<void(int)> onProgressFrame;
 
     void beginFrame() override;
     void runProgressFrame() override;
     void presentFrame() override;
-    void enableTexturingAndBlending() override {
-        ++texturingCalls;
-        texturingBeforePresent = int(presented.size());
-    }
+    void enableTexturingAndBlending() override {}
 };
 
 struct Rig {
@@ -137,8 +128,6 @@ struct Rig {
 inline void RecordingHost::beginFrame() { rig->screen.clearFramebuffer(); }
 
 inline void RecordingHost::runProgressFrame() {
-    if (onProgressFrame) onProgressFrame(progressFrames);
-    ++progressFrames;
     rig->text.set("WIN32ZANTHOMIRKSPIREBITMAPWINDOWKELDRIMORSCREENR001");
     drawSmallText(rig->screen, rig->text, 12, rig->shell.screenHeight - 14, 255, 255, 0);
     runConsole(rig->console, rig->input, rig->clock, rig->shell, rig->screen, rig->text,
@@ -160,16 +149,6 @@ inline std::vector<uint8_t> renderLarge(const char* s, int x, int y, uint8_t r, 
     text.set(s);
     drawLargeText(screen, text, x, y, r, g, b);
     return screen.framebuffer;
-}
-
-// True when rows y0..y1 of two 320-wide pictures are equal.
-inline bool rowsEqual(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int y0,
-                      int y1) {
-    for (int y = y0; y <= y1; ++y)
-        for (int i = 0; i < 320 * 4; ++i)
-            if (a[size_t(y) * 320 * 4 + size_t(i)] != b[size_t(y) * 320 * 4 + size_t(i)])
-                return false;
-    return true;
 }
 
 inline size_t inkPixels(const std::vector<uint8_t>& pic) {

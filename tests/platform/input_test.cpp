@@ -23,21 +23,6 @@ TEST(Cursor, ScalesByTheWindowsRealSizeAndClampsOutsideIt) {
     EXPECT_EQ(cursorFromScreenX(10, ScreenRect{10, 10, 10, 10}, 320), 0);
 }
 
-TEST(InputScript, ParsesEventsInFrameOrder) {
-    std::vector<ScriptEvent> ev;
-    std::string err;
-    ASSERT_TRUE(parseInputScript("# walk\n5 down 27\n 2 cursor 10 20 # comment\n\n3 up 27\n9 close\n",
-                                 ev, err))
-        << err;
-    ASSERT_EQ(ev.size(), 4u);
-    EXPECT_EQ(ev[0].frame, 2);
-    EXPECT_EQ(ev[0].kind, ScriptEvent::Cursor);
-    EXPECT_EQ(ev[1].frame, 3);
-    EXPECT_EQ(ev[2].kind, ScriptEvent::Down);
-    EXPECT_EQ(ev[2].a, 27);
-    EXPECT_EQ(ev[3].kind, ScriptEvent::Close);
-}
-
 TEST(InputScript, MalformedLinesNameTheLine) {
     std::vector<ScriptEvent> ev;
     std::string err;
@@ -69,22 +54,4 @@ TEST(InputScript, KeysStayDownUntilReleasedAndApplyBeforeTheirFrame) {
     EXPECT_TRUE(in.applyScript(6));
     EXPECT_FALSE(in.isKeyDown(-1));
     EXPECT_FALSE(in.isKeyDown(100000));
-}
-
-TEST(Rng, MatchesTheClassicSequence) {
-    Rng r;
-    r.srand(1);
-    // The first values of the classic C library generator seeded with 1.
-    EXPECT_EQ(r.rand(), 41);
-    EXPECT_EQ(r.rand(), 18467);
-    EXPECT_EQ(r.rand(), 6334);
-    r.srand(12345);
-    int a = r.rand();
-    r.srand(12345);
-    EXPECT_EQ(r.rand(), a);
-    for (int i = 0; i < 10000; ++i) {
-        int v = r.rand();
-        ASSERT_GE(v, 0);
-        ASSERT_LE(v, 32767);
-    }
 }
