@@ -90,14 +90,9 @@ TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     EXPECT_EQ(px[1], 0);
 }
 
-TEST(StateDump, IsJsonCarryingTheGamesValues) {
+TEST(StateDump, StaysJsonWhateverFloatsAndBytesTheGameHolds) {
     auto g = startHeadless("", 2);
     runMainLoop(*g);
-    const std::string j = stateJson(*g);
-    auto again = startHeadless("", 2);
-    runMainLoop(*again);
-    EXPECT_EQ(stateJson(*again), j); // the same seed gives the same game
-
     // A loaded unit table may carry any float, the command line any byte.
     g->units[1].hitPoints = std::nanf("");
     g->units[1].subX = INFINITY;

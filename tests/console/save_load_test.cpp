@@ -2,10 +2,8 @@
 #include <climits>
 #include <cstring>
 #include <sys/stat.h>
-#include <chrono>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <random>
@@ -65,33 +63,6 @@ std::set<std::string> listing(const fs::path& dir) {
     if (fs::is_directory(dir, ec))
         for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
     return names;
-}
-
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
-
-TEST(SaveFiles, ThreeFilesOfExactSizeInTheRawLayoutReplacingLongerOnesWhole) {
-    Rig r("layout");
-    makeGame(r, 7);
-    r.units[1].unused0[0] = 0xAA; // bytes no field uses travel as they stand
-    r.shell.SX = -3;
-    fs::create_directories(r.saveDir);
-    writeFile(r.slotPath(12, "variables"), std::vector<uint8_t>(5000, 0x55));
-    writeFile(r.slotPath(12, "unit"), std::vector<uint8_t>(3000000, 0x55));
-    ASSERT_EQ(saveGame(r.console, r.ctx(), 12), SlotResult::Done);
-
-    auto map = readFile(r.slotPath(12, "mainmap"));
-    auto unit = readFile(r.slotPath(12, "unit"));
-    auto vars = readFile(r.slotPath(12, "variables"));
-    ASSERT_EQ(map.size(), 11796480u);
-    ASSERT_EQ(unit.size(), 2112000u);
-    ASSERT_EQ(vars.size(), 16u);
-    EXPECT_TRUE(map == r.world.bytes);
-    EXPECT_EQ(std::memcmp(unit.data(), r.units.bytes(), unit.size()), 0);
-    const int32_t want[4] = {r.shell.frameCounter, -3, r.shell.SY, r.shell.SZ};
-    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(int32_t(le32(vars, 4 * i)), want[i]) << i;
 }
 
 TEST(LoadRefusal, AnEmptySlotCreatesNothingLeavesTheGameAndSaysSo) {
@@ -214,28 +185,6 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
         fs::remove_all(pristine);
     }
     EXPECT_GT(injected, 50);
-}
-
-// Temporary names are created afresh: a link planted there is removed, not
-// written through, and a FIFO there does not stall the save.
-TEST(SaveFiles, LinksAndFifosAtTemporaryNamesAreNeverWrittenThrough) {
-    Rig r("planted");
-    fs::create_directories(r.saveDir);
-    const fs::path victim = fs::path(r.saveDir) / "victim";
-    writeFile(victim, {'k', 'e', 'e', 'p'});
-    fs::create_symlink(victim, r.slotPath(3, "mainmap.tmp"));
-    fs::create_symlink(victim, r.slotPath(3, "check.tmp"));
-    ASSERT_EQ(::mkfifo(r.slotPath(3, "unit.tmp").c_str(), 0600), 0);
-    makeGame(r, 71);
-    const uint64_t world = r.worldDigest(), units = r.unitsDigest();
-    auto save = std::async(std::launch::async, [&] { return saveGame(r.console, r.ctx(), 3); });
-    ASSERT_EQ(save.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "save blocked";
-    EXPECT_EQ(save.get(), SlotResult::Done);
-    EXPECT_EQ(readFile(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
-    makeGame(r, 72);
-    ASSERT_EQ(loadGame(r.console, r.ctx(), 3), SlotResult::Done);
-    EXPECT_EQ(r.worldDigest(), world);
-    EXPECT_EQ(r.unitsDigest(), units);
 }
 
 // Each refusal says what is wrong and leaves the game and the slot's files

@@ -139,37 +139,5 @@ TEST_F(Files, ALinkAtTheTemporaryNameIsRemovedNotFollowed) {
     EXPECT_TRUE(fs::is_directory(path("out.tmp")));
 }
 
-// A replacement that fails at any step leaves the old file whole and no
-// temporary file behind.
-TEST_F(Files, AReplacementFailingAtAnyStepKeepsTheOldFile) {
-    const auto oldBytes = pattern(700), newBytes = pattern(900);
-    const struct {
-        FileOp op;
-        int error;
-    } faults[] = {{FileOp::Create, EACCES}, {FileOp::Write, ENOSPC}, {FileOp::Write, EIO},
-                  {FileOp::Sync, EIO},      {FileOp::Rename, EBUSY}};
-    for (const auto& fault : faults) {
-        put(path("f"), oldBytes);
-        setFileFaultHook([&](FileOp op) {
-            FileFault f;
-            if (op == fault.op) f.error = fault.error;
-            return f;
-        });
-        EXPECT_EQ(replaceFile(path("f"), newBytes.data(), newBytes.size()), fault.error);
-        setFileFaultHook(nullptr);
-        EXPECT_EQ(get(path("f")), oldBytes) << errorText(fault.error);
-        EXPECT_FALSE(fs::exists(path("f.tmp"))) << errorText(fault.error);
-    }
-    // The folder flush comes after the rename: the new file is in place.
-    int syncs = 0;
-    setFileFaultHook([&](FileOp op) {
-        FileFault f;
-        if (op == FileOp::Sync && ++syncs == 2) f.error = EIO;
-        return f;
-    });
-    EXPECT_EQ(replaceFile(path("f"), newBytes.data(), newBytes.size()), EIO);
-    EXPECT_EQ(get(path("f")), newBytes);
-}
-
 } // namespace
 } // namespace delve
