@@ -11,6 +11,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/platform.h"
+
 namespace delve::test {
 
 // The value after "key": in a dump, from `from` on, without its quotes.
@@ -26,6 +28,25 @@ inline std::string dumpField(const std::string& json, const std::string& key, si
 inline std::string heroField(const std::string& json, const std::string& key) {
     return dumpField(json, key, json.find("\"hero\""));
 }
+
+// Builds an input script one tap per two frames from frame 1 on.
+struct Typist {
+    std::string text;
+    int frame = 1;
+    void at(int f, const std::string& event) { text += std::to_string(f) + " " + event + "\n"; }
+    void hold(int vk, int frames) {
+        at(frame, "down " + std::to_string(vk));
+        at(frame + frames, "up " + std::to_string(vk));
+        frame += frames + 1;
+    }
+    void tap(int vk) { hold(vk, 1); }
+    void type(const std::string& line) {
+        for (char c : line)
+            tap(c == ' '               ? Vk::Space
+                : c >= '0' && c <= '9' ? Vk::Digit0 + (c - '0')
+                                       : Vk::LetterA + (c - 'a'));
+    }
+};
 
 class ProgramRun : public ::testing::Test {
 protected:

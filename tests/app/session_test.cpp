@@ -15,25 +15,6 @@ namespace fs = std::filesystem;
 // Frames of one save's progress screens: a map chunk each, units, variables.
 constexpr int SaveProgressFrames = int((WorldBytes + 999999) / 1000000) + 2;
 
-// Builds an input script one tap per two frames from frame 1 on.
-struct Typist {
-    std::string text;
-    int frame = 1;
-    void at(int f, const std::string& event) { text += std::to_string(f) + " " + event + "\n"; }
-    void hold(int vk, int frames) {
-        at(frame, "down " + std::to_string(vk));
-        at(frame + frames, "up " + std::to_string(vk));
-        frame += frames + 1;
-    }
-    void tap(int vk) { hold(vk, 1); }
-    void type(const std::string& line) {
-        for (char c : line)
-            tap(c == ' '               ? Vk::Space
-                : c >= '0' && c <= '9' ? Vk::Digit0 + (c - '0')
-                                       : Vk::LetterA + (c - 'a'));
-    }
-};
-
 int number(const std::string& json, const char* key) { return std::stoi(dumpField(json, key)); }
 
 class Session : public ProgramRun {

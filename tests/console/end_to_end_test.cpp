@@ -14,69 +14,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// An input script typing keys one per two frames, starting in map mode
-// (F6), so the first-person view's walking plays no part.
-class Script {
-public:
-    Script() {
-        down(Vk::F6);
-        next();
-    }
-    void tab() { tap({Vk::Tab}); }
-    // Holds `vk` down for `frames` frames.
-    void hold(int vk, int frames) {
-        down(vk);
-        frame_ += frames;
-        up(vk);
-        ++frame_;
-    }
-    void cursor(int x, int y) {
-        text_ += std::to_string(frame_) + " cursor " + std::to_string(x) + " " +
-                 std::to_string(y) + "\n";
-    }
-    void type(const std::string& line) {
-        if (!open_) tab();
-        open_ = true;
-        for (char c : line) {
-            if (c >= 'a' && c <= 'z') tap({Vk::LetterA + (c - 'a')});
-            else if (c >= 'A' && c <= 'Z') tap({Vk::Shift, Vk::LetterA + (c - 'A')});
-            else if (c >= '0' && c <= '9') tap({Vk::Digit0 + (c - '0')});
-            else tap({Vk::Space});
-        }
-    }
-    // Types a command, runs it with Enter, then clears the line again.
-    void command(const std::string& line) {
-        type(line);
-        tap({Vk::Enter});
-        for (size_t i = 0; i < line.size(); ++i) tap({Vk::Backspace});
-    }
-    // Frames the program runs: everything typed plus `after` idle frames.
-    int frames(int after) const { return frame_ + after; }
-    const std::string& text() const { return text_; }
+// Map mode (F6) first, so the first-person view's walking plays no part,
+// then the console opened.
+Typist console() {
+    Typist t;
+    t.tap(Vk::F6);
+    t.tap(Vk::Tab);
+    return t;
+}
 
-private:
-    void down(int vk) { text_ += std::to_string(frame_) + " down " + std::to_string(vk) + "\n"; }
-    void up(int vk) { text_ += std::to_string(frame_) + " up " + std::to_string(vk) + "\n"; }
-    void next() {
-        up(Vk::F6);
-        ++frame_;
-    }
-    void tap(std::initializer_list<int> keys) {
-        for (int k : keys) down(k);
-        ++frame_;
-        for (int k : keys) up(k);
-        ++frame_;
-    }
-    int frame_ = 1;
-    bool open_ = false;
-    std::string text_;
-};
+// Types a command, runs it with Enter, then clears the line again.
+void command(Typist& t, const std::string& line) {
+    t.type(line);
+    t.tap(Vk::Enter);
+    for (size_t i = 0; i < line.size(); ++i) t.tap(Vk::Backspace);
+}
 
 class EndToEnd : public ProgramRun {
 protected:
-    // Runs the program on `script` with the world of seed 7; returns its dump.
-    std::string play(const Script& script, int idleFrames = 3) {
-        return run(script.text(), script.frames(idleFrames), 7);
+    // Runs the program on `t` plus idle frames with the world of seed 7; returns its dump.
+    std::string play(const Typist& t, int idleFrames = 3) {
+        return run(t.text, t.frame + idleFrames, 7);
     }
     std::filesystem::path slot(int n, const char* kind) const {
         return slots_ / ("SAVEGAME" + std::to_string(n) + "." + kind);
@@ -84,8 +42,8 @@ protected:
 };
 
 TEST_F(EndToEnd, SaveWritesTheThreeFilesAndLoadRestoresTheSavedGame) {
-    Script save;
-    save.command("save game 3");
+    Typist save = console();
+    command(save, "save game 3");
     const std::string saved = play(save);
     ASSERT_EQ(fs::file_size(slot(3, "mainmap")), 11796480u);
     ASSERT_EQ(fs::file_size(slot(3, "unit")), 2112000u);
@@ -95,11 +53,11 @@ TEST_F(EndToEnd, SaveWritesTheThreeFilesAndLoadRestoresTheSavedGame) {
 
     // Move the hero and change the world, then load: everything is as saved,
     // and the frame counter runs on from the saved one.
-    Script load;
-    load.command("env4teleport 20 30 4");
-    load.command("env4block");
+    Typist load = console();
+    command(load, "env4teleport 20 30 4");
+    command(load, "env4block");
     ASSERT_NE(dumpField(play(load), "worldFnv1a64"), dumpField(saved, "worldFnv1a64"));
-    load.command("load game 3");
+    command(load, "load game 3");
     // "load game 3" and "save game 3" are equally long, so both runs end the
     // same number of frames after their Enter key.
     const std::string loaded = play(load);
@@ -113,8 +71,8 @@ TEST_F(EndToEnd, SaveWritesTheThreeFilesAndLoadRestoresTheSavedGame) {
 // outside its tables (the sanitizer build turns any such access into a
 // failed run).
 TEST_F(EndToEnd, AHostileUnitTableLoadsAndTheGameRunsOnInBothViews) {
-    Script save;
-    save.command("save game 8");
+    Typist save = console();
+    command(save, "save game 8");
     play(save);
     fs::remove(slot(8, "check")); // judged by sizes alone, as files from elsewhere are
 
@@ -140,22 +98,22 @@ TEST_F(EndToEnd, AHostileUnitTableLoadsAndTheGameRunsOnInBothViews) {
     std::ofstream(slot(8, "variables"), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(vars), sizeof vars);
 
-    Script game;
-    game.command("load game 8");
-    game.command("env4block");
-    game.cursor(300, 200);
+    Typist game = console();
+    command(game, "load game 8");
+    command(game, "env4block");
+    game.at(game.frame, "cursor 300 200");
     game.hold(Vk::RightButton, 70); // move orders in the map view
     game.hold(Vk::F5, 1);           // first-person view
     game.hold(Vk::LeftButton, 20);
     game.hold(Vk::KeyZ, 10);
     const std::string d = play(game, 35);
-    EXPECT_EQ(dumpField(d, "framesRun"), std::to_string(game.frames(35))); // it ran to the end
+    EXPECT_EQ(dumpField(d, "framesRun"), std::to_string(game.frame + 35)); // it ran to the end
     EXPECT_EQ(dumpField(d, "screenWidth"), "320");
     EXPECT_EQ(heroField(d, "spriteId"), "65535"); // the loaded hero
     // The frame counter ran on from the loaded one.
     const long long frames = std::stoll(dumpField(d, "frameCounter"));
     EXPECT_GT(frames, -2147483000LL);
-    EXPECT_LT(frames, -2147483000LL + game.frames(35));
+    EXPECT_LT(frames, -2147483000LL + (game.frame + 35));
     // The hero outside the map stayed where the table put it: no walk, no
     // carry and no move order wrapped it onto some other cell, and the
     // orders it was given left no plan behind.
