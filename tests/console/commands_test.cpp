@@ -7,19 +7,12 @@
 namespace delve::test {
 namespace {
 
-TEST(ConsoleToggle, TabShowsAndHidesThePromptWithAPauseEachFrameItIsHeld) {
+TEST(ConsoleToggle, TabShowsAndHidesThePromptWithAPause) {
     Rig r("tab");
     r.press({Vk::Tab});
     EXPECT_EQ(r.console.consoleOpen, 1);
     EXPECT_EQ(r.clock.waitedMs(), 400u);
     EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:_", 14, 67, 255, 255, 255));
-    r.input.setKey(Vk::Tab, true);
-    r.frame();
-    r.frame();
-    r.input.setKey(Vk::Tab, false);
-    EXPECT_EQ(r.console.consoleOpen, 1);
-    EXPECT_EQ(r.clock.waitedMs(), 1200u);
-
     // Hidden, the prompt is neither drawn nor edited, and the line survives.
     r.type("ab", false);
     r.press({Vk::Tab});

@@ -215,7 +215,6 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
     const Case cases[] = {
         {"map cut short", resize("mainmap", 11796479), damaged, false, true},
         {"unit file missing", [&] { fs::remove(r.slotPath(3, "unit")); }, damaged, false, true},
-        {"variables empty", resize("variables", 0), damaged, false, true},
         {"check file garbled",
          [&] { writeFile(r.slotPath(3, "check"), {'d', 'e', 'l', 'v', 'e', '\n'}); }, damaged,
          false, true},
