@@ -8,7 +8,6 @@
 #include <string>
 
 #include <nlohmann/json.hpp>
-#include <tuple>
 
 #include "app/game.h"
 #include "platform/backends/backends.h"
@@ -20,57 +19,18 @@ using namespace delve;
 namespace {
 
 // A started game without a window system: offscreen GL, virtual waits.
-std::unique_ptr<Game> startHeadless(const std::string& script = "", int frames = -1) {
+std::unique_ptr<Game> startHeadless(int frames = -1) {
     Options o;
-    o.headless = true;
-    o.fastClock = true;
-    o.haveSeed = true;
+    o.headless = o.fastClock = o.haveSeed = true;
     o.seed = 7;
     o.frames = frames;
     if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
     auto g = std::make_unique<Game>(o, makeHeadlessPlatform());
-    if (!script.empty()) {
-        std::vector<ScriptEvent> ev;
-        std::string err;
-        EXPECT_TRUE(parseInputScript(script, ev, err)) << err;
-        g->input.useScript(ev);
-    }
     startGame(*g);
     return g;
 }
 
 } // namespace
-
-TEST(FrameLoop, EscapeFinishesItsFrameAndCloseOrTheFrameLimitEndTheLoop) {
-    auto g = startHeadless("2 down 27\n");
-    runMainLoop(*g);
-    EXPECT_EQ(g->framesRun, 3);
-    EXPECT_EQ(g->shell.frameCounter, 3);
-    EXPECT_EQ(g->shell.quitRequested, 1);
-    shutdownGame(*g);
-    for (auto [script, limit, frames] : {std::tuple{"4 close\n", -1, 4}, {"", 6, 6}, {"", 0, 0}}) {
-        auto run = startHeadless(script, limit);
-        runMainLoop(*run);
-        EXPECT_EQ(run->framesRun, frames) << script << limit;
-    }
-}
-
-TEST(FrameLoop, ModeKeysRecreateBuffersAndWindow) {
-    auto g = startHeadless("0 down 117\n3 up 117\n5 down 114\n6 up 114\n8 down 116\n9 up 116\n", 12);
-    g->input.applyScript(0);
-    runFrame(*g);
-    EXPECT_EQ(g->shell.screenWidth, 640);
-    EXPECT_EQ(g->shell.pixelZoom, 1);
-    EXPECT_EQ(g->screen.framebuffer.size(), 640u * 480u * 4u);
-    EXPECT_EQ(g->platform->windowRect().right, 640);
-    runMainLoop(*g);
-    // F3 at frame 5 scaled the map mode by three, F5 at frame 8 went back.
-    EXPECT_EQ(g->shell.screenWidth, 320);
-    EXPECT_EQ(g->shell.screenHeight, 240);
-    EXPECT_EQ(g->shell.pixelZoom, 2);
-    EXPECT_EQ(g->platform->windowRect().right, 640);
-    EXPECT_TRUE(g->platform->hasWindow());
-}
 
 TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     auto g = startHeadless();
@@ -91,7 +51,7 @@ TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
 }
 
 TEST(StateDump, StaysJsonWhateverFloatsAndBytesTheGameHolds) {
-    auto g = startHeadless("", 2);
+    auto g = startHeadless(2);
     runMainLoop(*g);
     // A loaded unit table may carry any float, the command line any byte.
     g->units[1].hitPoints = std::nanf("");

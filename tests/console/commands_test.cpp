@@ -24,20 +24,6 @@ TEST(ConsoleToggle, TabShowsAndHidesThePromptWithAPause) {
     EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
 }
 
-TEST(CommandWords, SplitAtEverySeparatorAndKeepTheFirstTwenty) {
-    Rig r("split");
-    EXPECT_EQ(splitCommandLine(r.console, "  env4teleport-10,,20\t30\nx  "), 5);
-    EXPECT_STREQ(r.console.commandTokens[3].data(), "30");
-    EXPECT_STREQ(r.console.commandTokens[5].data(), "");
-    EXPECT_EQ(splitCommandLine(r.console, " - , "), 0);
-    // A stored line of 255 characters can hold 128 words; only 20 are kept.
-    std::string many;
-    for (int i = 0; i < 128; ++i) many += i ? " a" : "a";
-    many.resize(255, 'b');
-    EXPECT_EQ(splitCommandLine(r.console, many.c_str()), 128);
-    EXPECT_STREQ(r.console.commandTokens[19].data(), "a");
-}
-
 TEST(CommandWords, NumbersReadLikeAtoiButNeverOverflow) {
     const std::pair<const char*, int> cases[] = {
         {"12abc", 12}, {"abc", 0}, {"", 0}, {"+7", 7}, {"-7", -7}, {"007", 7},
