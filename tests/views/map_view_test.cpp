@@ -142,15 +142,8 @@ TEST_F(MapView, HealthBarColoursAndLengths) {
         }
         EXPECT_GT(seen, 0) << from << ".." << to;
     };
-    struct Segment {
-        int from, to;
-        Rgb colour;
-    };
-    struct Case {
-        float hitPoints;
-        uint8_t condition;
-        std::vector<Segment> segments;
-    };
+    struct Segment { int from, to; Rgb colour; };
+    struct Case { float hitPoints; uint8_t condition; std::vector<Segment> segments; };
     const Case cases[] = {
         {24.0f, 0, {{0, 14, Green}}},          {12.0f, 0, {{0, 7, Green}, {8, 14, Red}}},
         {0.0f, 0, {{1, 14, Red}}},             {12.0f, 3, {{0, 7, Purple}}},
