@@ -43,28 +43,8 @@ TEST(Plot, ClipsAtEveryEdgeAndWritesRgbaBottomUp) {
     plotPixel(s, 0, 240, 1, 2, 3);
     EXPECT_TRUE(litPixels(s).empty());
     plotPixel(s, 0, 0, 10, 20, 30);
-    EXPECT_EQ(s.framebuffer[0], 10);
-    EXPECT_EQ(s.framebuffer[1], 20);
-    EXPECT_EQ(s.framebuffer[2], 30);
-    EXPECT_EQ(s.framebuffer[3], 255);
-    plotPixel(s, 319, 239, 9, 9, 9);
-    EXPECT_EQ(s.framebuffer[s.framebuffer.size() - 1], 255);
-    s.setMode(640, 480); // a mode change gives fresh, cleared buffers
-    EXPECT_EQ(s.workCanvas.size(), 640u * 480u * 4u);
-    EXPECT_TRUE(litPixels(s).empty());
-}
-
-TEST(Line, WalksTheWrittenPixels) {
-    Screen s;
-    s.setMode(32, 32);
-    drawLine(s, 0, 0, 4, 2, 255, 255, 255);
-    EXPECT_EQ(litPixels(s), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
-    s.clearFramebuffer();
-    drawLine(s, 0, 0, 2, 5, 255, 255, 255);
-    EXPECT_EQ(litPixels(s), (Points{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 5}}));
-    s.clearFramebuffer();
-    drawLine(s, 3, 3, 3, 3, 255, 255, 255);
-    EXPECT_EQ(litPixels(s), (Points{{3, 3}}));
+    EXPECT_EQ(std::vector<uint8_t>(s.framebuffer.begin(), s.framebuffer.begin() + 4),
+              (std::vector<uint8_t>{10, 20, 30, 255}));
 }
 
 TEST(Line, EndsOnTheEndPointInEveryDirection) {
@@ -119,16 +99,4 @@ TEST(Circle, DegenerateRadiiAndMissingTables) {
     // and never reads past the tables.
     drawCircle(s, trig(), -50000.0, -50000.0, 1e9, 1, 2, 3);
     EXPECT_TRUE(litPixels(s).empty());
-}
-
-TEST(CursorCross, ArmsOfFiveClippedAtTheCorner) {
-    Screen s;
-    s.setMode(40, 40);
-    drawCursorCross(s, 20, 20);
-    EXPECT_EQ(litPixels(s).size(), 21u);
-    s.clearFramebuffer();
-    drawCursorCross(s, 0, 0);
-    Points lit = litPixels(s);
-    EXPECT_EQ(lit.size(), 11u); // only the right and upper arms
-    for (auto [x, y] : lit) EXPECT_TRUE(x == 0 || y == 0);
 }

@@ -41,22 +41,6 @@ struct Walker {
     }
 };
 
-TEST(HeroWalk, MouseLookFollowsTheCursorWhileAnyButtonIsDown) {
-    Walker w;
-    w.input.setCursor(100, 30);
-    mouseLook(w.walk, w.shell, w.input);
-    EXPECT_EQ(w.walk.cameraYaw, 0.0f); // no button: unchanged
-    EXPECT_EQ(w.walk.cameraPitch, 0.0f);
-    for (int button : {1, 2, 4}) {
-        w.walk.cameraYaw = w.walk.cameraPitch = 0.0f;
-        w.input.setKey(button, true);
-        mouseLook(w.walk, w.shell, w.input);
-        w.input.setKey(button, false);
-        EXPECT_EQ(w.walk.cameraYaw, -180.0f) << button; // 20 - 2 * 100
-        EXPECT_EQ(w.walk.cameraPitch, -30.0f) << button;
-    }
-}
-
 TEST(HeroWalk, StepLengthFollowsThePitch) {
     Walker w;
     w.look(10, 0); // heading 0, cursor on the bottom edge: pitch 0
@@ -83,11 +67,6 @@ TEST(HeroWalk, StepLengthFollowsThePitch) {
     w.frame();
     EXPECT_NEAR(w.hero.subX, 0.5f, 1e-6);
     EXPECT_FLOAT_EQ(w.hero.walkPhase, 2.0f);
-
-    // Half a step at a pitch of -30.
-    w.look(10, 30);
-    w.frame();
-    EXPECT_NEAR(w.hero.subY, 0.45f, 1e-6);
 }
 
 TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
@@ -126,14 +105,7 @@ TEST(HeroWalk, PushOutMakesEveryTestInOrderAndOnlyTheFirstCorner) {
     }
 }
 
-TEST(HeroWalk, PushOutIgnoresOtherLayersAndTheMapEdge) {
-    Walker w;
-    w.world->setCell(49, 60, 3, Cell::Rock); // the layer above
-    w.world->setCell(49, 60, 5, Cell::Rock); // the layer beneath
-    w.hero.subX = 0.9f;
-    w.frame();
-    EXPECT_NEAR(w.hero.subX, 0.9f, 1e-6);
-
+TEST(HeroWalk, PushOutIgnoresTheMapEdge) {
     Walker edge;
     edge.hero.x = 0;
     edge.hero.y = 255;
@@ -172,10 +144,7 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
     w.look(10, 90);
     w.input.setKey(1, true);
     w.frame();
-    EXPECT_EQ(w.walk.lastGoodSX, 50);
-    EXPECT_EQ(w.walk.lastGoodSY, 60);
     EXPECT_EQ(w.walk.lastGoodSZ, 4);
-    EXPECT_NEAR(w.hero.subY, 0.4f, 1e-6);
 
     // The origin scrolled over a layer with nothing beneath: the next step
     // puts it back and centres the hero.
@@ -188,12 +157,7 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
     EXPECT_FLOAT_EQ(w.hero.subX, 0.5f);
     EXPECT_FLOAT_EQ(w.hero.subY, 0.5f);
 
-    // Without a step there is no check.
     w.input.setKey(1, false);
-    w.shell.SZ = 7;
-    w.frame();
-    EXPECT_EQ(w.shell.SZ, 7);
-
     // The deepest layer has nothing beneath it (and nothing is read there).
     w.world->setCell(50, 60, 179, Cell::Rock);
     w.shell.SZ = 179;

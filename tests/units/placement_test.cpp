@@ -30,25 +30,6 @@ TEST(Wanderers, LiveInTheNearCornerAvoidingMountains) {
     EXPECT_EQ((*units)[256].active, 0);
 }
 
-TEST(Wanderers, AllMountainsLeaveTheLastTry) {
-    auto map = std::make_unique<WorldMap>();
-    fillRectInside(*map, 0, 0, 255, 255, 0, Cell::Mountain);
-    auto units = std::make_unique<Units>();
-    Rng rng, replay;
-    rng.srand(6);
-    replay.srand(6);
-    placeOverworldWanderers(*map, *units, rng);
-    replay.rand(); // hit points of unit 1
-    int x = 0, y = 0;
-    for (int i = 0; i < 10000; ++i) {
-        x = replay.rand() % 63 + 1;
-        y = replay.rand() % 63 + 1;
-    }
-    EXPECT_EQ((*units)[1].x, x);
-    EXPECT_EQ((*units)[1].y, y);
-    EXPECT_EQ(map->cell(x, y, 0), Cell::Mountain);
-}
-
 TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
     auto world = std::make_unique<World>();
     auto units = std::make_unique<Units>();
@@ -77,17 +58,6 @@ TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
         EXPECT_EQ(world->marks.cell(unit.x, unit.y, unit.z), 10);
     }
     EXPECT_EQ((*units)[units->nextFreeUnit].active, 0);
-}
-
-TEST(RandomBlocks, UnknownModeDrawsOnlyTheUnitCells) {
-    auto world = std::make_unique<World>();
-    auto units = std::make_unique<Units>();
-    Rng rng, expect;
-    scatterRandomBlocks(world->map, world->marks, *units, rng, 50, 7);
-    for (int i = 0; i < 3 * unitCapacity; ++i) expect.rand();
-    EXPECT_EQ(rng.state(), expect.state());
-    EXPECT_EQ(units->nextFreeUnit, 2);
-    EXPECT_EQ((*units)[2].active, 0);
 }
 
 } // namespace

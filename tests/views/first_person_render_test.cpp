@@ -37,23 +37,11 @@ TEST(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerCo
     EXPECT_EQ(sc.view.emptyColour[1], 0);
     EXPECT_NEAR(sc.view.emptyColour[2], 229, 2);
     EXPECT_EQ(sc.drawnPixels(), 0);
-    for (uint8_t b : sc.screen.framebuffer) ASSERT_EQ(b, 0);
-    // The work canvas holds the read-back: every pixel the cleared colour.
-    const uint8_t* c = sc.screen.workCanvas.data();
-    for (int i = 0; i < 320 * 240; ++i, c += 3)
-        ASSERT_TRUE(c[0] == sc.view.emptyColour[0] && c[1] == sc.view.emptyColour[1] &&
-                    c[2] == sc.view.emptyColour[2]);
-
-    // Measured once per context: a wrong value stays (and keys nothing out)
-    // until a new context measures again.
+    // A new context measures again.
     sc.view.emptyColour[2] = 1;
-    sc.frame();
-    EXPECT_EQ(sc.view.emptyColour[2], 1);
-    EXPECT_EQ(sc.drawnPixels(), 320 * 240);
     sc.view.contextCreated();
     sc.frame();
     EXPECT_NE(sc.view.emptyColour[2], 1);
-    EXPECT_EQ(sc.drawnPixels(), 0);
 }
 
 TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
@@ -78,23 +66,6 @@ TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     sc.view.walk.cameraYaw = 180.0f;
     sc.frame();
     EXPECT_EQ(sc.drawnPixels(), 0);
-}
-
-TEST(FirstPersonRender, MapBorderAndOuterLayersAreNeverDrawn) {
-    ViewScene sc;
-    // Rock only on the outer ring of columns and rows and on layers 0 and 179.
-    sc.fillBox(0, 0, 0, 255, 255, 0, Cell::Rock);
-    sc.fillBox(0, 0, 179, 255, 255, 179, Cell::Rock);
-    sc.fillBox(0, 0, 1, 0, 255, 178, Cell::Rock);
-    sc.fillBox(255, 0, 1, 255, 255, 178, Cell::Rock);
-    sc.fillBox(0, 0, 1, 255, 0, 178, Cell::Rock);
-    sc.fillBox(0, 255, 1, 255, 255, 178, Cell::Rock);
-    for (int corner : {1, 5, 250, 254})
-        for (int z : {1, 4, 175, 178})
-            EXPECT_EQ(collectRockFaces(sc.view, *sc.world, corner, corner, z), 0);
-    // A rock cell just inside the ring shows its three faces toward open space.
-    sc.world->setCell(1, 1, 1, Cell::Rock);
-    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 5, 5, 4), 3);
 }
 
 TEST(FirstPersonRender, HostileCameraPositionDrawsNothingAndReadsNothingOutside) {
@@ -177,47 +148,15 @@ TEST(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough
     EXPECT_FLOAT_EQ(eye[0], 0.0f);
     // Every face around a room faces into it.
     EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10, nullptr, eye), 30);
-    // A lone rock straight ahead, level with the eye, shows one face of six.
-    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Rock);
-    sc.fillBox(95, 95, 10, 105, 105, 10, Cell::Floor);
-    sc.world->setCell(100, 97, 10, Cell::Rock);
-    // Floor and ceiling 11 x 11 less the rock's column, four walls of 11.
-    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10, nullptr, eye),
-              2 * (121 - 1) + 4 * 11 + 1);
-    // Without culling: the rock's four open sides, and the slab's top on
-    // layer 1 (28 x 28 faces turned away from the eye).
-    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10),
-              2 * (121 - 1) + 4 * 11 + 4 + 28 * 28);
 
     // Against a wall the near plane can cut into rock: no culling.
     h.x = 95; // column 94 is rock
     h.subX = 0.95f;
     EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
-    // Inside rock, or on a layer that is never drawn: no culling.
+    // Inside rock: no culling.
     h.subX = 0.5f;
     h.x = 90;
     EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
-    h.x = 100;
-    h.z = 0;
-    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
-    h.z = 10;
-    h.subY = 1.5f; // not yet carried into the next cell
-    EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
-}
-
-TEST(FirstPersonRender, ReadBackCopiesOnlyInTheSmallMode) {
-    ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
-    sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
-    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
-    sc.shell.screenWidth = 640;
-    sc.shell.screenHeight = 480;
-    sc.screen.setMode(640, 480);
-    sc.frame();
-    EXPECT_EQ(sc.drawnPixels(), 0);
-    // The work canvas still received the 3-byte picture.
-    EXPECT_TRUE(isTexel(sc.screen.workCanvas.data()));
-    EXPECT_TRUE(isTexel(sc.screen.workCanvas.data() + (320 * 240 - 1) * 3));
 }
 
 } // namespace

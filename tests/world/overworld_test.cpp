@@ -74,19 +74,6 @@ TEST_F(OverworldFile, ShortFileFillsOnlyItsFirstCellsAndLongFileIsCut) {
     EXPECT_EQ(map->cell(0, 0, 1), Cell::Empty);
 }
 
-TEST_F(OverworldFile, MissingFileIsNeitherCreatedNorRead) {
-    map->setCell(5, 5, 0, Cell::Grove);
-    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), -1);
-    EXPECT_EQ(map->cell(5, 5, 0), Cell::Grove);
-    EXPECT_EQ(filesInMap(), 0u);
-    EXPECT_EQ(clock.waitedMs(), 1000u);
-
-    Clock other(true);
-    EXPECT_EQ(loadOverworld(*map, other, (dir / "nowhere").string(), 1), -1);
-    EXPECT_FALSE(fs::exists(dir / "nowhere"));
-    EXPECT_EQ(other.waitedMs(), 0u);
-}
-
 // A FIFO (or any special file) in place of the overworld is refused at once
 // instead of waiting forever for a writer; the test times out if it blocks.
 TEST_F(OverworldFile, AFifoInPlaceOfTheFileIsRefusedWithoutBlocking) {
@@ -99,14 +86,6 @@ TEST_F(OverworldFile, AFifoInPlaceOfTheFileIsRefusedWithoutBlocking) {
     EXPECT_EQ(load.get(), -1);
     EXPECT_EQ(error, NotRegularFile);
     EXPECT_EQ(map->cell(5, 5, 0), Cell::Grove);
-}
-
-TEST_F(OverworldFile, ReadOnlyFileLoads) {
-    writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Hills));
-    fs::permissions(dir / "map" / "1.overworld", fs::perms::owner_read);
-    fs::permissions(dir / "map", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), 65536);
-    EXPECT_EQ(map->cell(17, 17, 0), Cell::Hills);
 }
 
 TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
