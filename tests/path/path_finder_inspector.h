@@ -1,7 +1,7 @@
 #pragma once
-// The tests' window on the path finder's own machinery: node tables, window,
-// directions and the bucket queue, by reference. The game reads only the
-// stored paths and the found flag.
+// The tests' window on the path finder's own machinery: node tables and the
+// search window, by reference. The game reads only the stored paths and the
+// found flag.
 #include "path/path_finder.h"
 
 namespace delve {
@@ -14,7 +14,6 @@ struct PathFinderInspector {
     ZeroedArray<uint8_t>& nodeState = f.nodeState;
     ZeroedArray<float>& nodeCost = f.nodeCost;
     ZeroedArray<uint8_t>& windowMarks = f.windowMarks;
-    std::vector<QueueBucket>& buckets = f.buckets;
     const int32_t& startX = f.startX;
     const int32_t& startY = f.startY;
     const int32_t& goalX = f.goalX;
@@ -22,18 +21,10 @@ struct PathFinderInspector {
     const int32_t& windowX = f.windowX;
     const int32_t& windowY = f.windowY;
     const int32_t& windowSize = f.windowSize;
-    const int32_t (&dirX)[8] = f.dirX;
-    const int32_t (&dirY)[8] = f.dirY;
     const int32_t& layer = f.layer;
-    const int32_t& headBucket = f.headBucket;
     const int32_t& currentNode = f.currentNode;
     const int32_t& lastNode = f.lastNode;
     const int32_t& firstOpen = f.firstOpen;
-
-    void queueInsert(int node) { f.queueInsert(node); }
-    int queuePopCheapest() { return f.queuePopCheapest(); }
-    int findFreeEntry() const { return f.findFreeEntry(); }
-    int findFreeBucket() const { return f.findFreeBucket(); }
 };
 
 } // namespace delve

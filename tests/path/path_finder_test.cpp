@@ -39,13 +39,6 @@ protected:
     }
 };
 
-TEST(PathFinderBuild, ANewFinderHasNoPlansAndRefusesToSearch) {
-    PathFinder pf;
-    for (int u = 0; u < unitCapacity; ++u) ASSERT_EQ(pf.pathStep[size_t(u)], PathNone);
-    World& world = test::sharedWorld();
-    EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 100), SearchNotReady);
-}
-
 // Windows clamped at the map's sides, start and goal pulled into their inner
 // cells, corners cut only beside corner-permitting cells, ties between equal
 // costs, unreachable goals and searches split into budget chunks are
@@ -126,100 +119,6 @@ TEST_F(PathFinderTest, OnlyBlockingUnitsZeroToNineInsideTheWindowAreMarked) {
             EXPECT_EQ(world.marks.cell(p.x, p.y, 1), (p.marked && mode != 3) ? MarkUnit : 0)
                 << "unit " << p.index;
     }
-}
-
-TEST_F(PathFinderTest, StartEqualsGoalIsTrivialAndStoresNothing) {
-    pf.pathLength[3] = 17;
-    EXPECT_EQ(search(20, 20, 20, 20), SearchTrivial);
-    EXPECT_EQ(pf.foundFlag, 3);
-    EXPECT_EQ(pf.pathLength[3], 17);
-}
-
-TEST_F(PathFinderTest, StraightPathIsStoredGoalFirstWithoutTheStart) {
-    ASSERT_EQ(search(20, 20, 24, 20), SearchFound);
-    EXPECT_EQ(pf.foundFlag, 1);
-    EXPECT_EQ(pf.storeUnitPath(4), 3);
-    auto p = stored(4);
-    std::vector<std::pair<int, int>> want{{24, 20}, {23, 20}, {22, 20}, {21, 20}};
-    EXPECT_EQ(p, want);
-    EXPECT_EQ(pf.pathStep[4], 3);
-    // The goal node's cost: start 1.0 plus four straight Floor steps of 1.0 + 3.0.
-    EXPECT_EQ(in.nodeCost[size_t(in.currentNode)], 17.0f);
-
-    ASSERT_EQ(search(20, 20, 21, 21), SearchFound);
-    EXPECT_EQ(pf.storeUnitPath(4), 0);
-    EXPECT_EQ(stored(4), (std::vector<std::pair<int, int>>{{21, 21}})) << "a neighbour gives one entry";
-}
-
-TEST_F(PathFinderTest, StepCostsAddInSinglePrecisionInOrder) {
-    test::fillLayer(world.map, Layer, Cell::Plain);
-    set(22, 22, Cell::Trap);
-    ASSERT_EQ(search(20, 20, 22, 22), SearchFound);
-    // Diagonal onto Plain, then diagonal onto Trap, each (1.0 * 1.4142) + cost + step.
-    float c = 1.0f;
-    c = 1.0f * 1.4142f + c + 30.0f;
-    c = 1.0f * 1.4142f + c + 20.0f;
-    EXPECT_EQ(in.nodeCost[size_t(in.currentNode)], c);
-    pf.storeUnitPath(2);
-    EXPECT_EQ(stored(2), (std::vector<std::pair<int, int>>{{22, 22}, {21, 21}}));
-}
-
-TEST_F(PathFinderTest, ImpassableCodesAreNeverEntered) {
-    for (uint8_t c : {Cell::Empty, Cell::Block, Cell::Grass, Cell::Dirt, Cell::Corner, Cell::Impassable5,
-                      Cell::Mountain, Cell::MountainHigh, Cell::Rock}) {
-        set(25, 20, c);
-        EXPECT_EQ(search(20, 20, 25, 20), SearchBudgetSpent) << "goal on code " << int(c);
-        EXPECT_EQ(pf.foundFlag, 0);
-    }
-}
-
-TEST_F(PathFinderTest, BlockingUnitsAreWalkedAround) {
-    for (int x = 10; x < 30; ++x) {
-        set(x, 19, Cell::Rock);
-        set(x, 21, Cell::Rock);
-    }
-    set(15, 19, Cell::Floor); // a way round the corridor
-    set(15, 18, Cell::Floor);
-    set(16, 18, Cell::Floor);
-    set(17, 18, Cell::Floor);
-    set(17, 19, Cell::Floor);
-    UnitRecord& blocker = units[3];
-    blocker.active = 1;
-    blocker.side = 9;
-    blocker.blocking = 1;
-    blocker.z = Layer;
-    blocker.x = 16;
-    blocker.y = 20;
-    ASSERT_EQ(search(12, 20, 25, 20), SearchFound);
-    EXPECT_EQ(world.marks.cell(16, 20, 1), MarkUnit) << "the unit's cell is marked on layer 1 of the MarkGrid";
-    pf.storeUnitPath(1);
-    for (auto [x, y] : stored(1)) EXPECT_FALSE(x == 16 && y == 20);
-    EXPECT_EQ(pf.pathLength[1], 17);
-
-    // The same unit at index 10 never blocks, and neither does a non-blocking one.
-    units[10] = blocker;
-    blocker.active = 0;
-    world.marks.setCell(16, 20, 1, 0);
-    ASSERT_EQ(search(12, 20, 25, 20), SearchFound);
-    pf.storeUnitPath(1);
-    EXPECT_EQ(pf.pathLength[1], 13);
-    EXPECT_EQ(world.marks.cell(16, 20, 1), 0);
-}
-
-// Every mode's marks, units moving to their next cell included, are compared
-// with the literal search in OpenListOracle; here the outcome they decide.
-TEST_F(PathFinderTest, ModeZeroKeepsTheGoalsUnitAndModeOneFreesIt) {
-    for (int i : {1, 2}) {
-        UnitRecord& u = units[i];
-        u.active = 1;
-        u.side = 1;
-        u.blocking = 1;
-        u.z = Layer;
-        u.x = uint16_t(i == 1 ? 20 : 24);
-        u.y = 20;
-    }
-    EXPECT_EQ(search(20, 20, 24, 20, 32, 0), SearchBudgetSpent);
-    EXPECT_EQ(search(20, 20, 24, 20, 32, 1), SearchFound);
 }
 
 TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {

@@ -86,14 +86,5 @@ TEST_F(ContestEndToEnd, TypingItAgainTurnsItOffAndKeepsTheUnits) {
     EXPECT_EQ(heroField(dump, "spriteId"), "189");
 }
 
-TEST_F(ContestEndToEnd, WithoutTheCommandThereIsNoContest) {
-    click(100, 100);
-    const std::string dump = play();
-    ASSERT_FALSE(dump.empty());
-    EXPECT_EQ(contestField(dump, "active"), "false");
-    EXPECT_EQ(contestField(dump, "nextFreeUnit"), "0");
-    EXPECT_EQ(heroField(dump, "spriteId"), "849");
-}
-
 } // namespace
 } // namespace delve::test

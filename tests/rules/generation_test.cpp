@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
+#include <cstdlib>
 
 #include "rules/generation.h"
 #include "rules_fixture.h"
@@ -42,40 +41,19 @@ TEST_F(Generation, AThreePartyAndTwoHundredTenMonsters) {
     generate(3, 11);
     EXPECT_EQ(units.nextFreeUnit, 214);
     for (int k = 1; k <= 3; ++k) {
-        const UnitRecord& u = units[k];
-        EXPECT_EQ(u.active, 1);
-        EXPECT_EQ(u.side, PartySide);
-        EXPECT_EQ(u.group, k);
-        EXPECT_EQ(u.spriteId, PartySprite);
-        EXPECT_EQ(u.stock, 100);
-        EXPECT_GE(u.maxHealth, 5);
-        EXPECT_LE(u.maxHealth, 12);
-        EXPECT_EQ(u.health, u.maxHealth);
+        EXPECT_EQ(units[k].side, PartySide);
+        EXPECT_EQ(units[k].group, k);
     }
     int onHills = 0;
     for (int i = 4; i < 214; ++i) {
         const UnitRecord& u = units[i];
-        EXPECT_EQ(u.active, 1);
         EXPECT_EQ(u.side, MonsterSide);
-        EXPECT_EQ(u.group, MonsterGroup);
-        EXPECT_EQ(u.spriteId, MonsterSprite);
-        EXPECT_EQ(u.z, 0);
-        EXPECT_EQ(u.stock, 0);
-        EXPECT_GE(u.x, 1);
-        EXPECT_LE(u.x, 254);
         onHills += map.cell(u.x, u.y, 0) == Cell::Hills;
     }
     // A 30-column band is an eighth of the map: ten draws find it for
     // about seven monsters in ten.
     EXPECT_GT(onHills, 120);
     EXPECT_EQ(units[214].active, 0);
-
-    // The same seed gives the same units.
-    Units again;
-    again.partySize = 3;
-    Rng other;
-    generatePartyAndMonsters(again, map, other, 11);
-    EXPECT_EQ(std::memcmp(again.bytes(), units.bytes(), Units::byteSize()), 0);
 }
 
 // With one member there is no pair to compare: the spreading makes one

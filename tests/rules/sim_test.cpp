@@ -56,17 +56,6 @@ protected:
     std::string dataDir_;
 };
 
-TEST_F(Sim, ObjectsListEveryTypeOnce) {
-    std::string out;
-    ASSERT_EQ(sim("--objects", out), 0) << out;
-    EXPECT_EQ(lines(out), 1 + 143);
-    EXPECT_EQ(out.substr(0, out.find('\n')),
-              "id\tname\tpictureId\tslot\tisWeapon\tpower\tgrade\tquality\tvalue");
-    EXPECT_NE(out.find("\n8333\tMagic Boots\t746\t23\t0\t0\t0\t0.9\t600\n"), std::string::npos);
-    EXPECT_NE(out.find("\n7100\t\t682\t0\t0\t200\t0\t0\t50\n"), std::string::npos);
-    EXPECT_NE(out.find("\n6319\tIron Rubioux Battle Axe\t655\t"), std::string::npos);
-}
-
 TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     std::string first, second;
     ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + (work_ / "a.json").string() + " --png " +
@@ -99,43 +88,6 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     char magic[8] = {};
     png.read(magic, 8);
     EXPECT_EQ(std::string(magic + 1, 3), "PNG");
-}
-
-TEST_F(Sim, ClicksFromAFilePlayOnlyAcceptedTurns) {
-    std::string out;
-    ASSERT_EQ(sim("--seed 9 --turns 0 --json " + (work_ / "start.json").string(), out), 0) << out;
-    const nlohmann::json start = readJson(work_ / "start.json");
-    const int x = start["units"][0]["x"], y = start["units"][0]["y"];
-    ASSERT_EQ(start["units"][0]["index"], 1);
-    std::ofstream(work_ / "clicks.txt") << x << " " << y << "\n"      // on the leader: refused
-                                        << x + 9 << " " << y << "\n"  // accepted
-                                        << x + 9 << " " << y << "\n"  // on the new member: refused
-                                        << x << " " << y + 8 << "\n"; // accepted
-    ASSERT_EQ(sim("--seed 9 --clicks " + (work_ / "clicks.txt").string() + " --json " +
-                      (work_ / "end.json").string(),
-                  out),
-              0)
-        << out;
-    const nlohmann::json end = readJson(work_ / "end.json");
-    EXPECT_EQ(end["turnNumber"], 3);
-    EXPECT_NE(out.find("2 clicks refused"), std::string::npos) << out;
-    bool founded = false;
-    for (const auto& u : end["units"])
-        founded |= u["group"] == 1 && u["x"] == x + 9 && u["y"] == y && u["index"] != 1;
-    EXPECT_TRUE(founded);
-}
-
-TEST_F(Sim, LootAndChaseReport) {
-    std::string out;
-    ASSERT_EQ(sim("--loot 13 --containers 2 --seed 1", out), 0);
-    EXPECT_NE(out.find("container 1: (empty)"), std::string::npos) << out;
-    ASSERT_EQ(sim("--loot 1 --containers 40 --seed 1", out), 0);
-    EXPECT_EQ(lines(out), 41);
-    EXPECT_EQ(out.find("Long Sword"), std::string::npos);
-
-    ASSERT_EQ(sim("--chase --seed 3 --frames 91", out), 0) << out;
-    EXPECT_NE(out.find("210 monsters chase"), std::string::npos) << out;
-    EXPECT_NE(out.find("\n    4     90"), std::string::npos) << out;
 }
 
 TEST_F(Sim, BadCommandLinesAreRefused) {

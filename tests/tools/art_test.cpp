@@ -24,12 +24,6 @@ TEST(Art, EachPictureIsPaintedTheSameEachTimeAndDiffersFromItsFolderMates) {
     }
 }
 
-TEST(Art, UnknownNamesAreRefused) {
-    EXPECT_THROW(paintPicture("bmp_land", "lava.bmp"), std::invalid_argument);
-    EXPECT_THROW(paintPicture("bmp_unit", "unit_.bmp"), std::invalid_argument);
-    EXPECT_THROW(paintPicture("bmp_nowhere", "plain.bmp"), std::invalid_argument);
-}
-
 TEST(Art, BmpEncodingIsBottomUpAndPadded) {
     Canvas c(3, 2, Rgb{1, 2, 3});
     c.set(0, 0, Rgb{10, 20, 30}); // top-left

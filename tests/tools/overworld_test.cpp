@@ -6,10 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <set>
 
-#include "platform/rng.h"
 #include "world/world.h"
 
 using namespace delve;
@@ -55,7 +53,7 @@ int reachableVillages(const std::vector<uint8_t>& cells, int start) {
 
 } // namespace
 
-TEST(ShippedOverworld, HoldsEveryLandAndSiteCodeAndNothingElse) {
+TEST(ShippedOverworld, HoldsOnlyLandAndSiteCodesWithADryBorderAndJoinedVillages) {
     const char* data = std::getenv("DELVE_TEST_DATA");
     ASSERT_NE(data, nullptr);
     auto cells = readFile(std::string(data) + "/map/1.overworld");
@@ -63,13 +61,7 @@ TEST(ShippedOverworld, HoldsEveryLandAndSiteCodeAndNothingElse) {
     std::set<uint8_t> present(cells.begin(), cells.end());
     for (uint8_t c : present) EXPECT_TRUE(landOrSite(c)) << "unexpected code " << int(c);
     for (uint8_t c : art::overworldCodes()) EXPECT_TRUE(present.count(c)) << "missing code " << int(c);
-}
-
-TEST(ShippedOverworld, BorderIsDryLandAndRoadsJoinTheVillages) {
-    const char* data = std::getenv("DELVE_TEST_DATA");
-    ASSERT_NE(data, nullptr);
-    auto cells = readFile(std::string(data) + "/map/1.overworld");
-    ASSERT_EQ(cells.size(), size_t(LayerSize));
+    // The border is dry land and the roads join every village.
     for (int i = 0; i < MapSide; ++i)
         for (int idx : {i, (MapSide - 1) * MapSide + i, i * MapSide, i * MapSide + MapSide - 1}) {
             uint8_t c = cells[size_t(idx)];
@@ -85,20 +77,4 @@ TEST(ShippedOverworld, BorderIsDryLandAndRoadsJoinTheVillages) {
         }
     ASSERT_GE(first, 0);
     EXPECT_EQ(reachableVillages(cells, first), villageCells);
-}
-
-TEST(OverworldBuilder, SameSeedSameLandDifferentSeedDifferentLand) {
-    auto a = std::make_unique<World>(), b = std::make_unique<World>(), c = std::make_unique<World>();
-    Rng ra, rb, rc;
-    ra.srand(7);
-    rb.srand(7);
-    rc.srand(8);
-    art::buildOverworld(*a, ra);
-    art::buildOverworld(*b, rb);
-    art::buildOverworld(*c, rc);
-    EXPECT_TRUE(std::equal(a->map.data(), a->map.data() + LayerSize, b->map.data()));
-    EXPECT_FALSE(std::equal(a->map.data(), a->map.data() + LayerSize, c->map.data()));
-    // Only layer 0 is touched.
-    EXPECT_TRUE(std::all_of(a->map.data() + LayerSize, a->map.data() + 2 * LayerSize,
-                            [](uint8_t v) { return v == Cell::Empty; }));
 }
