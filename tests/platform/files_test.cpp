@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,6 +76,16 @@ TEST_F(Files, ShortTransfersAndInterruptedCallsMoveEveryByte) {
     ASSERT_EQ(readAt(f, 99000, part.data(), part.size(), got), 0);
     EXPECT_EQ(got, 1003u); // the end of the file, not an error
     EXPECT_EQ(readExactlyAt(f, 99000, part.data(), part.size()), FileCutShort);
+}
+
+TEST_F(Files, AFullDiskIsReportedInWords) {
+    File full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
+    ASSERT_TRUE(full.isOpen());
+    const auto bytes = pattern(10);
+    const int err = writeAll(full, bytes.data(), bytes.size());
+    EXPECT_EQ(err, ENOSPC);
+    EXPECT_EQ(errorText(err), "no space left on device");
+    EXPECT_EQ(errorText(NotRegularFile), "not a regular file");
 }
 
 // Special files where a regular one belongs are refused at once, never
