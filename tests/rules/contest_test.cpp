@@ -198,5 +198,19 @@ TEST_F(ContestTurns, DamagedTablesStayInside) {
     EXPECT_EQ(contest.turnNumber, 21);
 }
 
+// A member list past 1,000 entries is cut, not written past its end.
+TEST_F(ContestTurns, AGroupOfMoreThanAThousandStillFounds) {
+    for (int i = 100; i < 1600; ++i) {
+        UnitRecord& u = leader(i, 200 + i % 10, 200 + (i / 10) % 10);
+        u.group = 2;
+        u.active = 0;
+    }
+    units.nextFreeUnit = 1600;
+    contest.turnNumber = 14; // growth: computer founding, then upkeep
+    click(0, 0);
+    EXPECT_EQ(contest.turnNumber, 15);
+    EXPECT_EQ(units[1600].group, 2);
+}
+
 } // namespace
 } // namespace delve
