@@ -407,7 +407,8 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
         // parent's cost plus the step's length plus the cost of entering
         // the cell, added in that order in single precision.
         const float here = cost[current];
-        int n = lastNode;
+        const int before = lastNode;
+        int n = before;
         for (; open != 0; open &= open - 1) {
             const int d = std::countr_zero(open);
             ++n;
@@ -430,6 +431,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
         state[current] = NodeClosed;
         marks[mark] = MarkClosed;
 
+        const bool addedNone = n == before;
         if (queueMode != 0) {
             const int n = queuePopCheapest();
             if (n != -1) currentNode = n;
@@ -441,6 +443,11 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
             foundFlag = 1;
             return SearchFound;
         }
+        // Nothing was added and the selection handed back the node just
+        // closed: every further iteration would expand it again, add
+        // nothing and choose it again, so the rest of the budget changes no
+        // state and is not walked.
+        if (addedNone && currentNode == current) return SearchBudgetSpent;
     }
     return SearchBudgetSpent;
 }
