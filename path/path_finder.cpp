@@ -70,7 +70,7 @@ PathFinder::PathFinder()
       nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
       nodeState(NodeCapacity), nodeCost(NodeCapacity), windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
       queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
-      radixLinks_(NodeCapacity),
+      radixSlots_(size_t(RadixBuckets - 1) * NodeCapacity),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
     setScanOrder(0);
     ready = 0;
@@ -84,6 +84,16 @@ void PathFinder::setScanOrder(int order) {
         dirCost[d] = (dirX[d] != 0 && dirY[d] != 0) ? 1.4142f : 1.0f;
     }
     scanOrder = order;
+    // The search finds the open neighbours in the order of scan order 0 and
+    // takes them in the order set here.
+    for (int mask = 0; mask < 256; ++mask) {
+        unsigned inOrder = 0;
+        for (int d = 0; d < 8; ++d)
+            for (int k = 0; k < 8; ++k)
+                if ((mask >> k & 1) && ScanOrders[0][k][0] == dirX[d] && ScanOrders[0][k][1] == dirY[d])
+                    inOrder |= 1u << d;
+        fromOrderZero_[mask] = uint8_t(inOrder);
+    }
 }
 
 void PathFinder::resetSearch() {
@@ -236,7 +246,7 @@ inline int radixBucket(uint32_t differingBits) { return 32 - std::countl_zero(di
 } // namespace
 
 void PathFinder::openReset() {
-    std::fill(std::begin(radixHead_), std::end(radixHead_), -1);
+    std::fill(std::begin(radixCount_), std::end(radixCount_), 0);
     radixUsed_ = 0;
     radixLast_ = 0;
     heapSize_ = 0;
@@ -244,9 +254,9 @@ void PathFinder::openReset() {
 
 // Nodes above the selection ceiling (and NaN costs) can never be chosen, so
 // they are not kept. Costs up to the last minimum taken from the radix
-// buckets wait in a binary heap ordered by (cost, newest first); dearer ones
-// wait in radix buckets by the highest bit in which their cost differs from
-// that minimum, and move to the heap when the minimum reaches them.
+// buckets wait in the binary heap; dearer ones wait in the radix bucket of
+// the highest bit in which their cost differs from that minimum, and move
+// to a lower bucket or the heap when the minimum reaches their bucket.
 void PathFinder::openPush(int node, float cost) {
     if (!(cost <= SelectionCeiling)) return;
     const uint32_t key = costKey(cost);
@@ -255,40 +265,43 @@ void PathFinder::openPush(int node, float cost) {
         return;
     }
     const int b = radixBucket(key ^ radixLast_);
-    radixLinks_[size_t(node)] = RadixLink{key, radixHead_[b]};
-    radixHead_[b] = node;
+    radixSlots_[size_t(b - 1) * NodeCapacity + size_t(radixCount_[b]++)] = (uint64_t(key) << 32) | uint32_t(node);
     radixUsed_ |= 1u << (b - 1);
 }
 
-// The cheapest open node (newest among equals) still held, or -1.
-int PathFinder::openCheapest() {
-    for (;;) {
-        while (heapSize_ > 0 && nodeState[size_t(keyNode(heap_[0]))] == NodeClosed) heapPopTop();
-        if (heapSize_ > 0) return keyNode(heap_[0]);
+// Takes the cheapest open node (newest among equals) out of the list and
+// returns it, or -1 when none is held. The node taken is the one the search
+// expands next, so it never needs to be found again.
+int PathFinder::openTakeCheapest() {
+    if (heapSize_ == 0) {
         if (radixUsed_ == 0) return -1;
+        // Empty the lowest bucket: its least cost becomes the minimum; the
+        // nodes of that cost go to the heap, the others to lower buckets
+        // (they share more leading bits with the new minimum).
         const int b = 1 + std::countr_zero(radixUsed_);
         radixUsed_ &= radixUsed_ - 1;
-        uint32_t least = ~0u;
-        for (int n = radixHead_[b]; n != -1; n = radixLinks_[size_t(n)].next)
-            least = std::min(least, radixLinks_[size_t(n)].key);
-        radixLast_ = least;
-        int n = radixHead_[b];
-        radixHead_[b] = -1;
-        while (n != -1) {
-            RadixLink& link = radixLinks_[size_t(n)];
-            const int next = link.next;
-            const uint32_t key = link.key;
-            if (key == least) {
-                if (nodeState[size_t(n)] != NodeClosed) heapPush(openKey(key, n));
+        uint64_t* const slots = radixSlots_.data() + size_t(b - 1) * NodeCapacity;
+        const int count = radixCount_[b];
+        radixCount_[b] = 0;
+        uint64_t least = ~uint64_t(0);
+        for (int i = 0; i < count; ++i) least = std::min(least, slots[i]);
+        const uint32_t minimum = uint32_t(least >> 32);
+        radixLast_ = minimum;
+        for (int i = 0; i < count; ++i) {
+            const uint64_t slot = slots[i];
+            const uint32_t key = uint32_t(slot >> 32);
+            if (key == minimum) {
+                heapPush(openKey(key, int(uint32_t(slot))));
             } else {
-                const int to = radixBucket(key ^ least);
-                link.next = radixHead_[to];
-                radixHead_[to] = n;
+                const int to = radixBucket(key ^ minimum);
+                radixSlots_[size_t(to - 1) * NodeCapacity + size_t(radixCount_[to]++)] = slot;
                 radixUsed_ |= 1u << (to - 1);
             }
-            n = next;
         }
     }
+    const int node = keyNode(heap_[0]);
+    heapPopTop();
+    return node;
 }
 
 void PathFinder::heapPush(uint64_t key) {
@@ -319,7 +332,7 @@ void PathFinder::heapPopTop() {
 void PathFinder::selectCheapestOpen() {
     bestCost = SelectionCeiling;
     bestNode = lastNode;
-    const int n = openCheapest();
+    const int n = openTakeCheapest();
     if (n != -1 && bestCost >= nodeCost[size_t(n)]) {
         bestNode = n;
         bestCost = nodeCost[size_t(n)];
@@ -350,8 +363,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
 
     const uint8_t* cells = world.data() + size_t(layer) * LayerSize;
 
-    // Offsets of each direction in the layer and in the window marks, and
-    // the search's fixed values kept local so the loop holds them in registers.
+    // The search's fixed values kept local so the loop holds them in registers.
     const int w = windowSize, wx = windowX, wy = windowY;
     uint8_t* const marks = windowMarks.data();
     // The tables the loop writes, and the step directions, held locally:
@@ -372,18 +384,13 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
         stepLength[d] = dirCost[d];
     }
 
-    // A diagonal step (in the linear mode) needs both cells beside it to
-    // permit corners; for the other steps the two checked cells are the
-    // current one and the target, and nothing is required of them.
-    int cellStep[8], markStep[8], besideX[8], besideY[8];
-    unsigned cornerNeed[8];
+    // Offsets of each direction in the layer and in the window marks.
+    int cellStep[8], markStep[8];
     for (int d = 0; d < 8; ++d) {
         cellStep[d] = dirY[d] * MapSide + dirX[d];
         markStep[d] = dirY[d] * w + dirX[d];
-        besideX[d] = dirX[d];
-        besideY[d] = dirY[d] * MapSide;
-        cornerNeed[d] = dirX[d] != 0 && dirY[d] != 0 && queueMode == 0 ? CornerBit : 0;
     }
+    const uint8_t* const inScanOrder = fromOrderZero_;
 
     for (int iteration = 0; iteration < budget; ++iteration) {
         const int current = currentNode;
@@ -391,18 +398,31 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
         const int cy = ny[current];
         const int cell = cy * MapSide + cx;
         const int mark = (cy - wy) * w + (cx - wx);
-        // Which of the eight steps are open, worked out without branches
-        // first (each step reads its own target cell and mark, so adding a
-        // node cannot change the answer for another step), then taken in
-        // direction order.
-        unsigned open = 0;
-        for (int d = 0; d < 8; ++d) {
-            const unsigned beside = CellClass[cells[cell + besideX[d]]] & CellClass[cells[cell + besideY[d]]];
-            const unsigned cornersOk = (beside & cornerNeed[d]) == cornerNeed[d];
-            const unsigned free = marks[mark + markStep[d]] == MarkFree;
-            const unsigned passable = CellClass[cells[cell + cellStep[d]]] & PassableBit;
-            open |= (cornersOk & free & passable) << d;
+        // The eight neighbours read once each, in the order of scan order 0
+        // (north, north-east, east, ... north-west; north is row + 1): a
+        // step is open when its cell is passable and its mark free, and a
+        // diagonal one (in the linear mode) also needs both cells beside it
+        // to permit corners. Each step reads only its own target's mark, so
+        // adding one node cannot change the answer for another step.
+        const uint8_t* const below = cells + cell - MapSide;
+        const uint8_t* const level = cells + cell;
+        const uint8_t* const above = cells + cell + MapSide;
+        const unsigned kN = CellClass[above[0]], kNE = CellClass[above[1]], kE = CellClass[level[1]],
+                       kSE = CellClass[below[1]], kS = CellClass[below[0]], kSW = CellClass[below[-1]],
+                       kW = CellClass[level[-1]], kNW = CellClass[above[-1]];
+        const uint8_t* const mBelow = marks + mark - w;
+        const uint8_t* const mLevel = marks + mark;
+        const uint8_t* const mAbove = marks + mark + w;
+        unsigned open = (kN & unsigned(mAbove[0] == MarkFree)) | (kNE & unsigned(mAbove[1] == MarkFree)) << 1 |
+                        (kE & unsigned(mLevel[1] == MarkFree)) << 2 | (kSE & unsigned(mBelow[1] == MarkFree)) << 3 |
+                        (kS & unsigned(mBelow[0] == MarkFree)) << 4 | (kSW & unsigned(mBelow[-1] == MarkFree)) << 5 |
+                        (kW & unsigned(mLevel[-1] == MarkFree)) << 6 | (kNW & unsigned(mAbove[-1] == MarkFree)) << 7;
+        if (linear) {
+            static_assert(CornerBit == 2);
+            open &= 0x55u | (kE & kN & CornerBit) | (kE & kS & CornerBit) << 2 | (kW & kS & CornerBit) << 4 |
+                    (kW & kN & CornerBit) << 6;
         }
+        open = inScanOrder[open];
         // Each open step becomes a new node: its cell, its parent, and the
         // parent's cost plus the step's length plus the cost of entering
         // the cell, added in that order in single precision.

@@ -166,26 +166,26 @@ private:
     void freeBucket(int b);
 
     // Open list of the linear mode: gives the node the cheapest-first scan
-    // over all nodes would pick (cheapest, newest among equals): a binary
-    // heap of the cheapest costs fed from radix buckets of the dearer ones.
+    // over all nodes would pick (cheapest, newest among equals). A radix
+    // heap over the costs' bit patterns: the nodes costing no more than the
+    // last minimum taken wait in a binary heap ordered by (cost, newest
+    // first); dearer ones wait in buckets by the highest bit in which their
+    // cost differs from that minimum, each bucket one contiguous run.
     static constexpr int RadixBuckets = 33; // 1..32 used
     void openReset();
     void openPush(int node, float cost);
-    int openCheapest();
+    int openTakeCheapest();
     void heapPush(uint64_t key);
     void heapPopTop();
     ZeroedArray<uint64_t> heap_;
     int heapSize_ = 0;
-    // A node waiting in a radix bucket: its cost key and the next node of
-    // the bucket, side by side so a bucket walk touches one place per node.
-    struct RadixLink {
-        uint32_t key;
-        int32_t next;
-    };
-    ZeroedArray<RadixLink> radixLinks_; // written before it is read
-    int32_t radixHead_[RadixBuckets] = {};
+    ZeroedArray<uint64_t> radixSlots_; // bucket b: NodeCapacity slots from (b - 1) * NodeCapacity
+    int32_t radixCount_[RadixBuckets] = {};
     uint32_t radixLast_ = 0;
     uint32_t radixUsed_ = 0; // bit b - 1 set: radix bucket b holds nodes
+    // Direction bits in scan order for each mask of open neighbours given
+    // in the order of scan order 0.
+    uint8_t fromOrderZero_[256] = {};
     int closedBelow_ = 0; // every node below this index is closed
     int nodesWritten_ = NodeCapacity;    // node slots that may differ from their empty state
     int entriesWritten_ = 0;           // queue entries likewise
