@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 
 namespace delve {
 
@@ -70,7 +71,7 @@ PathFinder::PathFinder()
       nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
       nodeState(NodeCapacity), nodeCost(NodeCapacity), windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
       queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
-      radixSlots_(size_t(RadixBuckets - 1) * NodeCapacity),
+      bucketNext_(NodeCapacity),
       freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
     setScanOrder(0);
     ready = 0;
@@ -242,31 +243,78 @@ inline uint64_t openKey(uint32_t cost, int node) {
     return (uint64_t(cost) << 32) | uint64_t(0xFFFFFFFFu - uint32_t(node));
 }
 inline int keyNode(uint64_t key) { return int(0xFFFFFFFFu - uint32_t(key)); }
-inline int radixBucket(uint32_t differingBits) { return 32 - std::countl_zero(differingBits); }
 } // namespace
 
 void PathFinder::openReset() {
-    std::fill(std::begin(radixCount_), std::end(radixCount_), 0);
-    radixUsed_ = 0;
-    radixLast_ = 0;
+    std::fill(std::begin(bucketUsed_), std::end(bucketUsed_), 0);
+    bucketsHeld_ = 0;
+    heapBucket_ = 0;
     heapSize_ = 0;
+    scaleChosen_ = false;
+}
+
+// The scale of the bucket index: the largest power of two at which a
+// node's dearest step (a diagonal onto the dearest passable code) spans
+// fewer buckets than the circle holds, so every waiting node's bucket lies
+// less than one turn ahead of the cheapest. Step costs that are negative or
+// not numbers keep every node in the heap.
+void PathFinder::openChooseScale(const StepCostTable& costs) {
+    scaleChosen_ = true;
+    float dearest = 0.0f;
+    for (int code = 0; code < 256; ++code) {
+        const float c = costs[size_t(code)];
+        if (!(c >= 0.0f) || !std::isfinite(c)) {
+            bucketScale_ = 0.0f;
+            return;
+        }
+        if (CellClass[size_t(code)] & PassableBit) dearest = std::max(dearest, c);
+    }
+    const double span = double(dearest) + 1.4142 + 1.0; // the start costs 1.0
+    for (float scale = 32.0f; scale >= 1.0f / 65536.0f; scale *= 0.5f)
+        if (span * scale + 4.0 <= double(CostBuckets)) {
+            bucketScale_ = scale;
+            return;
+        }
+    bucketScale_ = 0.0f;
 }
 
 // Nodes above the selection ceiling (and NaN costs) can never be chosen, so
-// they are not kept. Costs up to the last minimum taken from the radix
-// buckets wait in the binary heap; dearer ones wait in the radix bucket of
-// the highest bit in which their cost differs from that minimum, and move
-// to a lower bucket or the heap when the minimum reaches their bucket.
+// they are not kept. A node whose scaled cost is no more than that of the
+// nodes in the heap joins the heap; a dearer one waits in its bucket.
 void PathFinder::openPush(int node, float cost) {
     if (!(cost <= SelectionCeiling)) return;
-    const uint32_t key = costKey(cost);
-    if (key <= radixLast_) {
-        heapPush(openKey(key, node));
-        return;
+    if (bucketScale_ != 0.0f) {
+        const int32_t scaled = int32_t(cost * bucketScale_);
+        if (scaled > heapBucket_) {
+            if (scaled - heapBucket_ >= CostBuckets) {
+                // Only a step dearer than the scale allows lands here (a
+                // cost table changed during a search): the heap alone
+                // keeps the order from now on.
+                openSpillToHeap();
+            } else {
+                const int b = scaled & (CostBuckets - 1);
+                uint64_t& used = bucketUsed_[b >> 6];
+                const uint64_t bit = uint64_t(1) << (b & 63);
+                bucketNext_[size_t(node)] = (used & bit) ? bucketHead_[b] : -1;
+                bucketHead_[b] = node;
+                bucketsHeld_ += (used & bit) ? 0 : 1;
+                used |= bit;
+                return;
+            }
+        }
     }
-    const int b = radixBucket(key ^ radixLast_);
-    radixSlots_[size_t(b - 1) * NodeCapacity + size_t(radixCount_[b]++)] = (uint64_t(key) << 32) | uint32_t(node);
-    radixUsed_ |= 1u << (b - 1);
+    heapPush(openKey(costKey(cost), node));
+}
+
+void PathFinder::openSpillToHeap() {
+    for (int b = 0; b < CostBuckets; ++b) {
+        if (!(bucketUsed_[b >> 6] >> (b & 63) & 1)) continue;
+        for (int n = bucketHead_[b]; n != -1; n = bucketNext_[size_t(n)])
+            heapPush(openKey(costKey(nodeCost[size_t(n)]), n));
+    }
+    std::fill(std::begin(bucketUsed_), std::end(bucketUsed_), 0);
+    bucketsHeld_ = 0;
+    bucketScale_ = 0.0f;
 }
 
 // Takes the cheapest open node (newest among equals) out of the list and
@@ -274,30 +322,25 @@ void PathFinder::openPush(int node, float cost) {
 // expands next, so it never needs to be found again.
 int PathFinder::openTakeCheapest() {
     if (heapSize_ == 0) {
-        if (radixUsed_ == 0) return -1;
-        // Empty the lowest bucket: its least cost becomes the minimum; the
-        // nodes of that cost go to the heap, the others to lower buckets
-        // (they share more leading bits with the new minimum).
-        const int b = 1 + std::countr_zero(radixUsed_);
-        radixUsed_ &= radixUsed_ - 1;
-        uint64_t* const slots = radixSlots_.data() + size_t(b - 1) * NodeCapacity;
-        const int count = radixCount_[b];
-        radixCount_[b] = 0;
-        uint64_t least = ~uint64_t(0);
-        for (int i = 0; i < count; ++i) least = std::min(least, slots[i]);
-        const uint32_t minimum = uint32_t(least >> 32);
-        radixLast_ = minimum;
-        for (int i = 0; i < count; ++i) {
-            const uint64_t slot = slots[i];
-            const uint32_t key = uint32_t(slot >> 32);
-            if (key == minimum) {
-                heapPush(openKey(key, int(uint32_t(slot))));
-            } else {
-                const int to = radixBucket(key ^ minimum);
-                radixSlots_[size_t(to - 1) * NodeCapacity + size_t(radixCount_[to]++)] = slot;
-                radixUsed_ |= 1u << (to - 1);
+        if (bucketsHeld_ == 0) return -1;
+        // The next bucket round the circle after the heap's one holds the
+        // cheapest waiting nodes; they all go to the heap.
+        const int from = (heapBucket_ + 1) & (CostBuckets - 1);
+        int b = -1;
+        for (int i = 0, word = from >> 6; i <= CostBuckets / 64; ++i, word = (word + 1) & (CostBuckets / 64 - 1)) {
+            uint64_t bits = bucketUsed_[word];
+            if (i == 0) bits &= ~uint64_t(0) << (from & 63);
+            if (bits != 0) {
+                b = word * 64 + std::countr_zero(bits);
+                break;
             }
         }
+        heapBucket_ += ((b - from) & (CostBuckets - 1)) + 1;
+        bucketUsed_[b >> 6] &= ~(uint64_t(1) << (b & 63));
+        --bucketsHeld_;
+        const float* const cost = nodeCost.data();
+        for (int n = bucketHead_[b]; n != -1; n = bucketNext_[size_t(n)])
+            heapPush(openKey(costKey(cost[size_t(n)]), n));
     }
     const int node = keyNode(heap_[0]);
     heapPopTop();
@@ -376,6 +419,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     float* const cost = nodeCost.data();
     const float* const stepCost = costs.data();
     const bool linear = queueMode == 0;
+    if (linear && !scaleChosen_) openChooseScale(costs);
     int stepX[8], stepY[8];
     float stepLength[8];
     for (int d = 0; d < 8; ++d) {

@@ -166,23 +166,27 @@ private:
     void freeBucket(int b);
 
     // Open list of the linear mode: gives the node the cheapest-first scan
-    // over all nodes would pick (cheapest, newest among equals). A radix
-    // heap over the costs' bit patterns: the nodes costing no more than the
-    // last minimum taken wait in a binary heap ordered by (cost, newest
-    // first); dearer ones wait in buckets by the highest bit in which their
-    // cost differs from that minimum, each bucket one contiguous run.
-    static constexpr int RadixBuckets = 33; // 1..32 used
+    // over all nodes would pick (cheapest, newest among equals). Nodes wait
+    // in buckets by their cost scaled and truncated (a circle of buckets
+    // that always spans the dearest step), and the nodes of the cheapest
+    // bucket in a binary heap ordered by (cost, newest first).
+    static constexpr int CostBuckets = 4096;
     void openReset();
+    void openChooseScale(const StepCostTable& costs);
     void openPush(int node, float cost);
     int openTakeCheapest();
+    void openSpillToHeap();
     void heapPush(uint64_t key);
     void heapPopTop();
     ZeroedArray<uint64_t> heap_;
     int heapSize_ = 0;
-    ZeroedArray<uint64_t> radixSlots_; // bucket b: NodeCapacity slots from (b - 1) * NodeCapacity
-    int32_t radixCount_[RadixBuckets] = {};
-    uint32_t radixLast_ = 0;
-    uint32_t radixUsed_ = 0; // bit b - 1 set: radix bucket b holds nodes
+    ZeroedArray<int32_t> bucketNext_;  // next node of the same bucket, by node
+    int32_t bucketHead_[CostBuckets] = {};
+    uint64_t bucketUsed_[CostBuckets / 64] = {}; // bit set: the bucket holds nodes
+    int bucketsHeld_ = 0;
+    int32_t heapBucket_ = 0;   // scaled cost of the nodes the heap was filled with
+    float bucketScale_ = 1.0f; // a power of two; 0 = every node goes to the heap
+    bool scaleChosen_ = false;
     // Direction bits in scan order for each mask of open neighbours given
     // in the order of scan order 0.
     uint8_t fromOrderZero_[256] = {};
