@@ -1,5 +1,6 @@
 #pragma once
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
@@ -57,6 +58,18 @@ public:
     T* end() { return data_ + size_; }
     const T* begin() const { return data_; }
     const T* end() const { return data_ + size_; }
+
+    // Bytes of the array that have pages in memory now (for measurements).
+    size_t residentBytes() const {
+        if (!data_) return 0;
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        const size_t pages = (size_ * sizeof(T) + page - 1) / page;
+        std::vector<unsigned char> in(pages);
+        if (mincore(data_, size_ * sizeof(T), in.data()) != 0) return 0;
+        size_t n = 0;
+        for (unsigned char c : in) n += c & 1;
+        return n * page;
+    }
 
     bool operator==(const ZeroedArray& other) const { return sameBytes(other.data_, other.size_); }
     bool operator==(const std::vector<T>& other) const { return sameBytes(other.data(), other.size()); }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/zeroed_array.h"
+
 namespace delve {
 
 constexpr int typeCapacity = 230000;
@@ -24,11 +26,13 @@ struct ObjectTypeRecord {
 // Every type and every object, indexed by id: types 6110..8333, start-up
 // objects 9000..9003, container slots from 10000 upward.
 struct TypeDatabase {
-    std::vector<ObjectTypeRecord> records;
+    // Zero pages until written: the types and the few objects made touch a
+    // hundred kilobytes of the 7 MB.
+    ZeroedArray<ObjectTypeRecord> records;
 
     // Allocates typeCapacity zero-filled records (once, at start-up).
-    void allocate() { records.assign(size_t(typeCapacity), ObjectTypeRecord{}); }
-    void release() { std::vector<ObjectTypeRecord>().swap(records); }
+    void allocate() { records = ZeroedArray<ObjectTypeRecord>(size_t(typeCapacity)); }
+    void release() { records = ZeroedArray<ObjectTypeRecord>(); }
     bool holds(int id) const { return id >= 0 && size_t(id) < records.size(); }
     ObjectTypeRecord& operator[](int id) { return records[size_t(id)]; }
     const ObjectTypeRecord& operator[](int id) const { return records[size_t(id)]; }
