@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <thread>
 
 #include "app/screenshot.h"
 #include "app/window.h"
@@ -263,11 +262,9 @@ bool startGame(Game& g) {
     if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);
     allocateGeneratorTables(g.world);
-    // The sine and cosine tables (3.6 million entries each) fill on a second
-    // core while the window, the overworld and the levels are made; nothing
-    // reads them before the first frame. The thread joins at the end of this
-    // function, also on an early return or as it unwinds.
-    std::jthread trigBuilder([&trig = g.trig] { trig.build(); });
+    // The sine and cosine tables are made here; each page of them is
+    // computed when a circle first reads it.
+    g.trig.build();
     initCommandStore(g.console);
     initTypeDatabase(g.types);
     makeStartingObjects(g.types);
@@ -290,7 +287,6 @@ bool startGame(Game& g) {
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
     setViewOriginFromSelectedUnit(g);
-    trigBuilder.join();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "gfx/framebuffer.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -26,19 +28,32 @@ void Screen::clearFramebuffer() {
 
 void TrigTables::build() {
     if (ready()) return;
-    sineTable = ZeroedArray<float>::dense(size_t(TrigEntries));
-    cosineTable = ZeroedArray<float>::dense(size_t(TrigEntries));
+    sineTable_ = ZeroedArray<float>(size_t(TrigEntries));
+    cosineTable_ = ZeroedArray<float>(size_t(TrigEntries));
+    std::fill(std::begin(filled_), std::end(filled_), 0);
+}
+
+void TrigTables::fillBlock(int block) const {
     constexpr double degreeToRadian = 0.017453292516666667; // 3.141592653 / 180
-    for (int i = 0; i < TrigEntries; ++i) {
+    const int end = std::min(TrigEntries, (block + 1) * TrigBlockEntries);
+    for (int i = block * TrigBlockEntries; i < end; ++i) {
         double angle = i * degreeToRadian / 1000.0;
-        sineTable[size_t(i)] = float(std::sin(angle));
-        cosineTable[size_t(i)] = float(std::cos(angle));
+        sineTable_[size_t(i)] = float(std::sin(angle));
+        cosineTable_[size_t(i)] = float(std::cos(angle));
     }
+    filled_[size_t(block) / 64] |= uint64_t(1) << (block % 64);
+}
+
+int TrigTables::blocksFilled() const {
+    int n = 0;
+    for (uint64_t w : filled_) n += std::popcount(w);
+    return n;
 }
 
 void TrigTables::release() {
-    sineTable = ZeroedArray<float>();
-    cosineTable = ZeroedArray<float>();
+    sineTable_ = ZeroedArray<float>();
+    cosineTable_ = ZeroedArray<float>();
+    std::fill(std::begin(filled_), std::end(filled_), 0);
 }
 
 // Integer line walk whose error term starts at the minor delta; it always
@@ -82,8 +97,8 @@ void walkCircle(const TrigTables& trig, double centreX, double centreY, double r
     int cy = int(centreY);
     for (double a = 0.0; a <= 180.0; a += step) {
         int i = int(a * 1000.0);
-        double dxf = double(trig.sineTable[size_t(i)]) * radius;
-        double dyf = -radius * double(trig.cosineTable[size_t(i)]);
+        double dxf = double(trig.sine(i)) * radius;
+        double dyf = -radius * double(trig.cosine(i));
         int dxi = int(dxf);
         int y = int(dyf) + cy;
         plot(cx + dxi, y);

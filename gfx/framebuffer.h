@@ -24,15 +24,42 @@ struct Screen {
 
 // Sine and cosine of every thousandth of a degree from 0 to 3599.999.
 constexpr int TrigEntries = 3600000;
+// Entries computed together on first read: one 4 KB page of each table.
+constexpr int TrigBlockEntries = 1024;
+constexpr int TrigBlocks = (TrigEntries + TrigBlockEntries - 1) / TrigBlockEntries;
 struct TrigTables {
-    // Every entry is written by build(), so the memory is not cleared first.
-    ZeroedArray<float> sineTable;
-    ZeroedArray<float> cosineTable;
+    // Both tables hold every entry. Their pages start as the kernel's zero
+    // pages, and each block of entries is computed the first time one of
+    // them is read: a circle reads a few hundred entries of the first
+    // half-turn, so most pages never exist and start-up computes nothing.
+    // Reads return exactly what filling the whole table at once would.
+    float sine(int i) const {
+        fillBlockOf(i);
+        return sineTable_[size_t(i)];
+    }
+    float cosine(int i) const {
+        fillBlockOf(i);
+        return cosineTable_[size_t(i)];
+    }
 
-    // Fills both tables; does nothing when they already exist.
+    // Makes both tables; does nothing when they already exist.
     void build();
     void release();
-    bool ready() const { return !sineTable.empty() && !cosineTable.empty(); }
+    bool ready() const { return !sineTable_.empty() && !cosineTable_.empty(); }
+    // Blocks computed so far (each a page of both tables).
+    int blocksFilled() const;
+    size_t residentBytes() const { return sineTable_.residentBytes() + cosineTable_.residentBytes(); }
+
+private:
+    void fillBlockOf(int i) const {
+        const int block = i / TrigBlockEntries;
+        if (!(filled_[size_t(block) / 64] >> (block % 64) & 1)) fillBlock(block);
+    }
+    void fillBlock(int block) const;
+
+    mutable ZeroedArray<float> sineTable_;
+    mutable ZeroedArray<float> cosineTable_;
+    mutable uint64_t filled_[(TrigBlocks + 63) / 64] = {}; // bit set: block computed
 };
 
 // Writes one framebuffer pixel (alpha 255) when (x, y) lies on the screen.

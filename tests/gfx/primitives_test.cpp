@@ -100,3 +100,31 @@ TEST(Circle, DegenerateRadiiAndMissingTables) {
     drawCircle(s, trig(), -50000.0, -50000.0, 1e9, 1, 2, 3);
     EXPECT_TRUE(litPixels(s).empty());
 }
+
+TEST(TrigTables, EntriesReadAsIfFilledWholeAndOnlyReadPagesAreComputed) {
+    TrigTables t;
+    t.build();
+    EXPECT_EQ(t.blocksFilled(), 0);
+    constexpr double degreeToRadian = 0.017453292516666667;
+    // Block edges, the quarter turns and the very last entry.
+    for (int i : {0, 1, 1023, 1024, 90000, 180000, 1799999, TrigEntries - 1}) {
+        const double angle = i * degreeToRadian / 1000.0;
+        EXPECT_EQ(t.sine(i), float(std::sin(angle))) << i;
+        EXPECT_EQ(t.cosine(i), float(std::cos(angle))) << i;
+    }
+    EXPECT_EQ(t.blocksFilled(), 6);
+    EXPECT_EQ(t.sine(1023), t.sine(1023)); // a second read computes nothing new
+    EXPECT_EQ(t.blocksFilled(), 6);
+
+    // A circle of radius 20 reads 73 entries of the first half-turn.
+    TrigTables fresh;
+    fresh.build();
+    Screen s;
+    s.setMode(200, 200);
+    drawCircle(s, fresh, 100.0, 100.0, 20.0, 255, 255, 255);
+    EXPECT_EQ(fresh.blocksFilled(), 73);
+    Screen whole;
+    whole.setMode(200, 200);
+    drawCircle(whole, trig(), 100.0, 100.0, 20.0, 255, 255, 255);
+    EXPECT_EQ(s.framebuffer, whole.framebuffer);
+}
