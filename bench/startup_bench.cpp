@@ -14,10 +14,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/bench_game.h"
+#include "bench/bench_tables.h"
 #include "console/save_load.h"
 
 extern char** environ;
@@ -48,41 +50,58 @@ const std::string& scratchDir() {
 double peakMegabytes = 0.0;
 std::vector<double> childCpuMs; // user + system time of each started program
 
-void BM_StartupToFirstFrame(benchmark::State& state) {
+struct ProgramRun {
+    bool ok = false;
+    double wallMs = 0.0;
+    double cpuMs = 0.0; // user + system time of the process
+    long peakKb = 0;
+};
+
+// Starts the real program headless with the fast clock and the build's
+// pictures, adds `extra` to its arguments, and waits for its exit.
+ProgramRun runProgram(const std::vector<std::string>& extra) {
     const std::string program = DELVE_PROGRAM;
-    const std::string data = bench::dataDir();
-    const std::string saves = scratchDir();
     std::vector<std::string> args = {program, "--headless", "--fast-clock", "--seed", "12345",
-                                     "--frames", "1", "--data-dir", data, "--save-dir", saves};
+                                     "--data-dir", bench::dataDir(), "--save-dir", scratchDir()};
+    args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    ProgramRun run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto begin = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (err != 0) return run;
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return run;
+    const auto end = std::chrono::steady_clock::now();
+    auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) * 1e-3; };
+    run.ok = true;
+    run.wallMs = std::chrono::duration<double, std::milli>(end - begin).count();
+    run.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
+    run.peakKb = usage.ru_maxrss;
+    return run;
+}
+
+void BM_StartupToFirstFrame(benchmark::State& state) {
     long peakKb = 0;
     for (auto _ : state) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const auto begin = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        const int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (err != 0) {
-            state.SkipWithError("could not start the program");
-            return;
-        }
-        int status = 0;
-        struct rusage usage {};
-        if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const ProgramRun run = runProgram({"--frames", "1"});
+        if (!run.ok) {
             state.SkipWithError("the program failed");
             return;
         }
-        const auto end = std::chrono::steady_clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
-        peakKb = std::max(peakKb, usage.ru_maxrss);
-        auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) * 1e-3; };
-        childCpuMs.push_back(ms(usage.ru_utime) + ms(usage.ru_stime));
+        state.SetIterationTime(run.wallMs / 1e3);
+        peakKb = std::max(peakKb, run.peakKb);
+        childCpuMs.push_back(run.cpuMs);
     }
     state.counters["peak_MB"] = double(peakKb) / 1024.0;
     peakMegabytes = std::max(peakMegabytes, double(peakKb) / 1024.0);
@@ -93,6 +112,52 @@ BENCHMARK(BM_StartupToFirstFrame)
     ->Iterations(1)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
+
+// Frames a second of the real main loop, headless and unpaced: a run of
+// ShortRun frames and one of LongRun frames, each the least of three, and
+// the difference divided by the extra frames, so start-up and shutdown
+// cancel out. The map view is reached with F6 on the first frame.
+constexpr int ShortRun = 30;
+constexpr int LongRun = 330;
+bench::FrameRate measuredRates[2];
+
+void framesPerSecond(benchmark::State& state, bool mapView) {
+    std::string script;
+    if (mapView) {
+        script = scratchDir() + "/map-view.script";
+        std::ofstream(script) << "0 down 117\n1 up 117\n";
+    }
+    auto least = [&](int frames) {
+        ProgramRun best;
+        for (int i = 0; i < 3; ++i) {
+            std::vector<std::string> extra = {"--frames", std::to_string(frames)};
+            if (mapView) extra.insert(extra.end(), {"--input", script});
+            const ProgramRun run = runProgram(extra);
+            if (!run.ok) return run;
+            if (!best.ok || run.wallMs < best.wallMs) best.wallMs = run.wallMs;
+            if (!best.ok || run.cpuMs < best.cpuMs) best.cpuMs = run.cpuMs;
+            best.ok = true;
+        }
+        return best;
+    };
+    for (auto _ : state) {
+        const ProgramRun shortRun = least(ShortRun);
+        const ProgramRun longRun = least(LongRun);
+        if (!shortRun.ok || !longRun.ok) {
+            state.SkipWithError("the program failed");
+            return;
+        }
+        const double frames = LongRun - ShortRun;
+        const double wallMs = std::max(1e-3, (longRun.wallMs - shortRun.wallMs) / frames);
+        const double cpuMs = std::max(1e-3, (longRun.cpuMs - shortRun.cpuMs) / frames);
+        state.SetIterationTime(wallMs / 1e3);
+        measuredRates[mapView ? 1 : 0] = bench::FrameRate{1000.0 / wallMs, 1000.0 / cpuMs};
+        state.counters["fps_wall"] = 1000.0 / wallMs;
+        state.counters["fps_cpu"] = 1000.0 / cpuMs;
+    }
+}
+BENCHMARK_CAPTURE(framesPerSecond, first_person, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK_CAPTURE(framesPerSecond, map_view, true)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 ConsoleContext contextOf(Game& g, const std::string& saveDir) {
     return ConsoleContext{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
@@ -128,6 +193,15 @@ BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)-
 } // namespace
 
 double startupPeakMegabytes() { return peakMegabytes; }
+
+namespace bench {
+const FrameRate& frameRate(bool mapView) { return measuredRates[mapView ? 1 : 0]; }
+
+std::string selfPath() {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+}
+} // namespace bench
 
 double startupCpuMedianMs() {
     if (childCpuMs.empty()) return 0.0;
