@@ -256,31 +256,27 @@ void PathFinder::openReset() {
 // The scale of the bucket index: the largest power of two at which a
 // node's dearest step (a diagonal onto the dearest passable code) spans
 // fewer buckets than the circle holds, so every waiting node's bucket lies
-// less than one turn ahead of the cheapest. Step costs that are negative or
-// not numbers keep every node in the heap.
+// less than one turn ahead of the cheapest. A table too dear for any scale
+// keeps every node in the heap.
 void PathFinder::openChooseScale(const StepCostTable& costs) {
     scaleChosen_ = true;
     float dearest = 0.0f;
-    for (int code = 0; code < 256; ++code) {
-        const float c = costs[size_t(code)];
-        if (!(c >= 0.0f) || !std::isfinite(c)) {
-            bucketScale_ = 0.0f;
-            return;
-        }
-        if (CellClass[size_t(code)] & PassableBit) dearest = std::max(dearest, c);
-    }
+    for (int code = 0; code < 256; ++code)
+        if (CellClass[size_t(code)] & PassableBit) dearest = std::max(dearest, costs[size_t(code)]);
     const double span = double(dearest) + 1.4142 + 1.0; // the start costs 1.0
+    bucketScale_ = 0.0f;
     for (float scale = 32.0f; scale >= 1.0f / 65536.0f; scale *= 0.5f)
         if (span * scale + 4.0 <= double(CostBuckets)) {
             bucketScale_ = scale;
             return;
         }
-    bucketScale_ = 0.0f;
 }
 
 // Nodes above the selection ceiling (and NaN costs) can never be chosen, so
 // they are not kept. A node whose scaled cost is no more than that of the
-// nodes in the heap joins the heap; a dearer one waits in its bucket.
+// nodes in the heap joins the heap; a dearer one waits in its bucket. The
+// scaled cost truncates toward zero, which keeps its order with the cost
+// also below zero (a step-cost table may lower costs).
 void PathFinder::openPush(int node, float cost) {
     if (!(cost <= SelectionCeiling)) return;
     if (bucketScale_ != 0.0f) {

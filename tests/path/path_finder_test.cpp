@@ -146,4 +146,51 @@ TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {
 }
 
 } // namespace
+// The open list orders by cost through buckets sized from the step-cost
+// table; tables it cannot size (zero, negative or enormous steps) and a
+// table swapped in the middle of a search must still give the scan's order.
+TEST_F(PathFinderTest, AnyStepCostTableKeepsTheOrderOfTheScan) {
+    const StepCostTable saved = world.stepCosts;
+    test::LiteralSearch lit;
+    Rng rng;
+    rng.srand(41);
+    auto table = [&](int kind) {
+        StepCostTable t{};
+        for (auto& c : t) {
+            switch (kind) {
+            case 0: c = float(rng.rand() % 3); break;                  // zero-cost steps: equal costs
+            case 1: c = float(rng.rand() % 7) - 1.2f; break;          // some steps lower the cost
+            case 2: c = float(rng.rand() % 5) * 1e6f; break;          // one step passes the ceiling
+            case 3: c = float(rng.rand() % 1000) / 64.0f; break;      // fine fractions
+            default: c = float(rng.rand() % 3000); break;             // far dearer than fractions
+            }
+        }
+        return t;
+    };
+    for (int trial = 0; trial < 120; ++trial) {
+        test::randomGrid(world.map, rng, Layer, rng.rand() % 30);
+        const int w = 8 + rng.rand() % 33;
+        const int sx = 60 + rng.rand() % 40, sy = 60 + rng.rand() % 40;
+        const int gx = sx + rng.rand() % w - w / 2, gy = sy + rng.rand() % w - w / 2;
+        world.stepCosts = table(trial % 4);
+        pf.beginSearch(world.marks, units, 1, sx, sy, gx, gy, Layer, w, 0);
+        lit.begin(units, 1, sx, sy, gx, gy, Layer, w, 0);
+        for (int spent = 0; spent < w * w;) {
+            const int chunk = 1 + rng.rand() % 40;
+            spent += chunk;
+            // A third of the way, steps far dearer than the buckets were sized for.
+            if (trial % 4 == 3 && spent > w * w / 3 && spent - chunk <= w * w / 3) world.stepCosts = table(4);
+            const int a = pf.runSearch(world.map, world.stepCosts, chunk);
+            const int b = lit.run(world.map, world.stepCosts, chunk);
+            ASSERT_EQ(a, b) << "trial " << trial;
+            ASSERT_EQ(in.currentNode, lit.currentNode) << "trial " << trial;
+            ASSERT_EQ(in.lastNode, lit.lastNode) << "trial " << trial;
+            if (a != 0) break;
+        }
+        for (int n = 0; n <= lit.lastNode; ++n)
+            ASSERT_EQ(in.nodeParent[size_t(n)], lit.nodeParent[size_t(n)]) << "trial " << trial << " node " << n;
+    }
+    world.stepCosts = saved;
+}
+
 } // namespace delve
