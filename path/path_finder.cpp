@@ -277,12 +277,12 @@ void PathFinder::openChooseScale(const StepCostTable& costs) {
 // nodes in the heap joins the heap; a dearer one waits in its bucket. The
 // scaled cost truncates toward zero, which keeps its order with the cost
 // also below zero (a step-cost table may lower costs).
-void PathFinder::openPush(int node, float cost) {
+inline void PathFinder::openPush(int node, float cost) {
     if (!(cost <= SelectionCeiling)) return;
     if (bucketScale_ != 0.0f) {
         const int32_t scaled = int32_t(cost * bucketScale_);
         if (scaled > heapBucket_) {
-            if (scaled - heapBucket_ >= CostBuckets) {
+            if (scaled - heapBucket_ >= CostBuckets) [[unlikely]] {
                 // Only a step dearer than the scale allows lands here (a
                 // cost table changed during a search): the heap alone
                 // keeps the order from now on.
@@ -334,8 +334,10 @@ int PathFinder::openTakeCheapest() {
         heapBucket_ += ((b - from) & (CostBuckets - 1)) + 1;
         bucketUsed_[b >> 6] &= ~(uint64_t(1) << (b & 63));
         --bucketsHeld_;
+        const int first = bucketHead_[b];
+        if (bucketNext_[size_t(first)] == -1) return first; // alone in its bucket: no ordering to do
         const float* const cost = nodeCost.data();
-        for (int n = bucketHead_[b]; n != -1; n = bucketNext_[size_t(n)])
+        for (int n = first; n != -1; n = bucketNext_[size_t(n)])
             heapPush(openKey(costKey(cost[size_t(n)]), n));
     }
     const int node = keyNode(heap_[0]);
