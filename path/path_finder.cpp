@@ -239,10 +239,14 @@ inline uint32_t costKey(float cost) {
 }
 // Heap key: smaller = chosen first; the cost above the node index reversed,
 // so among equal costs the newest node comes first. Every key is distinct.
-inline uint64_t openKey(uint32_t cost, int node) {
-    return (uint64_t(cost) << 32) | uint64_t(0xFFFFFFFFu - uint32_t(node));
+// The node's cell (row * MapSide + column) rides in the low bits, so the
+// search knows where the node taken stands without reading the node tables.
+static_assert(NodeCapacity <= 0x10000 && MapSide * MapSide <= 0x10000);
+inline uint64_t openKey(uint32_t cost, int node, int cell) {
+    return (uint64_t(cost) << 32) | (uint64_t(0xFFFFu - uint32_t(node)) << 16) | uint64_t(uint32_t(cell));
 }
-inline int keyNode(uint64_t key) { return int(0xFFFFFFFFu - uint32_t(key)); }
+inline int keyNode(uint64_t key) { return int(0xFFFFu - uint32_t(key >> 16 & 0xFFFF)); }
+inline int keyCell(uint64_t key) { return int(key & 0xFFFF); }
 } // namespace
 
 void PathFinder::openReset() {
@@ -277,7 +281,7 @@ void PathFinder::openChooseScale(const StepCostTable& costs) {
 // nodes in the heap joins the heap; a dearer one waits in its bucket. The
 // scaled cost truncates toward zero, which keeps its order with the cost
 // also below zero (a step-cost table may lower costs).
-inline void PathFinder::openPush(int node, float cost) {
+inline void PathFinder::openPush(int node, float cost, int cell) {
     if (!(cost <= SelectionCeiling)) return;
     if (bucketScale_ != 0.0f) {
         const int32_t scaled = int32_t(cost * bucketScale_);
@@ -299,14 +303,14 @@ inline void PathFinder::openPush(int node, float cost) {
             }
         }
     }
-    heapPush(openKey(costKey(cost), node));
+    heapPush(openKey(costKey(cost), node, cell));
 }
 
 void PathFinder::openSpillToHeap() {
     for (int b = 0; b < CostBuckets; ++b) {
         if (!(bucketUsed_[b >> 6] >> (b & 63) & 1)) continue;
         for (int n = bucketHead_[b]; n != -1; n = bucketNext_[size_t(n)])
-            heapPush(openKey(costKey(nodeCost[size_t(n)]), n));
+            heapPush(openKey(costKey(nodeCost[size_t(n)]), n, cellOf(n)));
     }
     std::fill(std::begin(bucketUsed_), std::end(bucketUsed_), 0);
     bucketsHeld_ = 0;
@@ -335,12 +339,16 @@ int PathFinder::openTakeCheapest() {
         bucketUsed_[b >> 6] &= ~(uint64_t(1) << (b & 63));
         --bucketsHeld_;
         const int first = bucketHead_[b];
-        if (bucketNext_[size_t(first)] == -1) return first; // alone in its bucket: no ordering to do
+        if (bucketNext_[size_t(first)] == -1) { // alone in its bucket: no ordering to do
+            takenCell_ = cellOf(first);
+            return first;
+        }
         const float* const cost = nodeCost.data();
         for (int n = first; n != -1; n = bucketNext_[size_t(n)])
-            heapPush(openKey(costKey(cost[size_t(n)]), n));
+            heapPush(openKey(costKey(cost[size_t(n)]), n, cellOf(n)));
     }
     const int node = keyNode(heap_[0]);
+    takenCell_ = keyCell(heap_[0]);
     heapPopTop();
     return node;
 }
@@ -377,6 +385,8 @@ void PathFinder::selectCheapestOpen() {
     if (n != -1 && bestCost >= nodeCost[size_t(n)]) {
         bestNode = n;
         bestCost = nodeCost[size_t(n)];
+    } else {
+        takenCell_ = -1;
     }
 }
 
@@ -434,11 +444,15 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     }
     const uint8_t* const inScanOrder = fromOrderZero_;
 
+    // The cell of the node to expand when the open list handed it over
+    // (read from the node tables otherwise).
+    int knownCell = -1;
+    const int goalCell = goalY * MapSide + goalX;
     for (int iteration = 0; iteration < budget; ++iteration) {
         const int current = currentNode;
-        const int cx = nx[current];
-        const int cy = ny[current];
-        const int cell = cy * MapSide + cx;
+        const int cell = knownCell >= 0 ? knownCell : ny[current] * MapSide + nx[current];
+        const int cx = cell % MapSide;
+        const int cy = cell / MapSide;
         const int mark = (cy - wy) * w + (cx - wx);
         // The eight neighbours read once each, in the order of scan order 0
         // (north, north-east, east, ... north-west; north is row + 1): a
@@ -474,8 +488,9 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
         for (; open != 0; open &= open - 1) {
             const int d = std::countr_zero(open);
             ++n;
-            nx[n] = int16_t(cx + stepX[d]);
-            ny[n] = int16_t(cy + stepY[d]);
+            const int x = cx + stepX[d], y = cy + stepY[d];
+            nx[n] = int16_t(x);
+            ny[n] = int16_t(y);
             parent[n] = uint32_t(current);
             state[n] = NodeOpen;
             float c = 1.0f * stepLength[d];
@@ -484,7 +499,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
             cost[n] = c;
             marks[mark + markStep[d]] = MarkQueued;
             if (linear)
-                openPush(n, c);
+                openPush(n, c, y * MapSide + x);
             else
                 queueInsert(n);
         }
@@ -498,10 +513,13 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
             const int n = queuePopCheapest();
             if (n != -1) currentNode = n;
         } else {
+            takenCell_ = -1;
             selectCheapestOpen();
             currentNode = advanceOpenCursor();
+            knownCell = currentNode == bestNode ? takenCell_ : -1;
         }
-        if (nodeX[size_t(currentNode)] == goalX && nodeY[size_t(currentNode)] == goalY) {
+        const int nextCell = knownCell >= 0 ? knownCell : ny[currentNode] * MapSide + nx[currentNode];
+        if (nextCell == goalCell) {
             foundFlag = 1;
             return SearchFound;
         }

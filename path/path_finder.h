@@ -173,7 +173,8 @@ private:
     static constexpr int CostBuckets = 4096;
     void openReset();
     void openChooseScale(const StepCostTable& costs);
-    void openPush(int node, float cost);
+    void openPush(int node, float cost, int cell);
+    int cellOf(int node) const { return nodeY[size_t(node)] * MapSide + nodeX[size_t(node)]; }
     int openTakeCheapest();
     void openSpillToHeap();
     void heapPush(uint64_t key);
@@ -187,6 +188,7 @@ private:
     int32_t heapBucket_ = 0;   // scaled cost of the nodes the heap was filled with
     float bucketScale_ = 1.0f; // a power of two; 0 = every node goes to the heap
     bool scaleChosen_ = false;
+    int takenCell_ = -1; // cell of the node openTakeCheapest last gave, -1 for none
     // Direction bits in scan order for each mask of open neighbours given
     // in the order of scan order 0.
     uint8_t fromOrderZero_[256] = {};
