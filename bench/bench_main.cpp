@@ -19,7 +19,6 @@
 namespace delve {
 bool pathBenchUsesShippedOverworld();
 void registerPathBenchmarks();
-double startupPeakMegabytes();
 double startupCpuMedianMs();
 } // namespace delve
 
@@ -152,8 +151,6 @@ std::vector<Shortfall> printTable(const TableReporter& rep, const std::string& l
     row("generateDungeon (9 levels, 2400 tries)", "BM_GenerateDungeon", 0.0, "");
     row("start-up to the first frame (process)", "BM_StartupToFirstFrame", 200.0, "the 200 ms goal",
         delve::startupCpuMedianMs());
-    if (double peak = delve::startupPeakMegabytes(); peak > 0.0)
-        std::printf("  %-42s %8.1f MiB\n", "  peak resident memory of that process", peak);
     row("map view frame, 640 x 480", "map_view/frame_640x480", 1000.0 / 60.0, "a 60 Hz frame");
     row("first-person frame, software GL", "BM_FirstPersonView", 1000.0 / 60.0, "a 60 Hz frame");
     row("save, fast clock (progress frames, fsync)", "BM_Save", 0.0, "");

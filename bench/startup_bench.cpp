@@ -1,7 +1,11 @@
 // Start-up to the first frame, timed on the real program as a player starts
-// it (headless, the fast clock, one frame, then the ordinary exit), with the
-// peak resident memory of that process; and a save and a load of the shared
+// it (headless, the fast clock, one frame, then the ordinary exit); the
+// frames a second of its main loop; and a save and a load of the shared
 // game through the console's slot code, progress frames included.
+// The peak memory of start-up is measured in memory_bench.cpp: the
+// ru_maxrss that wait4 reports for a spawned child also counts the
+// resident memory of this (large) process, whose address space the child
+// runs in until it replaces it with the program.
 #include <benchmark/benchmark.h>
 
 #include <spawn.h>
@@ -47,14 +51,12 @@ const std::string& scratchDir() {
     return dir;
 }
 
-double peakMegabytes = 0.0;
 std::vector<double> childCpuMs; // user + system time of each started program
 
 struct ProgramRun {
     bool ok = false;
     double wallMs = 0.0;
     double cpuMs = 0.0; // user + system time of the process
-    long peakKb = 0;
 };
 
 // Starts the real program headless with the fast clock and the build's
@@ -87,12 +89,10 @@ ProgramRun runProgram(const std::vector<std::string>& extra) {
     run.ok = true;
     run.wallMs = std::chrono::duration<double, std::milli>(end - begin).count();
     run.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
-    run.peakKb = usage.ru_maxrss;
     return run;
 }
 
 void BM_StartupToFirstFrame(benchmark::State& state) {
-    long peakKb = 0;
     for (auto _ : state) {
         const ProgramRun run = runProgram({"--frames", "1"});
         if (!run.ok) {
@@ -100,11 +100,8 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
             return;
         }
         state.SetIterationTime(run.wallMs / 1e3);
-        peakKb = std::max(peakKb, run.peakKb);
         childCpuMs.push_back(run.cpuMs);
     }
-    state.counters["peak_MB"] = double(peakKb) / 1024.0;
-    peakMegabytes = std::max(peakMegabytes, double(peakKb) / 1024.0);
 }
 BENCHMARK(BM_StartupToFirstFrame)
     ->Unit(benchmark::kMillisecond)
@@ -191,8 +188,6 @@ void BM_Load(benchmark::State& state) {
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
-
-double startupPeakMegabytes() { return peakMegabytes; }
 
 namespace bench {
 const FrameRate& frameRate(bool mapView) { return measuredRates[mapView ? 1 : 0]; }
