@@ -53,11 +53,17 @@ uint32_t chooseSeed(const SimOptions& o) {
 bool loadWorld(SimWorld& w, const SimOptions& o) {
     const std::string dataDir = findDataDir(o.dataDir);
     fillStepCostTable(w.world.stepCosts);
-    if (loadOverworld(w.world.map, w.clock, dataDir, 1) < 0) {
-        std::fprintf(stderr, "delve-sim: cannot read %s (give the data folder with --data-dir)\n",
-                     overworldPath(dataDir, 1).c_str());
+    const std::string path = overworldPath(dataDir, 1);
+    int error = 0;
+    const int got = loadOverworld(w.world.map, w.clock, dataDir, 1, &error);
+    if (got < 0) {
+        std::fprintf(stderr, "delve-sim: cannot read %s: %s (give the data folder with --data-dir)\n",
+                     path.c_str(), fileErrorText(path, error).c_str());
         return false;
     }
+    // A short file still makes a world, with blank land where it ends.
+    if (const std::string problem = overworldProblem(path, got, error); !problem.empty())
+        std::fprintf(stderr, "delve-sim: warning: %s: %s\n", path.c_str(), problem.c_str());
     return true;
 }
 
