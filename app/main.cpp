@@ -29,6 +29,15 @@ void reportPictures(const Game& g) {
     }
 }
 
+bool outputUsable(const char* flag, const std::string& path) {
+    if (path.empty()) return true;
+    const int err = checkOutput(path);
+    if (err == 0) return true;
+    std::fprintf(stderr, "delve: %s: cannot write %s: %s\n", flag, path.c_str(),
+                 fileErrorText(path, err).c_str());
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +70,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+
+    // Outputs that can never be written are said before the run, not after it.
+    if (!outputUsable("--dump-state", opts.dumpState)) return 1;
+    for (const auto& [frame, path] : opts.screenshots)
+        if (!outputUsable("--screenshot", path)) return 1;
 
     if (!opts.dataDir.empty()) {
         std::error_code ec;
@@ -124,7 +138,7 @@ int main(int argc, char** argv) {
     int dumpError = 0;
     if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState, &dumpError)) {
         std::fprintf(stderr, "delve: could not write %s: %s\n", opts.dumpState.c_str(),
-                     errorText(dumpError).c_str());
+                     fileErrorText(opts.dumpState, dumpError).c_str());
         status = 1;
     }
     return status;

@@ -23,7 +23,7 @@ void writeScreenshots(Game& g, int frame) {
         } else {
             ++g.screenshotsFailed;
             std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                         errorText(error).c_str());
+                         fileErrorText(path, error).c_str());
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,13 @@ protected:
     static std::vector<uint8_t> get(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // A character device to aim outputs at. As root, a node of its own in
+    // the test's folder, so that a faulty rename could only ever replace
+    // that node; otherwise /dev/null, which a user cannot replace.
+    static std::string testDevice(const std::string& where) {
+        if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
+        return "/dev/null";
     }
     fs::path dir_;
 };
@@ -145,7 +153,8 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
     fs::create_symlink(path("file"), path("link"));
     fs::create_directory(path("folder"));
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-    fs::create_symlink("/dev/null", path("to-device"));
+    const std::string device = testDevice(path("device"));
+    fs::create_symlink(device, path("to-device"));
     fs::create_symlink(path("fifo"), path("to-fifo"));
     fs::create_symlink(path("folder"), path("to-folder"));
     fs::create_symlink(path("nothing"), path("dangling"));
@@ -158,7 +167,7 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
     const Case refused[] = {
         {path("folder"), EISDIR, "is a folder"},
         {path("fifo"), NotRegularFile, "is a named pipe (FIFO)"},
-        {"/dev/null", NotRegularFile, "is a character device"},
+        {device, NotRegularFile, "is a character device"},
         {path("to-device"), NotRegularFile, "is a link to a character device"},
         {path("to-fifo"), NotRegularFile, "is a link to a named pipe (FIFO)"},
         {path("to-folder"), EISDIR, "is a link to a folder"},
@@ -180,7 +189,7 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
         EXPECT_EQ(fileErrorText(refused[i].name, got[i]), refused[i].words) << refused[i].name;
     }
     EXPECT_TRUE(fs::is_fifo(path("fifo")));
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_character_file(device));
     EXPECT_TRUE(fs::is_symlink(path("to-device")));
     EXPECT_TRUE(fs::is_empty(path("folder")));
     EXPECT_FALSE(fs::exists(path("nothing")));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +40,13 @@ protected:
         fs::remove_all(work_, ec);
     }
     std::string at(const std::string& name) const { return (work_ / name).string(); }
+    // A character device to aim outputs at. As root, a node of its own in
+    // the test's folder, so that a faulty rename could only ever replace
+    // that node; otherwise /dev/null, which a user cannot replace.
+    static std::string testDevice(const std::string& where) {
+        if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
+        return "/dev/null";
+    }
     // Runs delve-sim with `args` under a 20 s limit (a hang fails the test
     // instead of stalling it); its stdout goes to `stdoutTo` when given.
     int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
@@ -95,9 +103,10 @@ TEST_F(SimFiles, ClicksMustBeARegularFileOfReasonableSize) {
 TEST_F(SimFiles, OutputsGoToRegularFilesOnly) {
     ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
     fs::create_directory(at("folder"));
-    fs::create_symlink("/dev/null", at("to-null"));
+    const std::string device = testDevice(at("device"));
+    fs::create_symlink(device, at("to-null"));
     for (const char* flag : {"--json", "--png"}) {
-        for (const std::string& target : {at("fifo"), std::string("/dev/null"), at("to-null"),
+        for (const std::string& target : {at("fifo"), device, at("to-null"),
                                           at("folder")}) {
             std::string err;
             EXPECT_EQ(sim("--seed 3 --turns 5 " + std::string(flag) + " " + target, err), 1)
@@ -106,7 +115,7 @@ TEST_F(SimFiles, OutputsGoToRegularFilesOnly) {
         }
     }
     EXPECT_TRUE(fs::is_fifo(at("fifo")));
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_character_file(device));
     EXPECT_TRUE(fs::is_symlink(at("to-null")));
     EXPECT_TRUE(fs::is_empty(at("folder")));
 
