@@ -12,13 +12,23 @@ namespace {
 
 constexpr uint64_t MaxInputScriptBytes = uint64_t(16) << 20;
 
-// One warning for pictures that could not be loaded, one naming those the
-// memory cap refused; the game runs with what it has.
+// Pictures named one to a line before the rest are summed up: enough to
+// find a modder's mistake, not a screenful when the whole folder is wrong.
+constexpr size_t PictureProblemLines = 10;
+
+// A count of the pictures that could not be loaded, each one named with its
+// reason (and a texture that cannot serve its slot), then those the memory
+// cap refused; the game runs with what it has.
 void reportPictures(const Game& g) {
     const PictureReport& r = g.pictureReport;
     if (r.missing > 0)
         std::fprintf(stderr, "delve: warning: %d of %d pictures are missing or unusable in %s\n",
                      r.missing, r.missing + r.loaded + int(r.refused.size()), g.dataDir.c_str());
+    for (size_t i = 0; i < r.problems.size() && i < PictureProblemLines; ++i)
+        std::fprintf(stderr, "delve: warning: %s\n", r.problems[i].c_str());
+    if (r.problems.size() > PictureProblemLines)
+        std::fprintf(stderr, "delve: warning: and %zu more pictures like these\n",
+                     r.problems.size() - PictureProblemLines);
     if (!r.refused.empty()) {
         std::string names;
         for (size_t i = 0; i < r.refused.size() && i < 8; ++i) names += (i ? ", " : "") + r.refused[i];
