@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <iterator>
@@ -39,16 +40,19 @@ uint32_t drawableRows(const BitmapEntry& e) {
 }
 
 template <bool Keyed>
-void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
+void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
+                int64_t maxSide = INT64_MAX) {
     if (index < 0 || index >= catalogueCapacity) return;
     const BitmapEntry& e = cat.entries[size_t(index)];
-    // Only the part of the square that lands on the screen is visited: a
-    // 4096-pixel tile costs no more than the screen it covers.
-    const int64_t rows = drawableRows(e);
+    // Only the part of the square that lands on the screen (and within
+    // maxSide of the corner) is visited: a 4096-pixel tile costs no more
+    // than the screen it covers.
+    const int64_t rows = std::min<int64_t>(drawableRows(e), maxSide);
     const int64_t rowFirst = std::max<int64_t>(0, -int64_t(y));
     const int64_t rowEnd = std::min<int64_t>(rows, int64_t(s.height) - y);
     const int64_t colFirst = std::max<int64_t>(0, -int64_t(x));
-    const int64_t colEnd = std::min<int64_t>(e.width, int64_t(s.width) - x);
+    const int64_t colEnd =
+        std::min<int64_t>(std::min<int64_t>(e.width, maxSide), int64_t(s.width) - x);
     if (colFirst >= colEnd) return;
     for (int64_t row = rowFirst; row < rowEnd; ++row) {
         const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + size_t(colFirst)) * 3;
@@ -527,6 +531,10 @@ void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) 
 
 void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
     copyBitmap<true>(s, cat, x, y, index);
+}
+
+void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index, int maxSide) {
+    copyBitmap<true>(s, cat, x, y, index, std::max(0, maxSide));
 }
 const std::vector<BitmapFile>& bitmapFiles() {
     static const std::vector<BitmapFile> list = [] {

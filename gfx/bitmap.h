@@ -83,5 +83,7 @@ void createTextures(BitmapCatalogue& cat);
 // entries without pixels draw nothing.
 void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index);
 void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index);
+// The keyed copy of at most maxSide x maxSide pixels from the lower-left corner.
+void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index, int maxSide);
 
 } // namespace delve
