@@ -284,7 +284,10 @@ unsigned nextTemporaryNumber() {
 
 } // namespace
 
-int checkOutput(const std::string& path, std::string* target) {
+namespace {
+
+// The name an output at `path` lands at, or why there is none.
+int resolveOutput(const std::string& path, std::string& target) {
     if (path.empty()) return ENOENT;
     if (path.back() == '/') return EISDIR; // a folder's name, whatever is there
     struct stat st {};
@@ -292,14 +295,13 @@ int checkOutput(const std::string& path, std::string* target) {
         if (errno != ENOENT) return errno;
         // A new name: its folder must be there to take it.
         struct stat dir {};
-        const std::string folder = folderOf(path);
-        if (::stat(folder.c_str(), &dir) != 0) return errno;
+        if (::stat(folderOf(path).c_str(), &dir) != 0) return errno;
         if (!S_ISDIR(dir.st_mode)) return ENOTDIR;
-        if (target) *target = path;
+        target = path;
         return 0;
     }
     if (S_ISREG(st.st_mode)) {
-        if (target) *target = path;
+        target = path;
         return 0;
     }
     if (!S_ISLNK(st.st_mode)) return refusalFor(st.st_mode);
@@ -308,8 +310,19 @@ int checkOutput(const std::string& path, std::string* target) {
     if (!S_ISREG(st.st_mode)) return refusalFor(st.st_mode);
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved) return errno;
-    if (target) *target = resolved;
+    target = resolved;
     std::free(resolved);
+    return 0;
+}
+
+} // namespace
+
+int checkOutput(const std::string& path, std::string* target) {
+    std::string landsAt;
+    if (int err = resolveOutput(path, landsAt)) return err;
+    // The temporary file is made in the target's folder.
+    if (::access(folderOf(landsAt).c_str(), W_OK | X_OK) != 0) return errno;
+    if (target) *target = std::move(landsAt);
     return 0;
 }
 
