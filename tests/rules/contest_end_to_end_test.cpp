@@ -193,6 +193,38 @@ TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
     EXPECT_EQ(contestField(goesOn, "nextFreeUnit"), contestField(paused, "nextFreeUnit"));
 }
 
+// A session without --seed, recorded, then replayed with the seed the
+// recording names: the contest's party comes from the world seed and the
+// frame, not from the time, so the replay ends with the same units.
+TEST_F(ContestEndToEnd, ARecordedContestReplaysToTheSameUnits) {
+    command("contest");
+    clickFromLeader(10, 0);
+    clickFromLeader(0, 10);
+    std::ofstream(work_ / "script.txt") << script_;
+    auto runProgram = [&](const std::string& args, const std::string& dump) {
+        const std::string cmd = program_.string() + " --headless --fast-clock --data-dir " +
+                                dataDir_ + " --save-dir " + slots_.string() + " --dump-state " +
+                                (work_ / dump).string() + " " + args + " > " +
+                                (work_ / "out.txt").string() + " 2>&1";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        std::stringstream s;
+        s << std::ifstream(work_ / dump).rdbuf();
+        return s.str();
+    };
+    const std::string live =
+        runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
+                       (work_ / "script.txt").string() + " --record " + (work_ / "rec.txt").string(),
+                   "live.json");
+    std::string first;
+    std::getline(std::ifstream(work_ / "rec.txt") >> std::ws, first);
+    ASSERT_EQ(first.rfind("# seed ", 0), 0u) << first;
+    const std::string replay = runProgram(
+        "--seed " + first.substr(7) + " --input " + (work_ / "rec.txt").string(), "replay.json");
+    ASSERT_EQ(contestField(live, "turnNumber"), "3");
+    EXPECT_EQ(contestField(replay, "seed"), contestField(live, "seed"));
+    EXPECT_EQ(dumpField(replay, "unitsFnv1a64"), dumpField(live, "unitsFnv1a64"));
+}
+
 TEST_F(ContestEndToEnd, TheStatusLineSaysWhyAClickIsRefused) {
     command("contest");
     const std::string start = play();
