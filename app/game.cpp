@@ -58,20 +58,19 @@ bool contestInMapView(const Game& g) {
 }
 
 // While the player may found, the cells of the view a click would accept,
-// in group 1's colour; null when nothing is to be marked.
-const MapCellTint* contestFoundingTint(Game& g) {
+// in group 1's colour; false when nothing is to be marked.
+bool contestFoundingTint(Game& g, MapCellTint& tint) {
     Game::ContestMode& cm = g.contestMode;
     const Shell& sh = g.shell;
     const int columns = sh.screenWidth / MapCellPixels, rows = sh.screenHeight / MapCellPixels;
     if (!cm.active || cm.winner != 0 || sh.SZ != 0 ||
         contestPhase(cm.contest.turnNumber) != ContestPhase::Founding ||
         size_t(columns * rows) > cm.foundingMarks.size())
-        return nullptr;
+        return false;
     markFoundingCells(cm.contest, g.units, sh.SX, sh.SY, columns, rows, cm.foundingMarks.data());
-    static MapCellTint tint;
     const Rgb c = groupColour(1);
     tint = MapCellTint{cm.foundingMarks.data(), c.r, c.g, c.b};
-    return &tint;
+    return true;
 }
 
 void frameRect(Screen& s, int x0, int y0, int x1, int y1, Rgb c) {
@@ -114,9 +113,10 @@ void drawViewAndTexts(Game& g, const char* banner) {
         drawScreensaverView(g.screen, g.trig, g.rng, sh);
     } else {
         if (sh.screenWidth == 640) {
-            const MapCellTint* tint = contestFoundingTint(g);
+            MapCellTint tint;
+            const bool marked = contestFoundingTint(g, tint);
             drawMapView(g.screen, g.text, g.pictures, g.world.map, g.units, g.pathFinder, g.trig,
-                        sh, tint);
+                        sh, marked ? &tint : nullptr);
             if (g.contestMode.started) drawGroupColours(g);
         }
         if (sh.screenWidth == 320 && g.platform->hasWindow()) {
