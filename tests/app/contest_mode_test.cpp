@@ -37,16 +37,16 @@ protected:
         std::filesystem::remove_all(saves_, ec);
     }
 
-    void frame() {
+    // One main-loop frame, with `vk` going down (1) or up (0) as it begins.
+    void frame(int vk = -1, bool down = false) {
         g->input.beginFrame(g->framesRun, g->shell.screenWidth, g->shell.screenHeight);
+        if (vk >= 0) g->input.setKey(vk, down);
         runFrame(*g);
         g->framesRun += 1;
     }
     void press(int vk) {
-        g->input.setKey(vk, true);
-        frame();
-        g->input.setKey(vk, false);
-        frame();
+        frame(vk, true);
+        frame(vk, false);
     }
     // A left click on the cell `dx`, `dy` from leader 1, in framebuffer pixels.
     void clickNearLeader(int dx, int dy) {
