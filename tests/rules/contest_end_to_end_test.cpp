@@ -138,10 +138,7 @@ TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted)
     EXPECT_EQ(dumpField(resumed, "unitsFnv1a64"), dumpField(straight, "unitsFnv1a64"));
 }
 
-// Slots 6 and 7 and 4: keys 2 and 3 would also move the view to a leader
-// while the command is typed.
 TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
-    command("save game 6"); // before any contest
     command("contest");
     command("save game 7"); // turn 1
     for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
@@ -160,8 +157,13 @@ TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
     EXPECT_EQ(contestField(back, "nextFreeUnit"), contestField(atFour, "nextFreeUnit"));
     EXPECT_EQ(dumpField(back, "unitsFnv1a64"), dumpField(atFour, "unitsFnv1a64"));
 
-    // A slot saved before any contest: the contest is off and reset, the
-    // view is the saved one, and typing contest starts a new one.
+    // A slot saved before any contest, loaded during one: the contest is
+    // off and reset, the view is the saved one, and typing contest starts a
+    // new one.
+    restart();
+    command("save game 6");
+    command("contest");
+    clickFromLeader(10, 0);
     command("load game 6");
     const std::string none = play();
     EXPECT_EQ(contestField(none, "active"), "false");
@@ -176,12 +178,16 @@ TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
     EXPECT_EQ(contestField(anew, "turnNumber"), "1");
     EXPECT_EQ(contestField(anew, "nextFreeUnit"), "214");
     EXPECT_EQ(heroField(anew, "z"), "0");
+}
 
-    // Paused, saved, loaded: typing contest goes on from the saved turn.
+TEST_F(ContestEndToEnd, APausedContestLoadedGoesOnWhenTyped) {
+    command("contest");
     for (int i = 0; i < 2; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
     command("contest");
     command("save game 4");
-    command("load game 6");
+    ASSERT_EQ(contestField(play(), "turnNumber"), "3");
+
+    restart();
     command("load game 4");
     const std::string paused = play();
     EXPECT_EQ(contestField(paused, "active"), "false");
@@ -191,6 +197,7 @@ TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
     EXPECT_EQ(contestField(goesOn, "active"), "true");
     EXPECT_EQ(contestField(goesOn, "turnNumber"), "3");
     EXPECT_EQ(contestField(goesOn, "nextFreeUnit"), contestField(paused, "nextFreeUnit"));
+    EXPECT_EQ(dumpField(goesOn, "unitsFnv1a64"), dumpField(paused, "unitsFnv1a64"));
 }
 
 // A session without --seed, recorded, then replayed with the seed the
