@@ -241,6 +241,7 @@ bool startGame(Game& g) {
     // allocated zeroed with the Game itself.
     setScreenMode(g, g.shell.screenWidth, g.shell.screenHeight);
     g.types.allocate();
+    if (g.dataDir.empty()) return false; // no data folder anywhere
     g.pictureReport = loadAllBitmaps(g.pictures, g.dataDir);
     if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);

@@ -52,6 +52,10 @@ uint32_t chooseSeed(const SimOptions& o) {
 // Loads overworld 1; prints why not and returns false when it cannot.
 bool loadWorld(SimWorld& w, const SimOptions& o) {
     const std::string dataDir = findDataDir(o.dataDir);
+    if (dataDir.empty()) {
+        std::fprintf(stderr, "delve-sim: no data folder: %s\n", dataDirSearchText().c_str());
+        return false;
+    }
     fillStepCostTable(w.world.stepCosts);
     if (loadOverworld(w.world.map, w.clock, dataDir, 1) < 0) {
         std::fprintf(stderr, "delve-sim: cannot read %s (give the data folder with --data-dir)\n",
