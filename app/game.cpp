@@ -49,6 +49,12 @@ void drawViewAndTexts(Game& g, const char* banner) {
             // The picture shows the camera as it stood when the frame began;
             // the hero walks and looks after it is drawn.
             drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, sh);
+            // The overlay reads the depth of the picture just rendered and
+            // uses the same camera, so it comes before the hero moves.
+            if (g.edgesShown) {
+                captureEdgeOverlay(g.edgeOverlay, g.units, sh, g.firstPerson);
+                drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, sh, g.firstPerson);
+            }
             updateHero(g.firstPerson.walk, g.world.map, g.units[HeroUnit], sh, g.input);
             mouseLook(g.firstPerson.walk, sh, g.input);
         }
@@ -319,6 +325,10 @@ void runFrame(Game& g) {
     if (g.console.contestRequested != 0) {
         g.console.contestRequested = 0;
         toggleContest(g);
+    }
+    if (g.console.edgesRequested != 0) {
+        g.console.edgesRequested = 0;
+        g.edgesShown = !g.edgesShown;
     }
     if (g.contestMode.active) drawContestStatus(g);
 

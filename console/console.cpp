@@ -159,6 +159,7 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     }
     if (wordIs(console, 0, "env4teleport") && n == 4) teleport(console, ctx);
     if (wordIs(console, 0, "contest") && n == 1) console.contestRequested = 1;
+    if (wordIs(console, 0, "edges") && n == 1) console.edgesRequested = 1;
 }
 
 void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message) {

@@ -58,7 +58,7 @@ for program in delve delve-sim; do
     grep -q -- DELVE_DATA_DIR <<<"$manual" || fail "the manual page of $program does not mention DELVE_DATA_DIR"
 done
 manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/dev/null | col -b)
-for key in F12 Escape Tab 'save game' 'load game' env4teleport contest XDG_DATA_HOME XDG_PICTURES_DIR; do
+for key in F12 Escape Tab 'save game' 'load game' env4teleport contest edges XDG_DATA_HOME XDG_PICTURES_DIR; do
     grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
 done
 
