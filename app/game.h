@@ -78,7 +78,7 @@ struct Game {
     // failure status.
     bool windowFailed = false;
     InputRecorder recorder; // --record
-    bool screenshotKeyHeld = false; // F12 takes one picture per press
+    bool fullscreen = false; // F11 / Alt+Enter: desktop full screen
 
     Game(const Options& opts, std::unique_ptr<Platform> backend);
 };
@@ -103,6 +103,8 @@ void setScreenMode(Game& g, int width, int height);
 // Creates the window at the current mode and scale, then hides the cursor.
 int recreateWindow(Game& g);
 void handleWindowKeys(Game& g);
+// Desktop full screen on or off (F11, Alt+Enter).
+void toggleFullscreen(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
 void setViewOriginFromSelectedUnit(Game& g);

@@ -91,6 +91,9 @@ void runMainLoop(Game& g) {
             break;
         }
         runFrame(g);
+        // Movement and blinking are counted in frames: the loop keeps the
+        // pace the game was made for, whatever the display does.
+        g.clock.endFrame();
         writeScreenshots(g, g.framesRun);
         g.framesRun += 1;
         if (limit > 0 && g.framesRun >= limit) g.shell.quitRequested = 1;

@@ -1,10 +1,13 @@
 #include "app/window.h"
 
+// glWindowPos (OpenGL 1.4) places the full-screen picture.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "platform/input.h"
 #include "platform/platform.h"
 
 namespace delve {
@@ -56,7 +59,24 @@ void presentFrame(Platform& platform, const Screen& screen, int pixelZoom) {
     // the loop goes on and Escape still ends the program.
     if (!platform.hasWindow()) return;
     glDisable(GL_TEXTURE_2D);
-    if (pixelZoom >= 1 && pixelZoom <= 5) glPixelZoom(float(pixelZoom), float(pixelZoom));
+    if (platform.fullscreen()) {
+        // The picture at the largest whole scale that fits, centred on black.
+        const ScreenRect area = platform.windowRect();
+        const int w = area.right - area.left, h = area.bottom - area.top;
+        const ScreenRect pic = fullscreenPictureRect(ScreenRect{0, 0, w, h}, screen.width,
+                                                     screen.height);
+        const int scale = screen.width > 0 ? (pic.right - pic.left) / screen.width : 1;
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        glWindowPos2i(pic.left, h - pic.bottom);
+        glPixelZoom(float(scale), float(scale));
+    } else {
+        glWindowPos2i(0, 0);
+        if (pixelZoom >= 1 && pixelZoom <= 5) glPixelZoom(float(pixelZoom), float(pixelZoom));
+    }
     glDrawPixels(screen.width, screen.height, GL_RGBA, GL_UNSIGNED_BYTE, screen.framebuffer.data());
     platform.swapBuffers();
     glEnable(GL_TEXTURE_2D);
