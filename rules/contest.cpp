@@ -35,7 +35,7 @@ struct Prepared {
 Prepared prepareMember(Units& units, Rng& rng, int group, UnitRecord& scratch) {
     const bool inTable = validUnit(units.nextFreeUnit);
     UnitRecord& n = inTable ? units[units.nextFreeUnit] : scratch;
-    n.side = 3;
+    n.side = PartySide;
     n.z = 0;
     n.maxHealth = rng.rand() % 8 + 5;
     n.health = n.maxHealth;
@@ -61,7 +61,7 @@ void payForMember(Units& units, Rng& rng, int leader, Prepared& n) {
 int collectSideThree(const Units& units, std::vector<int>& out) {
     int count = 0;
     for (int i = 1; i < unitCapacity; ++i)
-        if (units[i].side == 3) out[size_t(count++)] = i;
+        if (units[i].side == PartySide) out[size_t(count++)] = i;
     return count;
 }
 
@@ -89,7 +89,7 @@ void income(ContestWorld& cw, const std::vector<int>& sideThree, int sideThreeCo
     Units& units = cw.units;
     for (int m = 1; m < unitCapacity; ++m) {
         const UnitRecord& monster = units[m];
-        if (monster.side != 9) continue;
+        if (monster.side != MonsterSide) continue;
         const uint8_t code = insideMap(monster.x, monster.y, monster.z)
                                  ? cw.map.cell(monster.x, monster.y, monster.z)
                                  : Cell::Empty;
@@ -258,7 +258,7 @@ GroupStatus groupStatus(const Units& units, int group) {
     const int made = std::clamp(units.nextFreeUnit, 0, unitCapacity);
     for (int i = 1; i < unitCapacity; ++i) {
         const UnitRecord& u = units[i];
-        if (u.side != 3 || u.group != group) continue;
+        if (u.side != PartySide || u.group != group) continue;
         if (u.active == 1) s.alive += 1;
         else if (i < made) s.losses += 1;
     }

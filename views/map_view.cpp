@@ -81,7 +81,7 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
     for (int i = 0; i < unitCapacity; ++i) {
         const UnitRecord& u = units[i];
         if (u.active != 1 || u.dead != 0) continue;
-        if (u.side != 1 && u.side != 3 && u.side != 9) continue;
+        if (u.side != HeroSide && u.side != PartySide && u.side != MonsterSide) continue;
         const int dx = int(u.x) - SX, dy = int(u.y) - SY;
         if (int(u.z) != SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) continue;
         const int px = MapCellPixels * dx, py = MapCellPixels * dy;
