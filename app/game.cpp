@@ -144,6 +144,10 @@ volatile std::sig_atomic_t quitSignal = 0;
 
 extern "C" void onQuitSignal(int) { quitSignal = 1; }
 
+volatile std::sig_atomic_t dumpSignal = 0;
+
+extern "C" void onDumpSignal(int) { dumpSignal = 1; }
+
 void drainMessages(Game& g) {
     if (quitSignal) g.shell.quitRequested = 1;
     for (;;) {
@@ -203,6 +207,16 @@ void installQuitSignals() {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    struct sigaction dump {};
+    dump.sa_handler = onDumpSignal;
+    sigemptyset(&dump.sa_mask);
+    sigaction(SIGUSR1, &dump, nullptr);
+}
+
+bool takeStateDumpRequest() {
+    if (!dumpSignal) return false;
+    dumpSignal = 0;
+    return true;
 }
 
 void setViewOriginFromSelectedUnit(Game& g) {

@@ -95,8 +95,11 @@ void runProgressFrame(Game& g);
 // Runs frames until Escape, the close message, SIGINT or SIGTERM, the
 // frame limit, or a window that could not be re-created.
 void runMainLoop(Game& g);
-// SIGINT and SIGTERM from now on end the program as the close message does.
+// SIGINT and SIGTERM from now on end the program as the close message does;
+// SIGUSR1 asks for the state dump (--dump-state) at the end of the frame.
 void installQuitSignals();
+// True once after each SIGUSR1.
+bool takeStateDumpRequest();
 void shutdownGame(Game& g);
 
 void setScreenMode(Game& g, int width, int height);

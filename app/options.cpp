@@ -21,7 +21,7 @@ const char* usageText() {
            "  --input FILE           drive keys and cursor from a script\n"
            "  --record FILE          write this session's keys and cursor as a script\n"
            "  --screenshot F:FILE    write the frame F as presented to a PNG (repeatable)\n"
-           "  --dump-state FILE      write the game state as JSON at exit\n"
+           "  --dump-state FILE      write the game state as JSON at exit (and on SIGUSR1)\n"
            "  --data-dir DIR         folder with the pictures and the overworld\n"
            "  --save-dir DIR         folder of the twelve save slots\n"
            "  --help                 show this text\n"

@@ -108,10 +108,13 @@ void answerSlotRange(ConsoleState& console, const Clock& clock, const char* verb
     answerCommand(console, clock, answer);
 }
 
+// Short lines: the first-person view is 320 pixels wide.
 constexpr const char* HelpText =
-    "commands: corner1 env4block env4grass env4dirt env4emptyx1 env4emptyy1\n"
-    "get search flush screensavertoggle env4teleport X Y Z\n"
-    "save game N  load game N  (N is 1 to 12)  contest  edges  help";
+    "commands: corner1 env4block env4grass env4dirt\n"
+    "env4emptyx1 env4emptyy1 get search flush\n"
+    "screensavertoggle  env4teleport X Y Z\n"
+    "save game N  load game N  (N is 1 to 12)\n"
+    "contest  edges  help";
 
 } // namespace
 

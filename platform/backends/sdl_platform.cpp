@@ -196,12 +196,28 @@ public:
         return true;
     }
 
+    // Full screen is the borderless window grown over its whole display, so
+    // it works alike with or without a window manager (the window-manager
+    // request SDL makes goes unanswered where none runs).
     bool setFullscreen(bool on) override {
         if (!window_) return false;
-        if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
-            std::fprintf(stderr, "delve: full screen: %s\n", SDL_GetError());
-            return false;
+        if (on == fullscreen_) return true;
+        if (on) {
+            SDL_Rect display;
+            const int index = SDL_GetWindowDisplayIndex(window_);
+            if (index < 0 || SDL_GetDisplayBounds(index, &display) != 0) {
+                std::fprintf(stderr, "delve: full screen: %s\n", SDL_GetError());
+                return false;
+            }
+            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+            SDL_SetWindowPosition(window_, display.x, display.y);
+            SDL_SetWindowSize(window_, display.w, display.h);
+        } else {
+            SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+            SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
         }
+        SDL_RaiseWindow(window_);
         fullscreen_ = on;
         return true;
     }
@@ -252,6 +268,7 @@ private:
     std::array<DeviceEvent, 4096> events_{};
     size_t eventHead_ = 0, eventCount_ = 0;
     bool fullscreen_ = false;
+    SDL_Rect windowed_{0, 0, 0, 0}; // where the window stood before full screen
     bool initError_ = false;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
