@@ -71,10 +71,13 @@ std::string stateJson(const Game& g) {
                  {"maxHitPoints", float(h.maxHitPoints)},
                  {"spriteId", int(h.spriteId)}};
     o["contest"] = {{"active", g.contestMode.active},
+                    {"started", g.contestMode.started},
                     {"turnNumber", g.contestMode.contest.turnNumber},
                     {"winner", g.contestMode.winner},
                     {"partySize", g.units.partySize},
-                    {"nextFreeUnit", g.units.nextFreeUnit}};
+                    {"nextFreeUnit", g.units.nextFreeUnit},
+                    {"seed", g.contestMode.seed},
+                    {"message", std::string(g.contestMode.message)}};
     o["worldFnv1a64"] = digestWorld;
     o["unitsFnv1a64"] = digestUnits;
     return o.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

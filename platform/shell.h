@@ -16,6 +16,20 @@ struct ViewOriginRange {
 constexpr ViewOriginRange StartOriginRange{1, 255};
 constexpr ViewOriginRange ScrollOriginRange{0, 256};
 
+// Moves a view origin by (dx, dy, dz) and keeps it in `range` for a view of
+// `columns` by `rows` cells on a 256-cell map of `layers` layers. Sums are
+// taken in 64 bits, so no origin (a loaded or typed one) can overflow.
+inline void clampViewOrigin(int& SX, int& SY, int& SZ, ViewOriginRange range, int columns, int rows,
+                            int layers, int dx = 0, int dy = 0, int dz = 0) {
+    auto clampAxis = [](int v, int d, long long lo, long long hi) {
+        const long long w = (long long)v + d;
+        return int(w < lo ? lo : w > hi ? (hi < lo ? lo : hi) : w);
+    };
+    SX = clampAxis(SX, dx, range.low, range.highEdge - columns);
+    SY = clampAxis(SY, dy, range.low, range.highEdge - rows);
+    SZ = clampAxis(SZ, dz, 0, layers - 1);
+}
+
 // The settings and counters of the running program, and who writes them:
 //   screenWidth, screenHeight, pixelZoom  the frame loop's mode and scale keys
 //                                         and start-up (app)
@@ -37,17 +51,10 @@ struct Shell {
     int screensaverMode = 0;
     int SX = 0, SY = 0, SZ = 0;
 
-    // Moves the view origin by (dx, dy, dz) and keeps it in `range` for a
-    // 256-cell map of `layers` layers. Sums are taken in 64 bits, so no
-    // origin (a loaded or typed one) can overflow.
+    // The same for this screen's view of map cells.
     void clampViewOrigin(ViewOriginRange range, int layers, int dx = 0, int dy = 0, int dz = 0) {
-        auto clampAxis = [](int v, int d, long long lo, long long hi) {
-            const long long w = (long long)v + d;
-            return int(w < lo ? lo : w > hi ? (hi < lo ? lo : hi) : w);
-        };
-        SX = clampAxis(SX, dx, range.low, range.highEdge - screenWidth / MapCellPixels);
-        SY = clampAxis(SY, dy, range.low, range.highEdge - screenHeight / MapCellPixels);
-        SZ = clampAxis(SZ, dz, 0, layers - 1);
+        delve::clampViewOrigin(SX, SY, SZ, range, screenWidth / MapCellPixels,
+                               screenHeight / MapCellPixels, layers, dx, dy, dz);
     }
 };
 

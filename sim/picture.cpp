@@ -121,7 +121,8 @@ bool writeContestPicture(const std::string& path, const WorldMap& map, const Uni
                   phaseName(contestPhase(turnNumber)));
     text(s, t, left, y, ink, line);
     y -= 12;
-    if (winner != 0) std::snprintf(line, sizeof line, "Winner: group %d", winner);
+    if (winner == ContestDraw) std::snprintf(line, sizeof line, "A draw: no leader left");
+    else if (winner != 0) std::snprintf(line, sizeof line, "Winner: group %d", winner);
     else std::snprintf(line, sizeof line, "No winner yet");
     text(s, t, left, y, ink, line);
     y -= 20;

@@ -501,7 +501,10 @@ int runContest(const SimOptions& o) {
     progress.clear();
 
     if (frames > 0) {
-        if (winner != 0)
+        if (winner == ContestDraw)
+            std::printf("\na draw: no leader left, in turn %d (frame %d of %d)\n",
+                        contest.turnNumber, frame, frames);
+        else if (winner != 0)
             std::printf("\nwinner: group %d, in turn %d (frame %d of %d)\n", winner,
                         contest.turnNumber, frame, frames);
         else

@@ -44,13 +44,36 @@ int healthBarEnd(int px, float hitPoints, float maxHitPoints, int screenWidth) {
     return int(end);
 }
 
+// Half the tint colour over the cell's pixels, and a one-pixel frame of it.
+void tintCell(Screen& screen, int px, int py, const MapCellTint& tint) {
+    for (int y = py; y < py + MapCellPixels; ++y) {
+        if (y < 0 || y >= screen.height) continue;
+        for (int x = px; x < px + MapCellPixels; ++x) {
+            if (x < 0 || x >= screen.width) continue;
+            uint8_t* p = &screen.framebuffer[(size_t(y) * size_t(screen.width) + size_t(x)) * 4];
+            const bool frame = x == px || y == py || x == px + MapCellPixels - 1 ||
+                               y == py + MapCellPixels - 1;
+            if (frame) {
+                p[0] = tint.r;
+                p[1] = tint.g;
+                p[2] = tint.b;
+            } else {
+                p[0] = uint8_t((p[0] + tint.r) / 2);
+                p[1] = uint8_t((p[1] + tint.g) / 2);
+                p[2] = uint8_t((p[2] + tint.b) / 2);
+            }
+            p[3] = 255;
+        }
+    }
+}
+
 } // namespace
 
 int mapTileIndex(uint8_t code) { return TileTable[code]; }
 
 void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictures,
                  const WorldMap& map, const Units& units, const PathFinder& finder,
-                 const TrigTables& trig, const Shell& shell) {
+                 const TrigTables& trig, const Shell& shell, const MapCellTint* tint) {
     const int columns = shell.screenWidth / MapCellPixels;
     const int rows = shell.screenHeight / MapCellPixels;
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
@@ -61,6 +84,11 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
             const int index = TileTable[map.cellOr(SX + i, SY + j, SZ, Cell::Empty)];
             if (index >= 0) drawBitmap(screen, pictures, MapCellPixels * i, MapCellPixels * j, index);
         }
+    if (tint && tint->cells)
+        for (int j = 0; j < rows; ++j)
+            for (int i = 0; i < columns; ++i)
+                if (tint->cells[j * columns + i])
+                    tintCell(screen, MapCellPixels * i, MapCellPixels * j, *tint);
 
     const int s = units.selectedUnit;
     if (s >= 0 && s < unitCapacity && units[s].active == 1) {
