@@ -508,11 +508,12 @@ bool startGame(Game& g) {
     g.edgeOverlay.allocate();
 
     int overworldError = 0;
-    loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
-    // A missing overworld is allowed; one that is there but unusable is said.
-    if (overworldError != 0 && overworldError != ENOENT)
-        std::fprintf(stderr, "delve: warning: %s: %s\n", overworldPath(g.dataDir, 1).c_str(),
-                     errorText(overworldError).c_str());
+    const int overworldBytes = loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
+    // The game runs on with a blank or partly blank overworld, but says so.
+    const std::string overworld = overworldPath(g.dataDir, 1);
+    if (const std::string problem = overworldProblem(overworld, overworldBytes, overworldError);
+        !problem.empty())
+        std::fprintf(stderr, "delve: warning: %s: %s\n", overworld.c_str(), problem.c_str());
     g.rng.srand(g.seed);
     // The generator tables made above are still empty: nothing has used them
     // yet, so they are not freed and made again.

@@ -23,7 +23,7 @@ void writeScreenshots(Game& g, int frame) {
         } else {
             ++g.screenshotsFailed;
             std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                         errorText(error).c_str());
+                         fileErrorText(path, error).c_str());
         }
     }
 }
@@ -104,7 +104,8 @@ void runMainLoop(Game& g) {
             int error = 0;
             if (!writeStateDump(g, g.options.dumpState, &error))
                 std::fprintf(stderr, "delve: could not write %s: %s\n",
-                             g.options.dumpState.c_str(), errorText(error).c_str());
+                             g.options.dumpState.c_str(),
+                             fileErrorText(g.options.dumpState, error).c_str());
         }
         if (limit > 0 && g.framesRun >= limit) g.shell.quitRequested = 1;
     }

@@ -74,7 +74,7 @@ void text(Screen& s, TextBuffer& t, int x, int y, Rgb c, const char* line) {
 } // namespace
 
 bool writeContestPicture(const std::string& path, const WorldMap& map, const Units& units,
-                         uint32_t seed, int turnNumber, int winner) {
+                         uint32_t seed, int turnNumber, int winner, int* error) {
     Screen s;
     s.setMode(MapPixels + LegendWidth, MapPixels);
     s.clearFramebuffer();
@@ -158,7 +158,7 @@ bool writeContestPicture(const std::string& path, const WorldMap& map, const Uni
         text(s, t, left + 14, y, ink, k.name);
         y -= 11;
     }
-    return writePngBottomUp(path, s.width, s.height, s.framebuffer.data());
+    return writePngBottomUp(path, s.width, s.height, s.framebuffer.data(), error);
 }
 
 } // namespace delve
