@@ -9,8 +9,17 @@
 #include "gfx/framebuffer.h"
 #include "platform/input.h"
 #include "platform/platform.h"
+#include "views/first_person.h"
 
 namespace delve {
+
+namespace {
+
+constexpr double FieldOfViewDegrees = 45.0; // vertical
+constexpr float NearPlane = 0.1f;
+constexpr double FarPlane = 100.0;
+
+} // namespace
 
 int createWindowAndContext(Platform& platform, BitmapCatalogue& pictures, const char* title,
                            int width, int height) {
@@ -23,10 +32,13 @@ int createWindowAndContext(Platform& platform, BitmapCatalogue& pictures, const 
 void destroyWindowAndContext(Platform& platform) { platform.destroyWindow(); }
 
 void setProjection() {
-    glViewport(0, 0, 320, 240);
+    // The first-person picture is always rendered at its own size in the
+    // window's lower-left corner, whatever the window's size and scale.
+    glViewport(0, 0, ViewWidth, ViewHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, double(4.0f / 3.0f), double(0.1f), 100.0);
+    gluPerspective(FieldOfViewDegrees, double(float(ViewWidth) / float(ViewHeight)),
+                   double(NearPlane), FarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
