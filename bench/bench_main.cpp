@@ -125,9 +125,11 @@ std::vector<Shortfall> printTable(const TableReporter& rep, const std::string& l
         const double floor = fifo && fifo->cpuMs > 0.0 ? p->cpuMs / fifo->cpuMs : 0.0;
         char boostText[16] = "  (not built)";
         if (boost > 0.0) std::snprintf(boostText, sizeof boostText, "x %6.2f", boost);
-        std::printf("  %-19s %9.3f ms %10s%4.0f %11s%5.2f %10s %14s%4.2f\n", tag, p->cpuMs, "x ",
-                    ratio(p, rep.find(std::string("literal_scan/") + tag)), "x ", queue, boostText, "x ",
-                    floor);
+        char literalText[16] = "(not run)";
+        if (double l = ratio(p, rep.find(std::string("literal_scan/") + tag)); l > 0.0)
+            std::snprintf(literalText, sizeof literalText, "x %4.0f", l);
+        std::printf("  %-19s %9.3f ms %14s %11s%5.2f %10s %14s%4.2f\n", tag, p->cpuMs, literalText, "x ",
+                    queue, boostText, "x ", floor);
         const std::string name = tag;
         if (queue > 0.0 && queue < SearchLeadGoal) shortfalls.push_back({name + " against the priority queue", queue, SearchLeadGoal});
         if (boost > 0.0 && boost < SearchLeadGoal) shortfalls.push_back({name + " against Boost", boost, SearchLeadGoal});
