@@ -17,7 +17,6 @@
 #include "platform/files.h"
 #include "views/map_view.h"
 #include "views/screensaver.h"
-#include <GL/gl.h>
 #include "rules/generation.h"
 #include "units/hero.h"
 #include "world/generator.h"
@@ -118,7 +117,7 @@ void contestTick(Game& g) {
 
 // Window creation with everything a new GL context needs.
 int createGameWindow(Game& g) {
-    int ok = createWindowAndContext(*g.platform, g.pictures, WindowTitle,
+    int ok = createWindowAndContext(*g.platform, *g.renderer, g.pictures, WindowTitle,
                                     g.shell.screenWidth * g.shell.pixelZoom,
                                     g.shell.screenHeight * g.shell.pixelZoom);
     g.firstPerson.contextCreated();
@@ -144,7 +143,10 @@ void drainMessages(Game& g) {
 } // namespace
 
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
-    : options(opts), clock(opts.fastClock), platform(std::move(backend)), input(*platform) {}
+    : options(opts), clock(opts.fastClock), platform(std::move(backend)),
+      renderer(makeRenderer()), input(*platform) {
+    firstPerson.renderer = renderer.get();
+}
 
 std::string findSaveDir(const std::string& requested) {
     if (!requested.empty()) return requested;
@@ -249,7 +251,11 @@ bool startGame(Game& g) {
     // core while the window, the overworld and the levels are made; nothing
     // reads them before the first frame. The thread joins at the end of this
     // function, also on an early return or as it unwinds.
+#ifdef __EMSCRIPTEN__
+    g.trig.build(); // the browser build has no threads
+#else
     std::jthread trigBuilder([&trig = g.trig] { trig.build(); });
+#endif
     initCommandStore(g.console);
     initTypeDatabase(g.types);
     makeStartingObjects(g.types);
@@ -272,7 +278,9 @@ bool startGame(Game& g) {
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
     setViewOriginFromSelectedUnit(g);
+#ifndef __EMSCRIPTEN__
     trigBuilder.join();
+#endif
     return true;
 }
 
@@ -313,7 +321,7 @@ void scrollView(Game& g) {
 
 void runFrame(Game& g) {
     Shell& sh = g.shell;
-    beginFrame(*g.platform, g.screen);
+    beginFrame(*g.platform, *g.renderer, g.screen);
     drawViewAndTexts(g, Banner);
     if (g.console.contestRequested != 0) {
         g.console.contestRequested = 0;
@@ -333,7 +341,7 @@ void runFrame(Game& g) {
     movementTick(g);
 
     drawCursorCross(g.screen, g.input.cursorX(sh.screenWidth), g.input.cursorY(sh.screenHeight));
-    presentFrame(*g.platform, g.screen, sh.pixelZoom);
+    presentFrame(*g.platform, *g.renderer, g.screen, sh.pixelZoom);
     // F12: one picture per press, of the frame just shown.
     const bool screenshotKey = g.input.isKeyDown(Vk::F12);
     if (screenshotKey && !g.screenshotKeyHeld) takeScreenshot(g);
@@ -373,15 +381,16 @@ void shutdownGame(Game& g) {
     g.edgeOverlay.release();
 }
 
-void Game::ProgressHost::beginFrame() { delve::beginFrame(*game.platform, game.screen); }
+void Game::ProgressHost::beginFrame() {
+    delve::beginFrame(*game.platform, *game.renderer, game.screen);
+}
 void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
-    delve::presentFrame(*game.platform, game.screen, game.shell.pixelZoom);
+    delve::presentFrame(*game.platform, *game.renderer, game.screen, game.shell.pixelZoom);
 }
 void Game::ProgressHost::enableTexturingAndBlending() {
     if (!game.platform->hasWindow()) return;
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+    game.renderer->enableTexturingAndBlending();
 }
 
 } // namespace delve

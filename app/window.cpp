@@ -1,65 +1,32 @@
 #include "app/window.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "gfx/renderer.h"
 #include "platform/platform.h"
 
 namespace delve {
 
-int createWindowAndContext(Platform& platform, BitmapCatalogue& pictures, const char* title,
-                           int width, int height) {
+int createWindowAndContext(Platform& platform, Renderer& renderer, BitmapCatalogue& pictures,
+                           const char* title, int width, int height) {
     if (!platform.createWindow(title, width, height)) return 0;
-    setProjection();
-    initGLState(pictures);
+    renderer.contextCreated(pictures);
     return 1;
 }
 
 void destroyWindowAndContext(Platform& platform) { platform.destroyWindow(); }
 
-void setProjection() {
-    glViewport(0, 0, 320, 240);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(4.0f / 3.0f), double(0.1f), 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void initGLState(BitmapCatalogue& pictures) {
-    createTextures(pictures);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-void beginFrame(Platform& platform, Screen& screen) {
-    if (platform.hasWindow()) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-    }
+void beginFrame(Platform& platform, Renderer& renderer, Screen& screen) {
+    if (platform.hasWindow()) renderer.clear();
     screen.clearFramebuffer();
 }
 
-void presentFrame(Platform& platform, const Screen& screen, int pixelZoom) {
+void presentFrame(Platform& platform, Renderer& renderer, const Screen& screen, int pixelZoom) {
     // Without a window (creation failed) there is no context to draw into;
     // the loop goes on and Escape still ends the program.
     if (!platform.hasWindow()) return;
-    glDisable(GL_TEXTURE_2D);
-    if (pixelZoom >= 1 && pixelZoom <= 5) glPixelZoom(float(pixelZoom), float(pixelZoom));
-    glDrawPixels(screen.width, screen.height, GL_RGBA, GL_UNSIGNED_BYTE, screen.framebuffer.data());
+    renderer.present(screen, pixelZoom);
     platform.swapBuffers();
-    glEnable(GL_TEXTURE_2D);
 }
 
 } // namespace delve

@@ -1,12 +1,58 @@
 #include "gfx/png.h"
 
-#include <png.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "platform/files.h"
-#include <vector>
+
+#ifdef DELVE_PNG_STB
+// The browser build has no libpng; stb's writer encodes the same pixels.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+
+namespace delve {
+
+namespace {
+
+void appendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+} // namespace
+
+bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
+                      int* error) {
+    if (error) *error = EINVAL;
+    if (width <= 0 || height <= 0) return false;
+    // Upright RGB rows, top row first.
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* src = rgba + size_t(height - 1 - y) * size_t(width) * 4;
+        uint8_t* dst = rgb.data() + size_t(y) * size_t(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            dst[x * 3 + 0] = src[x * 4 + 0];
+            dst[x * 3 + 1] = src[x * 4 + 1];
+            dst[x * 3 + 2] = src[x * 4 + 2];
+        }
+    }
+    std::vector<uint8_t> encoded;
+    if (!stbi_write_png_to_func(appendBytes, &encoded, width, height, 3, rgb.data(), width * 3)) {
+        if (error) *error = ENOMEM;
+        return false;
+    }
+    const int err = replaceFile(path, encoded.data(), encoded.size());
+    if (error) *error = err;
+    return err == 0;
+}
+
+} // namespace delve
+
+#else
+#include <png.h>
 
 namespace delve {
 
@@ -63,3 +109,4 @@ bool writePngBottomUp(const std::string& path, int width, int height, const uint
 }
 
 } // namespace delve
+#endif

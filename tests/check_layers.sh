@@ -12,6 +12,7 @@ allowed() {
     platform) echo "platform" ;;
     platform/backends) echo "platform/backends platform" ;;
     gfx) echo "gfx platform" ;;
+    gfx/renderers) echo "gfx/renderers gfx platform" ;;
     world) echo "world platform" ;;
     units) echo "units world platform" ;;
     path) echo "path units world platform" ;;
@@ -19,7 +20,7 @@ allowed() {
     views) echo "views gfx path units world platform" ;;
     console) echo "console gfx path units world platform" ;;
     tools) echo "tools gfx world platform" ;;
-    app) echo "app console views rules gfx path units world platform/backends platform" ;;
+    app) echo "app console views rules gfx/renderers gfx path units world platform/backends platform" ;;
     sim) echo "sim rules gfx path units world platform" ;;
     esac
 }
@@ -35,6 +36,7 @@ check_file() { # file layer
         target=${target%%/*}
         # platform/backends/... counts as its own layer
         [[ $line == *'"platform/backends/'* ]] && target=platform/backends
+        [[ $line == *'"gfx/renderers/'* ]] && target=gfx/renderers
         if [[ $ok != *" $target "* ]]; then
             echo "layers: $file includes $line (a $layer file may use: $(allowed "$layer"))"
             bad=1
@@ -46,7 +48,7 @@ check_file() { # file layer
     fi
 }
 
-for layer in platform platform/backends gfx world units path rules views console tools app sim; do
+for layer in platform platform/backends gfx gfx/renderers world units path rules views console tools app sim; do
     [ -d "$layer" ] || continue
     for f in "$layer"/*.h "$layer"/*.cpp; do
         [ -e "$f" ] && check_file "$f" "$layer"
@@ -73,6 +75,7 @@ for layer in $nographics; do
             target=${line#*\"}
             target=${target%%/*}
             [[ $line == *'"platform/backends/'* ]] && target=platform/backends
+        [[ $line == *'"gfx/renderers/'* ]] && target=gfx/renderers
             if [[ $ok != *" $target "* ]]; then
                 echo "layers: $f includes $line (tests of $layer may use: $nographics tests)"
                 bad=1

@@ -1,10 +1,8 @@
 #include "views/edge_overlay.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/shell.h"
 #include "gfx/framebuffer.h"
@@ -52,24 +50,30 @@ bool EdgeOverlay::ready() const {
            depthImage.size() == size_t(ViewWidth) * ViewHeight;
 }
 
-void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ) {
-    glRotatef(view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
-    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(subX - 0.5f, subY - 0.5f, subZ - 0.5f);
+void applyFirstPersonCamera(EdgeOverlay& overlay, const FirstPersonView& view, float subX,
+                            float subY, float subZ) {
+    matrix::applyCamera(overlay.modelView,
+                        Camera{view.walk.cameraPitch, view.walk.cameraYaw, subX, subY, subZ});
 }
 
 int projectPoint(EdgeOverlay& overlay, float x, float y, float z) {
-    GLint viewport[4];
-    GLdouble modelView[16], projection[16];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    GLdouble wx = 0, wy = 0, wz = 0;
-    if (gluProject(x, y, z, modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE) return 0;
-    overlay.projectedX = float(wx);
-    overlay.projectedY = float(wy);
-    overlay.projectedDepth = float(wz);
+    // The model-view and projection transforms in double, as gluProject does.
+    const float* m = overlay.modelView;
+    const float* p = overlay.projection;
+    const double in[4] = {x, y, z, 1.0};
+    double eye[4], clip[4];
+    for (int i = 0; i < 4; ++i)
+        eye[i] = in[0] * m[i] + in[1] * m[4 + i] + in[2] * m[8 + i] + in[3] * m[12 + i];
+    for (int i = 0; i < 4; ++i)
+        clip[i] = eye[0] * p[i] + eye[1] * p[4 + i] + eye[2] * p[8 + i] + eye[3] * p[12 + i];
+    if (clip[3] == 0.0) return 0;
+    const double nx = clip[0] / clip[3] * 0.5 + 0.5;
+    const double ny = clip[1] / clip[3] * 0.5 + 0.5;
+    const double nz = clip[2] / clip[3] * 0.5 + 0.5;
+    const int* v = overlay.viewport;
+    overlay.projectedX = float(nx * v[2] + v[0]);
+    overlay.projectedY = float(ny * v[3] + v[1]);
+    overlay.projectedDepth = float(nz);
     return 1;
 }
 
@@ -98,8 +102,10 @@ void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view) {
     if (!overlay.ready()) return;
     const UnitRecord& hero = units[HeroUnit];
-    glPushMatrix();
-    applyFirstPersonCamera(view, hero.subX, hero.subY, hero.subZ);
+    matrix::identity(overlay.modelView);
+    applyFirstPersonCamera(overlay, view, hero.subX, hero.subY, hero.subZ);
+    float camera[16];
+    std::memcpy(camera, overlay.modelView, sizeof camera);
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
     for (int i = 0; i < CellsPerAxis; ++i) {
         const int L = SZ - HalfSpan + i;
@@ -111,8 +117,8 @@ void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                 const int t = j * 100 + k + i * 10000;
                 const EdgePoint& P = overlay.edgePointTable[size_t(t)];
                 if (!insideWindow(P)) continue;
-                glPushMatrix();
-                glTranslatef(float(C - SX), float(SY - R), float(L - SZ));
+                std::memcpy(overlay.modelView, camera, sizeof camera);
+                matrix::translate(overlay.modelView, float(C - SX), float(SY - R), float(L - SZ));
                 // The cheap cell test goes before the visibility tests; the
                 // edges drawn are the same.
                 const EdgePoint& Qc = overlay.edgePointTable[size_t(t + 1)];
@@ -134,30 +140,31 @@ void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                     !pointHidden(overlay, -0.5f, -0.5f, -0.5f) &&
                     !pointHidden(overlay, -0.5f, -0.5f, 0.5f))
                     drawLine(screen, P.column, P.row, Ql.column, Ql.row, 255, 255, 255);
-                glPopMatrix();
             }
         }
     }
-    glPopMatrix();
+    std::memcpy(overlay.modelView, camera, sizeof camera);
 }
 
 void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
                         const FirstPersonView& view) {
     if (!overlay.ready()) return;
     (void)shell; // the lattice is relative to the view origin, so only offsets matter
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, ViewWidth, ViewHeight, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 overlay.depthImage.data());
+    if (!view.renderer) return;
+    Renderer& r = *view.renderer;
+    r.readDepth(ViewWidth, ViewHeight, overlay.depthImage.data());
+    r.projection(overlay.projection, overlay.viewport);
 
     const UnitRecord& hero = units[HeroUnit];
-    GLint viewport[4];
-    GLdouble m[16], p[16];
-    glPushMatrix();
-    applyFirstPersonCamera(view, hero.subX, hero.subY, hero.subZ);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetDoublev(GL_MODELVIEW_MATRIX, m);
-    glGetDoublev(GL_PROJECTION_MATRIX, p);
-    glPopMatrix();
+    matrix::identity(overlay.modelView);
+    applyFirstPersonCamera(overlay, view, hero.subX, hero.subY, hero.subZ);
+    double m[16], p[16];
+    int viewport[4];
+    for (int i = 0; i < 16; ++i) {
+        m[i] = overlay.modelView[i];
+        p[i] = overlay.projection[i];
+    }
+    for (int i = 0; i < 4; ++i) viewport[i] = overlay.viewport[i];
 
     // Clip-space transform of the combined matrices (column-major, as GL).
     double pm[16];

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/renderer.h"
 #include "platform/zeroed_array.h"
 #include "world/world_map.h"
 
@@ -35,13 +36,18 @@ struct EdgeOverlay {
     // Window depth of the nearest surface, index row * 320 + column.
     std::vector<float> depthImage;
     float projectedX = 0.0f, projectedY = 0.0f, projectedDepth = 0.0f;
+    // The transform projectPoint applies (column-major, as GL keeps them):
+    // the camera's model-view matrix, the renderer's projection and viewport.
+    float modelView[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewport[4] = {0, 0, ViewWidth, ViewHeight};
 
     void allocate();
     void release();
     bool ready() const;
 };
 
-// Projects a model-space point with the current GL viewport and matrices
+// Projects a model-space point with the overlay's viewport and matrices
 // into projectedX/Y/Depth. Returns 1 on success, 0 when the point cannot be
 // projected (the projected values are then left as they were).
 int projectPoint(EdgeOverlay& overlay, float x, float y, float z);
@@ -56,15 +62,16 @@ int pointHidden(EdgeOverlay& overlay, float x, float y, float z);
 void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view);
 
-// Fills the overlay's inputs for the current frame: the depth image from the
-// GL depth buffer (call after the first-person view has rendered and before
+// Fills the overlay's inputs for the current frame: the depth image read back
+// by the view's renderer (call after the first-person view has rendered and before
 // the next clear) and the lattice points projected through the camera that
 // drawCellEdges applies.
 void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
                         const FirstPersonView& view);
 
 // Applies the first-person camera (angles and the sub-cell position) to the
-// current GL model-view matrix.
-void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ);
+// overlay's model-view matrix.
+void applyFirstPersonCamera(EdgeOverlay& overlay, const FirstPersonView& view, float subX,
+                            float subY, float subZ);
 
 } // namespace delve
