@@ -10,6 +10,13 @@
 //   fps=1       show the frame rate and write it into <pre id="delve-fps">
 //   shot=F,...  after frame F, the canvas as a PNG data URL in
 //               <pre id="delve-shot-F"> (for tests)
+//   report=NAME when the run ends, post every result above as one JSON object
+//               to /report/NAME (for tests)
+//   events=URL  a script of page events, dispatched to the page as a player's
+//               keyboard and mouse would make them: "F down VK", "F up VK"
+//               (virtual keys; 1, 2 and 4 are the mouse buttons) and
+//               "F cursor X Y" (canvas pixels from its top-left corner), each
+//               delivered before frame F (for tests)
 'use strict';
 
 (function () {
@@ -52,24 +59,74 @@
   const shots = new Set((params.get('shot') || '').split(',').filter((s) => /^[0-9]+$/.test(s))
     .map(Number));
   const showFps = params.get('fps') === '1';
+  const reportName = params.get('report');
+  const results = {};
+  const eventsUrl = params.get('events');
+  let pageEvents = [], nextPageEvent = 0, cursorClient = [0, 0];
 
-  // Saves are synced to IndexedDB after every change below the save folder;
-  // one sync at a time, and one more when something changed during it.
-  let syncing = false, syncAgain = false, syncWaiters = [];
-  function syncSaves() {
-    if (syncing) { syncAgain = true; return; }
-    syncing = true;
+  function parsePageEvents(text) {
+    const list = [];
+    text.split('\n').forEach((line) => {
+      const t = line.replace(/#.*/, '').trim().split(/\s+/);
+      if (t.length < 2 || !/^[0-9]+$/.test(t[0])) return;
+      list.push({ frame: Number(t[0]), kind: t[1], a: Number(t[2]), b: Number(t[3]) });
+    });
+    return list.sort((x, y) => x.frame - y.frame);
+  }
+
+  // The browser's name and place of a virtual key.
+  function keyOf(vk) {
+    if (vk >= 65 && vk <= 90) {
+      const c = String.fromCharCode(vk);
+      return { key: c.toLowerCase(), code: 'Key' + c };
+    }
+    if (vk >= 48 && vk <= 57) return { key: String(vk - 48), code: 'Digit' + (vk - 48) };
+    if (vk >= 112 && vk <= 123) return { key: 'F' + (vk - 111), code: 'F' + (vk - 111) };
+    if (vk >= 96 && vk <= 105) return { key: String(vk - 96), code: 'Numpad' + (vk - 96) };
+    const named = { 8: 'Backspace', 9: 'Tab', 13: 'Enter', 16: 'ShiftLeft', 17: 'ControlLeft',
+      18: 'AltLeft', 27: 'Escape', 32: 'Space', 37: 'ArrowLeft', 38: 'ArrowUp', 39: 'ArrowRight',
+      40: 'ArrowDown', 107: 'NumpadAdd', 109: 'NumpadSubtract' };
+    const keys = { 16: 'Shift', 17: 'Control', 18: 'Alt', 32: ' ', 107: '+', 109: '-' };
+    const code = named[vk] || '';
+    return { key: keys[vk] || code, code: code };
+  }
+
+  function dispatchPageEvent(e) {
+    const r = canvas.getBoundingClientRect();
+    if (e.kind === 'cursor') {
+      cursorClient = [r.left + (e.a + 0.5) * r.width / canvas.width,
+        r.top + (e.b + 0.5) * r.height / canvas.height];
+      window.dispatchEvent(new MouseEvent('mousemove', { clientX: cursorClient[0],
+        clientY: cursorClient[1], bubbles: true }));
+      return;
+    }
+    const down = e.kind === 'down';
+    if (e.a === 1 || e.a === 2 || e.a === 4) {
+      const init = { clientX: cursorClient[0], clientY: cursorClient[1], bubbles: true,
+        button: e.a === 1 ? 0 : e.a === 2 ? 2 : 1 };
+      // A press starts on the canvas; the release may come anywhere.
+      (down ? canvas : window).dispatchEvent(new MouseEvent(down ? 'mousedown' : 'mouseup', init));
+      return;
+    }
+    const k = keyOf(e.a);
+    window.dispatchEvent(new KeyboardEvent(down ? 'keydown' : 'keyup',
+      { key: k.key, code: k.code, bubbles: true, cancelable: true }));
+  }
+
+  // Events for frame F go out once frame F - 1 has been shown.
+  function dispatchPageEventsBefore(frame) {
+    while (nextPageEvent < pageEvents.length && pageEvents[nextPageEvent].frame <= frame)
+      dispatchPageEvent(pageEvents[nextPageEvent++]);
+  }
+
+  // Saves reach IndexedDB through the save folder's fsync calls (a save
+  // syncs every file and then the folder); the end of a run syncs once more
+  // and reports only when that is done.
+  function whenSynced(done) {
     FS.syncfs(false, (err) => {
       if (err) console.error('delve: saving to IndexedDB failed', err);
-      syncing = false;
-      if (syncAgain) { syncAgain = false; syncSaves(); return; }
-      const waiters = syncWaiters; syncWaiters = [];
-      waiters.forEach((w) => w());
+      done();
     });
-  }
-  function whenSynced(done) {
-    if (!syncing) { done(); return; }
-    syncWaiters.push(done);
   }
 
   // F12 writes a PNG below the pictures folder; the page offers it.
@@ -85,8 +142,6 @@
     a.remove();
     setTimeout(() => URL.revokeObjectURL(url), 10000);
   }
-
-  function underSaves(path) { return path === SaveDir || path.startsWith(SaveDir + '/'); }
 
   let presented = 0, firstFrameMs = null, fpsStart = 0, fpsFrames = 0;
   const fpsSamples = [];
@@ -112,23 +167,22 @@
         if (err) console.error('delve: reading saves from IndexedDB failed', err);
         removeRunDependency('delve-saves');
       });
-      // Files are put in place by a rename, removed by unlink, written up
-      // to a close: each of these below the save folder starts a sync.
-      const rename = FS.rename, unlink = FS.unlink, close = FS.close;
+      // The screenshot is put in place by a rename.
+      const rename = FS.rename;
       FS.rename = (from, to) => {
         rename(from, to);
-        if (underSaves(to) || underSaves(from)) syncSaves();
         offerScreenshot(to);
       };
-      FS.unlink = (path) => {
-        unlink(path);
-        if (underSaves(path)) syncSaves();
-      };
-      FS.close = (stream) => {
-        const path = stream && stream.path;
-        close(stream);
-        if (path && underSaves(path)) syncSaves();
-      };
+      if (eventsUrl) {
+        addRunDependency('delve-events');
+        fetch(eventsUrl).then((r) => r.text()).then((text) => {
+          pageEvents = parsePageEvents(text);
+          removeRunDependency('delve-events');
+        }).catch((e) => {
+          messageEl.textContent = 'The event script ' + eventsUrl + ' could not be read: ' + e;
+          removeRunDependency('delve-events');
+        });
+      }
       if (scriptUrl) {
         addRunDependency('delve-input');
         fetch(scriptUrl).then((r) => {
@@ -161,12 +215,16 @@
         firstFrameMs = now - started;
         loadingEl.hidden = true;
         canvas.focus();
-        resultElement('delve-timing').textContent =
-          JSON.stringify({ firstFrameMs: Math.round(firstFrameMs) });
+        results.timing = { firstFrameMs: Math.round(firstFrameMs) };
+        resultElement('delve-timing').textContent = JSON.stringify(results.timing);
       }
       // Frame F of the main loop is the (F + 1)-th picture presented.
-      if (shots.has(presented - 1))
-        resultElement('delve-shot-' + (presented - 1)).textContent = canvas.toDataURL('image/png');
+      if (shots.has(presented - 1)) {
+        const png = canvas.toDataURL('image/png');
+        resultElement('delve-shot-' + (presented - 1)).textContent = png;
+        results['shot' + (presented - 1)] = png;
+      }
+      if (pageEvents.length) dispatchPageEventsBefore(presented);
       if (showFps) {
         if (fpsFrames === 0) fpsStart = now;
         fpsFrames += 1;
@@ -174,9 +232,9 @@
           const fps = (fpsFrames - 1) * 1000 / (now - fpsStart);
           fpsSamples.push(fps);
           document.title = 'Delve – ' + fps.toFixed(1) + ' fps';
-          resultElement('delve-fps').textContent = JSON.stringify({
-            fps: Math.round(fps * 10) / 10, samples: fpsSamples.map((f) => Math.round(f * 10) / 10),
-            presented: presented });
+          results.fps = { fps: Math.round(fps * 10) / 10,
+            samples: fpsSamples.map((f) => Math.round(f * 10) / 10), presented: presented };
+          resultElement('delve-fps').textContent = JSON.stringify(results.fps);
           fpsFrames = 0;
         }
       }
@@ -187,13 +245,20 @@
       // that shows the result can be reloaded and find them.
       whenSynced(() => {
         try {
-          if (FS.analyzePath(StatePath).exists)
-            resultElement('delve-state').textContent = FS.readFile(StatePath, { encoding: 'utf8' });
+          if (FS.analyzePath(StatePath).exists) {
+            const text = FS.readFile(StatePath, { encoding: 'utf8' });
+            resultElement('delve-state').textContent = text;
+            results.state = JSON.parse(text);
+          }
         } catch (e) {
           messageEl.textContent = 'No state dump: ' + e;
         }
+        results.exit = status;
         resultElement('delve-exit').textContent = String(status);
         if (!frames) messageEl.textContent = 'The game has ended. Reload the page to play again.';
+        if (reportName)
+          fetch('/report/' + encodeURIComponent(reportName),
+            { method: 'POST', body: JSON.stringify(results) });
       });
     },
   };
