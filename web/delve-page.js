@@ -149,7 +149,7 @@
   function setStatus(text) {
     const m = /\((\d+(\.\d+)?)\/(\d+)\)/.exec(text || '');
     if (m) fillEl.style.width = (100 * Number(m[1]) / Number(m[3])).toFixed(1) + '%';
-    if (text) statusEl.textContent = text.replace(/\(.*\)/, '').trim() || statusEl.textContent;
+    if (m) statusEl.textContent = 'Loading the pictures…';
   }
 
   window.Module = {
@@ -159,6 +159,17 @@
     print: (t) => console.log(t),
     printErr: (t) => console.warn(t),
     setStatus: setStatus,
+    // The world is made between the last download and the first frame,
+    // without a chance for the page to draw: the bar sweeps on its own.
+    monitorRunDependencies: (left) => {
+      if (left === 0) {
+        statusEl.textContent = 'Generating the world…';
+        fillEl.style.width = '';
+        barEl.classList.add('busy');
+      } else {
+        statusEl.textContent = 'Loading the pictures…';
+      }
+    },
     preRun: [function () {
       FS.mkdir(SaveDir);
       FS.mount(IDBFS, {}, SaveDir);
@@ -196,14 +207,6 @@
           removeRunDependency('delve-input');
         });
       }
-      // The world is made between here and the first frame, without a
-      // chance for the page to draw: the bar sweeps on its own.
-      Module.monitorRunDependencies = (left) => {
-        if (left === 0) {
-          statusEl.textContent = 'Generating the world…';
-          barEl.classList.add('busy');
-        }
-      };
     }],
     onCanvasResized: (w, h) => {
       canvas.style.aspectRatio = w + ' / ' + h;

@@ -30,6 +30,17 @@ EM_JS(void, webCanvasResized, (int width, int height), {
 EM_JS(void, webFramePresented, (), {
     if (Module.onFramePresented) Module.onFramePresented();
 });
+// Lets the browser run its tasks (show the canvas, deliver events) and
+// comes back at once: a message to ourselves is not held back the way a
+// chain of zero-delay timers is. The program resumes as a user callback, so
+// its end is handled as after any other wait.
+EM_JS(void, webYield, (), {
+    Asyncify.handleSleep(function(wakeUp) {
+        var channel = new MessageChannel();
+        channel.port1.onmessage = function() { callUserCallback(wakeUp); };
+        channel.port2.postMessage(0);
+    });
+});
 EM_JS(void, webCanvasRect, (double* rect), {
     var canvas = document.getElementById('canvas');
     if (!canvas) return;
@@ -74,8 +85,9 @@ public:
             attrs.depth = true;
             attrs.stencil = false;
             attrs.antialias = false;
-            // The page can take a picture of the canvas between two frames.
-            attrs.preserveDrawingBuffer = true;
+            // The page takes its pictures of the canvas right after a
+            // present, before the browser composites it.
+            attrs.preserveDrawingBuffer = false;
             attrs.majorVersion = 1;
             attrs.minorVersion = 0;
             context_ = emscripten_webgl_create_context(CanvasSelector, &attrs);
@@ -111,7 +123,7 @@ public:
         if (!open_) return;
         webFramePresented();
         // The browser shows the canvas and delivers events while we yield.
-        emscripten_sleep(0);
+        webYield();
     }
 
     Message pumpOneMessage() override { return Message::None; }
