@@ -131,6 +131,10 @@ volatile std::sig_atomic_t quitSignal = 0;
 
 extern "C" void onQuitSignal(int) { quitSignal = 1; }
 
+volatile std::sig_atomic_t dumpSignal = 0;
+
+extern "C" void onDumpSignal(int) { dumpSignal = 1; }
+
 void drainMessages(Game& g) {
     if (quitSignal) g.shell.quitRequested = 1;
     for (;;) {
@@ -145,6 +149,7 @@ void drainMessages(Game& g) {
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
     : options(opts), clock(opts.fastClock), platform(std::move(backend)),
       renderer(makeRenderer()), input(*platform) {
+    clock.setFramePace(framePace(opts));
     firstPerson.renderer = renderer.get();
 }
 
@@ -165,6 +170,8 @@ void setScreenMode(Game& g, int width, int height) {
 int recreateWindow(Game& g) {
     int ok = createGameWindow(g);
     if (ok) {
+        // A new window keeps the player's full screen.
+        if (g.fullscreen && !g.platform->setFullscreen(true)) g.fullscreen = false;
         g.platform->showCursor(false);
     } else {
         // The error box has been shown; with no window no key can be read,
@@ -189,6 +196,16 @@ void installQuitSignals() {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    struct sigaction dump {};
+    dump.sa_handler = onDumpSignal;
+    sigemptyset(&dump.sa_mask);
+    sigaction(SIGUSR1, &dump, nullptr);
+}
+
+bool takeStateDumpRequest() {
+    if (!dumpSignal) return false;
+    dumpSignal = 0;
+    return true;
 }
 
 void setViewOriginFromSelectedUnit(Game& g) {
@@ -284,15 +301,26 @@ bool startGame(Game& g) {
     return true;
 }
 
+void toggleFullscreen(Game& g) {
+    const bool on = !g.fullscreen;
+    if (g.platform->setFullscreen(on)) g.fullscreen = on;
+}
+
 void handleWindowKeys(Game& g) {
     Shell& sh = g.shell;
+    // The window keys act once per press: a held key does not re-create
+    // the window on every frame.
     for (int zoom = 1; zoom <= 4; ++zoom) {
-        if (!g.input.isKeyDown(Vk::F1 + zoom - 1)) continue;
+        if (!g.input.wasPressed(Vk::F1 + zoom - 1)) continue;
         destroyWindowAndContext(*g.platform);
         sh.pixelZoom = zoom;
         if (!recreateWindow(g)) return;
     }
-    if (g.input.isKeyDown(Vk::KeyM)) {
+    // F11 and Alt+Enter: desktop full screen on or off.
+    if (g.input.wasPressed(Vk::F11) || (g.input.wasPressed(Vk::Enter) && g.input.isHeld(Vk::Alt)))
+        toggleFullscreen(g);
+    // In full screen the window fills the screen and has nowhere to move.
+    if (g.input.isKeyDown(Vk::KeyM) && !g.fullscreen) {
         int x = 0, y = 0;
         g.platform->cursorScreenPosition(x, y);
         g.platform->moveWindow(x, y, sh.screenWidth * sh.pixelZoom, sh.screenHeight * sh.pixelZoom);
@@ -326,6 +354,9 @@ void runFrame(Game& g) {
     if (g.console.contestRequested != 0) {
         g.console.contestRequested = 0;
         toggleContest(g);
+        answerCommand(g.console, g.clock,
+                      g.contestMode.active ? "contest on: click in the map to found members"
+                                           : "contest paused: type contest to go on");
     }
     if (g.contestMode.active) drawContestStatus(g);
 
@@ -343,15 +374,13 @@ void runFrame(Game& g) {
     drawCursorCross(g.screen, g.input.cursorX(sh.screenWidth), g.input.cursorY(sh.screenHeight));
     presentFrame(*g.platform, *g.renderer, g.screen, sh.pixelZoom);
     // F12: one picture per press, of the frame just shown.
-    const bool screenshotKey = g.input.isKeyDown(Vk::F12);
-    if (screenshotKey && !g.screenshotKeyHeld) takeScreenshot(g);
-    g.screenshotKeyHeld = screenshotKey;
+    if (g.input.wasPressed(Vk::F12)) takeScreenshot(g);
 
     handleWindowKeys(g);
     scrollView(g);
     if (g.input.isKeyDown(Vk::Escape)) sh.quitRequested = 1;
-    if (g.input.isKeyDown(Vk::F5)) switchScreenMode(g, 320, 240, 2);
-    if (g.input.isKeyDown(Vk::F6)) switchScreenMode(g, 640, 480, 1);
+    if (g.input.wasPressed(Vk::F5)) switchScreenMode(g, 320, 240, 2);
+    if (g.input.wasPressed(Vk::F6)) switchScreenMode(g, 640, 480, 1);
     if (g.input.isKeyDown('1')) sh.movementInterval = 10.0f;
     if (g.input.isKeyDown('2')) sh.movementInterval = 30.0f;
     if (g.input.isKeyDown('3')) sh.movementInterval = 60.0f;

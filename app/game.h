@@ -79,7 +79,7 @@ struct Game {
     // failure status.
     bool windowFailed = false;
     InputRecorder recorder; // --record
-    bool screenshotKeyHeld = false; // F12 takes one picture per press
+    bool fullscreen = false; // F11 / Alt+Enter: desktop full screen
 
     Game(const Options& opts, std::unique_ptr<Platform> backend);
 };
@@ -96,14 +96,19 @@ void runProgressFrame(Game& g);
 // Runs frames until Escape, the close message, SIGINT or SIGTERM, the
 // frame limit, or a window that could not be re-created.
 void runMainLoop(Game& g);
-// SIGINT and SIGTERM from now on end the program as the close message does.
+// SIGINT and SIGTERM from now on end the program as the close message does;
+// SIGUSR1 asks for the state dump (--dump-state) at the end of the frame.
 void installQuitSignals();
+// True once after each SIGUSR1.
+bool takeStateDumpRequest();
 void shutdownGame(Game& g);
 
 void setScreenMode(Game& g, int width, int height);
 // Creates the window at the current mode and scale, then hides the cursor.
 int recreateWindow(Game& g);
 void handleWindowKeys(Game& g);
+// Desktop full screen on or off (F11, Alt+Enter).
+void toggleFullscreen(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
 void setViewOriginFromSelectedUnit(Game& g);

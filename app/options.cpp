@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/numbers.h"
 
 namespace delve {
@@ -15,10 +16,12 @@ const char* usageText() {
            "  --fast-clock           waits advance a virtual clock instead of blocking\n"
            "  --seed N               seed of the world generator (default: the time)\n"
            "  --frames N             end as Escape does after N frames\n"
+           "  --fps N                frames a second (default 60 in a window; 0 = unpaced,\n"
+           "                         the default with --headless or --fast-clock)\n"
            "  --input FILE           drive keys and cursor from a script\n"
            "  --record FILE          write this session's keys and cursor as a script\n"
            "  --screenshot F:FILE    write the frame F as presented to a PNG (repeatable)\n"
-           "  --dump-state FILE      write the game state as JSON at exit\n"
+           "  --dump-state FILE      write the game state as JSON at exit (and on SIGUSR1)\n"
            "  --data-dir DIR         folder with the pictures and the overworld\n"
            "  --save-dir DIR         folder of the twelve save slots\n"
            "  --help                 show this text\n"
@@ -61,6 +64,13 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
                 return false;
             }
             o.frames = int(n);
+        } else if (!std::strcmp(arg, "--fps")) {
+            if (!value(v)) return false;
+            if (!parseInteger(v, 0, 1000, n)) {
+                error = std::string("--fps needs a rate 0..1000, not '") + v + "'";
+                return false;
+            }
+            o.fps = int(n);
         } else if (!std::strcmp(arg, "--input")) {
             if (!value(v)) return false;
             o.inputScript = v;
@@ -99,6 +109,11 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
         }
     }
     return true;
+}
+
+int framePace(const Options& o) {
+    if (o.fps >= 0) return o.fps;
+    return o.headless || o.fastClock ? 0 : Clock::DefaultFramesPerSecond;
 }
 
 } // namespace delve

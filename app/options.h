@@ -14,6 +14,7 @@ struct Options {
     bool haveSeed = false;
     uint32_t seed = 0;
     int frames = -1; // -1 = run until Escape or close
+    int fps = -1;    // --fps; -1 = the default pace (see framePace)
     std::string inputScript;
     std::string record; // --record: the session written as an input script
     std::vector<std::pair<int, std::string>> screenshots; // frame -> PNG path
@@ -28,5 +29,8 @@ struct Options {
 // the flag.
 bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error);
 const char* usageText();
+// Main-loop frames a second: --fps, else 60 for a player's window and
+// unpaced for headless and fast-clock runs; 0 means unpaced.
+int framePace(const Options& o);
 
 } // namespace delve

@@ -91,8 +91,18 @@ void runMainLoop(Game& g) {
             break;
         }
         runFrame(g);
+        // Movement and blinking are counted in frames: the loop keeps the
+        // pace the game was made for, whatever the display does.
+        g.clock.endFrame();
         writeScreenshots(g, g.framesRun);
         g.framesRun += 1;
+        // A look at a running game from outside (SIGUSR1), between frames.
+        if (takeStateDumpRequest() && !g.options.dumpState.empty()) {
+            int error = 0;
+            if (!writeStateDump(g, g.options.dumpState, &error))
+                std::fprintf(stderr, "delve: could not write %s: %s\n",
+                             g.options.dumpState.c_str(), errorText(error).c_str());
+        }
         if (limit > 0 && g.framesRun >= limit) g.shell.quitRequested = 1;
     }
 }

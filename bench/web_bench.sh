@@ -24,8 +24,8 @@ print("%-13s %7.1f fps (median of %d one-second samples)   first frame %5d ms" %
 PY
 }
 
-run_page first-person "$WORK/profile-fp" "seed=7&frames=$FRAMES&fps=1"
-run_page map "$WORK/profile-map" "seed=7&frames=$FRAMES&fps=1&events=map.events"
+run_page first-person "$WORK/profile-fp" "seed=7&frames=$FRAMES&meter=1"
+run_page map "$WORK/profile-map" "seed=7&frames=$FRAMES&meter=1&events=map.events"
 echo "Chromium $("$CHROMIUM" --version 2>/dev/null | awk '{print $2}'), SwiftShader WebGL, $(nproc) cores"
 summary first-person
 summary map

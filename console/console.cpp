@@ -29,7 +29,7 @@ void setCellInside(WorldMap& world, int x, int y, int z, uint8_t code) {
     if (insideMap(x, y, z)) world.setCell(x, y, z, code);
 }
 
-void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
+void teleport(ConsoleState& console, const ConsoleContext& ctx) {
     int x = readNumber(console.commandTokens[1].data());
     int y = readNumber(console.commandTokens[2].data());
     int z = readNumber(console.commandTokens[3].data());
@@ -39,7 +39,14 @@ void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
     if (y > MapSide - 2) y = MapSide - 2;
     if (z < 2) z = 2;
     if (z > LayerCount - 2) z = LayerCount - 2;
-    if (ctx.world.cell(x, y, z) == Cell::Rock) return;
+    char answer[ConsoleMessageSize];
+    if (ctx.world.cell(x, y, z) == Cell::Rock) {
+        std::snprintf(answer, sizeof answer, "%d %d %d is rock: not moved", x, y, z);
+        answerCommand(console, ctx.clock, answer);
+        return;
+    }
+    std::snprintf(answer, sizeof answer, "teleported to %d %d %d", x, y, z);
+    answerCommand(console, ctx.clock, answer);
     UnitRecord& hero = ctx.units[HeroUnit];
     hero.x = uint16_t(x);
     hero.y = uint16_t(y);
@@ -49,18 +56,21 @@ void teleport(const ConsoleState& console, const ConsoleContext& ctx) {
     ctx.shell.SZ = z;
 }
 
-void reportSlot(ConsoleState& console, const Clock& clock, int slot, SlotResult result) {
+void reportSlot(ConsoleState& console, const Clock& clock, int slot, bool saving,
+                SlotResult result) {
     const char* what = nullptr;
     bool reason = false;
     switch (result) {
     case SlotResult::Done:
-        if (!console.slotUnchecked) {
-            console.message[0] = 0;
+        if (saving || !console.slotUnchecked) {
+            char line[ConsoleMessageSize];
+            std::snprintf(line, sizeof line, "slot %d %s", slot, saving ? "saved" : "loaded");
+            answerCommand(console, clock, line);
             return;
         }
         what = "loaded without a check file";
         break;
-    case SlotResult::Interrupted:
+    case SlotResult::Interrupted: what = "was not changed: the game is ending"; break;
     case SlotResult::Busy: return;
     case SlotResult::Empty: what = "is empty"; break;
     case SlotResult::Damaged: what = "is damaged"; break;
@@ -75,8 +85,36 @@ void reportSlot(ConsoleState& console, const Clock& clock, int slot, SlotResult 
                       errorText(console.slotError).c_str());
     else
         std::snprintf(line, sizeof line, "Slot %d %s", slot, what);
-    showConsoleMessage(console, clock, line);
+    answerCommand(console, clock, line);
 }
+
+// The cell commands answer with the cell they changed, or why they did not.
+void setCellAnswered(ConsoleState& console, const ConsoleContext& ctx, int x, int y, int z,
+                     uint8_t code, const char* what) {
+    char answer[ConsoleMessageSize];
+    if (insideMap(x, y, z)) {
+        ctx.world.setCell(x, y, z, code);
+        std::snprintf(answer, sizeof answer, "%s at %d %d %d", what, x, y, z);
+    } else {
+        std::snprintf(answer, sizeof answer, "%d %d %d is outside the map: nothing changed", x, y,
+                      z);
+    }
+    answerCommand(console, ctx.clock, answer);
+}
+
+void answerSlotRange(ConsoleState& console, const Clock& clock, const char* verb) {
+    char answer[ConsoleMessageSize];
+    std::snprintf(answer, sizeof answer, "%s game N: N is %d to %d", verb, FirstSlot, LastSlot);
+    answerCommand(console, clock, answer);
+}
+
+// Short lines: the first-person view is 320 pixels wide.
+constexpr const char* HelpText =
+    "commands: corner1 env4block env4grass env4dirt\n"
+    "env4emptyx1 env4emptyy1 get search flush\n"
+    "screensavertoggle  env4teleport X Y Z\n"
+    "save game N  load game N  (N is 1 to 12)\n"
+    "contest  help";
 
 } // namespace
 
@@ -123,42 +161,96 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     const UnitRecord& hero = ctx.units[HeroUnit];
     const int x = hero.x, y = hero.y, z = hero.z;
     WorldMap& world = ctx.world;
+    // Each command answers; a line that matches none says so.
+    console.message[0] = 0;
+    bool known = n == 0;
 
     if (wordIs(console, 0, "corner1")) {
-        setCellInside(world, x, y, z, Cell::Corner);
+        known = true;
         setCellInside(world, x, y, z + 1, Cell::Corner);
+        setCellAnswered(console, ctx, x, y, z, Cell::Corner, "corners set");
     }
-    if (wordIs(console, 0, "env4block")) setCellInside(world, x, y, z, Cell::Block);
-    if (wordIs(console, 0, "env4grass")) setCellInside(world, x, y, z, Cell::Grass);
-    if (wordIs(console, 0, "env4dirt")) setCellInside(world, x, y, z, Cell::Dirt);
-    if (wordIs(console, 0, "env4emptyx1")) setCellInside(world, x + 1, y, z, Cell::Empty);
-    if (wordIs(console, 0, "env4emptyy1")) setCellInside(world, x, y + 1, z, Cell::Empty);
+    const struct {
+        const char* word;
+        int dx, dy;
+        uint8_t code;
+        const char* what;
+    } cellCommands[] = {
+        {"env4block", 0, 0, Cell::Block, "block set"},
+        {"env4grass", 0, 0, Cell::Grass, "grass set"},
+        {"env4dirt", 0, 0, Cell::Dirt, "dirt set"},
+        {"env4emptyx1", 1, 0, Cell::Empty, "emptied"},
+        {"env4emptyy1", 0, 1, Cell::Empty, "emptied"},
+    };
+    for (const auto& c : cellCommands) {
+        if (!wordIs(console, 0, c.word)) continue;
+        known = true;
+        setCellAnswered(console, ctx, x + c.dx, y + c.dy, z, c.code, c.what);
+    }
     if (wordIs(console, 0, "screensavertoggle") && n == 1) {
+        known = true;
         ctx.shell.screensaverMode = ctx.shell.screensaverMode == 0 ? 1 : 0;
+        answerCommand(console, ctx.clock,
+                      ctx.shell.screensaverMode ? "screensaver on" : "screensaver off");
         ctx.clock.sleep(ConsolePauseMs);
     }
-    if (wordIs(console, 0, "save") && wordIs(console, 1, "game") && n == 3) {
+    for (const bool saving : {true, false}) {
+        const char* verb = saving ? "save" : "load";
+        if (!wordIs(console, 0, verb)) continue;
+        known = true;
+        if (!wordIs(console, 1, "game") || n != 3) {
+            answerSlotRange(console, ctx.clock, verb);
+            continue;
+        }
         int slot = readNumber(console.commandTokens[2].data());
         if (slot >= FirstSlot && slot <= LastSlot)
-            reportSlot(console, ctx.clock, slot, saveGame(console, ctx, slot));
-        ctx.clock.sleep(ConsolePauseMs);
-    }
-    if (wordIs(console, 0, "load") && wordIs(console, 1, "game") && n == 3) {
-        int slot = readNumber(console.commandTokens[2].data());
-        if (slot >= FirstSlot && slot <= LastSlot)
-            reportSlot(console, ctx.clock, slot, loadGame(console, ctx, slot));
+            reportSlot(console, ctx.clock, slot, saving,
+                       saving ? saveGame(console, ctx, slot) : loadGame(console, ctx, slot));
+        else
+            answerSlotRange(console, ctx.clock, verb);
         ctx.clock.sleep(ConsolePauseMs);
     }
     if ((wordIs(console, 0, "get") || wordIs(console, 0, "search") || wordIs(console, 0, "flush")) &&
         n == 1) {
+        known = true;
+        char answer[ConsoleMessageSize];
         if (insideMap(x, y, z)) {
             uint8_t c = world.cell(x, y, z);
-            if (c != Cell::Door && c != Cell::Rock) world.setCell(x, y, z, Cell::Floor);
+            if (c != Cell::Door && c != Cell::Rock) {
+                world.setCell(x, y, z, Cell::Floor);
+                std::snprintf(answer, sizeof answer, "floor at %d %d %d", x, y, z);
+            } else {
+                std::snprintf(answer, sizeof answer, "%d %d %d is %s: not changed", x, y, z,
+                              c == Cell::Door ? "a door" : "rock");
+            }
+        } else {
+            std::snprintf(answer, sizeof answer, "%d %d %d is outside the map: nothing changed", x,
+                          y, z);
         }
+        answerCommand(console, ctx.clock, answer);
         ctx.clock.sleep(ConsolePauseMs);
     }
-    if (wordIs(console, 0, "env4teleport") && n == 4) teleport(console, ctx);
-    if (wordIs(console, 0, "contest") && n == 1) console.contestRequested = 1;
+    if (wordIs(console, 0, "env4teleport")) {
+        known = true;
+        if (n == 4)
+            teleport(console, ctx);
+        else
+            answerCommand(console, ctx.clock, "env4teleport X Y Z: three numbers");
+    }
+    if (wordIs(console, 0, "contest") && n == 1) {
+        known = true;
+        console.contestRequested = 1;
+    }
+    if (wordIs(console, 0, "help")) {
+        known = true;
+        answerCommand(console, ctx.clock, HelpText);
+    }
+    if (!known) {
+        char answer[ConsoleMessageSize];
+        std::snprintf(answer, sizeof answer, "unknown command: %.40s (type help)",
+                      console.commandTokens[0].data());
+        answerCommand(console, ctx.clock, answer);
+    }
 }
 
 void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message) {
@@ -166,27 +258,77 @@ void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* m
     console.messageUntilMs = clock.nowMs() + ConsoleMessageMs;
 }
 
-bool consoleMessageVisible(const ConsoleState& console, const Clock& clock) {
-    return console.message[0] != 0 && clock.nowMs() < console.messageUntilMs;
+void answerCommand(ConsoleState& console, const Clock& clock, const char* answer) {
+    showConsoleMessage(console, clock, answer);
 }
 
-void runConsole(ConsoleState& console, const ConsoleContext& ctx) {
-    if (ctx.input.isKeyDown(Vk::Tab)) {
-        console.consoleOpen = console.consoleOpen == 0 ? 1 : 0;
-        ctx.clock.sleep(ConsolePauseMs);
+bool consoleMessageVisible(const ConsoleState& console, const Clock& clock) {
+    return console.message[0] != 0 &&
+           (console.consoleOpen == 1 || clock.nowMs() < console.messageUntilMs);
+}
+
+namespace {
+
+// The answer under the prompt; a longer one (help) stands line by line
+// above it, where nothing else is drawn.
+void drawAnswer(const ConsoleState& console, TextBuffer& text, Screen& screen) {
+    const char* p = console.message;
+    const char* firstBreak = std::strchr(p, '\n');
+    if (!firstBreak) {
+        text.set(p);
+        drawSmallText(screen, text, ConsoleMessageX, ConsoleMessageY, 255, 120, 90);
+        return;
     }
-    if (console.consoleOpen == 1)
-        editCommandLine(console, ctx.input, ctx.clock, ctx.shell.frameCounter, ctx.screen, ctx.text,
-                        ConsolePromptX, ConsolePromptY, ConsoleLineLimit, ConsolePrompt);
+    int lines = 1;
+    for (const char* q = p; *q; ++q) lines += *q == '\n';
+    int y = ConsolePromptY + 12 + (lines - 1) * 9;
+    while (*p) {
+        const char* end = std::strchr(p, '\n');
+        const size_t n = end ? size_t(end - p) : std::strlen(p);
+        text.format("%.*s", int(n), p);
+        drawSmallText(screen, text, ConsoleMessageX, y, 255, 120, 90);
+        y -= 9;
+        p += n;
+        if (*p == '\n') ++p;
+    }
+}
+
+} // namespace
+
+void runConsole(ConsoleState& console, const ConsoleContext& ctx) {
+    // The presses since the last frame, in order: Tab shows or hides the
+    // prompt, and while it is shown the others type. Presses made while
+    // it is hidden type nothing.
+    KeyPress press;
+    bool typed = false;
+    while (ctx.input.peekPress(press)) {
+        if (press.virtualKey == Vk::Tab) {
+            ctx.input.takePress(press);
+            console.consoleOpen = console.consoleOpen == 0 ? 1 : 0;
+            ctx.clock.sleep(ConsolePauseMs);
+            continue;
+        }
+        if (console.consoleOpen != 1) {
+            ctx.input.takePress(press);
+            continue;
+        }
+        typeCommandLine(console, ctx.input, ctx.clock, ConsoleLineLimit);
+        typed = true;
+        if (console.commandReady == 1) break;
+    }
+    // A held key repeats also in a frame without presses.
+    if (!typed && console.consoleOpen == 1 && console.commandReady == 0)
+        typeCommandLine(console, ctx.input, ctx.clock, ConsoleLineLimit);
+    ctx.input.captureTyping(console.consoleOpen == 1);
+    if (console.consoleOpen == 1 && console.commandReady == 0)
+        drawCommandLine(console, ctx.shell.frameCounter, ctx.screen, ctx.text, ConsolePromptX,
+                        ConsolePromptY, ConsolePrompt);
     // Inside a save's or load's progress frames a finished line waits.
     if (console.commandReady == 1 && !console.slotBusy) {
         console.commandReady = 0;
         runCommand(console, ctx);
     }
-    if (consoleMessageVisible(console, ctx.clock)) {
-        ctx.text.set(console.message);
-        drawSmallText(ctx.screen, ctx.text, ConsoleMessageX, ConsoleMessageY, 255, 120, 90);
-    }
+    if (consoleMessageVisible(console, ctx.clock)) drawAnswer(console, ctx.text, ctx.screen);
 }
 
 void runConsole(ConsoleState& console, Input& input, Clock& clock, Shell& shell, Screen& screen,

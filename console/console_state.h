@@ -7,10 +7,10 @@ namespace delve {
 
 constexpr int CommandTextSize = 256;   // line and word buffers, terminator included
 constexpr int CommandTokenCount = 20;  // words kept from one command line
-constexpr int ConsoleMessageSize = 64;
+constexpr int ConsoleMessageSize = 256;
 
-// The console's state: the prompt switch, the line store and the one-line
-// notice shown under the command line when a slot cannot be used.
+// The console's state: the prompt switch, the line store and the answer to
+// the last command, shown under the command line.
 struct ConsoleState {
     int consoleOpen = 0;
     int commandReady = 0;
@@ -20,6 +20,11 @@ struct ConsoleState {
     // The words of the last command; allocated by initCommandStore.
     std::vector<std::array<char, CommandTextSize>> commandTokens;
     int tokenCount = 0; // words in the last command, also those beyond the 20 kept
+
+    // The key that typed last, repeated while it stays held past the delay.
+    int repeatKey = 0;
+    bool repeatShift = false;
+    uint64_t repeatAtMs = 0; // game time of the next repeat
 
     // Set while a save or load runs: the progress frames' console runs edit
     // the line but leave a finished command waiting until the transfer ends.

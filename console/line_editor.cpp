@@ -34,46 +34,84 @@ void typeCharacter(ConsoleState& console, Clock& clock, int limit, char c) {
     clock.sleep(CharacterPauseMs);
 }
 
+void backspace(ConsoleState& console, Clock& clock) {
+    if (console.commandLength < 1) return;
+    console.commandLine[console.commandLength] = 0;
+    console.commandLine[console.commandLength - 1] = 0;
+    --console.commandLength;
+    clock.sleep(CharacterPauseMs);
+}
+
+// The character a key types: Space, a letter (a capital with Shift) or a
+// digit (Shift does not change digits); 0 for a key that types nothing.
+char characterOf(int vk, bool shift) {
+    if (vk == Vk::Space) return ' ';
+    if (vk >= Vk::LetterA && vk < Vk::LetterA + 26) return char((shift ? 'A' : 'a') + (vk - Vk::LetterA));
+    if (vk >= Vk::Digit0 && vk < Vk::Digit0 + 10) return char('0' + (vk - Vk::Digit0));
+    return 0;
+}
+
+// Types what one key does: a character or Backspace. False for a key that
+// edits nothing.
+bool editWith(ConsoleState& console, Clock& clock, int limit, int vk, bool shift) {
+    if (vk == Vk::Backspace) {
+        backspace(console, clock);
+        return true;
+    }
+    const char c = characterOf(vk, shift);
+    if (c == 0) return false;
+    typeCharacter(console, clock, limit, c);
+    return true;
+}
+
 } // namespace
 
-void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int frameCounter,
-                     Screen& screen, TextBuffer& text, int x, int y, int maxLength,
-                     const char* prompt) {
+void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength) {
     const int limit = std::min(maxLength, CommandHardLimit);
-
-    if (input.isKeyDown(Vk::Enter)) {
-        console.commandLine[console.commandLength] = 0;
-        clock.sleep(EnterPauseMs);
-        console.commandReady = 1;
+    KeyPress press;
+    while (input.peekPress(press) && press.virtualKey != Vk::Tab) {
+        input.takePress(press);
+        if (press.virtualKey == Vk::Enter) {
+            // Alt+Enter is the full-screen key, not a command.
+            if (press.alt) continue;
+            console.commandLine[console.commandLength] = 0;
+            clock.sleep(EnterPauseMs);
+            console.commandReady = 1;
+            console.repeatKey = 0;
+            return;
+        }
+        if (editWith(console, clock, limit, press.virtualKey, press.shift)) {
+            console.repeatKey = press.virtualKey;
+            console.repeatShift = press.shift;
+            console.repeatAtMs = clock.gameMs() + KeyRepeatDelayMs;
+        }
+    }
+    // A key still held well after its press repeats, once a frame.
+    if (console.repeatKey == 0 || input.inProgressFrame()) return;
+    if (!input.isHeld(console.repeatKey)) {
+        console.repeatKey = 0;
         return;
     }
+    if (clock.gameMs() >= console.repeatAtMs)
+        editWith(console, clock, limit, console.repeatKey, console.repeatShift);
+}
 
-    if (input.isKeyDown(Vk::Backspace) && console.commandLength >= 1) {
-        console.commandLine[console.commandLength] = 0;
-        console.commandLine[console.commandLength - 1] = 0;
-        --console.commandLength;
-        clock.sleep(CharacterPauseMs);
-    }
-
-    if (input.isKeyDown(Vk::Space)) typeCharacter(console, clock, limit, ' ');
-    for (int i = 0; i < 26; ++i) {
-        if (input.isKeyDown(Vk::LetterA + i) && !input.isKeyDown(Vk::Shift))
-            typeCharacter(console, clock, limit, char('a' + i));
-    }
-    for (int i = 0; i < 26; ++i) {
-        if (input.isKeyDown(Vk::LetterA + i) && input.isKeyDown(Vk::Shift))
-            typeCharacter(console, clock, limit, char('A' + i));
-    }
-    for (int i = 0; i < 10; ++i) {
-        if (input.isKeyDown(Vk::Digit0 + i)) typeCharacter(console, clock, limit, char('0' + i));
-    }
-
+void drawCommandLine(const ConsoleState& console, int frameCounter, Screen& screen,
+                     TextBuffer& text, int x, int y, const char* prompt) {
     // The underscore blinks with a period of 20 frames.
     if (frameCounter % 20 < 10)
         text.format("%s%s_", prompt, console.commandLine);
     else
         text.format("%s%s", prompt, console.commandLine);
     drawLargeText(screen, text, x, y, 255, 255, 255);
+}
+
+void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int frameCounter,
+                     Screen& screen, TextBuffer& text, int x, int y, int maxLength,
+                     const char* prompt) {
+    typeCommandLine(console, input, clock, maxLength);
+    if (console.commandReady == 1) return;
+    drawCommandLine(console, frameCounter, screen, text, x, y, prompt);
 }
 
 } // namespace delve

@@ -21,6 +21,16 @@ struct Camera {
 // Quad vertices are 8 floats: texture s, t, normal x, y, z, position x, y, z.
 constexpr int FloatsPerVertex = 8;
 
+// Where a present puts the framebuffer: its lower-left corner in window
+// pixels from the window's lower-left corner, each pixel scale x scale (a
+// scale below 1 keeps the previous one); with blackSurround the rest of the
+// window is cleared to black first.
+struct Placement {
+    int left = 0, bottom = 0;
+    int scale = 1;
+    bool blackSurround = false;
+};
+
 // What the views ask of the graphics card, and nothing more: the views build
 // the frame's textured quads and the 2D framebuffer; a renderer draws them
 // and reads pixels back. Fixed-function GL draws on the desktop, GLES 2 /
@@ -52,9 +62,8 @@ public:
     // nothing read, when there is no context to read from.
     virtual bool readColour(int width, int height, uint8_t* rgb) = 0;
     virtual bool readDepth(int width, int height, float* depth) = 0;
-    // Shows the framebuffer over the whole window, each pixel `zoom` x
-    // `zoom` from the lower-left corner (zoom outside 1..5 keeps the last).
-    virtual void present(const Screen& screen, int zoom) = 0;
+    // Shows the framebuffer in the window as `place` says.
+    virtual void present(const Screen& screen, const Placement& place) = 0;
     // 2D texturing and blending on (the unit stage of a load does this): the
     // next present then blends the framebuffer by its alpha.
     virtual void enableTexturingAndBlending() = 0;

@@ -30,9 +30,41 @@ void Clock::sleep(int milliseconds) {
 #endif
 }
 
-uint64_t Clock::nowMs() const {
-    uint64_t real = (steadyNs() - startNs_) / 1000000u;
-    return fast_ ? real + waited_ : real;
+uint64_t Clock::nowNs() const {
+    const uint64_t real = steadyNs() - startNs_;
+    return fast_ ? real + waited_ * 1000000u + pacedNs_ : real;
+}
+
+uint64_t Clock::nowMs() const { return nowNs() / 1000000u; }
+
+void Clock::setFramePace(int framesPerSecond) {
+    fps_ = framesPerSecond > 0 ? framesPerSecond : 0;
+    nextFrameNs_ = 0;
+}
+
+void Clock::endFrame() {
+    const uint64_t periodNs = 1000000000u / uint64_t(fps_ > 0 ? fps_ : DefaultFramesPerSecond);
+    gameFrameNs_ += periodNs;
+    if (fps_ == 0) return;
+    if (fast_) {
+        // The virtual frame takes its whole slot: N frames are N periods.
+        pacedNs_ += periodNs;
+        return;
+    }
+    const uint64_t now = nowNs();
+    if (nextFrameNs_ == 0 || now > nextFrameNs_ + periodNs) {
+        nextFrameNs_ = now + periodNs;
+        return;
+    }
+    if (now < nextFrameNs_) {
+#ifdef __EMSCRIPTEN__
+        // The page shows the frame and takes events while the program waits.
+        emscripten_sleep(unsigned((nextFrameNs_ - now) / 1000000u));
+#else
+        std::this_thread::sleep_for(std::chrono::nanoseconds(nextFrameNs_ - now));
+#endif
+    }
+    nextFrameNs_ += periodNs;
 }
 
 } // namespace delve

@@ -83,10 +83,51 @@ int cursorFromScreenY(int cursorY, const ScreenRect& rect, int screenHeight) {
     return int(value);
 }
 
+ScreenRect fullscreenPictureRect(const ScreenRect& area, int width, int height) {
+    const int areaW = area.right - area.left, areaH = area.bottom - area.top;
+    int scale = 1;
+    if (width > 0 && height > 0) scale = std::max(1, std::min(areaW / width, areaH / height));
+    const int w = width * scale, h = height * scale;
+    ScreenRect r;
+    r.left = area.left + (areaW - w) / 2;
+    r.top = area.top + (areaH - h) / 2;
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
+}
+
+bool Input::typesInConsole(int vk) {
+    return vk == Vk::Space || vk == Vk::Backspace || vk == Vk::Enter ||
+           (vk >= Vk::LetterA && vk < Vk::LetterA + 26) || (vk >= Vk::Digit0 && vk < Vk::Digit0 + 10);
+}
+
 void Input::useScript(std::vector<ScriptEvent> events) {
     scripted_ = true;
     events_ = std::move(events);
     nextEvent_ = 0;
+}
+
+bool Input::pushPress(int vk) {
+    if (pressCount_ == presses_.size()) return false; // the player is far ahead of the game
+    KeyPress& p = presses_[(pressHead_ + pressCount_) % presses_.size()];
+    p.virtualKey = vk;
+    p.shift = held_[Vk::Shift];
+    p.alt = held_[Vk::Alt];
+    p.control = held_[Vk::Control];
+    ++pressCount_;
+    return true;
+}
+
+void Input::applyTransition(int frame, int vk, bool down) {
+    if (vk < 0 || vk >= Vk::Count) return;
+    const size_t k = size_t(vk);
+    if (recorder_ && recorder_->recording()) recorder_->keyEvent(frame, vk, down);
+    // A down while already down (a lost release) is no new press.
+    if (down && !held_[k]) {
+        tapped_[k] = true;
+        pushPress(vk);
+    }
+    held_[k] = down;
 }
 
 bool Input::applyScript(int frame) {
@@ -94,8 +135,8 @@ bool Input::applyScript(int frame) {
     while (nextEvent_ < events_.size() && events_[nextEvent_].frame <= frame) {
         const ScriptEvent& ev = events_[nextEvent_++];
         switch (ev.kind) {
-        case ScriptEvent::Down: keys_[size_t(ev.a)] = true; break;
-        case ScriptEvent::Up: keys_[size_t(ev.a)] = false; break;
+        case ScriptEvent::Down: applyTransition(frame, ev.a, true); break;
+        case ScriptEvent::Up: applyTransition(frame, ev.a, false); break;
         case ScriptEvent::Cursor: cursorX_ = ev.a; cursorY_ = ev.b; break;
         case ScriptEvent::Close: close = true; break;
         }
@@ -104,67 +145,77 @@ bool Input::applyScript(int frame) {
 }
 
 bool Input::beginFrame(int frame, int screenWidth, int screenHeight) {
-    bool close = applyScript(frame);
+    tapped_.fill(false);
     seen_.fill(false);
-    if (recorder_ && recorder_->recording()) {
-        if (!scripted_ && platform_) {
-            // A live session: the devices are read once here, and the whole
-            // frame reads this state, as a replay of the recording will.
-            snapshot_ = true;
-            for (int vk = 0; vk < Vk::Count; ++vk)
-                keys_[size_t(vk)] = platform_->deviceKeyDown(vk);
-            int x = 0, y = 0;
-            platform_->cursorScreenPosition(x, y);
-            const ScreenRect rect = platform_->windowRect();
-            cursorX_ = cursorFromScreenX(x, rect, screenWidth);
-            cursorY_ = cursorFromScreenY(y, rect, screenHeight);
-        }
-        recorder_->frame(frame, keys_, cursorX_, cursorY_);
+    bool close = applyScript(frame);
+    if (!scripted_ && platform_) {
+        // A live session: the transitions since the last frame, in order,
+        // and the cursor once; the whole frame reads this state, as a
+        // replay of its recording will.
+        DeviceEvent ev;
+        while (platform_->nextDeviceEvent(ev)) applyTransition(frame, ev.virtualKey, ev.down);
+        int x = 0, y = 0;
+        platform_->cursorScreenPosition(x, y);
+        ScreenRect rect = platform_->windowRect();
+        if (platform_->fullscreen()) rect = fullscreenPictureRect(rect, screenWidth, screenHeight);
+        cursorX_ = cursorFromScreenX(x, rect, screenWidth);
+        cursorY_ = cursorFromScreenY(y, rect, screenHeight);
     }
+    if (recorder_ && recorder_->recording()) recorder_->cursor(frame, cursorX_, cursorY_);
     return close;
-}
-
-bool Input::keyState(int virtualKey) {
-    if (scripted_ || snapshot_ || !platform_) return keys_[size_t(virtualKey)];
-    return platform_->deviceKeyDown(virtualKey);
 }
 
 bool Input::isKeyDown(int virtualKey) {
     if (virtualKey < 0 || virtualKey >= Vk::Count) return false;
+    if (typingCaptured_ && typesInConsole(virtualKey)) return false;
     const size_t k = size_t(virtualKey);
-    const bool down = keyState(virtualKey);
+    const bool down = held_[k] || tapped_[k];
     if (!inProgress_) {
         if (down) seen_[k] = true;
         return down;
     }
-    // A progress frame: a key still held since its main-loop frame saw it
-    // has already acted.
-    if (!down) {
-        seen_[k] = false;
-        return false;
-    }
-    return !seen_[k];
+    // A progress frame: a key already seen by its main-loop frame has acted.
+    return down && !seen_[k];
 }
 
-int Input::cursorX(int screenWidth) {
-    if (scripted_ || snapshot_ || !platform_)
-        return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1));
-    int x = 0, y = 0;
-    platform_->cursorScreenPosition(x, y);
-    return cursorFromScreenX(x, platform_->windowRect(), screenWidth);
+bool Input::wasPressed(int virtualKey) const {
+    return virtualKey >= 0 && virtualKey < Vk::Count && tapped_[size_t(virtualKey)];
 }
+
+bool Input::isHeld(int virtualKey) const {
+    return virtualKey >= 0 && virtualKey < Vk::Count && held_[size_t(virtualKey)];
+}
+
+bool Input::takePress(KeyPress& press) {
+    if (inProgress_ || pressCount_ == 0) return false;
+    press = presses_[pressHead_];
+    pressHead_ = (pressHead_ + 1) % presses_.size();
+    --pressCount_;
+    return true;
+}
+
+bool Input::peekPress(KeyPress& press) const {
+    if (inProgress_ || pressCount_ == 0) return false;
+    press = presses_[pressHead_];
+    return true;
+}
+
+int Input::cursorX(int screenWidth) { return std::clamp(cursorX_, 0, std::max(0, screenWidth - 1)); }
 
 int Input::cursorY(int screenHeight) {
-    if (scripted_ || snapshot_ || !platform_)
-        return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
-    int x = 0, y = 0;
-    platform_->cursorScreenPosition(x, y);
-    return cursorFromScreenY(y, platform_->windowRect(), screenHeight);
+    return std::clamp(cursorY_, 0, std::max(0, screenHeight - 1));
 }
 
 void Input::setKey(int virtualKey, bool down) {
     scripted_ = true;
-    if (virtualKey >= 0 && virtualKey < Vk::Count) keys_[size_t(virtualKey)] = down;
+    if (virtualKey < 0 || virtualKey >= Vk::Count) return;
+    const size_t k = size_t(virtualKey);
+    if (down && !held_[k]) {
+        pushPress(virtualKey);
+        tapped_[k] = true;
+    }
+    held_[k] = down;
+    if (!down) tapped_[k] = false;
 }
 
 void Input::setCursor(int x, int y) {
@@ -185,27 +236,23 @@ bool InputRecorder::open(const std::string& path, uint32_t seed) {
     if (file_) std::fclose(file_);
     file_ = std::fopen(path.c_str(), "w");
     if (!file_) return false;
-    keys_.fill(false);
-    cursorX_ = cursorY_ = 0;
+    haveCursor_ = false;
     std::fprintf(file_, "# seed %u\n", unsigned(seed));
     std::fprintf(file_, "# replay: delve --headless --fast-clock --seed %u --input FILE\n",
                  unsigned(seed));
     return true;
 }
 
-void InputRecorder::frame(int frame, const std::array<bool, 256>& keys, int cursorX,
-                          int cursorY) {
-    if (!file_) return;
-    if (cursorX != cursorX_ || cursorY != cursorY_) {
-        std::fprintf(file_, "%d cursor %d %d\n", frame, cursorX, cursorY);
-        cursorX_ = cursorX;
-        cursorY_ = cursorY;
-    }
-    for (size_t vk = 0; vk < keys.size(); ++vk) {
-        if (keys[vk] == keys_[vk]) continue;
-        std::fprintf(file_, "%d %s %zu\n", frame, keys[vk] ? "down" : "up", vk);
-        keys_[vk] = keys[vk];
-    }
+void InputRecorder::keyEvent(int frame, int virtualKey, bool down) {
+    if (file_) std::fprintf(file_, "%d %s %d\n", frame, down ? "down" : "up", virtualKey);
+}
+
+void InputRecorder::cursor(int frame, int cursorX, int cursorY) {
+    if (!file_ || (haveCursor_ && cursorX == cursorX_ && cursorY == cursorY_)) return;
+    std::fprintf(file_, "%d cursor %d %d\n", frame, cursorX, cursorY);
+    haveCursor_ = true;
+    cursorX_ = cursorX;
+    cursorY_ = cursorY;
 }
 
 bool InputRecorder::finish(int frame) {

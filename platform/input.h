@@ -27,9 +27,17 @@ bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
 int cursorFromScreenX(int cursorX, const ScreenRect& rect, int screenWidth);
 int cursorFromScreenY(int cursorY, const ScreenRect& rect, int screenHeight);
 
-// Writes what the player did as an input script: "# seed N" first, then for
-// every main-loop frame the keys that went down or up and the cursor when
-// it moved, and the frame at which the session ended as a close event.
+// Where a picture of width x height stands on a full screen `area`: scaled
+// by the largest whole factor that fits (at least 1) and centred, so every
+// framebuffer pixel stays a square block of screen pixels.
+ScreenRect fullscreenPictureRect(const ScreenRect& area, int width, int height);
+
+// Writes what the player did as an input script: "# seed N" first, then
+// every key and button transition in the order the program took it, under
+// the main-loop frame that took it, and the cursor when it moved; the frame
+// at which the session ended is written as a close event. A replay of the
+// file takes the same transitions in the same frames, so it types the same
+// characters and clicks the same cells.
 class InputRecorder {
 public:
     InputRecorder() = default;
@@ -40,26 +48,40 @@ public:
     // Creates (truncates) `path`; false when it cannot be written.
     bool open(const std::string& path, uint32_t seed);
     bool recording() const { return file_ != nullptr; }
-    // The state the program reads in `frame`; only changes are written.
-    void frame(int frame, const std::array<bool, 256>& keys, int cursorX, int cursorY);
+    void keyEvent(int frame, int virtualKey, bool down);
+    void cursor(int frame, int cursorX, int cursorY);
     // Ends the recording with "FRAME close"; false when writing failed.
     bool finish(int frame);
 
 private:
     std::FILE* file_ = nullptr;
-    std::array<bool, 256> keys_{};
+    bool haveCursor_ = false;
     int cursorX_ = 0, cursorY_ = 0;
 };
 
-// The polled key and cursor state that every part of the program reads.
-// With a script, the script's state overrides the real devices.
+// A key press, in the order the player made it, with the modifiers as they
+// were at that moment.
+struct KeyPress {
+    int virtualKey = 0;
+    bool shift = false;
+    bool alt = false;
+    bool control = false;
+};
+
+// The key and cursor state that every part of the program reads, and the
+// ordered presses the console types from.
+//
+// The devices (or a script) deliver transitions; each main-loop frame takes
+// those that arrived since the previous frame, in order. A key reads as down
+// in a frame when it is held at the frame's start or went down since the
+// previous frame, so a tap shorter than a frame is seen by exactly one
+// frame. Presses also queue, so typing keeps every key once and in order.
 //
 // Script time and real time agree: a script's events apply before the
 // main-loop frame they name, and the progress frames of a save or load run
-// inside that main-loop frame, so they apply nothing new. A key that was
+// inside that main-loop frame, so they take nothing new. A key that was
 // seen down in a main-loop frame is not seen again by that frame's progress
-// frames until it is released: one Enter starts one save, however long the
-// save takes.
+// frames: one Enter starts one save, however long the save takes.
 class Input {
 public:
     explicit Input(Platform& platform) : platform_(&platform) {}
@@ -73,10 +95,10 @@ public:
     // them was the window's close message.
     bool applyScript(int frame);
 
-    // Starts main-loop frame `frame` of a screen of the given size: applies
-    // the script's events (true on a close message), forgets which keys were
-    // seen, and when recording takes the frame's key and cursor state once
-    // so that the recording holds exactly what the frame read.
+    // Starts main-loop frame `frame` of a screen of the given size: forgets
+    // the previous frame's taps and seen keys, takes the script's events
+    // (true on a close message) or the devices' transitions and cursor, and
+    // records what it took.
     bool beginFrame(int frame, int screenWidth, int screenHeight);
     // Brackets a progress frame run inside the current main-loop frame.
     void beginProgressFrame() { inProgress_ = true; }
@@ -85,27 +107,54 @@ public:
     // Records every main-loop frame's input into `recorder` from now on.
     void recordTo(InputRecorder* recorder) { recorder_ = recorder; }
 
+    // Down in this frame: held, or tapped since the previous frame. While
+    // typing is captured, the keys that type read as up here.
     bool isKeyDown(int virtualKey);
+    // Went down since the previous main-loop frame: keys that act once per
+    // press (window and mode keys) ask this.
+    bool wasPressed(int virtualKey) const;
+    // Held at this moment, as far as the program has taken the transitions
+    // (the console's key repeat asks this).
+    bool isHeld(int virtualKey) const;
     // Cursor in framebuffer pixels, y counted from the bottom row.
     int cursorX(int screenWidth);
     int cursorY(int screenHeight);
 
-    // Sets a key or the cursor directly (tests drive the game this way).
+    // The oldest press not yet typed. Progress frames take none: what the
+    // player types during a save waits for the next frame.
+    bool takePress(KeyPress& press);
+    // The oldest press without taking it; false when none can be taken.
+    bool peekPress(KeyPress& press) const;
+    bool inProgressFrame() const { return inProgress_; }
+    // While the console is open the keys that type (letters, digits, Space,
+    // Backspace, Enter) only type: no other part of the program sees them.
+    void captureTyping(bool on) { typingCaptured_ = on; }
+    bool typingCaptured() const { return typingCaptured_; }
+    static bool typesInConsole(int virtualKey);
+
+    // Sets a key or the cursor directly (tests drive the game this way). A
+    // key set down is pressed at once, as if its frame had just begun.
     void setKey(int virtualKey, bool down);
     void setCursor(int x, int y);
 
 private:
-    bool keyState(int virtualKey);
+    void applyTransition(int frame, int virtualKey, bool down);
+    bool pushPress(int virtualKey);
+
+    static constexpr int PressCapacity = 1024;
 
     Platform* platform_ = nullptr;
     InputRecorder* recorder_ = nullptr;
     bool scripted_ = false;
-    bool snapshot_ = false; // live keys and cursor taken once per frame
     bool inProgress_ = false;
-    std::array<bool, Vk::Count> seen_{};
+    bool typingCaptured_ = false;
+    std::array<bool, Vk::Count> held_{};    // after the transitions taken so far
+    std::array<bool, Vk::Count> tapped_{};  // went down since the frame began
+    std::array<bool, Vk::Count> seen_{};    // read down by this main-loop frame
+    std::array<KeyPress, PressCapacity> presses_{};
+    size_t pressHead_ = 0, pressCount_ = 0;
     std::vector<ScriptEvent> events_;
     size_t nextEvent_ = 0;
-    std::array<bool, Vk::Count> keys_{};
     int cursorX_ = 0, cursorY_ = 0;
 };
 

@@ -7,7 +7,9 @@
 //   frames=N    run N frames on the virtual clock, then write the state dump
 //               into <pre id="delve-state">
 //   input=URL   an input script, played as on the desktop (--input)
-//   fps=1       show the frame rate and write it into <pre id="delve-fps">
+//   fps=N       frames a second the game paces itself to (0 = unpaced)
+//   meter=1     show the measured frame rate and write it into
+//               <pre id="delve-fps">
 //   shot=F,...  after frame F, the canvas as a PNG data URL in
 //               <pre id="delve-shot-F"> (for tests)
 //   report=NAME when the run ends, post every result above as one JSON object
@@ -58,7 +60,9 @@
   if (scriptUrl) args.push('--input', ScriptPath);
   const shots = new Set((params.get('shot') || '').split(',').filter((s) => /^[0-9]+$/.test(s))
     .map(Number));
-  const showFps = params.get('fps') === '1';
+  const fps = number('fps');
+  if (fps !== null) args.push('--fps', fps);
+  const showFps = params.get('meter') === '1';
   const reportName = params.get('report');
   const results = {};
   const eventsUrl = params.get('events');

@@ -1,5 +1,7 @@
 // The desktop's renderer: fixed-function GL with the matrix stack, vertex
 // arrays (or one glBegin/glEnd a quad) and a zoomed glDrawPixels.
+// glWindowPos (OpenGL 1.4) places the picture.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -104,9 +106,17 @@ public:
         return true;
     }
 
-    void present(const Screen& screen, int zoom) override {
+    void present(const Screen& screen, const Placement& place) override {
         glDisable(GL_TEXTURE_2D);
-        if (zoom >= 1 && zoom <= 5) glPixelZoom(float(zoom), float(zoom));
+        if (place.blackSurround) {
+            GLfloat clear[4];
+            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        }
+        glWindowPos2i(place.left, place.bottom);
+        if (place.scale >= 1) glPixelZoom(float(place.scale), float(place.scale));
         glDrawPixels(screen.width, screen.height, GL_RGBA, GL_UNSIGNED_BYTE,
                      screen.framebuffer.data());
         glEnable(GL_TEXTURE_2D);

@@ -230,9 +230,9 @@ public:
         return true;
     }
 
-    void present(const Screen& screen, int zoom) override {
+    void present(const Screen& screen, const Placement& place) override {
         if (!ready_ || screen.width <= 0 || screen.height <= 0) return;
-        if (zoom >= 1 && zoom <= 5) zoom_ = zoom;
+        if (place.scale >= 1) zoom_ = place.scale;
         glBindTexture(GL_TEXTURE_2D, screenTexture_);
         if (screen.width != screenWidth_ || screen.height != screenHeight_) {
             screenWidth_ = screen.width;
@@ -247,12 +247,15 @@ public:
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, screen.width, screen.height, GL_RGBA,
                             GL_UNSIGNED_BYTE, screen.framebuffer.data());
         }
-        // The canvas itself: the framebuffer from its lower-left corner,
-        // every pixel zoom x zoom, the rest of the canvas left as it was.
+        // The canvas itself: the framebuffer at its place, every pixel
+        // zoom x zoom, the rest of the canvas black or left as it was.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        GLint canvas[4] = {};
-        glGetIntegerv(GL_VIEWPORT, canvas);
-        glViewport(0, 0, screen.width * zoom_, screen.height * zoom_);
+        if (place.blackSurround) {
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
+        }
+        glViewport(place.left, place.bottom, screen.width * zoom_, screen.height * zoom_);
         glDisable(GL_DEPTH_TEST);
         if (blend_) glEnable(GL_BLEND); else glDisable(GL_BLEND);
         glUseProgram(presentProgram_);

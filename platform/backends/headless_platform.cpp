@@ -72,7 +72,11 @@ public:
         if (surface_ != EGL_NO_SURFACE) eglSwapBuffers(display_, surface_);
     }
     Message pumpOneMessage() override { return Message::None; }
-    bool deviceKeyDown(int) override { return false; }
+    // No devices: input comes from a script.
+    bool nextDeviceEvent(DeviceEvent&) override { return false; }
+    // The offscreen picture has no screen to fill.
+    bool setFullscreen(bool) override { return false; }
+    bool fullscreen() const override { return false; }
     void cursorScreenPosition(int& x, int& y) override { x = left_; y = top_ + height_; }
     ScreenRect windowRect() override { return {left_, top_, left_ + width_, top_ + height_}; }
     void showCursor(bool) override {}

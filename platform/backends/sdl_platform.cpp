@@ -2,6 +2,7 @@
 // and the polled key and mouse state.
 #include <SDL.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -49,6 +50,29 @@ SDL_Scancode scancodeFor(int vk) {
     case 111: return SDL_SCANCODE_KP_DIVIDE;
     default: return SDL_SCANCODE_UNKNOWN;
     }
+}
+
+// The virtual key of a key event: letters by the letter the layout gives the
+// key (as the key-down queries of the game map them), the other keys by
+// their place on the keyboard.
+int virtualKeyOf(const SDL_Keysym& key) {
+    if (key.sym >= 'a' && key.sym <= 'z') return int('A' + (key.sym - 'a'));
+    switch (key.scancode) {
+    case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return 16;
+    case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return 17;
+    case SDL_SCANCODE_LALT: case SDL_SCANCODE_RALT: return 18;
+    case SDL_SCANCODE_KP_ENTER: return 13;
+    default: break;
+    }
+    // A letter key that types no Latin letter (a non-Latin layout) keeps
+    // its US place, as the key-down queries do.
+    if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z)
+        return int('A' + (key.scancode - SDL_SCANCODE_A));
+    for (int vk = 0; vk < 256; ++vk) {
+        if (vk >= 'A' && vk <= 'Z') continue;
+        if (scancodeFor(vk) == key.scancode && key.scancode != SDL_SCANCODE_UNKNOWN) return vk;
+    }
+    return 0;
 }
 
 class SdlPlatform final : public Platform {
@@ -100,6 +124,10 @@ public:
             destroyWindow();
             return fail("Can't Activate The GL Rendering Context.");
         }
+        // Presentation waits for the display's refresh where the driver
+        // allows it; the frame loop paces itself where it does not.
+        SDL_GL_SetSwapInterval(1);
+        fullscreen_ = false;
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
         SDL_SetWindowInputFocus(window_);
@@ -134,29 +162,66 @@ public:
     Message pumpOneMessage() override {
         SDL_Event ev;
         if (!SDL_PollEvent(&ev)) return Message::None;
-        if (ev.type == SDL_QUIT) return Message::Close;
-        if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_CLOSE)
-            return Message::Close;
+        switch (ev.type) {
+        case SDL_QUIT: return Message::Close;
+        case SDL_WINDOWEVENT:
+            if (ev.window.event == SDL_WINDOWEVENT_CLOSE) return Message::Close;
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            // The system's own repeats are no presses; the program makes
+            // its own where it wants them.
+            if (ev.key.repeat) break;
+            if (int vk = virtualKeyOf(ev.key.keysym)) keep(vk, ev.type == SDL_KEYDOWN);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const int vk = ev.button.button == SDL_BUTTON_LEFT    ? 1
+                           : ev.button.button == SDL_BUTTON_RIGHT ? 2
+                           : ev.button.button == SDL_BUTTON_MIDDLE ? 4
+                                                                   : 0;
+            if (vk) keep(vk, ev.type == SDL_MOUSEBUTTONDOWN);
+            break;
+        }
+        default: break;
+        }
         return Message::Other;
     }
 
-    bool deviceKeyDown(int vk) override {
-        if (vk == 1 || vk == 2 || vk == 4) {
-            Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
-            Uint32 mask = vk == 1 ? SDL_BUTTON_LMASK : vk == 2 ? SDL_BUTTON_RMASK : SDL_BUTTON_MMASK;
-            return (buttons & mask) != 0;
-        }
-        const Uint8* keys = SDL_GetKeyboardState(nullptr);
-        switch (vk) {
-        case 16: return keys[SDL_SCANCODE_LSHIFT] || keys[SDL_SCANCODE_RSHIFT];
-        case 17: return keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL];
-        case 18: return keys[SDL_SCANCODE_LALT] || keys[SDL_SCANCODE_RALT];
-        case 13: return keys[SDL_SCANCODE_RETURN] || keys[SDL_SCANCODE_KP_ENTER];
-        default: break;
-        }
-        SDL_Scancode sc = scancodeFor(vk);
-        return sc != SDL_SCANCODE_UNKNOWN && keys[sc];
+    bool nextDeviceEvent(DeviceEvent& out) override {
+        if (eventCount_ == 0) return false;
+        out = events_[eventHead_];
+        eventHead_ = (eventHead_ + 1) % events_.size();
+        --eventCount_;
+        return true;
     }
+
+    // Full screen is the borderless window grown over its whole display, so
+    // it works alike with or without a window manager (the window-manager
+    // request SDL makes goes unanswered where none runs).
+    bool setFullscreen(bool on) override {
+        if (!window_) return false;
+        if (on == fullscreen_) return true;
+        if (on) {
+            SDL_Rect display;
+            const int index = SDL_GetWindowDisplayIndex(window_);
+            if (index < 0 || SDL_GetDisplayBounds(index, &display) != 0) {
+                std::fprintf(stderr, "delve: full screen: %s\n", SDL_GetError());
+                return false;
+            }
+            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+            SDL_SetWindowPosition(window_, display.x, display.y);
+            SDL_SetWindowSize(window_, display.w, display.h);
+        } else {
+            SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+            SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+        }
+        SDL_RaiseWindow(window_);
+        fullscreen_ = on;
+        return true;
+    }
+    bool fullscreen() const override { return window_ && fullscreen_; }
 
     void cursorScreenPosition(int& x, int& y) override { SDL_GetGlobalMouseState(&x, &y); }
 
@@ -192,6 +257,18 @@ private:
         return false;
     }
 
+    // Transitions waiting for the frame loop. A full ring keeps the oldest:
+    // only a game stalled for thousands of presses could fill it.
+    void keep(int vk, bool down) {
+        if (eventCount_ == events_.size()) return;
+        events_[(eventHead_ + eventCount_) % events_.size()] = DeviceEvent{vk, down};
+        ++eventCount_;
+    }
+
+    std::array<DeviceEvent, 4096> events_{};
+    size_t eventHead_ = 0, eventCount_ = 0;
+    bool fullscreen_ = false;
+    SDL_Rect windowed_{0, 0, 0, 0}; // where the window stood before full screen
     bool initError_ = false;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;

@@ -1,7 +1,7 @@
 // The browser: the page's canvas (id "canvas") as the window, a WebGL 1
 // context on it, and the page's key and mouse events. Events are recorded
 // as they arrive (the browser delivers them while the program yields in a
-// wait or a present) and kept in order; the polled state follows them.
+// wait or a present) and kept in order.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -128,7 +128,34 @@ public:
 
     Message pumpOneMessage() override { return Message::None; }
 
-    bool deviceKeyDown(int vk) override { return vk > 0 && vk < Vk::Count && held_[size_t(vk)] > 0; }
+    // The browser hands events over as they happen, while the program
+    // yields; they wait here, in order, for the frame loop.
+    bool nextDeviceEvent(DeviceEvent& out) override {
+        if (eventCount_ == 0) return false;
+        out = events_[eventHead_];
+        eventHead_ = (eventHead_ + 1) % events_.size();
+        --eventCount_;
+        return true;
+    }
+
+    // The canvas fills the screen, scaled by the browser with its aspect
+    // kept; the program goes on drawing the canvas as in a window (so
+    // fullscreen() stays false) and the cursor maps through the canvas's
+    // place in the page. A browser grants full screen only inside a
+    // player's key or click: the request waits for the next one.
+    bool setFullscreen(bool on) override {
+        EmscriptenFullscreenChangeEvent status{};
+        emscripten_get_fullscreen_status(&status);
+        if (bool(status.isFullscreen) == on) return true;
+        if (!on) return emscripten_exit_fullscreen() == EMSCRIPTEN_RESULT_SUCCESS;
+        EmscriptenFullscreenStrategy strategy{};
+        strategy.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_ASPECT;
+        strategy.canvasResolutionScaleMode = EMSCRIPTEN_FULLSCREEN_CANVAS_SCALE_NONE;
+        strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_NEAREST;
+        const EMSCRIPTEN_RESULT r = emscripten_request_fullscreen_strategy(CanvasSelector, true, &strategy);
+        return r == EMSCRIPTEN_RESULT_SUCCESS || r == EMSCRIPTEN_RESULT_DEFERRED;
+    }
+    bool fullscreen() const override { return false; }
 
     void cursorScreenPosition(int& x, int& y) override {
         x = cursorX_;
@@ -214,7 +241,8 @@ private:
             if (h.vk != 0) continue;
             std::snprintf(h.code, sizeof h.code, "%s", code);
             h.vk = vk;
-            ++held_[size_t(vk)];
+            // Two keys of one code (both Shifts) make one press.
+            if (held_[size_t(vk)]++ == 0) keep(vk, true);
             return;
         }
     }
@@ -223,10 +251,17 @@ private:
             if (h.vk == 0 || std::strcmp(h.code, code) != 0) continue;
             const int vk = h.vk;
             h.vk = 0;
-            if (held_[size_t(vk)] > 0) --held_[size_t(vk)];
+            if (held_[size_t(vk)] > 0 && --held_[size_t(vk)] == 0) keep(vk, false);
             return vk;
         }
         return 0;
+    }
+    // A full ring keeps the oldest: only a program stalled for thousands of
+    // presses could fill it.
+    void keep(int vk, bool down) {
+        if (eventCount_ == events_.size()) return;
+        events_[(eventHead_ + eventCount_) % events_.size()] = DeviceEvent{vk, down};
+        ++eventCount_;
     }
 
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
@@ -235,6 +270,8 @@ private:
     int cursorX_ = 0, cursorY_ = 0;
     std::array<Held, 32> heldCodes_{}; // physical keys and buttons down now
     std::array<int, Vk::Count> held_{}; // how many of them carry each virtual key
+    std::array<DeviceEvent, 4096> events_{};
+    size_t eventHead_ = 0, eventCount_ = 0;
 };
 
 } // namespace

@@ -26,7 +26,9 @@ public:
     void moveWindow(int x, int y, int w, int h) override { inner_->moveWindow(x, y, w, h); }
     void swapBuffers() override { inner_->swapBuffers(); }
     Message pumpOneMessage() override { return inner_->pumpOneMessage(); }
-    bool deviceKeyDown(int vk) override { return inner_->deviceKeyDown(vk); }
+    bool nextDeviceEvent(DeviceEvent& ev) override { return inner_->nextDeviceEvent(ev); }
+    bool setFullscreen(bool on) override { return inner_->setFullscreen(on); }
+    bool fullscreen() const override { return inner_->fullscreen(); }
     void cursorScreenPosition(int& x, int& y) override { inner_->cursorScreenPosition(x, y); }
     ScreenRect windowRect() override { return inner_->windowRect(); }
     void showCursor(bool v) override { inner_->showCursor(v); }

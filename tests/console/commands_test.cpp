@@ -148,3 +148,38 @@ TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
 
 } // namespace
 } // namespace delve::test
+
+namespace delve::test {
+namespace {
+
+TEST(ConsoleAnswers, EveryCommandAnswersUnderThePromptUntilTheNextOne) {
+    Rig r("answers");
+    r.world.setCell(101, 83, 2, Cell::Floor);
+    r.world.setCell(50, 50, 2, Cell::Rock);
+    const struct {
+        const char* line;
+        const char* answer;
+    } cases[] = {
+        {"env4teleport 101 83 2", "teleported to 101 83 2"},
+        {"env4teleport 50 50 0", "50 50 2 is rock: not moved"},
+        {"contetst", "unknown command: contetst (type help)"},
+        {"save game 13", "save game N: N is 1 to 12"},
+        {"load game", "load game N: N is 1 to 12"},
+        {"save game 3", "slot 3 saved"},
+        {"env4block", "block set at 101 83 2"},
+        {"screensavertoggle", "screensaver on"},
+    };
+    for (const auto& c : cases) {
+        r.command(c.line);
+        EXPECT_STREQ(r.console.message, c.answer) << c.line;
+        // Still shown frames later, while the console is open.
+        for (int i = 0; i < 300; ++i) r.frame();
+        EXPECT_TRUE(consoleMessageVisible(r.console, r.clock)) << c.line;
+    }
+    r.command("help");
+    EXPECT_NE(std::strstr(r.console.message, "env4teleport"), nullptr);
+    EXPECT_NE(std::strstr(r.console.message, "save game N"), nullptr);
+}
+
+} // namespace
+} // namespace delve::test

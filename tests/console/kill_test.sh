@@ -26,8 +26,9 @@ trap 'rm -rf "$work"' EXIT
 
 # Writes an input script to $1 that switches to the map view, opens the
 # console and types each further argument as a command followed by Enter,
-# holding Backspace afterwards to clear the line; prints the number of
-# frames the script needs. A key is down for one frame.
+# then one Backspace per character to clear the line; prints the number of
+# frames the script needs. A key is down for one frame; a tap that goes
+# down and up within one frame is one press.
 make_script() {
     local out=$1 frame=1 line c code i last=0
     shift
@@ -47,7 +48,9 @@ make_script() {
                 last=$code
             done
             echo "$frame down 13"; frame=$((frame + 1)); echo "$frame up 13"
-            echo "$frame down 8"; frame=$((frame + ${#line})); echo "$frame up 8"
+            for ((i = 0; i < ${#line}; i++)); do
+                echo "$frame down 8"; echo "$frame up 8"; frame=$((frame + 1))
+            done
             last=8
         done
     } > "$out"

@@ -6,56 +6,114 @@ namespace delve::test {
 namespace {
 
 // Runs the editor alone, as the console does while the prompt is shown.
-void edit(Rig& r, std::initializer_list<int> keys, int maxLength = ConsoleLineLimit) {
-    for (int k : keys) r.input.setKey(k, true);
+void edit(Rig& r, int maxLength = ConsoleLineLimit) {
     r.screen.clearFramebuffer();
     editCommandLine(r.console, r.input, r.clock, r.shell.frameCounter, r.screen, r.text,
                     ConsolePromptX, ConsolePromptY, maxLength, ConsolePrompt);
-    for (int k : keys) r.input.setKey(k, false);
+    r.clock.endFrame();
 }
 
-TEST(LineEditor, TypesLettersCapitalsDigitsAndSpacesEachWithAPause) {
+// Taps each key: down and up again before the editor runs.
+void tap(Rig& r, std::initializer_list<int> keys) {
+    for (int k : keys) {
+        r.input.setKey(k, true);
+        r.input.setKey(k, false);
+    }
+}
+
+TEST(LineEditor, TypesEveryPressOnceInOrderWithShiftAsItWasAtThePress) {
     Rig r("typing");
-    edit(r, {Vk::LetterA + 7});            // h
-    edit(r, {Vk::Shift, Vk::LetterA + 8}); // I
-    edit(r, {Vk::Space});
-    edit(r, {Vk::Shift, Vk::Digit0 + 5});  // Shift does not change digits
-    edit(r, {Vk::LetterA + 25});           // z
-    EXPECT_STREQ(r.console.commandLine, "hI 5z");
-    EXPECT_EQ(r.console.commandLength, 5);
-    EXPECT_EQ(r.clock.waitedMs(), 5u * 120u);
+    // Rollover: C goes down, O goes down, C comes up... all before one frame.
+    r.input.setKey(Vk::LetterA + 2, true);
+    r.input.setKey(Vk::LetterA + 14, true);
+    r.input.setKey(Vk::LetterA + 2, false);
+    r.input.setKey(Vk::Shift, true);
+    r.input.setKey(Vk::LetterA + 13, true);
+    r.input.setKey(Vk::Shift, false);
+    r.input.setKey(Vk::LetterA + 14, false);
+    r.input.setKey(Vk::LetterA + 13, false);
+    tap(r, {Vk::Space, Vk::Digit0 + 5, Vk::F5, Vk::Up});
+    edit(r);
+    EXPECT_STREQ(r.console.commandLine, "coN 5");
+    EXPECT_EQ(r.clock.waitedMs(), 5u * CharacterPauseMs);
 }
 
-TEST(LineEditor, HeldKeyRepeatsOncePerFrameUntilTheLimit) {
-    Rig r("limit");
-    for (int i = 0; i < 40; ++i) edit(r, {Vk::LetterA + 23});
-    EXPECT_EQ(r.console.commandLength, 30);
-    EXPECT_EQ(std::string(r.console.commandLine), std::string(30, 'x'));
-    EXPECT_EQ(r.clock.waitedMs(), 30u * 120u); // a full line ignores keys without pausing
+TEST(LineEditor, AHeldKeyTypesOnceThenRepeatsEachFrameAfterTheDelay) {
+    Rig r("repeat");
+    r.input.setKey(Vk::LetterA + 23, true); // x, held
+    int frames = 0;
+    while (r.clock.gameMs() < KeyRepeatDelayMs) {
+        edit(r);
+        ++frames;
+    }
+    EXPECT_STREQ(r.console.commandLine, "x") << "after " << frames << " frames";
+    for (int i = 0; i < 40; ++i) edit(r);
+    EXPECT_EQ(r.console.commandLength, ConsoleLineLimit); // the limit holds
+    r.input.setKey(Vk::LetterA + 23, false);
+    r.input.setKey(Vk::Backspace, true);
+    edit(r);
+    edit(r);
+    EXPECT_EQ(r.console.commandLength, ConsoleLineLimit - 1); // released keys stop repeating
 
     // A larger limit is cut to the 255 characters the line can hold.
     Rig big("hardlimit");
-    for (int i = 0; i < 300; ++i) edit(big, {Vk::Digit0 + 9}, 100000);
+    for (int i = 0; i < 300; ++i) {
+        tap(big, {Vk::Digit0 + 9});
+        edit(big, 100000);
+    }
     EXPECT_EQ(big.console.commandLength, 255);
     EXPECT_EQ(big.console.commandLine[254], '9');
     EXPECT_EQ(big.console.commandLine[255], 0);
 }
 
-TEST(LineEditor, BackspaceRemovesBeforeAppendingAndEnterReadsNoOtherKey) {
-    Rig r("backspace");
-    edit(r, {Vk::LetterA});
-    const uint64_t before = r.clock.waitedMs();
-    edit(r, {Vk::Backspace});
-    edit(r, {Vk::Backspace}); // an empty line ignores it, without a pause
-    EXPECT_EQ(r.console.commandLength, 0);
-    EXPECT_EQ(r.clock.waitedMs(), before + 120);
-    edit(r, {Vk::LetterA + 2});
-    edit(r, {Vk::Backspace, Vk::LetterA + 3});
-    EXPECT_STREQ(r.console.commandLine, "d");
-    edit(r, {Vk::Enter, Vk::LetterA + 1, Vk::Backspace});
+TEST(LineEditor, EnterEndsTheLineAndLeavesLaterPressesForTheNextFrame) {
+    Rig r("enter");
+    tap(r, {Vk::LetterA + 2, Vk::Backspace, Vk::LetterA + 3, Vk::Enter, Vk::LetterA + 1,
+            Vk::Backspace});
+    edit(r);
     EXPECT_EQ(r.console.commandReady, 1);
     EXPECT_STREQ(r.console.commandLine, "d");
-    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
+    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u); // nothing drawn in Enter's frame
+    r.console.commandReady = 0;
+    edit(r);
+    EXPECT_EQ(r.console.commandReady, 0);
+    EXPECT_STREQ(r.console.commandLine, "d");
+    EXPECT_GT(inkPixels(r.screen.framebuffer), 0u);
+
+    // Enter held over many frames is one press: the line is ready once.
+    r.input.setKey(Vk::Enter, true);
+    edit(r);
+    EXPECT_EQ(r.console.commandReady, 1);
+    r.console.commandReady = 0;
+    for (int i = 0; i < 100; ++i) edit(r);
+    EXPECT_EQ(r.console.commandReady, 0);
+
+    // Alt+Enter is the full-screen key, not a command.
+    r.input.setKey(Vk::Enter, false);
+    r.input.setKey(Vk::Alt, true);
+    tap(r, {Vk::Enter});
+    edit(r);
+    EXPECT_EQ(r.console.commandReady, 0);
+}
+
+TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
+    Rig r("order");
+    // "m" before Tab is a game key; "ls" after it types; Tab again closes
+    // and "q" after that types nothing.
+    tap(r, {Vk::KeyM, Vk::Tab, Vk::LetterA + 11, Vk::LetterA + 18, Vk::Tab, Vk::LetterA + 16});
+    r.frame();
+    EXPECT_EQ(r.console.consoleOpen, 0);
+    EXPECT_STREQ(r.console.commandLine, "ls");
+    EXPECT_EQ(r.clock.waitedMs(), 2u * ConsolePauseMs + 2u * CharacterPauseMs);
+
+    // While the prompt is shown the keys that type reach nothing else.
+    r.press({Vk::Tab});
+    r.input.setKey(Vk::KeyM, true);
+    r.input.setKey(Vk::Digit0 + 2, true);
+    r.input.setKey(Vk::Left, true);
+    EXPECT_FALSE(r.input.isKeyDown(Vk::KeyM));
+    EXPECT_FALSE(r.input.isKeyDown(Vk::Digit0 + 2));
+    EXPECT_TRUE(r.input.isKeyDown(Vk::Left));
 }
 
 } // namespace
