@@ -141,6 +141,7 @@
     const a = document.createElement('a');
     a.href = url;
     a.download = path.substring(path.lastIndexOf('/') + 1);
+    (results.downloads = results.downloads || []).push({ name: a.download, bytes: bytes.length });
     document.body.appendChild(a);
     a.click();
     a.remove();

@@ -6,7 +6,7 @@
 #   - a save typed into the console survives a reload of the page (the same
 #     profile folder) and a load brings the game back to it;
 #   - the contest, started by typing and played with the mouse, plays the
-#     same turns as the desktop program.
+#     same turns as the desktop program, and F12 offers a PNG download.
 # Pages run in real time; each posts its results when its frames run out, and
 # the test waits for them (never for a fixed time).
 #
@@ -62,6 +62,7 @@ $(sed -e 's/^5 cursor 320 240$/5 cursor 160 120/' \
       -e 's/^60 cursor 400 200$/60 cursor 400 280/' \
       -e 's/^100 cursor 200 300$/100 cursor 200 180/' "$HERE/contest.events")
 EOF
+XDG_PICTURES_DIR="$WORK/native/pictures" \
 "$NATIVE/delve" --headless --fast-clock --seed 7 --input "$WORK/native/contest.script" \
     --frames 130 --data-dir "$NATIVE/data" --save-dir "$WORK/native/saves" \
     --dump-state "$WORK/native/contest.json"
@@ -74,4 +75,13 @@ if [ "$turns" -le 0 ]; then
     exit 1
 fi
 echo "web_test: the contest played $turns turns as on the desktop"
+# F12 in that page offered its picture as a PNG download.
+python3 - "$WORK/reports/contest.json" <<'PY'
+import json, re, sys
+downloads = json.load(open(sys.argv[1])).get('downloads', [])
+if len(downloads) != 1 or not re.fullmatch(r'delve-[0-9_-]+\.png', downloads[0]['name']) \
+        or downloads[0]['bytes'] < 1000:
+    sys.exit("web_test: F12 offered %s, not one screenshot" % downloads)
+print("web_test: F12 offered %s (%d bytes)" % (downloads[0]['name'], downloads[0]['bytes']))
+PY
 echo "web_test: all browser checks passed (results in $WORK)"
