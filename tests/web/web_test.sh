@@ -8,7 +8,8 @@
 #   - the contest, started by typing and played with the mouse, plays the
 #     same turns as the desktop program, and F12 offers a PNG download.
 # Pages run in real time; each posts its results when its frames run out, and
-# the test waits for them (never for a fixed time).
+# the test waits for them (never for a fixed time). Chromium's virtual time
+# is no use here: it runs on past the IndexedDB writes of a save.
 #
 # Usage: web_test.sh WEB_BUILD_DIR NATIVE_BUILD_DIR [RESULTS_DIR]
 set -euo pipefail
