@@ -69,6 +69,8 @@ std::string takeScreenshot(Game& g) {
     const std::string name =
         screenshotName(local, [&](const std::string& n) { return fs::exists(folder / n, ec); });
     const std::string path = (folder / name).string();
+    // The picture of the view as the player saw it, in the framebuffer.
+    resolvePicture(g.firstPerson, g.screen, g.shell);
     // A new file only: an existing one (another program's, or a race) is
     // never overwritten.
     bool ok = !fs::exists(path, ec) &&

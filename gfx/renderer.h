@@ -64,6 +64,17 @@ public:
     virtual bool readDepth(int width, int height, float* depth) = 0;
     // Shows the framebuffer in the window as `place` says.
     virtual void present(const Screen& screen, const Placement& place) = 0;
+
+    // True for a renderer that can lay the picture under the framebuffer
+    // when it presents, so that the picture need not be read back every
+    // frame (reading back stalls a browser's GPU process).
+    virtual bool composesPicture() const { return false; }
+    // Until the next clear, presents show the picture drawn since the last
+    // clear under the framebuffer: a framebuffer pixel not drawn since it
+    // was cleared (alpha 0) shows the picture's pixel unless that one is
+    // `emptyColour`, as if the picture's non-empty pixels had been copied
+    // into the framebuffer before anything else was drawn on it.
+    virtual void composePicture(const uint8_t emptyColour[3]) { (void)emptyColour; }
     // 2D texturing and blending on (the unit stage of a load does this): the
     // next present then blends the framebuffer by its alpha.
     virtual void enableTexturingAndBlending() = 0;

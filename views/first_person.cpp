@@ -200,21 +200,53 @@ void measureEmptyColour(FirstPersonView& view) {
     view.emptyColourKnown = true;
 }
 
+namespace {
+
+bool pictureMode(const Screen& screen, const Shell& shell) {
+    return shell.screenWidth == ViewWidth && shell.screenHeight == ViewHeight &&
+           screen.width == ViewWidth && screen.height == ViewHeight;
+}
+
+// `under`: only into pixels not drawn since the framebuffer was cleared, as
+// when the picture is copied in before anything else is drawn.
+void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under);
+
+} // namespace
+
 void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
     if (!view.renderer) return;
+    view.picturePending = false;
+    if (view.renderer->composesPicture()) {
+        if (!pictureMode(screen, shell)) return;
+        view.renderer->composePicture(view.emptyColour);
+        view.picturePending = true;
+        return;
+    }
+    readAndCopyPicture(view, screen, shell, false);
+}
+
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.picturePending || !view.renderer) return;
+    view.picturePending = false;
+    readAndCopyPicture(view, screen, shell, true);
+}
+
+namespace {
+
+void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under) {
     constexpr size_t pixels = size_t(ViewWidth) * ViewHeight;
     // The canvas of every screen mode holds the 3-byte picture; a canvas that
     // does not (no mode set yet) is left alone.
     if (screen.workCanvas.size() < pixels * 3) return;
     if (!view.renderer->readColour(ViewWidth, ViewHeight, screen.workCanvas.data())) return;
 
-    if (shell.screenWidth != ViewWidth || shell.screenHeight != ViewHeight) return;
-    if (screen.width != ViewWidth || screen.height != ViewHeight) return;
+    if (!pictureMode(screen, shell)) return;
     const uint8_t er = view.emptyColour[0], eg = view.emptyColour[1], eb = view.emptyColour[2];
     const uint8_t* src = screen.workCanvas.data();
     uint8_t* dst = screen.framebuffer.data();
     for (size_t i = 0; i < pixels; ++i, src += 3, dst += 4) {
         if (src[0] == er && src[1] == eg && src[2] == eb) continue;
+        if (under && dst[3] != 0) continue;
         dst[0] = src[0];
         dst[1] = src[1];
         dst[2] = src[2];
@@ -222,8 +254,11 @@ void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& s
     }
 }
 
+} // namespace
+
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
                          const WorldMap& world, const Units& units, const Shell& shell) {
+    view.picturePending = false;
     if (!view.renderer) return;
     view.renderer->clear();
     if (!view.emptyColourKnown) measureEmptyColour(view);

@@ -43,6 +43,9 @@ struct FirstPersonView {
     ZeroedArray<float> vertices; // zero pages: a frame touches only what it fills
     int quadCount = 0;
     bool anyRockSeen = false; // a rock cell was visited, so the cube state was set
+    // This frame's picture is laid under the framebuffer by the renderer
+    // when it presents instead of being copied in (see resolvePicture).
+    bool picturePending = false;
 
     FirstPersonView();
 
@@ -86,8 +89,14 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
                            const WorldMap& world, const UnitRecord& camera);
 
 // Reads the 320 x 240 picture into the work canvas (RGB) and copies the
-// non-empty pixels into the framebuffer in the 320 x 240 mode.
+// non-empty pixels into the framebuffer in the 320 x 240 mode; a renderer
+// that composes the picture itself is asked to, and nothing is read.
 void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell);
+
+// Copies a picture that the renderer was to lay under the framebuffer into
+// the framebuffer now, for whoever reads the framebuffer itself (a
+// screenshot); does nothing when the picture was copied in already.
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell);
 
 // Reads back one cleared pixel to learn the empty colour of this context.
 // Must be called right after a colour clear and before any drawing.

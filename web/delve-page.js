@@ -141,7 +141,11 @@
     const a = document.createElement('a');
     a.href = url;
     a.download = path.substring(path.lastIndexOf('/') + 1);
-    (results.downloads = results.downloads || []).push({ name: a.download, bytes: bytes.length });
+    let binary = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    (results.downloads = results.downloads || []).push({ name: a.download, bytes: bytes.length,
+      png: 'data:image/png;base64,' + btoa(binary) });
     document.body.appendChild(a);
     a.click();
     a.remove();

@@ -63,12 +63,23 @@ void main() {
 }
 )";
 
+// The framebuffer, with the picture under the pixels not drawn since the
+// framebuffer was cleared (alpha 0) where the picture is not empty.
 const char* const PresentFragmentShader = R"(
-precision mediump float;
+precision highp float;
 uniform sampler2D uTexture;
+uniform sampler2D uPicture;
+uniform vec3 uEmpty;
+uniform float uCompose;
 varying vec2 vTex;
 void main() {
-    gl_FragColor = texture2D(uTexture, vTex);
+    vec4 frame = texture2D(uTexture, vTex);
+    if (uCompose > 0.5 && frame.a < 0.5) {
+        vec3 picture = texture2D(uPicture, vTex).rgb;
+        if (any(greaterThan(abs(picture - uEmpty), vec3(0.5 / 255.0))))
+            frame = vec4(picture, 1.0);
+    }
+    gl_FragColor = frame;
 }
 )";
 
@@ -155,6 +166,7 @@ public:
         glDisable(GL_CULL_FACE);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         blend_ = false;
+        pictureComposed_ = false;
         ready_ = true;
     }
 
@@ -164,6 +176,7 @@ public:
         bindTarget(colourTarget_);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         drawnQuads_ = 0;
+        pictureComposed_ = false;
     }
 
     void beginCamera(const Camera& camera, float modelView[16]) override {
@@ -258,8 +271,19 @@ public:
         glViewport(place.left, place.bottom, screen.width * zoom_, screen.height * zoom_);
         glDisable(GL_DEPTH_TEST);
         if (blend_) glEnable(GL_BLEND); else glDisable(GL_BLEND);
+        // The picture is the framebuffer's size only in the picture's own mode.
+        const bool compose =
+            pictureComposed_ && screen.width == ViewWidth && screen.height == ViewHeight;
         glUseProgram(presentProgram_);
         glUniform1i(glGetUniformLocation(presentProgram_, "uTexture"), 0);
+        glUniform1i(glGetUniformLocation(presentProgram_, "uPicture"), 1);
+        glUniform1f(glGetUniformLocation(presentProgram_, "uCompose"), compose ? 1.0f : 0.0f);
+        glUniform3f(glGetUniformLocation(presentProgram_, "uEmpty"), float(empty_[0]) / 255.0f,
+                    float(empty_[1]) / 255.0f, float(empty_[2]) / 255.0f);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, colourTexture_);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, screenTexture_);
         glUniform2f(glGetUniformLocation(presentProgram_, "uScale"), 1.0f, 1.0f);
         glBindBuffer(GL_ARRAY_BUFFER, cornerBuffer_);
         const GLint corner = glGetAttribLocation(presentProgram_, "aCorner");
@@ -272,6 +296,12 @@ public:
     }
 
     void enableTexturingAndBlending() override { blend_ = true; }
+
+    bool composesPicture() const override { return true; }
+    void composePicture(const uint8_t emptyColour[3]) override {
+        std::memcpy(empty_, emptyColour, sizeof empty_);
+        pictureComposed_ = true;
+    }
 
 private:
     void makeTarget(GLuint& framebuffer, GLuint& texture, GLuint& depth) {
@@ -375,6 +405,8 @@ private:
     GLuint drawnTexture_ = 0;
     int drawnQuads_ = 0;
     bool blend_ = false;
+    bool pictureComposed_ = false; // the picture goes under the next presents
+    uint8_t empty_[3] = {};
     std::vector<uint8_t> readBack_;
 };
 

@@ -12,6 +12,8 @@ program's results.
       the canvas picture the page took after FRAME, reduced to the
       framebuffer's size, differs from NATIVE_PNG by at most MAX_DIFF in any
       channel except on at most MAX_SHARE of the pixels
+  page_check.py download-is-shot REPORT FRAME
+      the one PNG the page offered as a download is its canvas of FRAME
   page_check.py field DOM ELEMENT_ID KEY
       prints one value of the JSON in a result element (delve-timing,
       delve-fps, delve-state)
@@ -159,6 +161,24 @@ def main(argv):
               "%.3f%%), largest difference %d: %s" % (argv[3], off, nw * nh, max_diff,
                                                        100 * share, 100 * max_share, worst,
                                                        "ok" if ok else "TOO DIFFERENT"))
+        return 0 if ok else 1
+    if len(argv) >= 4 and argv[1] == 'download-is-shot':
+        # The PNG the page offered (F12) is the canvas picture of frame
+        # argv[3], pixel for pixel, at the framebuffer's size.
+        report = json.load(open(argv[2]))
+        downloads = report.get('downloads', [])
+        if len(downloads) != 1:
+            print("page_check: %d downloads offered, not one" % len(downloads))
+            return 1
+        prefix = 'data:image/png;base64,'
+        dw, dh, offered = read_png(base64.b64decode(downloads[0]['png'][len(prefix):]))
+        cw, ch, canvas = read_png(base64.b64decode(report['shot' + argv[3]][len(prefix):]))
+        zoom = cw // dw
+        reduced = [bytes(canvas[y * zoom][x * zoom * 3 + c] for x in range(dw) for c in range(3))
+                   for y in range(dh)]
+        ok = zoom * dw == cw and zoom * dh == ch and reduced == offered
+        print("page_check: the F12 picture %s the canvas of frame %s" %
+              ("is" if ok else "is NOT", argv[3]))
         return 0 if ok else 1
     if len(argv) >= 5 and argv[1] == 'field':
         dom = open(argv[2], encoding='utf-8').read()

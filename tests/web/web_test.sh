@@ -4,7 +4,8 @@
 #   - the canvas shows the first-person view and the map view as the desktop
 #     program's screenshots, within a small per-pixel tolerance;
 #   - a save typed into the console survives a reload of the page (the same
-#     profile folder) and a load brings the game back to it;
+#     profile folder) and a load brings the game back to it; F12 in the
+#     first-person view offers the picture the canvas shows;
 #   - the contest, started by typing and played with the mouse, plays the
 #     same turns as the desktop program, and F12 offers a PNG download.
 # Pages run in real time; each posts its results when its frames run out, and
@@ -44,7 +45,8 @@ check shot "$WORK/reports/tour.json" 130 "$WORK/native/map.png" \
 
 # 2. Save in one page, reload with the same profile folder and another seed,
 #    load: the state saved comes back.
-run_page save "$WORK/profile-saves" "seed=7&frames=80&events=save.events"
+run_page save "$WORK/profile-saves" "seed=7&frames=80&events=save.events&shot=7"
+check download-is-shot "$WORK/reports/save.json" 7
 run_page load "$WORK/profile-saves" "seed=8&frames=80&events=load.events"
 check same-state "$WORK/reports/save.json" "$WORK/reports/load.json"
 # A page of seed 8 without the load is another world: the load did the work.
