@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
+#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,15 +37,87 @@ constexpr const char* CreditLines[3] = {
     "DELVE - A DUNGEON EXPLORER. TAB OPENS THE CONSOLE, ESC QUITS.",
 };
 
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// Group colours that stand out against the terrain (those of delve-sim's
+// pictures); more groups than colours reuse them.
+constexpr Rgb GroupColours[] = {
+    {255, 230, 0},   {0, 235, 255},   {255, 60, 230},  {255, 140, 0},
+    {255, 255, 255}, {120, 255, 120}, {160, 110, 255}, {255, 170, 170},
+};
+constexpr int GroupColourCount = int(sizeof GroupColours / sizeof GroupColours[0]);
+Rgb groupColour(int group) { return GroupColours[(group - 1) % GroupColourCount]; }
+
+int contestParty(const Game& g) { return std::clamp(g.units.partySize, 0, unitCapacity - 1); }
+
+bool contestInMapView(const Game& g) {
+    return g.shell.screenWidth == 640 && g.shell.screensaverMode == 0;
+}
+
+// While the player may found, the cells of the view a click would accept,
+// in group 1's colour; false when nothing is to be marked.
+bool contestFoundingTint(Game& g, MapCellTint& tint) {
+    Game::ContestMode& cm = g.contestMode;
+    const Shell& sh = g.shell;
+    const int columns = sh.screenWidth / MapCellPixels, rows = sh.screenHeight / MapCellPixels;
+    if (!cm.active || cm.winner != 0 || sh.SZ != 0 ||
+        contestPhase(cm.contest.turnNumber) != ContestPhase::Founding ||
+        size_t(columns * rows) > cm.foundingMarks.size())
+        return false;
+    markFoundingCells(cm.contest, g.units, sh.SX, sh.SY, columns, rows, cm.foundingMarks.data());
+    const Rgb c = groupColour(1);
+    tint = MapCellTint{cm.foundingMarks.data(), c.r, c.g, c.b};
+    return true;
+}
+
+void frameRect(Screen& s, int x0, int y0, int x1, int y1, Rgb c) {
+    drawLine(s, x0, y0, x1, y0, c.r, c.g, c.b);
+    drawLine(s, x0, y1, x1, y1, c.r, c.g, c.b);
+    drawLine(s, x0, y0, x0, y1, c.r, c.g, c.b);
+    drawLine(s, x1, y0, x1, y1, c.r, c.g, c.b);
+}
+
+void fillRect(Screen& s, int x0, int y0, int w, int h, Rgb c) {
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) plotPixel(s, x, y, c.r, c.g, c.b);
+}
+
+// Every member of a contest group framed in its group's colour over its
+// sprite; leaders get a double frame.
+void drawGroupColours(Game& g) {
+    const Shell& sh = g.shell;
+    const int columns = sh.screenWidth / MapCellPixels, rows = sh.screenHeight / MapCellPixels;
+    const int party = contestParty(g);
+    for (int i = 1; i < unitCapacity; ++i) {
+        const UnitRecord& u = g.units[i];
+        if (u.active != 1 || u.dead != 0 || u.side != PartySide || u.group < 1 || u.group > party)
+            continue;
+        const int dx = int(u.x) - sh.SX, dy = int(u.y) - sh.SY;
+        if (int(u.z) != sh.SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) continue;
+        const int px = dx * MapCellPixels, py = dy * MapCellPixels;
+        const Rgb c = groupColour(u.group);
+        frameRect(g.screen, px, py, px + MapCellPixels - 1, py + MapCellPixels - 1, c);
+        frameRect(g.screen, px + 1, py + 1, px + MapCellPixels - 2, py + MapCellPixels - 2, c);
+        if (i == u.group)
+            frameRect(g.screen, px - 2, py - 2, px + MapCellPixels + 1, py + MapCellPixels + 1, c);
+    }
+}
+
 // The drawn part of a frame: the view, the texts and the console.
 void drawViewAndTexts(Game& g, const char* banner) {
     Shell& sh = g.shell;
     if (sh.screensaverMode == 1) {
         drawScreensaverView(g.screen, g.trig, g.rng, sh);
     } else {
-        if (sh.screenWidth == 640)
+        if (sh.screenWidth == 640) {
+            MapCellTint tint;
+            const bool marked = contestFoundingTint(g, tint);
             drawMapView(g.screen, g.text, g.pictures, g.world.map, g.units, g.pathFinder, g.trig,
-                        sh);
+                        sh, marked ? &tint : nullptr);
+            if (g.contestMode.started) drawGroupColours(g);
+        }
         if (sh.screenWidth == 320 && g.platform->hasWindow()) {
             // The picture shows the camera as it stood when the frame began;
             // the hero walks and looks after it is drawn.
@@ -79,40 +153,142 @@ void movementTick(Game& g) {
     advanceUnits(pw, g.units);
 }
 
-// The contest's status line under the banner, in the small font.
-void drawContestStatus(Game& g) {
-    const Game::ContestMode& cm = g.contestMode;
-    char line[sizeof g.text.text];
-    int n = std::snprintf(line, sizeof line, "CONTEST TURN %d, %s", cm.contest.turnNumber,
-                          phaseName(contestPhase(cm.contest.turnNumber)));
-    const int party = std::clamp(g.units.partySize, 0, unitCapacity - 1);
-    for (int k = 1; k <= party && n > 0 && size_t(n) < sizeof line; ++k) {
-        const GroupStatus st = groupStatus(g.units, k);
-        n += std::snprintf(line + n, sizeof line - size_t(n), "; G%d %d MEMBERS %d STOCK", k,
-                           st.alive, st.stock);
-    }
-    if (cm.winner != 0 && n > 0 && size_t(n) < sizeof line)
-        std::snprintf(line + n, sizeof line - size_t(n), "; WINNER G%d", cm.winner);
-    // A dark strip keeps the line readable over any terrain.
-    const int y = g.shell.screenHeight - 28;
-    for (int row = y - 8; row <= y + 2; ++row)
-        for (int x = 0; x < g.shell.screenWidth; ++x) plotPixel(g.screen, x, row, 0, 0, 0);
-    g.text.set(line);
-    drawSmallText(g.screen, g.text, 12, y, 255, 255, 255);
+void setContestMessage(Game& g, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void setContestMessage(Game& g, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(g.contestMode.message, sizeof g.contestMode.message, format, args);
+    va_end(args);
 }
 
-// After the move order, while the contest is on: one call of the turn rules.
+void describeEnd(Game& g) {
+    const int w = g.contestMode.winner;
+    if (w == ContestDraw)
+        setContestMessage(g, "A draw: no leader is left. Type contest (Tab) to play again.");
+    else if (w == 1)
+        setContestMessage(g, "You win: G1 is the last group. Type contest (Tab) to play again.");
+    else
+        setContestMessage(g, "G%d wins: it is the last group. Type contest (Tab) to play again.", w);
+}
+
+// What a click did, for the status line.
+void describeClick(Game& g, const TurnReport& r, int turn) {
+    const FoundingCheck& f = r.founding;
+    switch (f.verdict) {
+    case Founding::TooClose:
+        if (f.distance == 0)
+            setContestMessage(g, "Refused: %d,%d is a member of G1; found %d or more cells away.",
+                              r.x, r.y, FoundingSpacing);
+        else
+            setContestMessage(g, "Refused: %d,%d is %d cell%s from a member of G1; %d needed.",
+                              r.x, r.y, f.distance, f.distance == 1 ? "" : "s", FoundingSpacing);
+        return;
+    case Founding::TooFar:
+        setContestMessage(g, "Refused: %d,%d is %d or more cells from every member of G1.", r.x,
+                          r.y, FoundingReach);
+        return;
+    case Founding::OffMap: setContestMessage(g, "Refused: that cell lies off the map."); return;
+    case Founding::Over:
+        setContestMessage(g, "Turn %d played. Founding is over: clicks only play turns now.", turn);
+        return;
+    case Founding::Accepted: break;
+    }
+    if (r.founded)
+        setContestMessage(g, "Turn %d: a member founded at %d,%d for %d stock.", turn, r.x, r.y,
+                          r.cost);
+    else if (g.units.nextFreeUnit >= unitCapacity - 2)
+        setContestMessage(g, "Turn %d played; no member founded: the unit table is full.", turn);
+    else
+        setContestMessage(g, "Turn %d played; no member founded: G1 has too little stock.", turn);
+}
+
+// The contest's status lines under the banner, in the large font on a dark
+// strip: the turn and phase, a legend of the groups in their colours, and
+// the last message.
+void drawContestStatus(Game& g) {
+    const Game::ContestMode& cm = g.contestMode;
+    Screen& s = g.screen;
+    const int width = g.shell.screenWidth;
+    const int lineHeight = 14, left = 12, right = width - 12;
+    constexpr int SwatchWidth = 12, LegendGap = 16;
+    const int top = g.shell.screenHeight - 20; // under the banner
+    const int party = contestParty(g);
+
+    // Lay the legend out first, to know how many lines the strip needs.
+    auto legendLabel = [&](int k) {
+        const GroupStatus st = groupStatus(g.units, k);
+        g.text.format("G%d%s%s: %d unit%s, %d stock", k, k == 1 ? " you" : "",
+                      st.leaderActive ? "" : " out", st.alive, st.alive == 1 ? "" : "s", st.stock);
+        return SwatchWidth + 8 * int(std::strlen(g.text.text)) + LegendGap;
+    };
+    int legendLines = 1;
+    for (int k = 1, x = left; k <= party; ++k) {
+        const int w = legendLabel(k);
+        if (x + w - LegendGap > right && x > left) {
+            ++legendLines;
+            x = left;
+        }
+        x += w;
+    }
+    legendLines = std::min(legendLines, 4);
+    const int lines = 2 + legendLines;
+    const int bottom = top - lines * lineHeight - 1;
+    fillRect(s, 0, bottom, width, top + 1 - bottom, Rgb{0, 0, 0});
+
+    int y = top;
+    const ContestPhase phase = contestPhase(cm.contest.turnNumber);
+    const char* phaseText = cm.winner != 0                    ? "Over"
+                            : phase == ContestPhase::Founding ? "Founding phase (turns 1-13)"
+                            : phase == ContestPhase::Growth   ? "Growth phase (turns 14-27)"
+                                                              : "Late phase (turn 28 on)";
+    g.text.format("CONTEST  Turn %d  %s  Keys 1-%d: view a leader", cm.contest.turnNumber,
+                  phaseText, std::clamp(party, 1, ViewKeyCount));
+    drawLargeText(s, g.text, left, y, 255, 255, 255);
+
+    y -= lineHeight;
+    int x = left, line = 1;
+    for (int k = 1; k <= party; ++k) {
+        const int w = legendLabel(k);
+        if (x + w - LegendGap > right && x > left) {
+            if (++line > legendLines) break;
+            x = left;
+            y -= lineHeight;
+        }
+        const Rgb c = groupColour(k);
+        fillRect(s, x, y - 10, 9, 9, c);
+        drawLargeText(s, g.text, x + SwatchWidth, y, c.r, c.g, c.b);
+        x += w;
+    }
+
+    y -= lineHeight;
+    g.text.set(cm.message);
+    if (cm.winner != 0) drawLargeText(s, g.text, left, y, 255, 255, 0);
+    else if (std::strncmp(cm.message, "Refused", 7) == 0) drawLargeText(s, g.text, left, y, 255, 150, 110);
+    else drawLargeText(s, g.text, left, y, 220, 220, 220);
+}
+
+// After the move order, while the contest is on and the map view shows:
+// one call of the turn rules. Clicks in the first-person view walk; they
+// play no turn. A decided contest plays no more turns.
 void contestTick(Game& g) {
     Game::ContestMode& cm = g.contestMode;
     Shell& sh = g.shell;
+    if (!contestInMapView(g)) return;
     TurnInput in;
-    in.leftButton = g.input.isKeyDown(Vk::LeftButton);
+    in.leftButton = g.input.isKeyDown(Vk::LeftButton) && cm.winner == 0;
     for (int k = 0; k < ViewKeyCount; ++k) in.viewKey[k] = g.input.isKeyDown(Vk::Digit0 + 1 + k);
     in.cursorX = g.input.cursorX(sh.screenWidth);
     in.cursorY = g.input.cursorY(sh.screenHeight);
-    ContestWorld cw{g.units, g.world.map, g.rng, g.clock, sh.SX, sh.SY, sh.SZ};
-    const int winner = playExpansionTurn(cm.contest, cw, in);
-    if (winner != 0) cm.winner = winner;
+    ContestWorld cw{g.units, g.world.map, cm.rng, g.clock, sh.SX, sh.SY, sh.SZ,
+                    sh.screenWidth / MapCellPixels, sh.screenHeight / MapCellPixels};
+    const int turn = cm.contest.turnNumber;
+    TurnReport report;
+    const int result = playExpansionTurn(cm.contest, cw, in, &report);
+    if (in.leftButton) describeClick(g, report, turn);
+    if (result != 0) {
+        cm.winner = result;
+        describeEnd(g);
+    }
 }
 
 // Window creation with everything a new GL context needs.
@@ -225,26 +401,73 @@ void setViewOriginFromSelectedUnit(Game& g) {
     if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
 }
 
+uint32_t contestSeed(uint32_t worldSeed, int frameCounter) {
+    uint32_t h = worldSeed ^ (uint32_t(frameCounter) * 0x9E3779B9u);
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
+namespace {
+
+// A new contest over the overworld: the party and monsters are generated
+// again, and members an earlier contest founded (with the record it had
+// prepared for the next one) leave with it.
+void startNewContest(Game& g) {
+    Game::ContestMode& cm = g.contestMode;
+    const int earlier = cm.started ? std::clamp(g.units.nextFreeUnit, 0, unitCapacity - 1) : 0;
+    cm.seed = contestSeed(g.seed, g.shell.frameCounter);
+    generatePartyAndMonsters(g.units, g.world.map, cm.rng, cm.seed);
+    for (int i = std::max(g.units.nextFreeUnit, 1); i <= earlier; ++i) g.units[i] = UnitRecord{};
+    // The hero now leads group 1 on the overworld; a walk it had begun
+    // in the dungeon would carry it along a path of another layer.
+    g.units[HeroUnit].moveState = 0;
+    g.pathFinder.pathStep[HeroUnit] = PathNone;
+    cm.contest.turnNumber = 1;
+    cm.winner = 0;
+    cm.started = true;
+    setContestMessage(g, "Turn 1: click a marked cell, %d to %d cells from G1, to found a member.",
+                      FoundingSpacing, FoundingReach - 1);
+}
+
+// The contest as a saved game keeps it.
+ContestSave contestSave(const Game& g) {
+    const Game::ContestMode& cm = g.contestMode;
+    ContestSave c;
+    c.turnNumber = cm.contest.turnNumber;
+    c.active = cm.active;
+    c.started = cm.started;
+    c.winner = cm.winner;
+    c.partySize = g.units.partySize;
+    c.nextFreeUnit = g.units.nextFreeUnit;
+    c.seed = cm.seed;
+    c.rngState = cm.rng.state();
+    return c;
+}
+
+} // namespace
+
 void toggleContest(Game& g) {
     Game::ContestMode& cm = g.contestMode;
-    if (cm.active) {
+    if (cm.active && cm.winner == 0) {
         cm.active = false;
+        setContestMessage(g, "Contest paused at turn %d. Type contest to go on.",
+                          cm.contest.turnNumber);
         return;
     }
-    if (!cm.started) {
-        const uint32_t seed = g.options.haveSeed ? g.options.seed : uint32_t(std::time(nullptr));
-        generatePartyAndMonsters(g.units, g.world.map, g.rng, seed);
-        // The hero now leads group 1 on the overworld; a walk it had begun
-        // in the dungeon would carry it along a path of another layer.
-        g.units[HeroUnit].moveState = 0;
-        g.pathFinder.pathStep[HeroUnit] = PathNone;
-        cm.started = true;
-    }
+    if (!cm.started || cm.winner != 0) startNewContest(g);
+    else setContestMessage(g, "Contest resumed at turn %d.", cm.contest.turnNumber);
     if (g.shell.screenWidth != 640) switchScreenMode(g, 640, 480, 1);
-    if (g.units.selectedUnit == 1) {
-        setViewOriginFromSelectedUnit(g);
-        g.shell.SZ = 0;
-    }
+    const UnitRecord& leader = g.units[1];
+    const ViewOrigin v = centredViewOrigin(leader.x, leader.y, leader.z,
+                                           g.shell.screenWidth / MapCellPixels,
+                                           g.shell.screenHeight / MapCellPixels);
+    g.shell.SX = v.SX;
+    g.shell.SY = v.SY;
+    g.shell.SZ = v.SZ;
     cm.active = true;
 }
 
@@ -282,11 +505,12 @@ bool startGame(Game& g) {
     g.edgeOverlay.allocate();
 
     int overworldError = 0;
-    loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
-    // A missing overworld is allowed; one that is there but unusable is said.
-    if (overworldError != 0 && overworldError != ENOENT)
-        std::fprintf(stderr, "delve: warning: %s: %s\n", overworldPath(g.dataDir, 1).c_str(),
-                     errorText(overworldError).c_str());
+    const int overworldBytes = loadOverworld(g.world.map, g.clock, g.dataDir, 1, &overworldError);
+    // The game runs on with a blank or partly blank overworld, but says so.
+    const std::string overworld = overworldPath(g.dataDir, 1);
+    if (const std::string problem = overworldProblem(overworld, overworldBytes, overworldError);
+        !problem.empty())
+        std::fprintf(stderr, "delve: warning: %s: %s\n", overworld.c_str(), problem.c_str());
     g.rng.srand(g.seed);
     // The generator tables made above are still empty: nothing has used them
     // yet, so they are not freed and made again.
@@ -358,7 +582,12 @@ void runFrame(Game& g) {
                       g.contestMode.active ? "contest on: click in the map to found members"
                                            : "contest paused: type contest to go on");
     }
-    if (g.contestMode.active) drawContestStatus(g);
+    if (g.contestMode.showMap) {
+        // A contest that was on when it was saved goes on in the map view.
+        g.contestMode.showMap = false;
+        if (g.contestMode.active && sh.screenWidth != 640) switchScreenMode(g, 640, 480, 1);
+    }
+    if (g.contestMode.active && contestInMapView(g)) drawContestStatus(g);
 
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
@@ -417,6 +646,39 @@ void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
     delve::presentFrame(*game.platform, *game.renderer, game.screen, game.shell.pixelZoom);
 }
+std::vector<uint8_t> Game::ProgressHost::contestBytes() {
+    return encodeContestSave(contestSave(game));
+}
+
+bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
+    ContestSave c;
+    return decodeContestSave(bytes.data(), bytes.size(), c);
+}
+
+void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
+    Game::ContestMode& cm = game.contestMode;
+    ContestSave c;
+    // A slot without a contest file (or saved before there was one) has no
+    // contest: the contest is off and starts anew when typed.
+    if (!bytes || !decodeContestSave(bytes->data(), bytes->size(), c)) c = ContestSave{};
+    cm.contest.turnNumber = c.turnNumber;
+    cm.active = c.active;
+    cm.started = c.started;
+    cm.winner = c.winner;
+    cm.seed = c.seed;
+    cm.rng.srand(c.rngState);
+    if (c.started) {
+        game.units.partySize = c.partySize;
+        game.units.nextFreeUnit = c.nextFreeUnit;
+    }
+    cm.showMap = c.active;
+    cm.message[0] = 0;
+    if (cm.winner != 0) describeEnd(game);
+    else if (c.started)
+        setContestMessage(game, "Loaded contest at turn %d%s.", c.turnNumber,
+                          c.active ? "" : ", paused: type contest to go on");
+}
+
 void Game::ProgressHost::enableTexturingAndBlending() {
     if (!game.platform->hasWindow()) return;
     game.renderer->enableTexturingAndBlending();

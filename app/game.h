@@ -59,6 +59,9 @@ struct Game {
         void runProgressFrame() override;
         void presentFrame() override;
         void enableTexturingAndBlending() override;
+        std::vector<uint8_t> contestBytes() override;
+        bool contestReadable(const std::vector<uint8_t>& bytes) override;
+        void restoreContest(const std::vector<uint8_t>* bytes) override;
     } progressHost{*this};
 
     int framesRun = 0; // frames of the main loop (not progress frames)
@@ -70,9 +73,15 @@ struct Game {
     // The party contest, started by the "contest" console command.
     struct ContestMode {
         Contest contest;
-        bool active = false;  // every frame plays a turn while the left button is down
+        Rng rng;              // the contest's own random numbers, saved with it
+        uint32_t seed = 0;    // what its party was generated from
+        bool active = false;  // in the map view a left click plays a turn
         bool started = false; // the party and monsters have been generated
-        int winner = 0;       // the only leader left, once there is one
+        int winner = 0;       // the only leader left, ContestDraw, or 0 while it goes on
+        bool showMap = false; // a loaded contest that is on opens the map view
+        char message[96] = {}; // the status line's last message
+        // The cells of the view a click would found a member on.
+        std::vector<uint8_t> foundingMarks = std::vector<uint8_t>(size_t(40 * 30));
     } contestMode;
     // Set when a window could not be made (the error box has been shown):
     // nothing could be seen or read any more, so the program ends with a
@@ -112,10 +121,14 @@ void toggleFullscreen(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
 void setViewOriginFromSelectedUnit(Game& g);
-// The "contest" command: the first time it generates the party and the
-// monsters on the overworld and shows them in the map view; after that it
-// turns the contest on and off.
+// The "contest" command: the first time, and after a contest has ended, it
+// generates the party and the monsters on the overworld (seeded from the
+// world seed and the frame counter, so a replay gives the same contest) and
+// shows them in the map view centred on the player's leader; otherwise it
+// pauses the contest or goes on with it.
 void toggleContest(Game& g);
+// The seed of a contest started in frame `frameCounter` of world `worldSeed`.
+uint32_t contestSeed(uint32_t worldSeed, int frameCounter);
 
 // Where save slots live: --save-dir, else $XDG_DATA_HOME/delve/map, else
 // ~/.local/share/delve/map.

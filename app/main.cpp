@@ -12,13 +12,23 @@ namespace {
 
 constexpr uint64_t MaxInputScriptBytes = uint64_t(16) << 20;
 
-// One warning for pictures that could not be loaded, one naming those the
-// memory cap refused; the game runs with what it has.
+// Pictures named one to a line before the rest are summed up: enough to
+// find a modder's mistake, not a screenful when the whole folder is wrong.
+constexpr size_t PictureProblemLines = 10;
+
+// A count of the pictures that could not be loaded, each one named with its
+// reason (and a texture that cannot serve its slot), then those the memory
+// cap refused; the game runs with what it has.
 void reportPictures(const Game& g) {
     const PictureReport& r = g.pictureReport;
     if (r.missing > 0)
         std::fprintf(stderr, "delve: warning: %d of %d pictures are missing or unusable in %s\n",
                      r.missing, r.missing + r.loaded + int(r.refused.size()), g.dataDir.c_str());
+    for (size_t i = 0; i < r.problems.size() && i < PictureProblemLines; ++i)
+        std::fprintf(stderr, "delve: warning: %s\n", r.problems[i].c_str());
+    if (r.problems.size() > PictureProblemLines)
+        std::fprintf(stderr, "delve: warning: and %zu more pictures like these\n",
+                     r.problems.size() - PictureProblemLines);
     if (!r.refused.empty()) {
         std::string names;
         for (size_t i = 0; i < r.refused.size() && i < 8; ++i) names += (i ? ", " : "") + r.refused[i];
@@ -27,6 +37,15 @@ void reportPictures(const Game& g) {
                      "delve: warning: pictures would take more than %d MiB; refused %zu: %s\n",
                      int(PictureMemoryCap >> 20), r.refused.size(), names.c_str());
     }
+}
+
+bool outputUsable(const char* flag, const std::string& path) {
+    if (path.empty()) return true;
+    const int err = checkOutput(path);
+    if (err == 0) return true;
+    std::fprintf(stderr, "delve: %s: cannot write %s: %s\n", flag, path.c_str(),
+                 fileErrorText(path, err).c_str());
+    return false;
 }
 
 } // namespace
@@ -61,6 +80,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+
+    // Outputs that can never be written are said before the run, not after it.
+    if (!outputUsable("--dump-state", opts.dumpState)) return 1;
+    for (const auto& [frame, path] : opts.screenshots)
+        if (!outputUsable("--screenshot", path)) return 1;
 
     if (!opts.dataDir.empty()) {
         std::error_code ec;
@@ -129,7 +153,7 @@ int main(int argc, char** argv) {
     int dumpError = 0;
     if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState, &dumpError)) {
         std::fprintf(stderr, "delve: could not write %s: %s\n", opts.dumpState.c_str(),
-                     errorText(dumpError).c_str());
+                     fileErrorText(opts.dumpState, dumpError).c_str());
         status = 1;
     }
     return status;

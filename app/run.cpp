@@ -24,7 +24,7 @@ void writeScreenshots(Game& g, int frame) {
         } else {
             ++g.screenshotsFailed;
             std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                         errorText(error).c_str());
+                         fileErrorText(path, error).c_str());
         }
     }
 }
@@ -72,10 +72,13 @@ std::string stateJson(const Game& g) {
                  {"maxHitPoints", float(h.maxHitPoints)},
                  {"spriteId", int(h.spriteId)}};
     o["contest"] = {{"active", g.contestMode.active},
+                    {"started", g.contestMode.started},
                     {"turnNumber", g.contestMode.contest.turnNumber},
                     {"winner", g.contestMode.winner},
                     {"partySize", g.units.partySize},
-                    {"nextFreeUnit", g.units.nextFreeUnit}};
+                    {"nextFreeUnit", g.units.nextFreeUnit},
+                    {"seed", g.contestMode.seed},
+                    {"message", std::string(g.contestMode.message)}};
     o["worldFnv1a64"] = digestWorld;
     o["unitsFnv1a64"] = digestUnits;
     return o.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -102,7 +105,8 @@ void runMainLoop(Game& g) {
             int error = 0;
             if (!writeStateDump(g, g.options.dumpState, &error))
                 std::fprintf(stderr, "delve: could not write %s: %s\n",
-                             g.options.dumpState.c_str(), errorText(error).c_str());
+                             g.options.dumpState.c_str(),
+                             fileErrorText(g.options.dumpState, error).c_str());
         }
         if (limit > 0 && g.framesRun >= limit) g.shell.quitRequested = 1;
     }

@@ -1,21 +1,31 @@
 #include "app/screenshot.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "app/game.h"
 #include "gfx/png.h"
+#include "platform/files.h"
 
 namespace delve {
 
 namespace {
 
+// Far more than the dozen lines a user-dirs.dirs holds.
+constexpr uint64_t MaxUserDirsBytes = 64 * 1024;
+
 // The value of XDG_PICTURES_DIR in a user-dirs.dirs file: a line
-// XDG_PICTURES_DIR="$HOME/Pictures" (only $HOME is expanded there).
+// XDG_PICTURES_DIR="$HOME/Pictures" (only $HOME is expanded there). The
+// file is read like every other: a regular file of bounded size, opened
+// without blocking; anything else counts as no file.
 std::string picturesFromUserDirs(const std::string& file, const std::string& home) {
-    std::ifstream in(file);
+    std::vector<uint8_t> bytes;
+    if (readWholeFile(file, bytes, MaxUserDirsBytes) != 0) return {};
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     std::string line;
     const std::string key = "XDG_PICTURES_DIR=";
     while (std::getline(in, line)) {
@@ -66,26 +76,36 @@ std::string takeScreenshot(Game& g) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::string name =
-        screenshotName(local, [&](const std::string& n) { return fs::exists(folder / n, ec); });
-    const std::string path = (folder / name).string();
     // The picture of the view as the player saw it, in the framebuffer.
     resolvePicture(g.firstPerson, g.screen, g.shell);
-    // A new file only: an existing one (another program's, or a race) is
-    // never overwritten.
-    bool ok = !fs::exists(path, ec) &&
-              writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data());
+    std::vector<uint8_t> png;
+    int error = encodePngBottomUp(g.screen.width, g.screen.height, g.screen.framebuffer.data(), png);
+    std::string name, path;
+    // A new file only: an existing one (another program's, or one that
+    // appears meanwhile) is never replaced; a name taken meanwhile moves
+    // the picture on to the next free one.
+    for (int attempt = 0; error == 0 && attempt < 100; ++attempt) {
+        name = screenshotName(local, [&](const std::string& n) {
+            return fs::exists(fs::symlink_status(folder / n, ec));
+        });
+        path = (folder / name).string();
+        error = writeNewOutput(path, png.data(), png.size());
+        if (error != EEXIST) break;
+        error = 0;
+    }
     char notice[ConsoleMessageSize];
-    if (ok) {
+    if (error == 0) {
         std::printf("delve: screenshot %s\n", path.c_str());
         std::fflush(stdout);
         std::snprintf(notice, sizeof notice, "Screenshot %s", name.c_str());
     } else {
-        std::fprintf(stderr, "delve: could not write screenshot %s\n", path.c_str());
+        std::fprintf(stderr, "delve: could not write screenshot %s: %s\n",
+                     path.empty() ? folder.c_str() : path.c_str(),
+                     fileErrorText(path.empty() ? folder.string() : path, error).c_str());
         std::snprintf(notice, sizeof notice, "Screenshot could not be saved");
     }
     showConsoleMessage(g.console, g.clock, notice);
-    return ok ? path : std::string();
+    return error == 0 ? path : std::string();
 }
 
 } // namespace delve

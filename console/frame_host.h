@@ -1,9 +1,12 @@
 #pragma once
+#include <cstdint>
+#include <vector>
 
 namespace delve {
 
-// What save and load need from the shell to draw their progress screens.
-// The app implements it; tests implement it with a plain software screen.
+// What save and load need from the shell: progress screens, and the state
+// of the party contest, which a slot keeps in a fourth file. The app
+// implements it; tests implement it with a plain software screen.
 class FrameHost {
 public:
     virtual ~FrameHost() = default;
@@ -17,6 +20,21 @@ public:
     virtual void presentFrame() = 0;
     // Switches on GL 2D texturing and blending (the unit stage does this).
     virtual void enableTexturingAndBlending() = 0;
+
+    // The contest's bytes: the console stores and checks them, the app gives
+    // them their meaning. A host without a contest leaves these as they
+    // are: its saves hold no contest file, its loads ignore one.
+    // What a save writes to the contest file; empty: no contest file.
+    virtual std::vector<uint8_t> contestBytes() { return {}; }
+    // Whether a slot's contest file can be restored; asked before a load
+    // touches anything, so a slot that cannot be is refused whole.
+    virtual bool contestReadable(const std::vector<uint8_t>& bytes) {
+        (void)bytes;
+        return true;
+    }
+    // Puts a loaded slot's contest in place, right after its tables; null
+    // when the slot holds no contest file (the contest is then reset).
+    virtual void restoreContest(const std::vector<uint8_t>* bytes) { (void)bytes; }
 };
 
 } // namespace delve

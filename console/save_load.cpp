@@ -96,9 +96,11 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
 
     StepCounter steps{stopAfterSteps};
     SlotFileWriter files[SlotFileCount];
+    SlotFileWriter contestFile;
     SlotFileWriter checkFile;
     auto fail = [&](int error) {
         for (auto& f : files) f.discard();
+        contestFile.discard();
         checkFile.discard();
         return failed(error);
     };
@@ -142,6 +144,16 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     if (int err = files[VariablesFile].finish()) return fail(err);
     if (steps.stop()) return SlotResult::Interrupted;
 
+    // The contest file, when the app has a contest to keep: small, so it
+    // has no screen or wait of its own.
+    const std::vector<uint8_t> contest = ctx.host.contestBytes();
+    if (!contest.empty()) {
+        if (int err = contestFile.open(slotFilePath(dir, slot, ContestFileKind))) return fail(err);
+        if (int err = contestFile.write(contest.data(), contest.size())) return fail(err);
+        if (int err = contestFile.finish()) return fail(err);
+        if (steps.stop()) return SlotResult::Interrupted;
+    }
+
     // The check file names the new game (and the old one), then the new
     // files replace the old ones. Between these renames the slot holds a mix
     // that the check file tells apart from either game; the replaced files
@@ -149,6 +161,11 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     for (int i = 0; i < SlotFileCount; ++i) {
         check.current.size[i] = files[i].written();
         check.current.digest[i] = files[i].digest();
+    }
+    if (!contest.empty()) {
+        check.current.hasContest = true;
+        check.current.contestSize = contestFile.written();
+        check.current.contestDigest = contestFile.digest();
     }
     const std::string checkText = formatSlotCheck(check);
     int err = checkFile.open(slotCheckPath(dir, slot));
@@ -165,11 +182,17 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     if (int e = replacement.keep(checkFile)) return undo(e);
     for (auto& f : files)
         if (int e = replacement.keep(f)) return undo(e);
+    if (!contest.empty())
+        if (int e = replacement.keep(contestFile)) return undo(e);
     if (int e = replacement.replace(checkFile)) return undo(e);
     if (int e = replacement.syncFolder()) return undo(e);
     if (steps.stop()) return SlotResult::Interrupted;
     for (auto& f : files) {
         if (int e = replacement.replace(f)) return undo(e);
+        if (steps.stop()) return SlotResult::Interrupted;
+    }
+    if (!contest.empty()) {
+        if (int e = replacement.replace(contestFile)) return undo(e);
         if (steps.stop()) return SlotResult::Interrupted;
     }
     if (int e = replacement.syncFolder()) return undo(e);
@@ -191,6 +214,9 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     case SlotState::Foreign: return SlotResult::Foreign;
     case SlotState::Unreadable: console.slotError = image.error; return SlotResult::Unreadable;
     }
+    // A contest file the app cannot resume refuses the whole slot.
+    if (image.digests.hasContest && !ctx.host.contestReadable(image.contest))
+        return SlotResult::Damaged;
     console.slotUnchecked = !image.checked;
     BusyGuard busy(console);
 
@@ -215,6 +241,8 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     decodeVariables(image.bytes[VariablesFile].data(), ctx.shell);
     // A file may carry any origin: bring it into the map as start-up does.
     ctx.shell.clampViewOrigin(LayerCount);
+    // The contest goes with the tables it was saved with.
+    ctx.host.restoreContest(image.digests.hasContest ? &image.contest : nullptr);
     ctx.clock.sleep(FileWaitMs);
     return SlotResult::Done;
 }

@@ -35,24 +35,35 @@ namespace {
 
 constexpr const char* CheckHeader = "delve slot check 1";
 
-void formatDigests(std::string& out, const char* prefix, const SlotDigests& d) {
+void formatLine(std::string& out, const char* prefix, const char* kind, uint64_t size,
+                uint64_t digest) {
     char line[128];
-    for (int i = 0; i < SlotFileCount; ++i) {
-        std::snprintf(line, sizeof line, "%s%s %" PRIu64 " %016" PRIx64 "\n", prefix,
-                      SlotFileKinds[i], d.size[i], d.digest[i]);
-        out += line;
-    }
+    std::snprintf(line, sizeof line, "%s%s %" PRIu64 " %016" PRIx64 "\n", prefix, kind, size,
+                  digest);
+    out += line;
+}
+
+void formatDigests(std::string& out, const char* prefix, const SlotDigests& d) {
+    for (int i = 0; i < SlotFileCount; ++i)
+        formatLine(out, prefix, SlotFileKinds[i], d.size[i], d.digest[i]);
+    if (d.hasContest) formatLine(out, prefix, ContestFileKind, d.contestSize, d.contestDigest);
+}
+
+// Whether the line at `pos` starts with "<prefix><kind> ".
+bool lineIs(const std::string& text, size_t pos, const char* prefix, const char* kind) {
+    const std::string head = std::string(prefix) + kind + " ";
+    return text.compare(pos, head.size(), head) == 0;
 }
 
 // Reads one "<prefix><kind> <size> <16 hex digits>" line at `pos`.
-bool parseDigestLine(const std::string& text, size_t& pos, const char* prefix, int file,
-                     SlotDigests& d) {
+bool parseDigestLine(const std::string& text, size_t& pos, const char* prefix, const char* kind,
+                     uint64_t& sizeOut, uint64_t& digestOut) {
     size_t end = text.find('\n', pos);
     if (end == std::string::npos) return false;
     std::string line = text.substr(pos, end - pos);
     pos = end + 1;
 
-    std::string head = std::string(prefix) + SlotFileKinds[file] + " ";
+    std::string head = std::string(prefix) + kind + " ";
     if (line.compare(0, head.size(), head) != 0) return false;
     const char* p = line.c_str() + head.size();
     uint64_t size = 0;
@@ -73,8 +84,21 @@ bool parseDigestLine(const std::string& text, size_t& pos, const char* prefix, i
         digest = (digest << 4) | uint64_t(v);
     }
     if (*p != 0) return false;
-    d.size[file] = size;
-    d.digest[file] = digest;
+    sizeOut = size;
+    digestOut = digest;
+    return true;
+}
+
+// The three files' lines, then the contest file's line when there is one.
+bool parseDigests(const std::string& text, size_t& pos, const char* prefix, SlotDigests& d) {
+    for (int i = 0; i < SlotFileCount; ++i)
+        if (!parseDigestLine(text, pos, prefix, SlotFileKinds[i], d.size[i], d.digest[i]))
+            return false;
+    if (pos < text.size() && lineIs(text, pos, prefix, ContestFileKind)) {
+        if (!parseDigestLine(text, pos, prefix, ContestFileKind, d.contestSize, d.contestDigest))
+            return false;
+        d.hasContest = true;
+    }
     return true;
 }
 
@@ -93,11 +117,9 @@ bool parseSlotCheck(const std::string& text, SlotCheck& check) {
     std::string header = std::string(CheckHeader) + "\n";
     if (text.compare(0, header.size(), header) != 0) return false;
     size_t pos = header.size();
-    for (int i = 0; i < SlotFileCount; ++i)
-        if (!parseDigestLine(text, pos, "", i, parsed.current)) return false;
+    if (!parseDigests(text, pos, "", parsed.current)) return false;
     if (pos < text.size()) {
-        for (int i = 0; i < SlotFileCount; ++i)
-            if (!parseDigestLine(text, pos, "previous ", i, parsed.previous)) return false;
+        if (!parseDigests(text, pos, "previous ", parsed.previous)) return false;
         parsed.hasPrevious = true;
     }
     if (pos != text.size()) return false;
@@ -207,16 +229,48 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
 
     auto refuse = [&](SlotState state) {
         for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
+        std::vector<uint8_t>().swap(image.contest);
         return state;
     };
-    // Files saved before check files existed have only their sizes to go by.
+    // Files saved before check files existed have only their sizes to go by;
+    // nothing vouches for a contest file beside them.
     if (!checkExists) return SlotState::Valid;
     SlotCheck check;
     if (checkError != 0 || !parseSlotCheck(std::string(checkBytes.begin(), checkBytes.end()), check))
         return refuse(SlotState::Damaged);
-    if (image.digests == check.current || (check.hasPrevious && image.digests == check.previous)) {
+
+    // The contest file counts only where the check file names one.
+    std::vector<uint8_t> contest;
+    const int contestError =
+        readWholeFile(slotFilePath(dir, slot, ContestFileKind).string(), contest, ContestFileLimit);
+    const uint64_t contestDigest = fnv1a64(contest.data(), contest.size());
+    auto sameGame = [&](const SlotDigests& listed) {
+        for (int i = 0; i < SlotFileCount; ++i)
+            if (image.digests.size[i] != listed.size[i] ||
+                image.digests.digest[i] != listed.digest[i])
+                return false;
+        return !listed.hasContest || (contestError == 0 && contest.size() == listed.contestSize &&
+                                      contestDigest == listed.contestDigest);
+    };
+    const SlotDigests* game = sameGame(check.current)                          ? &check.current
+                              : check.hasPrevious && sameGame(check.previous) ? &check.previous
+                                                                              : nullptr;
+    if (game) {
         image.checked = true;
+        image.digests.hasContest = game->hasContest;
+        if (game->hasContest) {
+            image.digests.contestSize = game->contestSize;
+            image.digests.contestDigest = game->contestDigest;
+            if (keepBytes) image.contest = std::move(contest);
+        }
         return SlotState::Valid;
+    }
+    // A named contest file that is there but could not be read.
+    const bool contestNamed =
+        check.current.hasContest || (check.hasPrevious && check.previous.hasContest);
+    if (contestNamed && contestError != 0 && contestError != ENOENT && !meansDamaged(contestError)) {
+        image.error = contestError;
+        return refuse(SlotState::Unreadable);
     }
     for (int i = 0; i < SlotFileCount; ++i) {
         const bool ours = (image.digests.digest[i] == check.current.digest[i]) ||

@@ -22,16 +22,24 @@ enum SlotFile { MapFile = 0, UnitFile = 1, VariablesFile = 2, SlotFileCount = 3 
 constexpr uint64_t SlotFileSizes[SlotFileCount] = {WorldBytes, Units::byteSize(), 16};
 constexpr const char* SlotFileKinds[SlotFileCount] = {"mainmap", "unit", "variables"};
 
+// The contest's file beside them: what the app hands over, at most 4 KiB.
+constexpr const char* ContestFileKind = "contest";
+constexpr uint64_t ContestFileLimit = 4096;
+
 // "<dir>/SAVEGAME<slot>.<kind>"; the check file's kind is "check".
 std::filesystem::path slotFilePath(const std::filesystem::path& dir, int slot, const char* kind);
 std::filesystem::path slotCheckPath(const std::filesystem::path& dir, int slot);
 // The temporary name a file is written under before it replaces the old one.
 std::filesystem::path slotTempPath(const std::filesystem::path& path);
 
-// Sizes and digests of one complete game's three files.
+// Sizes and digests of one complete game's three files, and of its
+// contest file when it has one.
 struct SlotDigests {
     uint64_t size[SlotFileCount] = {};
     uint64_t digest[SlotFileCount] = {};
+    bool hasContest = false;
+    uint64_t contestSize = 0;
+    uint64_t contestDigest = 0;
     bool operator==(const SlotDigests&) const = default;
 };
 
@@ -61,13 +69,16 @@ enum class SlotState {
 // the live game only once everything is known to be good.
 struct SlotImage {
     std::vector<uint8_t> bytes[SlotFileCount]; // empty unless read with keepBytes
+    // The contest file, when the game the check file names has one
+    // (digests.hasContest); a contest file it does not name is ignored.
+    std::vector<uint8_t> contest;
     SlotDigests digests;
     bool checked = false; // a check file vouched for the files
     int error = 0;        // why the slot was Unreadable (errno or a files.h code)
 };
 
 // Reads the slot's files read-only (never creating one), checks their sizes
-// and, where a check file exists, their digests. With keepBytes the bytes
+// and, where a check file exists, their digests and the contest file's. With keepBytes the bytes
 // stay in `image` for loading; otherwise only the digests are kept.
 SlotState readSlot(const std::filesystem::path& dir, int slot, SlotImage& image,
                    bool keepBytes = true);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <fstream>
+#include <string>
 
 #include "app/window.h"
 #include "fuzz/game_rig.h"
@@ -55,13 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     e.width = e.height = 4;
     e.bytesPerPixel = 3;
     e.pixels.assign(4 * 4 * 3, 200);
-    loadBitmap(rig.catalogue, rig.file.string(), CubeEntry);
+    // A refusal always says why; a load says nothing.
+    std::string why;
+    const bool loaded = loadBitmap(rig.catalogue, rig.file.string(), CubeEntry, why);
+    if (loaded != why.empty()) __builtin_trap();
 
     rig.screen.clearFramebuffer();
     drawBitmap(rig.screen, rig.catalogue, 0, 0, CubeEntry);
     drawBitmap(rig.screen, rig.catalogue, -8, -8, CubeEntry);
     drawBitmapKeyed(rig.screen, rig.catalogue, 312, 232, CubeEntry);
     drawBitmapKeyed(rig.screen, rig.catalogue, -100000, 100000, CubeEntry);
+    drawBitmapKeyed(rig.screen, rig.catalogue, -20, -20, CubeEntry, 64);
 
     if (rig.gl) {
         createTextures(rig.catalogue);

@@ -96,7 +96,7 @@ def change(what, offset, data=b""):
     return struct.pack("<BIB", what, offset, len(data)) + data
 
 
-GRID, UNITS, VARS = 0, 1, 2
+GRID, UNITS, VARS, CONTEST = 0, 1, 2, 0x20
 HERO = 704
 for name, data in {
     "as-saved": bytes([0x1c, 0]),
@@ -110,6 +110,16 @@ for name, data in {
     "check-text": bytes([0x03, 0]) + b"delve slot check 1\nmainmap 11796480 0000000000000000\n",
     "walkers-moved": bytes([0x0d, 2]) + change(UNITS, 2 * 704 + 130, struct.pack("<HH", 1, 1)) +
         change(UNITS, 3 * 704 + 150, struct.pack("<H", 1)),
+    # The contest file: removed, its turn and next free record pushed to the
+    # limits, and leaders whose stock and health stand at the limits of int
+    # while the map frames play turns.
+    "contest-removed": bytes([0x25, 0]),
+    "contest-limits": bytes([0x45, 2]) + change(CONTEST, 12, struct.pack("<i", 0x7fffffff)) +
+        change(CONTEST, 24, struct.pack("<i", 2999)),
+    "contest-stock-health": bytes([0x4d, 3]) + change(UNITS, HERO + 696, struct.pack("<i", 0x7fffffff)) +
+        change(UNITS, HERO + 672, struct.pack("<ii", -0x80000000, -0x80000000)) +
+        change(UNITS, 3 * 704 + 672, struct.pack("<i", -0x80000000)),
+    "contest-bad-tag": bytes([0x05, 1]) + change(CONTEST, 0, b"X"),
 }.items():
     put("save_slot", name, data)
 

@@ -1,18 +1,21 @@
 // A whole save slot, loaded by the console's "load game 1" and then played:
 // the fuzz input is a short list of changes laid over a valid slot that the
 // game saved once at start-up (its world, its hero and a few walking
-// units), so a small input reaches every byte of the 11.8 MB grid, the
-// unit table and the variables, with or without a check file that agrees.
+// units, in a party contest at turn 1), so a small input reaches every
+// byte of the 11.8 MB grid, the unit table, the variables and the contest
+// file, with or without a check file that agrees.
 //
 // Input: <control u8> <change count u8> changes... [check file text]
 // control bits 0-1, the check file: 0 as saved; 1 rewritten to match the
 //   changed files (the load then trusts them); 2 removed (a slot from
 //   before check files: sizes only); 3 the input's remaining bytes.
 // control bits 2-3: map frames after the load (0-3); bit 4: one
-//   first-person frame.
+//   first-person frame; bit 5: the contest file removed; bit 6: the map
+//   frames click the middle of the view (a contest turn).
 // A change: <what u8> <offset u32> <length u8> <bytes>. what % 3 names the
-//   file (grid, units, variables); bit 7 cuts the file at offset instead,
-//   bit 6 appends the bytes to its end instead.
+//   file (grid, units, variables), bit 5 the contest file instead; bit 7
+//   cuts the file at offset instead, bit 6 appends the bytes to its end
+//   instead.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,14 +32,29 @@ using namespace delve;
 
 constexpr int Slot = 1;
 constexpr int MaxChanges = 16;
+constexpr int ContestIndex = SlotFileCount; // the fourth file of the rig's arrays
+constexpr int RigFiles = SlotFileCount + 1;
 
+// No progress screens; the contest goes to and from the game as in a
+// console load.
 class NoProgressHost final : public FrameHost {
 public:
+    explicit NoProgressHost(FrameHost& game) : game_(game) {}
     void beginFrame() override {}
     void runProgressFrame() override {}
     void presentFrame() override {}
     void enableTexturingAndBlending() override {}
+    std::vector<uint8_t> contestBytes() override { return game_.contestBytes(); }
+    bool contestReadable(const std::vector<uint8_t>& b) override {
+        return game_.contestReadable(b);
+    }
+    void restoreContest(const std::vector<uint8_t>* b) override { game_.restoreContest(b); }
+
+private:
+    FrameHost& game_;
 };
+
+const char* kindOf(int file) { return file == ContestIndex ? ContestFileKind : SlotFileKinds[file]; }
 
 std::vector<uint8_t> readWhole(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -56,15 +74,22 @@ bool pwriteAll(int fd, const uint8_t* p, size_t n, uint64_t at) {
 
 struct SlotRig : fuzz::GameRig {
     std::filesystem::path dir;
-    std::vector<uint8_t> saved[SlotFileCount]; // the files as saved
-    std::vector<uint8_t> work[SlotFileCount];  // the files as they are now
+    std::vector<uint8_t> saved[RigFiles]; // the files as saved
+    std::vector<uint8_t> work[RigFiles];  // the files as they are now
     std::string savedCheck;
-    int fds[SlotFileCount] = {-1, -1, -1};
+    int fds[RigFiles] = {-1, -1, -1, -1};
     std::vector<uint8_t> startWorld;
+    Game::ContestMode startContest;
+    int startNextFreeUnit = 0;
 
     SlotRig() : GameRig("slot") {
         Game& g = *game;
         dir = g.saveDir;
+        // The party on the overworld (units 2 to 5 are then made walkers
+        // below), without re-creating the window.
+        mapMode();
+        toggleContest(g);
+        firstPersonMode();
         // Walkers that plan on the first movement frame after a load.
         const UnitRecord& hero = g.units[1];
         for (int i = 2; i <= 5; ++i) {
@@ -80,16 +105,19 @@ struct SlotRig : fuzz::GameRig {
             u.moveState = 1;
             u.health = u.maxHealth = 10;
         }
-        NoProgressHost host;
+        NoProgressHost host(g.progressHost);
         ConsoleContext ctx{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
                            host, g.saveDir};
         if (saveGame(g.console, ctx, Slot) != SlotResult::Done) std::abort();
-        for (int i = 0; i < SlotFileCount; ++i) {
-            auto path = slotFilePath(dir, Slot, SlotFileKinds[i]);
+        for (int i = 0; i < RigFiles; ++i) {
+            auto path = slotFilePath(dir, Slot, kindOf(i));
             saved[i] = work[i] = readWhole(path);
             fds[i] = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-            if (fds[i] < 0 || saved[i].size() != SlotFileSizes[i]) std::abort();
+            if (fds[i] < 0 || (i < SlotFileCount && saved[i].size() != SlotFileSizes[i]))
+                std::abort();
         }
+        startContest = g.contestMode;
+        startNextFreeUnit = g.units.nextFreeUnit;
         std::ifstream check(slotCheckPath(dir, Slot), std::ios::binary);
         std::stringstream text;
         text << check.rdbuf();
@@ -130,6 +158,22 @@ struct SlotRig : fuzz::GameRig {
         }
     }
 
+    // Takes the contest file away, or puts it back as it is in `work`.
+    void contestFilePresent(bool present) {
+        auto path = slotFilePath(dir, Slot, ContestFileKind);
+        if (!present) {
+            std::filesystem::remove(path);
+            return;
+        }
+        if (std::filesystem::exists(path)) return;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(work[ContestIndex].data()),
+                   std::streamsize(work[ContestIndex].size()));
+        ::close(fds[ContestIndex]);
+        fds[ContestIndex] = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fds[ContestIndex] < 0) std::abort();
+    }
+
     void writeCheck(const std::string& text, bool present) {
         auto path = slotCheckPath(dir, Slot);
         if (!present) {
@@ -153,13 +197,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Game& g = *rig.game;
     fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();
+    rig.contestFilePresent(true); // as saved, whatever the last input did
 
     // Lay the changes over the saved files, remembering what to put back.
-    SlotRig::Changes changes[SlotFileCount];
+    SlotRig::Changes changes[RigFiles];
     const int changeCount = in.u8() % (MaxChanges + 1);
     for (int c = 0; c < changeCount && !in.done(); ++c) {
         const uint8_t what = in.u8();
-        const int file = what % SlotFileCount;
+        const int file = (what & 0x20) ? ContestIndex : what % SlotFileCount;
         std::vector<uint8_t>& w = rig.work[file];
         const uint32_t offset = in.u32();
         const uint8_t* bytes = nullptr;
@@ -189,6 +234,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check.current.size[i] = rig.work[i].size();
             check.current.digest[i] = fnv1a64(rig.work[i].data(), rig.work[i].size());
         }
+        if (!(control & 0x20)) {
+            const std::vector<uint8_t>& c = rig.work[ContestIndex];
+            check.current.hasContest = true;
+            check.current.contestSize = c.size();
+            check.current.contestDigest = fnv1a64(c.data(), c.size());
+        }
         rig.writeCheck(formatSlotCheck(check), true);
         break;
     }
@@ -203,24 +254,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The game as it stood before the load, then the console's load command
     // and the clamps the frame loop applies in the frame of a load.
+    if (control & 0x20) rig.contestFilePresent(false);
     rig.reset();
     std::memcpy(g.world.map.data(), rig.startWorld.data(), WorldBytes);
+    g.contestMode = rig.startContest;
+    g.units.nextFreeUnit = rig.startNextFreeUnit;
+    g.units.partySize = 3;
     static const char line[] = "load game 1";
     std::memcpy(g.console.commandLine, line, sizeof line);
     g.console.commandLength = int(sizeof line - 1);
     g.console.commandReady = 1;
-    NoProgressHost host;
+    NoProgressHost host(g.progressHost);
     runConsole(g.console, g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
                g.saveDir);
     scrollView(g);
 
     if ((control >> 2) & 3) rig.mapMode();
+    if (control & 0x40) {
+        g.input.setCursor(320, 240);
+        g.input.setKey(Vk::LeftButton, true);
+    }
     for (int i = 0; i < ((control >> 2) & 3); ++i) rig.movementFrame();
+    g.input.setKey(Vk::LeftButton, false);
     if (control & 0x10) {
         rig.firstPersonMode();
         rig.movementFrame();
     }
 
-    for (int i = 0; i < SlotFileCount; ++i) rig.restore(i, changes[i]);
+    for (int i = 0; i < RigFiles; ++i) rig.restore(i, changes[i]);
     return 0;
 }

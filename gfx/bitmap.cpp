@@ -7,7 +7,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <iterator>
 #include <utility>
 
@@ -15,12 +17,17 @@ namespace delve {
 
 namespace {
 
-constexpr size_t HeaderSize = 54;
-constexpr uint32_t MaxSide = 4096; // no picture of the program comes near this
+constexpr size_t HeaderSize = 54;     // file header (14) and the Windows info header (40)
+constexpr uint32_t InfoHeaderSize = 40;
+constexpr int64_t MaxSide = 4096; // no picture of the program comes near this
+// Entries the first-person textures are made from.
+constexpr uint32_t FirstTextureIndex = 1200;
+constexpr uint32_t TextureCount = 7;
 
 uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
+uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 
 // Number of rows that can be drawn as a width x width square without
 // reading past the entry's pixels.
@@ -33,16 +40,19 @@ uint32_t drawableRows(const BitmapEntry& e) {
 }
 
 template <bool Keyed>
-void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
+void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
+                int64_t maxSide = INT64_MAX) {
     if (index < 0 || index >= catalogueCapacity) return;
     const BitmapEntry& e = cat.entries[size_t(index)];
-    // Only the part of the square that lands on the screen is visited: a
-    // 4096-pixel tile costs no more than the screen it covers.
-    const int64_t rows = drawableRows(e);
+    // Only the part of the square that lands on the screen (and within
+    // maxSide of the corner) is visited: a 4096-pixel tile costs no more
+    // than the screen it covers.
+    const int64_t rows = std::min<int64_t>(drawableRows(e), maxSide);
     const int64_t rowFirst = std::max<int64_t>(0, -int64_t(y));
     const int64_t rowEnd = std::min<int64_t>(rows, int64_t(s.height) - y);
     const int64_t colFirst = std::max<int64_t>(0, -int64_t(x));
-    const int64_t colEnd = std::min<int64_t>(e.width, int64_t(s.width) - x);
+    const int64_t colEnd =
+        std::min<int64_t>(std::min<int64_t>(e.width, maxSide), int64_t(s.width) - x);
     if (colFirst >= colEnd) return;
     for (int64_t row = rowFirst; row < rowEnd; ++row) {
         const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + size_t(colFirst)) * 3;
@@ -62,7 +72,21 @@ struct FileSlot {
 };
 
 enum class Loaded { Yes, No, OverCap };
-Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index);
+Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index,
+                   std::string& why);
+
+// What a picture in a first-person texture slot must be: the texture is
+// made width x width from the picture's lowest rows.
+std::string textureShapeProblem(const BitmapEntry& e) {
+    const std::string size = std::to_string(e.width) + " x " + std::to_string(e.height);
+    if (e.height < e.width)
+        return size + " pixels, wider than tall: a first-person texture must be square, so "
+                      "the walls drawn with it stay white";
+    if (e.height > e.width)
+        return size + " pixels, taller than wide: the first-person view uses only its lowest " +
+               std::to_string(e.width) + " rows";
+    return {};
+}
 
 void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* folder,
                const FileSlot* slots, size_t count, PictureReport* report) {
@@ -71,11 +95,23 @@ void loadGroup(BitmapCatalogue& cat, const std::string& dataDir, const char* fol
     base += folder;
     base += '/';
     for (size_t i = 0; i < count; ++i) {
-        const Loaded got = loadPicture(cat, base + slots[i].name, uint32_t(slots[i].index));
+        std::string why;
+        const uint32_t index = uint32_t(slots[i].index);
+        const Loaded got = loadPicture(cat, base + slots[i].name, index, why);
         if (!report) continue;
-        if (got == Loaded::Yes) ++report->loaded;
-        else if (got == Loaded::No) ++report->missing;
-        else report->refused.push_back(std::string(folder) + "/" + slots[i].name);
+        const std::string name = std::string(folder) + "/" + slots[i].name;
+        if (got == Loaded::Yes) {
+            ++report->loaded;
+            if (index >= FirstTextureIndex && index < FirstTextureIndex + TextureCount) {
+                if (std::string shape = textureShapeProblem(cat[int(index)]); !shape.empty())
+                    report->problems.push_back(name + ": " + shape);
+            }
+        } else if (got == Loaded::No) {
+            ++report->missing;
+            report->problems.push_back(name + ": " + why);
+        } else {
+            report->refused.push_back(name);
+        }
     }
 }
 
@@ -295,40 +331,123 @@ void setEntry(BitmapCatalogue& cat, uint32_t index, std::vector<uint8_t> pixels,
     e.bytesPerPixel = 3;
 }
 
-Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
-    if (index >= uint32_t(catalogueCapacity)) return Loaded::No;
+Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index,
+                   std::string& why) {
+    if (index >= uint32_t(catalogueCapacity)) {
+        why = "catalogue index " + std::to_string(index) + " is past the table";
+        return Loaded::No;
+    }
     // Read-only and never blocking: an installed data folder is not
     // writable, a missing picture must not leave an empty file behind, and
     // a FIFO or device in place of a picture is refused.
     File file;
-    if (openForReading(path, file) != 0) return Loaded::No;
+    if (int err = openForReading(path, file)) {
+        why = fileErrorText(path, err);
+        return Loaded::No;
+    }
     uint64_t fileBytes = 0;
-    if (fileSize(file, fileBytes) != 0) return Loaded::No;
+    if (int err = fileSize(file, fileBytes)) {
+        why = errorText(err);
+        return Loaded::No;
+    }
 
-    uint8_t header[HeaderSize];
-    if (readExactlyAt(file, 0, header, HeaderSize) != 0) return Loaded::No;
-    if (header[0] != 'B' || header[1] != 'M' || header[28] != 24) return Loaded::No;
-
-    uint32_t width = le32(header + 18);
-    uint32_t height = le32(header + 22);
+    uint8_t header[HeaderSize] = {};
+    size_t got = 0;
+    if (int err = readAt(file, 0, header, HeaderSize, got)) {
+        why = errorText(err);
+        return Loaded::No;
+    }
+    if (got < 2 || header[0] != 'B' || header[1] != 'M') {
+        why = "not a BMP file (it does not start with \"BM\")";
+        return Loaded::No;
+    }
+    if (got < HeaderSize) {
+        why = std::to_string(got) + " bytes, shorter than a BMP header (54)";
+        return Loaded::No;
+    }
+    const uint32_t infoSize = le32(header + 14);
+    if (infoSize < InfoHeaderSize) {
+        why = "a " + std::to_string(infoSize) +
+              "-byte BMP header; only Windows headers (40 bytes or more) are read";
+        return Loaded::No;
+    }
+    // The whole 2-byte field: 280 is not 24.
+    const uint32_t depth = le16(header + 28);
+    if (depth != 24) {
+        why = std::to_string(depth) + " bits per pixel; only 24 are read";
+        return Loaded::No;
+    }
+    const uint32_t compression = le32(header + 30);
+    if (compression != 0) {
+        why = "compressed (method " + std::to_string(compression) +
+              "); only uncompressed pictures are read";
+        return Loaded::No;
+    }
+    // Width and height are signed: a negative height marks rows stored top
+    // row first.
+    const int64_t fileWidth = int32_t(le32(header + 18));
+    const int64_t fileHeight = int32_t(le32(header + 22));
+    const bool topDown = fileHeight < 0;
+    const int64_t w = fileWidth, h = topDown ? -fileHeight : fileHeight;
+    const std::string size = std::to_string(fileWidth) + " x " + std::to_string(fileHeight);
     // Check the header against the file before allocating: a hostile or
     // truncated header must neither overflow nor exhaust memory.
-    if (width == 0 || height == 0 || width > MaxSide || height > MaxSide) return Loaded::No;
-    uint64_t bytes = uint64_t(width) * uint64_t(height) * 3u;
-    uint64_t available = fileBytes > HeaderSize ? fileBytes - HeaderSize : 0;
-    if (bytes > available) return Loaded::No;
+    if (w <= 0 || h == 0) {
+        why = size + " pixels: an empty picture";
+        return Loaded::No;
+    }
+    if (w > MaxSide || h > MaxSide) {
+        why = size + " pixels; at most 4096 a side are read";
+        return Loaded::No;
+    }
+    const uint32_t width = uint32_t(w), height = uint32_t(h);
+    // Rows are padded to whole 4-byte words in the file; the last row's
+    // padding may be left out.
+    const uint64_t packedRow = uint64_t(width) * 3;
+    const uint64_t fileRow = (packedRow + 3) & ~uint64_t(3);
+    const uint64_t pixelOffset = le32(header + 10);
+    if (pixelOffset < 14 + uint64_t(infoSize)) {
+        why = "pixel data at byte " + std::to_string(pixelOffset) + ", inside the " +
+              std::to_string(14 + uint64_t(infoSize)) + "-byte header";
+        return Loaded::No;
+    }
+    const uint64_t span = fileRow * (height - 1) + packedRow;
+    if (pixelOffset > fileBytes || span > fileBytes - pixelOffset) {
+        why = "cut short: " + std::to_string(fileBytes) + " bytes where a " +
+              std::to_string(width) + " x " + std::to_string(height) + " picture needs " +
+              std::to_string(pixelOffset + span);
+        return Loaded::No;
+    }
+    const uint64_t bytes = packedRow * height;
     // The whole catalogue stays within its memory budget.
     const uint64_t others =
         cat.pixelBytes - std::min<uint64_t>(cat.pixelBytes, cat.entries[index].pixels.size());
-    if (others + bytes > cat.memoryCap) return Loaded::OverCap;
+    if (others + bytes > cat.memoryCap) {
+        why = "over the memory cap";
+        return Loaded::OverCap;
+    }
 
     std::vector<uint8_t> pixels(static_cast<size_t>(bytes));
-    if (readExactlyAt(file, HeaderSize, pixels.data(), pixels.size()) != 0) {
+    int readError = 0;
+    if (fileRow == packedRow && !topDown) {
+        // Packed bottom-up rows: one read straight into the entry.
+        readError = readExactlyAt(file, pixelOffset, pixels.data(), pixels.size());
+    } else {
+        std::vector<uint8_t> stored(static_cast<size_t>(span));
+        readError = readExactlyAt(file, pixelOffset, stored.data(), stored.size());
+        for (uint32_t row = 0; readError == 0 && row < height; ++row) {
+            // The entry's row 0 is the bottom row, whichever way the file runs.
+            const uint32_t fromRow = topDown ? height - 1 - row : row;
+            std::memcpy(pixels.data() + size_t(row) * packedRow,
+                        stored.data() + size_t(fromRow) * fileRow, size_t(packedRow));
+        }
+    }
+    if (readError != 0) {
         // The file shrank under us: keep the header's size but no pixels.
         setEntry(cat, index, {}, width, height);
+        why = "cut short while it was read";
         return Loaded::No;
     }
-    // Rows are taken packed from offset 54: padded rows shift into the picture.
     for (size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
     setEntry(cat, index, std::move(pixels), width, height);
     return Loaded::Yes;
@@ -337,7 +456,13 @@ Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index
 } // namespace
 
 bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index) {
-    return loadPicture(cat, path, index) == Loaded::Yes;
+    std::string why;
+    return loadPicture(cat, path, index, why) == Loaded::Yes;
+}
+
+bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index, std::string& why) {
+    why.clear();
+    return loadPicture(cat, path, index, why) == Loaded::Yes;
 }
 
 void loadCrossBitmaps(BitmapCatalogue& cat, const std::string& dataDir, PictureReport* report) {
@@ -406,6 +531,10 @@ void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) 
 
 void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {
     copyBitmap<true>(s, cat, x, y, index);
+}
+
+void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index, int maxSide) {
+    copyBitmap<true>(s, cat, x, y, index, std::max(0, maxSide));
 }
 const std::vector<BitmapFile>& bitmapFiles() {
     static const std::vector<BitmapFile> list = [] {

@@ -33,17 +33,24 @@ struct BitmapCatalogue {
     const BitmapEntry& operator[](int i) const { return entries[size_t(i)]; }
 };
 
-// Reads a 24-bit bottom-up BMP into entry `index`. The file is opened
+// Reads an uncompressed 24-bit BMP into entry `index`, rows bottom-up. The
+// file's rows may be padded to 4 bytes, start where its header says and run
+// either way (a negative height means top row first). The file is opened
 // read-only and never blocks on a special file; a malformed or hostile
 // header is refused before allocating, and so is a picture that would take
-// the catalogue past its memory cap.
+// the catalogue past its memory cap. `why` receives the reason a file was
+// not loaded, in words for a person ("8 bits per pixel; only 24 are read").
 bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index);
+bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index, std::string& why);
 
 // What loading the picture groups found.
 struct PictureReport {
     int loaded = 0;
     int missing = 0;                  // missing, unreadable or not a usable picture
     std::vector<std::string> refused; // "folder/name" of pictures over the memory cap
+    // "folder/name: reason" for each missing or unusable picture, and for a
+    // loaded one that cannot serve its slot (a texture that is not square).
+    std::vector<std::string> problems;
 };
 
 // The eight picture groups, each from its folder under `dataDir`; counts go
@@ -76,5 +83,7 @@ void createTextures(BitmapCatalogue& cat);
 // entries without pixels draw nothing.
 void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index);
 void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index);
+// The keyed copy of at most maxSide x maxSide pixels from the lower-left corner.
+void drawBitmapKeyed(Screen& s, const BitmapCatalogue& cat, int x, int y, int index, int maxSide);
 
 } // namespace delve

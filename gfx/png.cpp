@@ -11,8 +11,13 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
 #include <stb/stb_image_write.h>
+#else
+#include <png.h>
+#endif
 
 namespace delve {
+
+#ifdef DELVE_PNG_STB
 
 namespace {
 
@@ -24,10 +29,9 @@ void appendBytes(void* context, void* data, int size) {
 
 } // namespace
 
-bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
-                      int* error) {
-    if (error) *error = EINVAL;
-    if (width <= 0 || height <= 0) return false;
+int encodePngBottomUp(int width, int height, const uint8_t* rgba, std::vector<uint8_t>& out) {
+    out.clear();
+    if (width <= 0 || height <= 0) return EINVAL;
     // Upright RGB rows, top row first.
     std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
     for (int y = 0; y < height; ++y) {
@@ -39,22 +43,13 @@ bool writePngBottomUp(const std::string& path, int width, int height, const uint
             dst[x * 3 + 2] = src[x * 4 + 2];
         }
     }
-    std::vector<uint8_t> encoded;
-    if (!stbi_write_png_to_func(appendBytes, &encoded, width, height, 3, rgb.data(), width * 3)) {
-        if (error) *error = ENOMEM;
-        return false;
-    }
-    const int err = replaceFile(path, encoded.data(), encoded.size());
-    if (error) *error = err;
-    return err == 0;
+    if (stbi_write_png_to_func(appendBytes, &out, width, height, 3, rgb.data(), width * 3))
+        return 0;
+    out.clear();
+    return ENOMEM;
 }
 
-} // namespace delve
-
 #else
-#include <png.h>
-
-namespace delve {
 
 namespace {
 
@@ -67,25 +62,19 @@ void flushNothing(png_structp) {}
 
 } // namespace
 
-bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
-                      int* error) {
-    if (error) *error = EINVAL;
-    if (width <= 0 || height <= 0) return false;
+int encodePngBottomUp(int width, int height, const uint8_t* rgba, std::vector<uint8_t>& out) {
+    out.clear();
+    if (width <= 0 || height <= 0) return EINVAL;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, &info);
-        if (error) *error = ENOMEM;
-        return false;
+        return ENOMEM;
     }
-    // The picture is made in memory and then put in place in one step, so
-    // a failed write never leaves half a file and a special file at the
-    // name is replaced rather than written into.
-    std::vector<uint8_t> encoded;
     std::vector<uint8_t> row(size_t(width) * 3);
     volatile bool ok = false;
     if (setjmp(png_jmpbuf(png)) == 0) {
-        png_set_write_fn(png, &encoded, appendToVector, flushNothing);
+        png_set_write_fn(png, &out, appendToVector, flushNothing);
         png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
@@ -102,11 +91,23 @@ bool writePngBottomUp(const std::string& path, int width, int height, const uint
         ok = true;
     }
     png_destroy_write_struct(&png, &info);
-    if (!ok) return false;
-    const int err = replaceFile(path, encoded.data(), encoded.size());
+    if (ok) return 0;
+    out.clear();
+    return ENOMEM;
+}
+
+#endif
+
+bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
+                      int* error) {
+    // The picture is made in memory and then put in place in one step, so
+    // a failed write never leaves half a file; the output rule refuses a
+    // special file at the name instead of replacing or writing into it.
+    std::vector<uint8_t> encoded;
+    int err = encodePngBottomUp(width, height, rgba, encoded);
+    if (err == 0) err = replaceFile(path, encoded.data(), encoded.size());
     if (error) *error = err;
     return err == 0;
 }
 
 } // namespace delve
-#endif

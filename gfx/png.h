@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace delve {
 
@@ -9,5 +10,7 @@ namespace delve {
 // be written, with the reason in `error` (see platform/files.h) when given.
 bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
                       int* error = nullptr);
+// The same picture encoded into `out`; 0, or an errno value.
+int encodePngBottomUp(int width, int height, const uint8_t* rgba, std::vector<uint8_t>& out);
 
 } // namespace delve

@@ -83,15 +83,63 @@ int removeFile(const std::string& path);
 // flushed to disk; on failure nothing of it is left.
 int writeNewFile(const std::string& path, const void* data, size_t size);
 
-// Replaces `path` with `size` bytes in one step: they are written to
-// "<path>.tmp", flushed, renamed over `path`, and the folder is flushed. On
-// any failure the old file is untouched and the temporary file is removed.
+// ---- outputs ----
+// Every file the program writes for the user (a picture, a state dump, a
+// recording, JSON) follows one rule. A new name is created; a regular file
+// is replaced; a symbolic link to a regular file is written through (the
+// file it points to is replaced, the link stays). Anything else at the name
+// is refused before a byte is written, and left as it was: a folder
+// (EISDIR), a FIFO, device or socket (NotRegularFile), a link to one of
+// those, or a link to nothing (ENOENT).
+//
+// Checks `path` against the rule without writing; `target` (when given)
+// receives the name the bytes would land at (the link's file for a link).
+int checkOutput(const std::string& path, std::string* target = nullptr);
+
+// An output written to a temporary file beside its target and put in place
+// in one step. The temporary name is new (created exclusively, never a
+// file of the user's), hidden, and removed again on every failure.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile(); // abandons an output that was not committed
+
+    // Applies the rule to `path` and creates the temporary file.
+    int open(const std::string& path);
+    int write(const void* data, size_t size);
+    // Flushes the bytes and renames them over the target, then flushes the
+    // folder. With `replace` false an existing name is not replaced: the
+    // call fails with EEXIST instead. On failure the target is untouched.
+    int commit(bool replace = true);
+    // Removes the temporary file; the target is untouched.
+    void abandon();
+
+    const File& file() const { return file_; }
+    const std::string& temporaryPath() const { return temp_; }
+
+private:
+    File file_;
+    std::string target_;
+    std::string temp_;
+};
+
+// Replaces `path` with `size` bytes in one step, following the output rule
+// above. On any failure the old file is untouched and nothing is left behind.
 int replaceFile(const std::string& path, const void* data, size_t size);
+// The same for a name that must not exist yet: EEXIST when it does, and an
+// existing file is never replaced, even one that appears meanwhile.
+int writeNewOutput(const std::string& path, const void* data, size_t size);
+
+// errorText, made exact for a file that is not what it should be: "is a
+// folder", "is a named pipe (FIFO)", "is a character device", "is a link
+// to a character device", "is a link to nothing".
+std::string fileErrorText(const std::string& path, int error);
 
 // ---- failure injection (tests) ----
 // Every open for reading, read, write, sync, rename, link and create asks
-// the hook first. A
-// non-zero `error` makes the call fail with that errno (EINTR is retried
+// the hook first. A non-zero `error` makes the call fail with that errno (EINTR is retried
 // like a real one); `limit` caps the bytes one read or write moves.
 enum class FileOp { Open, Read, Write, Sync, Rename, Link, Create };
 struct FileFault {

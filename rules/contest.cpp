@@ -1,7 +1,9 @@
 #include "rules/contest.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace delve {
 
@@ -14,6 +16,11 @@ int distance(const UnitRecord& a, const UnitRecord& b) {
 }
 
 uint16_t onMap(int v) { return uint16_t(std::clamp(v, 0, MapSide - 1)); }
+
+// Stock and health of a loaded table may stand at any value: they stop at
+// the limits of their type instead of overflowing.
+int32_t plusOne(int32_t v) { return v == INT_MAX ? v : v + 1; }
+int32_t minus(int32_t v, int n) { return v < INT_MIN + n ? INT_MIN : v - n; }
 
 // Party units 1..partySize, never past the table.
 int partyCount(const Units& units) { return std::clamp(units.partySize, 0, unitCapacity - 1); }
@@ -48,14 +55,15 @@ Prepared prepareMember(Units& units, Rng& rng, int group, UnitRecord& scratch) {
 
 // Pays the member's cost from the leader's stock and makes it a unit; a
 // leader short of stock founds nothing.
-void payForMember(Units& units, Rng& rng, int leader, Prepared& n) {
-    if (!roomForMember(units)) return;
+bool payForMember(Units& units, Rng& rng, int leader, Prepared& n) {
+    if (!roomForMember(units)) return false;
     const int cost = rng.rand() % 3 + 1;
     UnitRecord& l = units[leader];
-    if (l.stock < cost) return;
+    if (l.stock < cost) return false;
     l.stock -= cost;
     n.record.active = 1;
     units.nextFreeUnit += 1;
+    return true;
 }
 
 int collectSideThree(const Units& units, std::vector<int>& out) {
@@ -65,23 +73,59 @@ int collectSideThree(const Units& units, std::vector<int>& out) {
     return count;
 }
 
-bool playerFounding(ContestWorld& cw, const TurnInput& in, UnitRecord& scratch) {
-    Units& units = cw.units;
-    Prepared n = prepareMember(units, cw.rng, 1, scratch);
-    n.record.x = onMap(in.cursorX / ContestCellPixels + cw.SX);
-    n.record.y = onMap(in.cursorY / ContestCellPixels + cw.SY);
-    n.record.z = 0;
-
-    bool inReach = false, tooClose = false;
+// The records of group 1 on layer 0 that the founding rule measures from:
+// every one but the record a new member would be written to.
+int foundingAnchors(const Units& units, int* out) {
+    int count = 0;
     for (int i = 1; i < unitCapacity; ++i) {
         const UnitRecord& r = units[i];
-        if (i == n.index || r.group != 1 || r.z != n.record.z) continue;
-        const int d = distance(r, n.record);
-        if (d < FoundingReach) inReach = true;
-        if (d < FoundingSpacing) tooClose = true;
+        if (i != units.nextFreeUnit && r.group == 1 && r.z == 0) out[count++] = i;
     }
-    if (!inReach || tooClose) return false;
-    payForMember(units, cw.rng, 1, n);
+    return count;
+}
+
+FoundingCheck checkAmong(const Units& units, const int* anchors, int count, int x, int y) {
+    FoundingCheck c;
+    if (x < 0 || y < 0 || x >= MapSide || y >= MapSide) {
+        c.verdict = Founding::OffMap;
+        return c;
+    }
+    bool inReach = false;
+    int nearest = INT_MAX;
+    for (int a = 0; a < count; ++a) {
+        const UnitRecord& r = units[anchors[a]];
+        const int d = std::abs(r.x - x) + std::abs(r.y - y);
+        if (d < FoundingReach) inReach = true;
+        nearest = std::min(nearest, d);
+    }
+    if (nearest < FoundingSpacing) {
+        c.verdict = Founding::TooClose;
+        c.distance = nearest;
+    } else {
+        c.verdict = inReach ? Founding::Accepted : Founding::TooFar;
+    }
+    return c;
+}
+
+bool playerFounding(ContestWorld& cw, const TurnInput& in, UnitRecord& scratch,
+                    TurnReport& report) {
+    Units& units = cw.units;
+    const int x = in.cursorX / ContestCellPixels + cw.SX;
+    const int y = in.cursorY / ContestCellPixels + cw.SY;
+    report.x = x;
+    report.y = y;
+    Prepared n = prepareMember(units, cw.rng, 1, scratch);
+    n.record.x = onMap(x);
+    n.record.y = onMap(y);
+    n.record.z = 0;
+
+    int anchors[unitCapacity];
+    const int count = foundingAnchors(units, anchors);
+    report.founding = checkAmong(units, anchors, count, x, y);
+    if (report.founding.verdict != Founding::Accepted) return false;
+    const int stockBefore = units[1].stock;
+    report.founded = payForMember(units, cw.rng, 1, n);
+    report.cost = stockBefore - units[1].stock;
     return true;
 }
 
@@ -104,9 +148,9 @@ void income(ContestWorld& cw, const std::vector<int>& sideThree, int sideThreeCo
             UnitRecord& leader = units[j.group];
             if (leader.active != 1 || distance(j, monster) >= IncomeRadius) continue;
             if (plain) {
-                if (cw.rng.rand() % 2 == 1) leader.stock += 1;
+                if (cw.rng.rand() % 2 == 1) leader.stock = plusOne(leader.stock);
             } else {
-                leader.stock += 1;
+                leader.stock = plusOne(leader.stock);
             }
         }
     }
@@ -126,7 +170,7 @@ void combat(ContestWorld& cw, const std::vector<int>& sideThree, int sideThreeCo
                 if (victim.group == k || j == i || distance(units[i], victim) >= CombatRadius)
                     continue;
                 if (cw.rng.rand() % 3 + 1 != 3) continue;
-                victim.health -= 1;
+                victim.health = minus(victim.health, 1);
                 if (victim.health < 1) {
                     victim.dead = 1;
                     victim.active = 0;
@@ -171,7 +215,7 @@ void upkeep(ContestWorld& cw) {
         UnitRecord& u = units[i];
         if (u.active != 1 || u.group == 99 || u.group > party) continue;
         if (cw.rng.rand() % 6 == 1) {
-            u.health -= cw.rng.rand() % 2 + 1;
+            u.health = minus(u.health, cw.rng.rand() % 2 + 1);
             if (u.health < 1) u.active = 0;
         }
         if (!validUnit(u.group)) continue;
@@ -201,21 +245,28 @@ const char* phaseName(ContestPhase phase) {
     return "";
 }
 
-int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in) {
+int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in,
+                      TurnReport* report) {
     Units& units = cw.units;
     const int party = partyCount(units);
     for (int k = 1; k <= ViewKeyCount; ++k) {
         if (!in.viewKey[k - 1] || party < k) continue;
-        cw.SX = units[k].x;
-        cw.SY = units[k].y;
-        cw.SZ = units[k].z;
+        const ViewOrigin v =
+            centredViewOrigin(units[k].x, units[k].y, units[k].z, cw.viewColumns, cw.viewRows);
+        cw.SX = v.SX;
+        cw.SY = v.SY;
+        cw.SZ = v.SZ;
     }
+    TurnReport scratchReport;
+    TurnReport& r = report ? *report : scratchReport;
+    r = TurnReport{};
+    r.founding.verdict = Founding::Over;
     if (!in.leftButton) return 0;
 
     UnitRecord scratch{};
     const ContestPhase phase = contestPhase(contest.turnNumber);
     if (phase == ContestPhase::Founding) {
-        if (!playerFounding(cw, in, scratch)) return 0;
+        if (!playerFounding(cw, in, scratch, r)) return 0;
         const int count = collectSideThree(units, contest.sideThree);
         income(cw, contest.sideThree, count);
         combat(cw, contest.sideThree, count);
@@ -226,6 +277,7 @@ int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in) {
     } else {
         upkeep(cw);
     }
+    r.played = true;
 
     int activeLeaders = 0, last = 0;
     for (int k = 1; k <= party; ++k) {
@@ -234,9 +286,53 @@ int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in) {
         last = k;
     }
     if (activeLeaders == 1) return last;
-    contest.turnNumber += 1;
+    // With no leader left nobody can found, earn or heal again: a draw.
+    if (activeLeaders == 0) return ContestDraw;
+    contest.turnNumber = plusOne(contest.turnNumber);
     cw.clock.sleep(TurnPauseMs);
     return 0;
+}
+
+FoundingCheck checkFounding(const Contest& contest, const Units& units, int x, int y) {
+    if (contestPhase(contest.turnNumber) != ContestPhase::Founding) {
+        FoundingCheck over;
+        over.verdict = Founding::Over;
+        return over;
+    }
+    int anchors[unitCapacity];
+    const int count = foundingAnchors(units, anchors);
+    return checkAmong(units, anchors, count, x, y);
+}
+
+void markFoundingCells(const Contest& contest, const Units& units, int x0, int y0, int columns,
+                       int rows, uint8_t* out) {
+    std::memset(out, 0, size_t(std::max(0, columns)) * size_t(std::max(0, rows)));
+    if (contestPhase(contest.turnNumber) != ContestPhase::Founding) return;
+    // Only members within reach of the view can accept or refuse one of its cells.
+    int anchors[unitCapacity];
+    int count = 0;
+    for (int a = 0, all = foundingAnchors(units, anchors); a < all; ++a) {
+        const UnitRecord& r = units[anchors[a]];
+        if (r.x > x0 - FoundingReach && r.x < x0 + columns + FoundingReach &&
+            r.y > y0 - FoundingReach && r.y < y0 + rows + FoundingReach)
+            anchors[count++] = anchors[a];
+    }
+    if (count == 0) return;
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i)
+            out[j * columns + i] =
+                checkAmong(units, anchors, count, x0 + i, y0 + j).verdict == Founding::Accepted;
+}
+
+ViewOrigin centredViewOrigin(int x, int y, int z, int columns, int rows) {
+    ViewOrigin v{x - columns / 2, y - rows / 2, z};
+    if (v.SX < 1) v.SX = 1;
+    if (v.SY < 1) v.SY = 1;
+    if (v.SZ < 0) v.SZ = 0;
+    if (v.SX > 255 - columns) v.SX = 255 - columns;
+    if (v.SY > 255 - rows) v.SY = 255 - rows;
+    if (v.SZ > LayerCount - 1) v.SZ = LayerCount - 1;
+    return v;
 }
 
 CellClick clickOnCell(int x, int y, int screenWidth, int screenHeight) {
@@ -263,6 +359,61 @@ GroupStatus groupStatus(const Units& units, int group) {
         else if (i < made) s.losses += 1;
     }
     return s;
+}
+
+namespace {
+
+constexpr char ContestSaveTag[8] = {'D', 'L', 'V', 'C', 'N', 'T', 'S', '1'};
+constexpr uint32_t ActiveFlag = 1, StartedFlag = 2;
+
+void put32(uint8_t* p, uint32_t v) {
+    for (int b = 0; b < 4; ++b) p[b] = uint8_t(v >> (8 * b));
+}
+uint32_t get32(const uint8_t* p) {
+    uint32_t v = 0;
+    for (int b = 0; b < 4; ++b) v |= uint32_t(p[b]) << (8 * b);
+    return v;
+}
+
+} // namespace
+
+std::vector<uint8_t> encodeContestSave(const ContestSave& c) {
+    std::vector<uint8_t> out(ContestSaveBytes);
+    std::memcpy(out.data(), ContestSaveTag, sizeof ContestSaveTag);
+    const uint32_t flags = (c.active ? ActiveFlag : 0) | (c.started ? StartedFlag : 0);
+    const uint32_t fields[7] = {flags,
+                                uint32_t(c.turnNumber),
+                                uint32_t(c.winner),
+                                uint32_t(c.partySize),
+                                uint32_t(c.nextFreeUnit),
+                                c.seed,
+                                c.rngState};
+    for (int i = 0; i < 7; ++i) put32(out.data() + 8 + 4 * i, fields[i]);
+    return out;
+}
+
+bool decodeContestSave(const uint8_t* bytes, size_t size, ContestSave& out) {
+    if (size != ContestSaveBytes || std::memcmp(bytes, ContestSaveTag, sizeof ContestSaveTag) != 0)
+        return false;
+    uint32_t f[7];
+    for (int i = 0; i < 7; ++i) f[i] = get32(bytes + 8 + 4 * i);
+    ContestSave c;
+    if ((f[0] & ~(ActiveFlag | StartedFlag)) != 0) return false;
+    c.active = (f[0] & ActiveFlag) != 0;
+    c.started = (f[0] & StartedFlag) != 0;
+    c.turnNumber = int32_t(f[1]);
+    c.winner = int32_t(f[2]);
+    c.partySize = int32_t(f[3]);
+    c.nextFreeUnit = int32_t(f[4]);
+    c.seed = f[5];
+    c.rngState = f[6];
+    if (c.active && !c.started) return false;
+    if (c.turnNumber < 1) return false;
+    if (c.partySize < 1 || c.partySize > unitCapacity - 1) return false;
+    if (c.winner != ContestDraw && (c.winner < 0 || c.winner > c.partySize)) return false;
+    if (c.nextFreeUnit < 0 || c.nextFreeUnit > unitCapacity) return false;
+    out = c;
+    return true;
 }
 
 } // namespace delve

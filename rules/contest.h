@@ -22,6 +22,8 @@ constexpr int MemberListLimit = 1000;
 constexpr int ViewKeyCount = 5;
 constexpr uint16_t MemberSprite = 189;
 constexpr int ContestCellPixels = 16;
+// What playExpansionTurn returns once no leader is left at all.
+constexpr int ContestDraw = -1;
 
 enum class ContestPhase { Founding, Growth, Late };
 
@@ -53,19 +55,64 @@ struct ContestWorld {
     int& SX; // view origin
     int& SY;
     int& SZ;
+    // Cells the map view shows, for centring the view on a leader.
+    int viewColumns = 40;
+    int viewRows = 30;
 };
 
-// One call per frame. Keys '1' to '5' move the view origin to party units
-// 1 to 5; with the left button down a turn is played: in the founding
+// Whether a click on a cell founds a member of group 1, and why not.
+enum class Founding {
+    Accepted,
+    TooClose, // a member of group 1 stands closer than FoundingSpacing
+    TooFar,   // no member of group 1 stands closer than FoundingReach
+    OffMap,   // the cell lies outside the map
+    Over,     // the founding phase has ended
+};
+struct FoundingCheck {
+    Founding verdict = Founding::TooFar;
+    int distance = 0; // to the nearest member of group 1, when TooClose
+};
+
+// The player's founding rule for cell (x, y) of layer 0: some record of
+// group 1 on that layer (active or not, other than the record the new
+// member would be written to) lies closer than 14 cells, and none closer
+// than 8; only in the founding phase.
+FoundingCheck checkFounding(const Contest& contest, const Units& units, int x, int y);
+// The same rule for the columns x0.. and rows y0.. of a view: out[j *
+// columns + i] becomes 1 where a click on cell (x0 + i, y0 + j) would be
+// accepted, else 0.
+void markFoundingCells(const Contest& contest, const Units& units, int x0, int y0, int columns,
+                       int rows, uint8_t* out);
+
+// The view origin that puts cell (x, y) in the middle of a view of
+// `columns` by `rows` cells, kept inside the map as at start-up.
+struct ViewOrigin {
+    int SX, SY, SZ;
+};
+ViewOrigin centredViewOrigin(int x, int y, int z, int columns, int rows);
+
+// What one call of playExpansionTurn did, for the status line.
+struct TurnReport {
+    bool played = false;  // a turn was played (a refused click plays none)
+    FoundingCheck founding; // the player's click; Over outside the founding phase
+    bool founded = false; // a member of group 1 was paid for
+    int cost = 0;         // what it cost
+    int x = 0, y = 0;     // the clicked cell
+};
+
+// One call per frame. Keys '1' to '5' centre the view on party units 1
+// to 5; with the left button down a turn is played: in the founding
 // phase the player founds a member of group 1 under the cursor, monsters
 // near members pay their leaders, nearby members of different groups
 // fight; the computer groups found members in the founding and growth
 // phases; upkeep wears members down and heals them from their leader's
 // stock in the growth and late phases. Returns the only active leader
-// once one is left, else 0; a turn without winner ends with a 1,480 ms
-// pause. A click too near or too far from group 1 in the founding phase
-// plays no turn.
-int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in);
+// once one is left, ContestDraw once no leader is left, else 0; a turn
+// that decides nothing ends with a 1,480 ms pause. A click that the
+// founding rule refuses plays no turn. Stock and health saturate at the
+// limits of their type, so a loaded table cannot overflow them.
+int playExpansionTurn(Contest& contest, ContestWorld& cw, const TurnInput& in,
+                      TurnReport* report = nullptr);
 
 // The cursor position and view origin that put the cursor on cell (x, y)
 // of a screen of the given size: the origin as near the cell as the view
@@ -92,5 +139,25 @@ struct GroupStatus {
     bool leaderActive = false;
 };
 GroupStatus groupStatus(const Units& units, int group);
+
+// What a saved game keeps of a contest besides the unit table: enough to
+// go on exactly as if it had not been interrupted.
+struct ContestSave {
+    int32_t turnNumber = 1;
+    bool active = false;  // on, rather than paused
+    bool started = false; // the party and monsters have been generated
+    int32_t winner = 0;   // 0, the winning leader, or ContestDraw
+    int32_t partySize = 3;
+    int32_t nextFreeUnit = 0;
+    uint32_t seed = 0;     // what the party was generated from
+    uint32_t rngState = 0; // the contest's random generator
+    bool operator==(const ContestSave&) const = default;
+};
+constexpr size_t ContestSaveBytes = 36;
+// A fixed little-endian record behind an eight-byte tag.
+std::vector<uint8_t> encodeContestSave(const ContestSave& save);
+// False (and `out` untouched) for anything encodeContestSave cannot have
+// written: another size or tag, unknown flags, or values out of range.
+bool decodeContestSave(const uint8_t* bytes, size_t size, ContestSave& out);
 
 } // namespace delve

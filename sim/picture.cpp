@@ -74,7 +74,7 @@ void text(Screen& s, TextBuffer& t, int x, int y, Rgb c, const char* line) {
 } // namespace
 
 bool writeContestPicture(const std::string& path, const WorldMap& map, const Units& units,
-                         uint32_t seed, int turnNumber, int winner) {
+                         uint32_t seed, int turnNumber, int winner, int* error) {
     Screen s;
     s.setMode(MapPixels + LegendWidth, MapPixels);
     s.clearFramebuffer();
@@ -121,7 +121,8 @@ bool writeContestPicture(const std::string& path, const WorldMap& map, const Uni
                   phaseName(contestPhase(turnNumber)));
     text(s, t, left, y, ink, line);
     y -= 12;
-    if (winner != 0) std::snprintf(line, sizeof line, "Winner: group %d", winner);
+    if (winner == ContestDraw) std::snprintf(line, sizeof line, "A draw: no leader left");
+    else if (winner != 0) std::snprintf(line, sizeof line, "Winner: group %d", winner);
     else std::snprintf(line, sizeof line, "No winner yet");
     text(s, t, left, y, ink, line);
     y -= 20;
@@ -157,7 +158,7 @@ bool writeContestPicture(const std::string& path, const WorldMap& map, const Uni
         text(s, t, left + 14, y, ink, k.name);
         y -= 11;
     }
-    return writePngBottomUp(path, s.width, s.height, s.framebuffer.data());
+    return writePngBottomUp(path, s.width, s.height, s.framebuffer.data(), error);
 }
 
 } // namespace delve

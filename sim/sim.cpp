@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "path/path_finder.h"
 #include "platform/clock.h"
 #include "platform/data_dir.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/rng.h"
 #include "rules/contest.h"
@@ -53,11 +53,17 @@ uint32_t chooseSeed(const SimOptions& o) {
 bool loadWorld(SimWorld& w, const SimOptions& o) {
     const std::string dataDir = findDataDir(o.dataDir);
     fillStepCostTable(w.world.stepCosts);
-    if (loadOverworld(w.world.map, w.clock, dataDir, 1) < 0) {
-        std::fprintf(stderr, "delve-sim: cannot read %s (give the data folder with --data-dir)\n",
-                     overworldPath(dataDir, 1).c_str());
+    const std::string path = overworldPath(dataDir, 1);
+    int error = 0;
+    const int got = loadOverworld(w.world.map, w.clock, dataDir, 1, &error);
+    if (got < 0) {
+        std::fprintf(stderr, "delve-sim: cannot read %s: %s (give the data folder with --data-dir)\n",
+                     path.c_str(), fileErrorText(path, error).c_str());
         return false;
     }
+    // A short file still makes a world, with blank land where it ends.
+    if (const std::string problem = overworldProblem(path, got, error); !problem.empty())
+        std::fprintf(stderr, "delve-sim: warning: %s: %s\n", path.c_str(), problem.c_str());
     return true;
 }
 
@@ -187,12 +193,18 @@ private:
     int last_ = -1;
 };
 
+constexpr uint64_t MaxClicksBytes = uint64_t(16) << 20;
+
 bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& clicks) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "delve-sim: --clicks: cannot read %s\n", path.c_str());
+    // A regular file only, opened without blocking and read up to a cap: a
+    // FIFO would wait for ever and /dev/zero would never end.
+    std::vector<uint8_t> bytes;
+    if (int err = readWholeFile(path, bytes, MaxClicksBytes)) {
+        std::fprintf(stderr, "delve-sim: --clicks: cannot read %s: %s\n", path.c_str(),
+                     err == FileTooLarge ? "larger than 16 MiB" : fileErrorText(path, err).c_str());
         return false;
     }
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     std::string line;
     for (int lineNo = 1; std::getline(in, line); ++lineNo) {
         if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
@@ -209,6 +221,17 @@ bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& click
         clicks.emplace_back(int(x), int(y));
     }
     return true;
+}
+
+// Says why an output named on the command line cannot be written, before
+// the run spends any time on it.
+bool outputUsable(const char* flag, const std::string& path) {
+    if (path.empty()) return true;
+    const int err = checkOutput(path);
+    if (err == 0) return true;
+    std::fprintf(stderr, "delve-sim: %s: cannot write %s: %s\n", flag, path.c_str(),
+                 fileErrorText(path, err).c_str());
+    return false;
 }
 
 void printTurnHeader(int party) {
@@ -243,9 +266,14 @@ bool writeJson(const std::string& path, const Units& units, uint32_t seed, int t
                         {"maxHealth", u.maxHealth}, {"stock", u.stock}, {"dead", u.dead}});
     }
     j["units"] = std::move(list);
-    std::ofstream f(path, std::ios::trunc);
-    f << j.dump(2) << "\n";
-    return bool(f.flush());
+    // Written whole to a temporary file and renamed into place: a failed
+    // write leaves the old file, never half a JSON document.
+    const std::string text = j.dump(2) + "\n";
+    const int err = replaceFile(path, text.data(), text.size());
+    if (err != 0)
+        std::fprintf(stderr, "delve-sim: could not write %s: %s\n", path.c_str(),
+                     fileErrorText(path, err).c_str());
+    return err == 0;
 }
 
 } // namespace
@@ -454,6 +482,7 @@ int runChase(const SimOptions& o) {
 
 int runContest(const SimOptions& o) {
     auto w = std::make_unique<SimWorld>();
+    if (!outputUsable("--json", o.jsonFile) || !outputUsable("--png", o.pngFile)) return 1;
     if (!loadWorld(*w, o)) return 1;
     std::vector<std::pair<int, int>> clicks;
     if (!o.clicksFile.empty() && !readClicks(o.clicksFile, clicks)) return 2;
@@ -497,7 +526,10 @@ int runContest(const SimOptions& o) {
     progress.clear();
 
     if (frames > 0) {
-        if (winner != 0)
+        if (winner == ContestDraw)
+            std::printf("\na draw: no leader left, in turn %d (frame %d of %d)\n",
+                        contest.turnNumber, frame, frames);
+        else if (winner != 0)
             std::printf("\nwinner: group %d, in turn %d (frame %d of %d)\n", winner,
                         contest.turnNumber, frame, frames);
         else
@@ -505,13 +537,13 @@ int runContest(const SimOptions& o) {
         std::printf("%d clicks refused; %.1f s of pauses between turns\n", refused,
                     double(w->clock.waitedMs() - waitedBefore) / 1000.0);
     }
-    if (!o.jsonFile.empty() && !writeJson(o.jsonFile, units, seed, contest.turnNumber, winner)) {
-        std::fprintf(stderr, "delve-sim: could not write %s\n", o.jsonFile.c_str());
+    if (!o.jsonFile.empty() && !writeJson(o.jsonFile, units, seed, contest.turnNumber, winner))
         return 1;
-    }
-    if (!o.pngFile.empty() &&
-        !writeContestPicture(o.pngFile, w->world.map, units, seed, contest.turnNumber, winner)) {
-        std::fprintf(stderr, "delve-sim: could not write %s\n", o.pngFile.c_str());
+    int pngError = 0;
+    if (!o.pngFile.empty() && !writeContestPicture(o.pngFile, w->world.map, units, seed,
+                                                   contest.turnNumber, winner, &pngError)) {
+        std::fprintf(stderr, "delve-sim: could not write %s: %s\n", o.pngFile.c_str(),
+                     fileErrorText(o.pngFile, pngError).c_str());
         return 1;
     }
     return 0;

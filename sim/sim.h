@@ -35,8 +35,9 @@ int runChase(const SimOptions& o);
 int runContest(const SimOptions& o);
 
 // The overworld with every group's members and the monsters marked, and a
-// legend. False when the file could not be written.
+// legend. False when the file could not be written, with the reason in
+// `error` (see platform/files.h) when given.
 bool writeContestPicture(const std::string& path, const WorldMap& map, const Units& units,
-                         uint32_t seed, int turnNumber, int winner);
+                         uint32_t seed, int turnNumber, int winner, int* error = nullptr);
 
 } // namespace delve

@@ -33,6 +33,16 @@ constexpr std::array<int16_t, 256> makeTileTable() {
 
 constexpr std::array<int16_t, 256> TileTable = makeTileTable();
 
+// What one unit and one cell may cost a frame, whatever a loaded table
+// says. A unit's picture covers at most 4 x 4 cells from its own (the
+// game's unit pictures fill one); of the units on one cell, the last 32
+// drawn are shown, and they cover the ones before them.
+constexpr int UnitPictureMaxPixels = 4 * MapCellPixels;
+constexpr uint16_t UnitsDrawnPerCell = 32;
+// Cells a view can show: 64 x 64, a 1024 x 1024 screen. Units on cells past
+// these (a larger screen) are all drawn.
+constexpr int MaxViewCells = 64 * 64;
+
 // End column of the health bar: px + 14 * hitPoints / maxHitPoints in single
 // precision, kept within reach of the screen so damaged values (zero or
 // non-finite maximum) neither overflow the conversion nor draw for ever.
@@ -44,13 +54,36 @@ int healthBarEnd(int px, float hitPoints, float maxHitPoints, int screenWidth) {
     return int(end);
 }
 
+// Half the tint colour over the cell's pixels, and a one-pixel frame of it.
+void tintCell(Screen& screen, int px, int py, const MapCellTint& tint) {
+    for (int y = py; y < py + MapCellPixels; ++y) {
+        if (y < 0 || y >= screen.height) continue;
+        for (int x = px; x < px + MapCellPixels; ++x) {
+            if (x < 0 || x >= screen.width) continue;
+            uint8_t* p = &screen.framebuffer[(size_t(y) * size_t(screen.width) + size_t(x)) * 4];
+            const bool frame = x == px || y == py || x == px + MapCellPixels - 1 ||
+                               y == py + MapCellPixels - 1;
+            if (frame) {
+                p[0] = tint.r;
+                p[1] = tint.g;
+                p[2] = tint.b;
+            } else {
+                p[0] = uint8_t((p[0] + tint.r) / 2);
+                p[1] = uint8_t((p[1] + tint.g) / 2);
+                p[2] = uint8_t((p[2] + tint.b) / 2);
+            }
+            p[3] = 255;
+        }
+    }
+}
+
 } // namespace
 
 int mapTileIndex(uint8_t code) { return TileTable[code]; }
 
 void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictures,
                  const WorldMap& map, const Units& units, const PathFinder& finder,
-                 const TrigTables& trig, const Shell& shell) {
+                 const TrigTables& trig, const Shell& shell, const MapCellTint* tint) {
     const int columns = shell.screenWidth / MapCellPixels;
     const int rows = shell.screenHeight / MapCellPixels;
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
@@ -61,6 +94,11 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
             const int index = TileTable[map.cellOr(SX + i, SY + j, SZ, Cell::Empty)];
             if (index >= 0) drawBitmap(screen, pictures, MapCellPixels * i, MapCellPixels * j, index);
         }
+    if (tint && tint->cells)
+        for (int j = 0; j < rows; ++j)
+            for (int i = 0; i < columns; ++i)
+                if (tint->cells[j * columns + i])
+                    tintCell(screen, MapCellPixels * i, MapCellPixels * j, *tint);
 
     const int s = units.selectedUnit;
     if (s >= 0 && s < unitCapacity && units[s].active == 1) {
@@ -78,14 +116,28 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
         drawBitmapKeyed(screen, pictures, MapCellPixels * dx, MapCellPixels * dy, RoadPicture);
     }
 
+    // The visible cell a unit is drawn on (dy * columns + dx), -1 for none.
+    auto viewCell = [&](const UnitRecord& u) {
+        if (u.active != 1 || u.dead != 0) return -1;
+        if (u.side != 1 && u.side != 3 && u.side != 9) return -1;
+        const int dx = int(u.x) - SX, dy = int(u.y) - SY;
+        if (int(u.z) != SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) return -1;
+        return dy * columns + dx;
+    };
+    // Units still to come on each cell. A unit is drawn only when it is one
+    // of the last UnitsDrawnPerCell there: those cover the ones before them.
+    std::array<uint16_t, MaxViewCells> toCome{};
+    for (int i = 0; i < unitCapacity; ++i)
+        if (const int c = viewCell(units[i]); c >= 0 && c < MaxViewCells) ++toCome[size_t(c)];
+
     for (int i = 0; i < unitCapacity; ++i) {
         const UnitRecord& u = units[i];
-        if (u.active != 1 || u.dead != 0) continue;
-        if (u.side != 1 && u.side != 3 && u.side != 9) continue;
+        const int c = viewCell(u);
+        if (c < 0) continue;
+        if (c < MaxViewCells && toCome[size_t(c)]-- > UnitsDrawnPerCell) continue;
         const int dx = int(u.x) - SX, dy = int(u.y) - SY;
-        if (int(u.z) != SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) continue;
         const int px = MapCellPixels * dx, py = MapCellPixels * dy;
-        drawBitmapKeyed(screen, pictures, px, py, u.spriteId);
+        drawBitmapKeyed(screen, pictures, px, py, u.spriteId, UnitPictureMaxPixels);
         drawLine(screen, px, py + MapCellPixels, px + 14, py + MapCellPixels, 255, 0, 0);
         const int end = healthBarEnd(px, u.hitPoints, u.maxHitPoints, shell.screenWidth);
         if (u.condition == 0)

@@ -31,4 +31,14 @@ int loadOverworld(WorldMap& map, Clock& clock, const std::string& dataDir, int n
     return int(done);
 }
 
+std::string overworldProblem(const std::string& path, int bytesRead, int error) {
+    if (error != 0 || bytesRead < 0)
+        return fileErrorText(path, error) + "; the overworld stays empty";
+    if (bytesRead == 0) return "is empty (0 bytes of 65,536); the overworld stays empty";
+    if (bytesRead < OverworldFileBytes)
+        return "has only " + std::to_string(bytesRead) +
+               " bytes of 65,536; the rest of the overworld stays empty";
+    return {};
+}
+
 } // namespace delve

@@ -23,4 +23,10 @@ std::string overworldPath(const std::string& dataDir, int number);
 int loadOverworld(WorldMap& map, Clock& clock, const std::string& dataDir, int number,
                   int* error = nullptr);
 
+// What a user needs to hear about an overworld load that returned `bytesRead`
+// with `error`: why a file could not be read ("is a folder", "is a named
+// pipe (FIFO)", "no such file or directory" ...), or the size of an empty or
+// short one. Empty when the whole layer was read.
+std::string overworldProblem(const std::string& path, int bytesRead, int error);
+
 } // namespace delve

@@ -286,5 +286,127 @@ TEST(SaveLoad, ALoadedViewOriginIsBroughtIntoTheMap) {
     }
 }
 
+
+// A host with a contest: its bytes go into the slot's contest file, and a
+// load hands them back (or null for a slot without one).
+struct ContestHost : RecordingHost {
+    std::vector<uint8_t> bytes;
+    bool readable = true;
+    int restores = 0;
+    bool restoredNone = false;
+    std::vector<uint8_t> restored;
+
+    std::vector<uint8_t> contestBytes() override { return bytes; }
+    bool contestReadable(const std::vector<uint8_t>& b) override {
+        return readable && b.size() == bytes.size();
+    }
+    void restoreContest(const std::vector<uint8_t>* b) override {
+        ++restores;
+        restoredNone = b == nullptr;
+        restored = b ? *b : std::vector<uint8_t>{};
+    }
+};
+
+struct ContestRig {
+    Rig r;
+    ContestHost host;
+    explicit ContestRig(const std::string& name) : r(name) {
+        host.rig = &r;
+        for (int i = 0; i < 36; ++i) host.bytes.push_back(uint8_t(3 * i + 1));
+    }
+    ConsoleContext ctx() {
+        return ConsoleContext{r.input, r.clock, r.shell, r.screen, r.text,
+                              r.world, r.units, host,    r.saveDir};
+    }
+};
+
+TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
+    ContestRig c("contest");
+    Rig& r = c.r;
+    makeGame(r, 5);
+    const GameState saved = stateOf(r);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 1), SlotResult::Done); // no contest
+    r.shell.frameCounter = saved.frameCounter;
+    ASSERT_EQ(saveGame(r.console, c.ctx(), 2), SlotResult::Done);
+    for (int i = 0; i < SlotFileCount; ++i)
+        EXPECT_EQ(readFile(r.slotPath(1, SlotFileKinds[i])), readFile(r.slotPath(2, SlotFileKinds[i])))
+            << "the three files are as without a contest: " << SlotFileKinds[i];
+    EXPECT_FALSE(fs::exists(r.slotPath(1, ContestFileKind)));
+    EXPECT_EQ(readFile(r.slotPath(2, ContestFileKind)), c.host.bytes);
+    const std::vector<uint8_t> checkBytes = readFile(r.slotPath(2, "check"));
+    SlotCheck check;
+    ASSERT_TRUE(parseSlotCheck(std::string(checkBytes.begin(), checkBytes.end()), check));
+    EXPECT_TRUE(check.current.hasContest);
+    EXPECT_EQ(check.current.contestSize, 36u);
+    EXPECT_EQ(formatSlotCheck(check), std::string(checkBytes.begin(), checkBytes.end()));
+
+    makeGame(r, 9);
+    ASSERT_EQ(loadGame(r.console, c.ctx(), 2), SlotResult::Done);
+    GameState loaded = stateOf(r);
+    loaded.frameCounter = saved.frameCounter; // the save's progress frames counted on
+    EXPECT_EQ(loaded, saved);
+    EXPECT_EQ(c.host.restores, 1);
+    EXPECT_EQ(c.host.restored, c.host.bytes);
+    // A slot without a contest file resets the contest.
+    ASSERT_EQ(loadGame(r.console, c.ctx(), 1), SlotResult::Done);
+    EXPECT_EQ(c.host.restores, 2);
+    EXPECT_TRUE(c.host.restoredNone);
+
+    // A save without a contest over one with: the old contest file is not
+    // named by the new check file, so it no longer counts.
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+    ASSERT_EQ(loadGame(r.console, c.ctx(), 2), SlotResult::Done);
+    EXPECT_TRUE(c.host.restoredNone);
+    // Nor does a contest file beside a check file of the old three-line kind.
+    ASSERT_EQ(saveGame(r.console, c.ctx(), 3), SlotResult::Done);
+    SlotCheck old;
+    const std::vector<uint8_t> text3 = readFile(r.slotPath(3, "check"));
+    ASSERT_TRUE(parseSlotCheck(std::string(text3.begin(), text3.end()), old));
+    old.current.hasContest = false;
+    const std::string oldText = formatSlotCheck(old);
+    writeFile(r.slotPath(3, "check"), std::vector<uint8_t>(oldText.begin(), oldText.end()));
+    ASSERT_EQ(loadGame(r.console, c.ctx(), 3), SlotResult::Done);
+    EXPECT_TRUE(c.host.restoredNone);
+}
+
+TEST(LoadRefusal, AContestThatCannotBeResumedRefusesTheWholeSlot) {
+    ContestRig c("contestbad");
+    Rig& r = c.r;
+    makeGame(r, 5);
+    ASSERT_EQ(saveGame(r.console, c.ctx(), 4), SlotResult::Done);
+    const std::vector<uint8_t> contest = readFile(r.slotPath(4, ContestFileKind));
+    makeGame(r, 9);
+    const GameState other = stateOf(r);
+    c.host.presented.clear();
+
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        SlotResult result;
+    } cases[] = {
+        {"the app cannot read it", [&] { c.host.readable = false; }, SlotResult::Damaged},
+        {"a changed byte", [&] { auto b = contest; b[9] ^= 1; writeFile(r.slotPath(4, ContestFileKind), b); },
+         SlotResult::Mixed},
+        {"cut short", [&] { writeFile(r.slotPath(4, ContestFileKind), {contest.begin(), contest.end() - 1}); },
+         SlotResult::Mixed},
+        {"missing", [&] { fs::remove(r.slotPath(4, ContestFileKind)); }, SlotResult::Mixed},
+        {"a folder", [&] { fs::remove(r.slotPath(4, ContestFileKind)); fs::create_directory(r.slotPath(4, ContestFileKind)); },
+         SlotResult::Mixed},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        k.spoil();
+        EXPECT_EQ(loadGame(r.console, c.ctx(), 4), k.result);
+        EXPECT_EQ(stateOf(r), other) << "nothing is touched";
+        EXPECT_EQ(c.host.restores, 0);
+        EXPECT_EQ(c.host.presented.size(), 0u);
+        c.host.readable = true;
+        fs::remove_all(r.slotPath(4, ContestFileKind));
+        writeFile(r.slotPath(4, ContestFileKind), contest);
+    }
+    ASSERT_EQ(loadGame(r.console, c.ctx(), 4), SlotResult::Done);
+    EXPECT_EQ(c.host.restored, contest);
+}
+
 } // namespace
 } // namespace delve::test

@@ -99,12 +99,155 @@ TEST(BitmapLoad, ReadsPackedRowsAsRgb) {
         ASSERT_EQ(e.pixels[i + 1], uint8_t(i + 1)) << i; // green stays
         ASSERT_EQ(e.pixels[i + 2], uint8_t(i)) << i;     // blue was first
     }
-    // A 3 x 2 picture: 9 bytes a row in a writer's file would be padded to
-    // 12; the reader takes 18 packed bytes from offset 54 all the same.
+    // A 3 x 2 picture: 9 bytes a row, padded to 12 in the file. The second
+    // row starts at file byte 12, and the padding is not part of the picture.
     writeFile(dir.path / "p.bmp", makeBmp(3, 2, 24));
     ASSERT_TRUE(loadBitmap(cat, (dir.path / "p.bmp").string(), 5));
     ASSERT_EQ(cat[5].pixels.size(), 18u);
-    EXPECT_EQ(cat[5].pixels[9], 11); // second row starts at file byte 9, not 12
+    EXPECT_EQ(cat[5].pixels[9], 14); // red of the second row's first pixel: file byte 12 + 2
+    EXPECT_EQ(cat[5].pixels[11], 12);
+}
+
+namespace {
+
+// A picture as a writer would store it: `rgb` holds width x height pixels,
+// bottom row first. `layout` picks the header length (40 or 124 bytes), a
+// gap before the pixel data, and whether rows are stored top row first.
+struct Layout {
+    uint32_t infoSize = 40;
+    uint32_t gap = 0;
+    bool topDown = false;
+};
+std::vector<uint8_t> writeBmp(int width, int height, const std::vector<uint8_t>& rgb, Layout layout) {
+    const size_t row = (size_t(width) * 3 + 3) & ~size_t(3);
+    const uint32_t offset = 14 + layout.infoSize + layout.gap;
+    std::vector<uint8_t> b(offset + row * size_t(height), 0xEE); // the gap and padding are noise
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, uint32_t(b.size()));
+    put32(b, 6, 0);
+    put32(b, 10, offset);
+    put32(b, 14, layout.infoSize);
+    put32(b, 18, uint32_t(width));
+    put32(b, 22, layout.topDown ? uint32_t(-height) : uint32_t(height));
+    b[26] = 1;
+    b[27] = 0;
+    b[28] = 24;
+    b[29] = 0;
+    for (size_t i = 30; i < 14 + size_t(layout.infoSize); ++i) b[i] = 0;
+    for (int y = 0; y < height; ++y) {
+        const int stored = layout.topDown ? height - 1 - y : y;
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                b[offset + size_t(stored) * row + size_t(x) * 3 + size_t(c)] =
+                    rgb[(size_t(y) * size_t(width) + size_t(x)) * 3 + size_t(2 - c)];
+    }
+    return b;
+}
+
+} // namespace
+
+// Padded rows, a longer header with the pixel data further on, and rows
+// stored top row first all load as the pixels that were written.
+TEST(BitmapLoad, PaddedOffsetAndTopDownPicturesLoadAsWritten) {
+    TempDir dir;
+    const int width = 5, height = 3; // 15 bytes a row, padded to 16
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(i * 37 + 11);
+    const Layout layouts[] = {
+        {40, 0, false}, {124, 0, false}, {40, 100, false}, {40, 0, true}, {124, 16, true},
+    };
+    for (const Layout& l : layouts) {
+        const fs::path p = dir.path / "w.bmp";
+        writeFile(p, writeBmp(width, height, rgb, l));
+        BitmapCatalogue cat;
+        std::string why;
+        ASSERT_TRUE(loadBitmap(cat, p.string(), 7, why)) << l.infoSize << " " << why;
+        EXPECT_EQ(cat[7].width, uint32_t(width));
+        EXPECT_EQ(cat[7].height, uint32_t(height));
+        EXPECT_EQ(cat[7].pixels, rgb) << l.infoSize << " " << l.gap << " " << l.topDown;
+    }
+    // The last row's padding may be missing from the file.
+    auto bytes = writeBmp(width, height, rgb, {});
+    bytes.pop_back();
+    writeFile(dir.path / "trim.bmp", bytes);
+    BitmapCatalogue cat;
+    ASSERT_TRUE(loadBitmap(cat, (dir.path / "trim.bmp").string(), 7));
+    EXPECT_EQ(cat[7].pixels, rgb);
+}
+
+// Each refusal says why, in words that name what the file holds.
+TEST(BitmapLoad, EveryRefusalSaysWhy) {
+    TempDir dir;
+    std::vector<uint8_t> rgb(16 * 16 * 3, 50);
+    const auto good = writeBmp(16, 16, rgb, {});
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<uint8_t>&)> spoil;
+        std::string why;
+    };
+    const Case cases[] = {
+        {"depth8", [](auto& b) { b[28] = 8; }, "8 bits per pixel; only 24 are read"},
+        {"depth280", [](auto& b) { b[29] = 1; }, "280 bits per pixel; only 24 are read"},
+        {"rle", [](auto& b) { b[30] = 1; }, "compressed (method 1); only uncompressed pictures are read"},
+        {"os2", [](auto& b) { put32(b, 14, 12); },
+         "a 12-byte BMP header; only Windows headers (40 bytes or more) are read"},
+        {"sig", [](auto& b) { b[1] = 'A'; }, "not a BMP file (it does not start with \"BM\")"},
+        {"53", [](auto& b) { b.resize(53); }, "53 bytes, shorter than a BMP header (54)"},
+        {"short", [](auto& b) { b.resize(b.size() - 49); },
+         "cut short: 773 bytes where a 16 x 16 picture needs 822"},
+        {"offset", [](auto& b) { put32(b, 10, 20); }, "pixel data at byte 20, inside the 54-byte header"},
+        {"negwidth", [](auto& b) { put32(b, 18, uint32_t(-16)); }, "-16 x 16 pixels: an empty picture"},
+        {"huge", [](auto& b) { put32(b, 22, 5000); }, "16 x 5000 pixels; at most 4096 a side are read"},
+    };
+    for (const Case& c : cases) {
+        auto bytes = good;
+        c.spoil(bytes);
+        const fs::path p = dir.path / (std::string(c.name) + ".bmp");
+        writeFile(p, bytes);
+        BitmapCatalogue cat;
+        std::string why;
+        EXPECT_FALSE(loadBitmap(cat, p.string(), 1, why)) << c.name;
+        EXPECT_EQ(why, c.why) << c.name;
+        EXPECT_TRUE(cat[1].pixels.empty()) << c.name;
+    }
+    std::string why;
+    BitmapCatalogue cat;
+    EXPECT_FALSE(loadBitmap(cat, (dir.path / "none.bmp").string(), 1, why));
+    EXPECT_EQ(why, "no such file or directory");
+    EXPECT_FALSE(loadBitmap(cat, dir.path.string(), 1, why));
+    EXPECT_EQ(why, "is a folder");
+}
+
+// The start-up report names each picture it could not use and the reason,
+// and a first-person texture that is not square.
+TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
+    TempDir dir;
+    fs::create_directories(dir.path / "bmp_dungeon");
+    fs::create_directories(dir.path / "bmp_cube");
+    auto wall = writeBmp(16, 16, std::vector<uint8_t>(16 * 16 * 3, 9), {});
+    wall[28] = 8;
+    writeFile(dir.path / "bmp_dungeon" / "wall.bmp", wall);
+    writeFile(dir.path / "bmp_dungeon" / "floor.bmp",
+              writeBmp(16, 16, std::vector<uint8_t>(16 * 16 * 3, 9), {}));
+    writeFile(dir.path / "bmp_cube" / "brickold2.bmp",
+              writeBmp(64, 32, std::vector<uint8_t>(64 * 32 * 3, 9), {}));
+    writeFile(dir.path / "bmp_cube" / "grass3.bmp",
+              writeBmp(64, 64, std::vector<uint8_t>(64 * 64 * 3, 9), {}));
+    BitmapCatalogue cat;
+    const PictureReport report = loadAllBitmaps(cat, dir.path.string());
+    EXPECT_EQ(report.loaded, 3);
+    EXPECT_EQ(report.missing, int(bitmapFiles().size()) - 3);
+    auto has = [&](const std::string& line) {
+        return std::find(report.problems.begin(), report.problems.end(), line) !=
+               report.problems.end();
+    };
+    EXPECT_TRUE(has("bmp_dungeon/wall.bmp: 8 bits per pixel; only 24 are read"));
+    EXPECT_TRUE(has("bmp_cube/brickold2.bmp: 64 x 32 pixels, wider than tall: a first-person "
+                    "texture must be square, so the walls drawn with it stay white"));
+    EXPECT_TRUE(has("bmp_land/plain.bmp: no such file or directory"));
+    EXPECT_FALSE(has("bmp_dungeon/floor.bmp: ")) << "a good picture is no problem";
+    EXPECT_EQ(report.problems.size(), size_t(report.missing) + 1);
 }
 
 TEST(BitmapLoad, RefusesWrongDepthSignatureAndShortHeader) {
@@ -142,7 +285,9 @@ TEST(BitmapLoad, HostileSizesAreRefusedBeforeAllocation) {
             writeFile(p, makeBmp(w, h, 768));
             BitmapCatalogue cat;
             bool ok = loadBitmap(cat, p.string(), 3);
-            bool fits = s == 1; // 1 x 16 and 16 x 1 need 48 of the 768 bytes
+            // 1 x 16 and 16 x 1 need 48 of the 768 bytes (a 1-pixel row is
+            // padded to 4); a height of 0xFFFFFFFF is -1, a top-down 16 x 1.
+            bool fits = s == 1 || (axis == 1 && s == 0xFFFFFFFFu);
             EXPECT_EQ(ok, fits) << w << " x " << h;
             if (!ok) {
                 EXPECT_TRUE(cat[3].pixels.empty());

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,13 @@ protected:
     static std::vector<uint8_t> get(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // A character device to aim outputs at. As root, a node of its own in
+    // the test's folder, so that a faulty rename could only ever replace
+    // that node; otherwise /dev/null, which a user cannot replace.
+    static std::string testDevice(const std::string& where) {
+        if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
+        return "/dev/null";
     }
     fs::path dir_;
 };
@@ -114,29 +122,120 @@ TEST_F(Files, FifosDevicesAndFoldersAreRefusedWithoutBlocking) {
     EXPECT_EQ(out, pattern(300));
 }
 
-// A link planted at the temporary name must not redirect the write: the
-// link's target stays as it was and the real file gets the bytes.
-TEST_F(Files, ALinkAtTheTemporaryNameIsRemovedNotFollowed) {
+// Whatever a user keeps at "<name>.tmp" (a file, a link, a FIFO, a folder)
+// is not the output's business: the output is written, that name untouched.
+TEST_F(Files, AUsersOwnTmpFileIsNeverTouched) {
     const auto victim = pattern(50);
     put(path("victim"), victim);
-    fs::create_symlink(path("victim"), path("out.tmp"));
+    put(path("a.tmp"), victim);
+    fs::create_symlink(path("victim"), path("b.tmp"));
+    ASSERT_EQ(::mkfifo(path("c.tmp").c_str(), 0600), 0);
+    fs::create_directory(path("d.tmp"));
     const auto bytes = pattern(1234);
-    ASSERT_EQ(replaceFile(path("out"), bytes.data(), bytes.size()), 0);
+    for (const char* name : {"a", "b", "c", "d"}) {
+        ASSERT_EQ(replaceFile(path(name), bytes.data(), bytes.size()), 0) << name;
+        EXPECT_EQ(get(path(name)), bytes) << name;
+    }
+    EXPECT_EQ(get(path("a.tmp")), victim);
     EXPECT_EQ(get(path("victim")), victim);
+    EXPECT_TRUE(fs::is_symlink(path("b.tmp")));
+    EXPECT_TRUE(fs::is_fifo(path("c.tmp")));
+    EXPECT_TRUE(fs::is_directory(path("d.tmp")));
+    // Nothing else is left in the folder: the temporary files are gone.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 9);
+}
+
+// One rule for every output: a new name, a regular file, or a link to one is
+// written; anything else is refused untouched, with words that say what it is.
+TEST_F(Files, OutputsGoToRegularFilesOnly) {
+    const auto old = pattern(40), bytes = pattern(700);
+    put(path("file"), old);
+    fs::create_symlink(path("file"), path("link"));
+    fs::create_directory(path("folder"));
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    const std::string device = testDevice(path("device"));
+    fs::create_symlink(device, path("to-device"));
+    fs::create_symlink(path("fifo"), path("to-fifo"));
+    fs::create_symlink(path("folder"), path("to-folder"));
+    fs::create_symlink(path("nothing"), path("dangling"));
+
+    struct Case {
+        std::string name;
+        int error;
+        const char* words;
+    };
+    const Case refused[] = {
+        {path("folder"), EISDIR, "is a folder"},
+        {path("fifo"), NotRegularFile, "is a named pipe (FIFO)"},
+        {device, NotRegularFile, "is a character device"},
+        {path("to-device"), NotRegularFile, "is a link to a character device"},
+        {path("to-fifo"), NotRegularFile, "is a link to a named pipe (FIFO)"},
+        {path("to-folder"), EISDIR, "is a link to a folder"},
+        {path("dangling"), ENOENT, "is a link to nothing"},
+        {path("missing/out"), ENOENT, "no such file or directory"},
+        {path("file") + "/out", ENOTDIR, "not a directory"},
+    };
+    auto run = std::async(std::launch::async, [&] {
+        std::vector<int> got;
+        for (const Case& c : refused) got.push_back(replaceFile(c.name, bytes.data(), bytes.size()));
+        return got;
+    });
+    ASSERT_EQ(run.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "an output blocked on a FIFO";
+    const std::vector<int> got = run.get();
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_EQ(got[i], refused[i].error) << refused[i].name;
+        EXPECT_EQ(checkOutput(refused[i].name), refused[i].error) << refused[i].name;
+        EXPECT_EQ(fileErrorText(refused[i].name, got[i]), refused[i].words) << refused[i].name;
+    }
+    EXPECT_TRUE(fs::is_fifo(path("fifo")));
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_symlink(path("to-device")));
+    EXPECT_TRUE(fs::is_empty(path("folder")));
+    EXPECT_FALSE(fs::exists(path("nothing")));
+
+    // Through the link: the file it names is replaced and the link stays.
+    std::string target;
+    ASSERT_EQ(checkOutput(path("link"), &target), 0);
+    EXPECT_EQ(fs::path(target), fs::canonical(path("file")));
+    ASSERT_EQ(replaceFile(path("link"), bytes.data(), bytes.size()), 0);
+    EXPECT_TRUE(fs::is_symlink(path("link")));
+    EXPECT_EQ(get(path("file")), bytes);
+    ASSERT_EQ(replaceFile(path("new"), old.data(), old.size()), 0);
+    EXPECT_EQ(get(path("new")), old);
+}
+
+// A failed write leaves the old file as it was and no temporary file; a
+// replaced file keeps its permissions.
+TEST_F(Files, AFailedOutputLeavesTheOldFileAndNoTrace) {
+    const auto old = pattern(100), bytes = pattern(50000);
+    put(path("out"), old);
+    ::chmod(path("out").c_str(), 0640);
+    int writes = 0;
+    setFileFaultHook([&](FileOp op) {
+        FileFault f;
+        if (op == FileOp::Write && ++writes > 2) f.error = ENOSPC;
+        f.limit = 4096;
+        return f;
+    });
+    EXPECT_EQ(replaceFile(path("out"), bytes.data(), bytes.size()), ENOSPC);
+    setFileFaultHook(nullptr);
+    EXPECT_EQ(get(path("out")), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+    ASSERT_EQ(replaceFile(path("out"), bytes.data(), bytes.size()), 0);
     EXPECT_EQ(get(path("out")), bytes);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(path("out.tmp"))));
+    EXPECT_EQ(fs::status(path("out")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
-    // A FIFO at the temporary name is replaced as well, without blocking.
-    ASSERT_EQ(::mkfifo(path("out.tmp").c_str(), 0600), 0);
-    ASSERT_EQ(replaceFile(path("out"), victim.data(), victim.size()), 0);
-    EXPECT_EQ(get(path("out")), victim);
-
-    // A folder at the temporary name cannot be removed: the save fails, the
-    // old file stays, the folder stays.
-    fs::create_directory(path("out.tmp"));
-    EXPECT_NE(replaceFile(path("out"), bytes.data(), bytes.size()), 0);
-    EXPECT_EQ(get(path("out")), victim);
-    EXPECT_TRUE(fs::is_directory(path("out.tmp")));
+    // A new output never replaces a name that exists, nor writes through a link.
+    fs::create_symlink(path("out"), path("link"));
+    EXPECT_EQ(writeNewOutput(path("out"), old.data(), old.size()), EEXIST);
+    EXPECT_EQ(writeNewOutput(path("link"), old.data(), old.size()), EEXIST);
+    EXPECT_EQ(get(path("out")), bytes);
+    ASSERT_EQ(writeNewOutput(path("fresh"), old.data(), old.size()), 0);
+    EXPECT_EQ(get(path("fresh")), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
 }
 
 } // namespace

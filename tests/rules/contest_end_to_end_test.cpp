@@ -2,6 +2,8 @@
 // console of a headless game, turns played by clicking in the map view.
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/platform.h"
 #include "tests/program_run.h"
 
@@ -12,12 +14,22 @@ std::string contestField(const std::string& dump, const std::string& key) {
     return dumpField(dump, key, dump.find("\"contest\""));
 }
 
+// The contest's status line message, which may hold commas.
+std::string contestMessage(const std::string& dump) {
+    const auto j = nlohmann::json::parse(dump, nullptr, false);
+    if (!j.is_object() || !j.contains("contest")) return "<no contest>";
+    return j["contest"].value("message", "<no message>");
+}
+
 class ContestEndToEnd : public ProgramRun {
 protected:
     // Frames 1..: opens the console, types a command and runs it, closes the console.
     void command(const std::string& word) {
         tap(Vk::Tab);
-        for (char c : word) tap(Vk::LetterA + (c - 'a'));
+        for (char c : word)
+            tap(c == ' '               ? Vk::Space
+                : c >= '0' && c <= '9' ? Vk::Digit0 + (c - '0')
+                                       : Vk::LetterA + (c - 'a'));
         tap(Vk::Enter);
         for (size_t i = 0; i < word.size(); ++i) tap(Vk::Backspace);
         tap(Vk::Tab);
@@ -28,6 +40,13 @@ protected:
         tap(Vk::LeftButton);
     }
     std::string play(int seed = 7) { return run(script_, frame_ + 3, uint32_t(seed)); }
+    // A click on the cell `dx`, `dy` from the view's middle cell, where the
+    // contest puts the leader of group 1 when it starts (seed 7: 160,55).
+    void clickFromLeader(int dx, int dy) { click((20 + dx) * 16 + 8, (15 + dy) * 16 + 8); }
+    void restart() {
+        script_.clear();
+        frame_ = 1;
+    }
 
     std::string script_;
     int frame_ = 1;
@@ -84,6 +103,156 @@ TEST_F(ContestEndToEnd, TypingItAgainTurnsItOffAndKeepsTheUnits) {
     EXPECT_EQ(contestField(dump, "turnNumber"), "1");
     EXPECT_EQ(contestField(dump, "nextFreeUnit"), "214");
     EXPECT_EQ(heroField(dump, "spriteId"), "189");
+}
+
+// The founding clicks the tests below play, each 10 cells from an earlier
+// member of group 1: turns 2, 3, 4, then 5, 6, 7.
+constexpr int Founding[6][2] = {{10, 0}, {0, 10}, {-10, 0}, {0, -10}, {10, 10}, {-10, 10}};
+
+TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted) {
+    command("contest");
+    for (const auto& c : Founding) clickFromLeader(c[0], c[1]);
+    const std::string straight = play();
+    ASSERT_FALSE(straight.empty());
+    ASSERT_EQ(contestField(straight, "turnNumber"), "7");
+
+    restart();
+    command("contest");
+    for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
+    command("save game 1");
+    const std::string saved = play();
+    ASSERT_EQ(contestField(saved, "turnNumber"), "4");
+
+    // A fresh process: the load alone resumes the contest in the map view.
+    restart();
+    command("load game 1");
+    const std::string loaded = play();
+    EXPECT_EQ(contestField(loaded, "active"), "true");
+    EXPECT_EQ(contestField(loaded, "turnNumber"), "4");
+    EXPECT_EQ(dumpField(loaded, "screenWidth"), "640");
+    EXPECT_EQ(dumpField(loaded, "unitsFnv1a64"), dumpField(saved, "unitsFnv1a64"));
+    for (int i = 3; i < 6; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
+    const std::string resumed = play();
+    for (const char* key : {"turnNumber", "nextFreeUnit", "seed", "winner", "active"})
+        EXPECT_EQ(contestField(resumed, key), contestField(straight, key)) << key;
+    EXPECT_EQ(dumpField(resumed, "unitsFnv1a64"), dumpField(straight, "unitsFnv1a64"));
+}
+
+TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
+    command("contest");
+    command("save game 7"); // turn 1
+    for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
+    command("save game 1"); // turn 4
+    const std::string atFour = play();
+    ASSERT_EQ(contestField(atFour, "turnNumber"), "4");
+    ASSERT_GT(std::stoi(contestField(atFour, "nextFreeUnit")), 214);
+
+    // A turn-1 save loaded during a turn-4 contest, then played to turn 2;
+    // then the turn-4 save again: its records and its next free record.
+    command("load game 7");
+    clickFromLeader(10, 0);
+    command("load game 1");
+    const std::string back = play();
+    EXPECT_EQ(contestField(back, "turnNumber"), "4");
+    EXPECT_EQ(contestField(back, "nextFreeUnit"), contestField(atFour, "nextFreeUnit"));
+    EXPECT_EQ(dumpField(back, "unitsFnv1a64"), dumpField(atFour, "unitsFnv1a64"));
+
+    // A slot saved before any contest, loaded during one: the contest is
+    // off and reset, the view is the saved one, and typing contest starts a
+    // new one.
+    restart();
+    command("save game 6");
+    command("contest");
+    clickFromLeader(10, 0);
+    command("load game 6");
+    const std::string none = play();
+    EXPECT_EQ(contestField(none, "active"), "false");
+    EXPECT_EQ(contestField(none, "started"), "false");
+    EXPECT_EQ(contestField(none, "turnNumber"), "1");
+    EXPECT_EQ(contestField(none, "winner"), "0");
+    EXPECT_EQ(dumpField(none, "SZ"), "2");
+    EXPECT_EQ(heroField(none, "z"), "2");
+    command("contest");
+    const std::string anew = play();
+    EXPECT_EQ(contestField(anew, "active"), "true");
+    EXPECT_EQ(contestField(anew, "turnNumber"), "1");
+    EXPECT_EQ(contestField(anew, "nextFreeUnit"), "214");
+    EXPECT_EQ(heroField(anew, "z"), "0");
+}
+
+TEST_F(ContestEndToEnd, APausedContestLoadedGoesOnWhenTyped) {
+    command("contest");
+    for (int i = 0; i < 2; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
+    command("contest");
+    command("save game 4");
+    ASSERT_EQ(contestField(play(), "turnNumber"), "3");
+
+    restart();
+    command("load game 4");
+    const std::string paused = play();
+    EXPECT_EQ(contestField(paused, "active"), "false");
+    EXPECT_EQ(contestField(paused, "turnNumber"), "3");
+    command("contest");
+    const std::string goesOn = play();
+    EXPECT_EQ(contestField(goesOn, "active"), "true");
+    EXPECT_EQ(contestField(goesOn, "turnNumber"), "3");
+    EXPECT_EQ(contestField(goesOn, "nextFreeUnit"), contestField(paused, "nextFreeUnit"));
+    EXPECT_EQ(dumpField(goesOn, "unitsFnv1a64"), dumpField(paused, "unitsFnv1a64"));
+}
+
+// A session without --seed, recorded, then replayed with the seed the
+// recording names: the contest's party comes from the world seed and the
+// frame, not from the time, so the replay ends with the same units.
+TEST_F(ContestEndToEnd, ARecordedContestReplaysToTheSameUnits) {
+    command("contest");
+    clickFromLeader(10, 0);
+    clickFromLeader(0, 10);
+    std::ofstream(work_ / "script.txt") << script_;
+    auto runProgram = [&](const std::string& args, const std::string& dump) {
+        const std::string cmd = program_.string() + " --headless --fast-clock --data-dir " +
+                                dataDir_ + " --save-dir " + slots_.string() + " --dump-state " +
+                                (work_ / dump).string() + " " + args + " > " +
+                                (work_ / "out.txt").string() + " 2>&1";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        std::stringstream s;
+        s << std::ifstream(work_ / dump).rdbuf();
+        return s.str();
+    };
+    const std::string live =
+        runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
+                       (work_ / "script.txt").string() + " --record " + (work_ / "rec.txt").string(),
+                   "live.json");
+    std::string first;
+    std::getline(std::ifstream(work_ / "rec.txt") >> std::ws, first);
+    ASSERT_EQ(first.rfind("# seed ", 0), 0u) << first;
+    const std::string replay = runProgram(
+        "--seed " + first.substr(7) + " --input " + (work_ / "rec.txt").string(), "replay.json");
+    ASSERT_EQ(contestField(live, "turnNumber"), "3");
+    EXPECT_EQ(contestField(replay, "seed"), contestField(live, "seed"));
+    EXPECT_EQ(dumpField(replay, "unitsFnv1a64"), dumpField(live, "unitsFnv1a64"));
+}
+
+TEST_F(ContestEndToEnd, TheStatusLineSaysWhyAClickIsRefused) {
+    command("contest");
+    const std::string start = play();
+    // The view is centred on the leader: its cell less (20, 15).
+    EXPECT_EQ(std::stoi(dumpField(start, "SX")), std::stoi(heroField(start, "x")) - 20);
+    EXPECT_EQ(std::stoi(dumpField(start, "SY")), std::stoi(heroField(start, "y")) - 15);
+    EXPECT_NE(contestMessage(start).find("click a marked cell"), std::string::npos);
+    EXPECT_NE(contestField(start, "seed"), "7");
+
+    struct Case {
+        int dx, dy;
+        const char* says;
+    } cases[] = {{0, 0, "Refused: 160,55 is a member of G1"},
+                 {5, 0, "Refused: 165,55 is 5 cells from a member of G1; 8 needed."},
+                 {15, 0, "Refused: 175,55 is 14 or more cells from every member of G1."},
+                 {10, 0, "Turn 1: a member founded at 170,55 for "}};
+    for (const Case& c : cases) {
+        clickFromLeader(c.dx, c.dy);
+        const std::string dump = play();
+        EXPECT_EQ(contestMessage(dump).rfind(c.says, 0), 0u) << contestMessage(dump);
+    }
 }
 
 } // namespace

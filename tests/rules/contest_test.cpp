@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
+#include <vector>
 
 #include "rules/contest.h"
 #include "rules_fixture.h"
@@ -164,8 +167,152 @@ TEST_F(ContestTurns, TheLastActiveLeaderWins) {
     EXPECT_EQ(contest.turnNumber, 31);
     EXPECT_EQ(clock.waitedMs(), waited) << "a decided contest does not pause";
     units[1].active = 0;
-    EXPECT_EQ(click(0, 0), 0) << "nobody left: the turns go on";
-    EXPECT_EQ(contest.turnNumber, 32);
+    EXPECT_EQ(click(0, 0), ContestDraw) << "nobody left: a draw";
+    EXPECT_EQ(contest.turnNumber, 31);
+    EXPECT_EQ(clock.waitedMs(), waited);
+}
+
+TEST_F(ContestTurns, RefusedClicksSayWhyAndTheMarksFollowTheSameRule) {
+    struct Case {
+        int x, y;
+        Founding verdict;
+        int distance;
+    } cases[] = {
+        {100, 100, Founding::TooClose, 0}, {105, 102, Founding::TooClose, 7},
+        {108, 100, Founding::Accepted, 0}, {110, 103, Founding::Accepted, 0},
+        {114, 100, Founding::TooFar, 0},   {90, 110, Founding::TooFar, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x << "," << c.y);
+        SetUp();
+        const FoundingCheck check = checkFounding(contest, units, c.x, c.y);
+        EXPECT_EQ(check.verdict, c.verdict);
+        EXPECT_EQ(check.distance, c.distance);
+        TurnReport report;
+        const CellClick at = clickOnCell(c.x, c.y, 640, 480);
+        SX = at.SX;
+        SY = at.SY;
+        playExpansionTurn(contest, cw, at.leftClick(), &report);
+        EXPECT_EQ(report.founding.verdict, c.verdict);
+        EXPECT_EQ(report.played, c.verdict == Founding::Accepted);
+        EXPECT_EQ(report.founded, c.verdict == Founding::Accepted);
+        EXPECT_EQ(report.x, c.x);
+    }
+    SetUp();
+    EXPECT_EQ(checkFounding(contest, units, -1, 100).verdict, Founding::OffMap);
+    EXPECT_EQ(checkFounding(contest, units, 100, MapSide).verdict, Founding::OffMap);
+    // A click past the map's edge is refused, not moved onto the edge.
+    SX = 250;
+    TurnInput in;
+    in.leftButton = true;
+    in.cursorX = 10 * 16;
+    in.cursorY = 0;
+    EXPECT_EQ(playExpansionTurn(contest, cw, in), 0);
+    EXPECT_EQ(contest.turnNumber, 1);
+
+    // Two members of group 1 and an inactive record of it: every cell of a
+    // view is marked exactly when a click there would be accepted.
+    leader(5, 112, 104).group = 1;
+    units[6].group = 1;
+    units[6].x = 95;
+    units[6].y = 93;
+    units.nextFreeUnit = 7;
+    const int x0 = 80, y0 = 85, columns = 40, rows = 30;
+    std::vector<uint8_t> marks(size_t(columns * rows), 9);
+    markFoundingCells(contest, units, x0, y0, columns, rows, marks.data());
+    int marked = 0;
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i) {
+            const bool accepted =
+                checkFounding(contest, units, x0 + i, y0 + j).verdict == Founding::Accepted;
+            ASSERT_EQ(marks[size_t(j * columns + i)], accepted ? 1 : 0) << i << "," << j;
+            marked += accepted;
+        }
+    EXPECT_GT(marked, 100);
+    contest.turnNumber = LastFoundingTurn + 1;
+    markFoundingCells(contest, units, x0, y0, columns, rows, marks.data());
+    EXPECT_EQ(std::count(marks.begin(), marks.end(), 1), 0) << "founding is over";
+    EXPECT_EQ(checkFounding(contest, units, 108, 100).verdict, Founding::Over);
+}
+
+TEST_F(ContestTurns, ViewKeysCentreTheViewOnALeaderInsideTheMap) {
+    units.partySize = 3;
+    leader(3, 250, 3);
+    struct Case {
+        int key, SX, SY;
+    } cases[] = {{1, 80, 85}, {2, 180, 185}, {3, 215, 1}};
+    for (const Case& c : cases) {
+        TurnInput in;
+        in.viewKey[c.key - 1] = true;
+        EXPECT_EQ(playExpansionTurn(contest, cw, in), 0);
+        EXPECT_EQ(SX, c.SX) << c.key;
+        EXPECT_EQ(SY, c.SY) << c.key;
+        EXPECT_EQ(SZ, 0);
+    }
+    const ViewOrigin corner = centredViewOrigin(255, 255, 200, 40, 30);
+    EXPECT_EQ(corner.SX, 215);
+    EXPECT_EQ(corner.SY, 225);
+    EXPECT_EQ(corner.SZ, LayerCount - 1);
+}
+
+// A loaded table may hold any stock or health: they stop at the limits of
+// their type (the sanitizer build would report an overflow here).
+TEST_F(ContestTurns, StockAndHealthAtTheirLimitsDoNotOverflow) {
+    units[1].stock = INT_MAX;
+    units.nextFreeUnit = unitCapacity - 2; // nothing is paid for: the stock stays at the top
+    monster(60, 104, 100, Cell::Forest);
+    leader(2, 112, 100).health = INT_MIN; // within combat reach of group 1
+    EXPECT_EQ(click(110, 100), 1) << "leader 2 falls in combat";
+    EXPECT_EQ(units[1].stock, INT_MAX) << "income stops at the limit";
+    EXPECT_EQ(units[2].health, INT_MIN);
+    units[2].active = 1;
+    units[2].stock = 0; // no healing
+    contest.turnNumber = 30; // upkeep wears health down
+    for (uint32_t seed = 1; seed < 20 && units[2].active == 1; ++seed) {
+        rng.srand(seed);
+        click(0, 0);
+    }
+    EXPECT_EQ(units[2].health, INT_MIN);
+    units[2].active = 1;
+    contest.turnNumber = INT_MAX;
+    EXPECT_EQ(click(0, 0), 0);
+    EXPECT_EQ(contest.turnNumber, INT_MAX);
+}
+
+TEST(ContestSave, RoundTripsAndRefusesWhatItCannotHaveWritten) {
+    ContestSave c;
+    c.turnNumber = 4;
+    c.active = true;
+    c.started = true;
+    c.winner = ContestDraw;
+    c.partySize = 3;
+    c.nextFreeUnit = 220;
+    c.seed = 0xDEADBEEF;
+    c.rngState = 0x12345678;
+    std::vector<uint8_t> bytes = encodeContestSave(c);
+    ASSERT_EQ(bytes.size(), ContestSaveBytes);
+    ContestSave back;
+    ASSERT_TRUE(decodeContestSave(bytes.data(), bytes.size(), back));
+    EXPECT_EQ(back, c);
+
+    auto refused = [&](size_t at, uint8_t value) {
+        std::vector<uint8_t> b = bytes;
+        b[at] = value;
+        ContestSave out;
+        out.turnNumber = 77;
+        const bool ok = decodeContestSave(b.data(), b.size(), out);
+        return !ok && out.turnNumber == 77;
+    };
+    EXPECT_TRUE(refused(0, 'X'));      // tag
+    EXPECT_TRUE(refused(8, 4));        // unknown flag
+    EXPECT_TRUE(refused(8, 1));        // on but never started
+    EXPECT_TRUE(refused(12, 0));       // turn 0
+    EXPECT_TRUE(refused(15, 0x80));    // negative turn
+    EXPECT_TRUE(refused(16, 4));       // winner past the party
+    EXPECT_TRUE(refused(20, 0));       // no party
+    EXPECT_TRUE(refused(25, 0x20));    // nextFreeUnit past the table
+    ContestSave out;
+    EXPECT_FALSE(decodeContestSave(bytes.data(), bytes.size() - 1, out));
 }
 
 TEST_F(ContestTurns, DamagedTablesStayInside) {

@@ -90,6 +90,16 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     EXPECT_EQ(std::string(magic + 1, 3), "PNG");
 }
 
+// Both leaders of this seed fall in the same turn: the contest ends there
+// as a draw instead of playing empty turns to the end of --turns.
+TEST_F(Sim, NoLeaderLeftIsADraw) {
+    std::string out;
+    ASSERT_EQ(sim("--seed 139 --party-size 2 --turns 100000", out), 0) << out;
+    EXPECT_NE(out.find("a draw: no leader left, in turn 87 (frame 87 of 100000)"), std::string::npos)
+        << out.substr(out.size() > 400 ? out.size() - 400 : 0);
+    EXPECT_LT(lines(out), 120);
+}
+
 TEST_F(Sim, BadCommandLinesAreRefused) {
     const char* bad[] = {
         "--turns 5 --clicks x.txt", "--party-size 0", "--seed -1",  "--objects --chase",

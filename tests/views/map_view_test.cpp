@@ -197,5 +197,42 @@ TEST_F(MapView, DamagedValuesDrawSafely) {
     EXPECT_EQ(cellAt(0, 0), Black);
 }
 
+// A unit's picture covers at most 4 x 4 cells from its own, however large
+// the picture it names; a 16-pixel picture is drawn whole as before.
+TEST_F(MapView, AUnitPictureCoversAtMostFourCellsEachWay) {
+    units.selectedUnit = 0;
+    BitmapEntry& big = pictures[1000];
+    big.width = 320;
+    big.height = 240;
+    big.bytesPerPixel = 3;
+    big.pixels.assign(size_t(320) * 240 * 3, 77);
+    place(2, 102, 52).spriteId = 1000;
+    draw();
+    EXPECT_EQ(at(32, 32), (Rgb{77, 77, 77}));
+    EXPECT_EQ(at(32 + 63, 32 + 12), (Rgb{77, 77, 77})) << "the 4th cell to the right";
+    EXPECT_EQ(at(32 + 12, 32 + 63), (Rgb{77, 77, 77})) << "the 4th cell up";
+    EXPECT_EQ(at(32 + 64, 32 + 12), Black);
+    EXPECT_EQ(at(32 + 12, 32 + 64), Black);
+    EXPECT_EQ(at(300, 200), Black);
+}
+
+// Of the units on one cell, the last 32 drawn are shown: the frame is the
+// one drawn without the units before them, and a cell with 32 shows all.
+TEST_F(MapView, OneCellDrawsItsLastThirtyTwoUnits) {
+    units.selectedUnit = 0;
+    // Pictures transparent on their left half and labels of different
+    // lengths, so every unit drawn leaves a trace of its own.
+    for (int i = 1; i <= 40; ++i) place(i * 70, 103, 53);
+    place(3000 - 1, 104, 53); // a neighbour stays drawn
+    draw();
+    const std::vector<uint8_t> crowded = screen.framebuffer;
+    for (int i = 1; i <= 8; ++i) units[i * 70].active = 0;
+    draw();
+    EXPECT_TRUE(screen.framebuffer == crowded) << "the first 8 of 40 are not drawn";
+    units[9 * 70].active = 0;
+    draw();
+    EXPECT_FALSE(screen.framebuffer == crowded) << "with 31 left, each is drawn";
+}
+
 } // namespace
 } // namespace delve

@@ -88,6 +88,30 @@ TEST_F(OverworldFile, AFifoInPlaceOfTheFileIsRefusedWithoutBlocking) {
     EXPECT_EQ(map->cell(5, 5, 0), Cell::Grove);
 }
 
+// Each way an overworld can fail to fill layer 0 has its own words, naming
+// the size of a file that is there but short.
+TEST_F(OverworldFile, EveryUnusableFileHasItsOwnReason) {
+    const std::string path = overworldPath(dir.string(), 1);
+    auto problem = [&] {
+        int error = 0;
+        const int got = loadOverworld(*map, clock, dir.string(), 1, &error);
+        return overworldProblem(path, got, error);
+    };
+    EXPECT_EQ(problem(), "no such file or directory; the overworld stays empty");
+    fs::create_directory(path);
+    EXPECT_EQ(problem(), "is a folder; the overworld stays empty");
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(problem(), "is a named pipe (FIFO); the overworld stays empty");
+    fs::remove(path);
+    writeFile("1.overworld", {});
+    EXPECT_EQ(problem(), "is empty (0 bytes of 65,536); the overworld stays empty");
+    writeFile("1.overworld", std::vector<uint8_t>(300, Cell::Desert));
+    EXPECT_EQ(problem(), "has only 300 bytes of 65,536; the rest of the overworld stays empty");
+    writeFile("1.overworld", std::vector<uint8_t>(65536, Cell::Desert));
+    EXPECT_EQ(problem(), "");
+}
+
 TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
     for (int i = 0; i < LayerSize; ++i) map->data()[i] = uint8_t(i * 7);
     map->setCell(0, 0, 1, 99); // not part of the file

@@ -1,0 +1,165 @@
+// delve-sim's files: what it reads with --clicks and writes with --json and
+// --png, and its standard output, when they are not what a user meant.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+namespace delve::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("DELVE_BIN");
+        const char* data = std::getenv("DELVE_TEST_DATA");
+        program_ = fs::path(bin ? bin : DELVE_BUILD_DIR) / "delve-sim";
+        dataDir_ = data ? data : DELVE_BUILD_DIR "/data";
+        ASSERT_TRUE(fs::exists(program_)) << program_;
+        work_ = fs::temp_directory_path() /
+                ("delve-simfiles-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                 "-" + std::to_string(::getpid()));
+        fs::remove_all(work_);
+        fs::create_directories(work_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(work_, ec);
+    }
+    std::string at(const std::string& name) const { return (work_ / name).string(); }
+    // A character device to aim outputs at. As root, a node of its own in
+    // the test's folder, so that a faulty rename could only ever replace
+    // that node; otherwise /dev/null, which a user cannot replace.
+    static std::string testDevice(const std::string& where) {
+        if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
+        return "/dev/null";
+    }
+    // Runs delve-sim with `args` under a 20 s limit (a hang fails the test
+    // instead of stalling it); its stdout goes to `stdoutTo` when given.
+    int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
+        const std::string cmd = "timeout 20 " + program_.string() + " --data-dir " + dataDir_ +
+                                " " + args + " > " +
+                                (stdoutTo.empty() ? at("out.txt") : stdoutTo) + " 2> " +
+                                at("err.txt");
+        const int status = std::system(cmd.c_str());
+        std::stringstream s;
+        s << std::ifstream(at("err.txt")).rdbuf();
+        err = s.str();
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path program_, work_;
+    std::string dataDir_;
+};
+
+// A clicks file that is a FIFO, an endless device or a folder is refused at
+// once with words for what it is, and a clicks file past the size cap too.
+TEST_F(SimFiles, ClicksMustBeARegularFileOfReasonableSize) {
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    fs::create_directory(at("folder"));
+    struct Case {
+        std::string path;
+        const char* words;
+    };
+    const Case cases[] = {
+        {at("fifo"), "named pipe"},
+        {"/dev/zero", "character device"},
+        {at("folder"), "folder"},
+        {at("missing"), "no such file"},
+    };
+    for (const Case& c : cases) {
+        std::string err;
+        EXPECT_EQ(sim("--seed 1 --clicks " + c.path, err), 2) << c.path;
+        EXPECT_NE(err.find(c.path), std::string::npos) << err;
+        EXPECT_NE(err.find(c.words), std::string::npos) << err;
+    }
+    // 17 MiB of comment lines: over the cap, refused before any is read.
+    {
+        std::ofstream big(at("big.txt"));
+        const std::string line(1023, '#');
+        for (int i = 0; i < 17 * 1024; ++i) big << line << '\n';
+    }
+    std::string err;
+    EXPECT_EQ(sim("--seed 1 --clicks " + at("big.txt"), err), 2);
+    EXPECT_NE(err.find("larger than 16 MiB"), std::string::npos) << err;
+}
+
+// --json and --png follow the output rule: a FIFO, a device, a folder or a
+// link to one is refused with exit 1 before the contest runs, and left as
+// it was; a link to a regular file is written through.
+TEST_F(SimFiles, OutputsGoToRegularFilesOnly) {
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    fs::create_directory(at("folder"));
+    const std::string device = testDevice(at("device"));
+    fs::create_symlink(device, at("to-null"));
+    for (const char* flag : {"--json", "--png"}) {
+        for (const std::string& target : {at("fifo"), device, at("to-null"),
+                                          at("folder")}) {
+            std::string err;
+            EXPECT_EQ(sim("--seed 3 --turns 5 " + std::string(flag) + " " + target, err), 1)
+                << flag << " " << target;
+            EXPECT_NE(err.find(target), std::string::npos) << err;
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(at("fifo")));
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_symlink(at("to-null")));
+    EXPECT_TRUE(fs::is_empty(at("folder")));
+
+    std::ofstream(at("real.json")) << "old";
+    std::ofstream(at("out.json.tmp")) << "mine";
+    fs::create_symlink(at("real.json"), at("link.json"));
+    std::string err;
+    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("link.json"), err), 0) << err;
+    EXPECT_TRUE(fs::is_symlink(at("link.json")));
+    std::ifstream in(at("real.json"));
+    EXPECT_TRUE(nlohmann::json::parse(in, nullptr, false).is_object());
+    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("out.json"), err), 0) << err;
+    std::stringstream mine;
+    mine << std::ifstream(at("out.json.tmp")).rdbuf();
+    EXPECT_EQ(mine.str(), "mine");
+}
+
+// A JSON file that cannot be written whole leaves the old one in place.
+TEST_F(SimFiles, AJsonThatCannotBeWrittenKeepsTheOldFile) {
+    // A file-size limit makes the write fail part-way, like a full disk.
+    std::ofstream(at("out.json")) << "{\"old\": true}\n";
+    std::string err;
+    const std::string args = "--seed 3 --turns 5 --json " + at("out.json");
+    const std::string cmd = "ulimit -f 8 && trap '' XFSZ && timeout 20 " + program_.string() +
+                            " --data-dir " + dataDir_ + " " + args + " > /dev/null 2> " +
+                            at("err.txt");
+    const int status = std::system(("bash -c \"" + cmd + "\"").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::stringstream s;
+    s << std::ifstream(at("out.json")).rdbuf();
+    EXPECT_TRUE(s.str() == "{\"old\": true}\n") << s.str().substr(0, 80);
+    EXPECT_EQ(std::distance(fs::directory_iterator(work_), fs::directory_iterator()), 2)
+        << "a temporary file was left behind";
+}
+
+// A standard output that cannot take the table is a failure.
+TEST_F(SimFiles, AFailedStandardOutputExitsOne) {
+    std::string err;
+    EXPECT_EQ(sim("--seed 3 --turns 5", err, "/dev/full"), 1);
+    EXPECT_NE(err.find("standard output"), std::string::npos) << err;
+    EXPECT_EQ(sim("--objects", err, "/dev/full"), 1);
+    EXPECT_EQ(sim("--seed 3 --turns 5", err), 0) << err;
+}
+
+} // namespace
+} // namespace delve::test
