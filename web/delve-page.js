@@ -12,7 +12,8 @@
 //               <pre id="delve-fps">
 //   shot=F,...  after frame F, the canvas as a PNG data URL in
 //               <pre id="delve-shot-F"> (for tests)
-//   report=NAME when the run ends, post every result above as one JSON object
+//   report=NAME when the run ends (without frames=N: once the pictures of
+//               shot= are taken), post every result above as one JSON object
 //               to /report/NAME (for tests)
 //   events=URL  a script of page events, dispatched to the page as a player's
 //               keyboard and mouse would make them: "F down VK", "F up VK"
@@ -155,6 +156,11 @@
   let presented = 0, firstFrameMs = null, fpsStart = 0, fpsFrames = 0;
   const fpsSamples = [];
 
+  function postResults() {
+    fetch('/report/' + encodeURIComponent(reportName),
+      { method: 'POST', body: JSON.stringify(results) });
+  }
+
   function setStatus(text) {
     const m = /\((\d+(\.\d+)?)\/(\d+)\)/.exec(text || '');
     if (m) fillEl.style.width = (100 * Number(m[1]) / Number(m[3])).toFixed(1) + '%';
@@ -235,6 +241,10 @@
         const png = canvas.toDataURL('image/png');
         resultElement('delve-shot-' + (presented - 1)).textContent = png;
         results['shot' + (presented - 1)] = png;
+        shots.delete(presented - 1);
+        // A run without a frame limit (a paced game on the real clock)
+        // reports once it has taken its pictures.
+        if (reportName && !frames && shots.size === 0) postResults();
       }
       if (pageEvents.length) dispatchPageEventsBefore(presented);
       if (showFps) {
@@ -268,9 +278,7 @@
         results.exit = status;
         resultElement('delve-exit').textContent = String(status);
         if (!frames) messageEl.textContent = 'The game has ended. Reload the page to play again.';
-        if (reportName)
-          fetch('/report/' + encodeURIComponent(reportName),
-            { method: 'POST', body: JSON.stringify(results) });
+        if (reportName && frames) postResults();
       });
     },
   };

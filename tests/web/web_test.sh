@@ -43,6 +43,14 @@ check shot "$WORK/reports/tour.json" 60 "$WORK/native/first-person.png" \
 check shot "$WORK/reports/tour.json" 130 "$WORK/native/map.png" \
     "$MAX_CHANNEL_DIFF" "$MAX_PIXEL_SHARE" "$WORK/page-map.png"
 
+# A game as a player starts it (real clock, paced at 60 frames a second)
+# shows the same first-person picture.
+"$NATIVE/delve" --headless --fast-clock --seed 7 --frames 31 --data-dir "$NATIVE/data" \
+    --save-dir "$WORK/native/saves" --screenshot "30:$WORK/native/play.png"
+run_page play "$WORK/profile-play" "seed=7&shot=30"
+check shot "$WORK/reports/play.json" 30 "$WORK/native/play.png" \
+    "$MAX_CHANNEL_DIFF" "$MAX_PIXEL_SHARE" "$WORK/page-play.png"
+
 # 2. Save in one page, reload with the same profile folder and another seed,
 #    load: the state saved comes back.
 run_page save "$WORK/profile-saves" "seed=7&frames=80&events=save.events&shot=7"
