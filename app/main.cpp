@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
 
     // Outputs that can never be written are said before the run, not after it.
     if (!outputUsable("--dump-state", opts.dumpState)) return 1;
+    if (!outputUsable("--record", opts.record)) return 1;
     for (const auto& [frame, path] : opts.screenshots)
         if (!outputUsable("--screenshot", path)) return 1;
 
@@ -128,10 +129,11 @@ int main(int argc, char** argv) {
     }
     reportPictures(*game);
     if (!opts.record.empty()) {
-        if (!game->recorder.open(opts.record, game->seed)) {
-            std::fprintf(stderr, "delve: --record: cannot write %s\n", opts.record.c_str());
+        if (int err = game->recorder.open(opts.record, game->seed)) {
+            std::fprintf(stderr, "delve: --record: cannot write %s: %s\n", opts.record.c_str(),
+                         fileErrorText(opts.record, err).c_str());
             shutdownGame(*game);
-            return 2;
+            return 1;
         }
         game->input.recordTo(&game->recorder);
     }
@@ -139,8 +141,9 @@ int main(int argc, char** argv) {
     shutdownGame(*game);
 
     int status = game->windowFailed ? 1 : 0;
-    if (!opts.record.empty() && !game->recorder.finish(game->framesRun)) {
-        std::fprintf(stderr, "delve: could not write %s\n", opts.record.c_str());
+    if (int err = opts.record.empty() ? 0 : game->recorder.finish(game->framesRun)) {
+        std::fprintf(stderr, "delve: could not write the recording %s: %s\n",
+                     opts.record.c_str(), fileErrorText(opts.record, err).c_str());
         status = 1;
     }
     // Every screenshot asked for must exist, or the run did not do its job.

@@ -1,6 +1,7 @@
 #include "platform/input.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -229,39 +230,59 @@ void Input::setCursor(int x, int y) {
 namespace delve {
 
 InputRecorder::~InputRecorder() {
-    if (file_) std::fclose(file_);
+    if (open_) out_.abandon();
 }
 
-bool InputRecorder::open(const std::string& path, uint32_t seed) {
-    if (file_) std::fclose(file_);
-    file_ = std::fopen(path.c_str(), "w");
-    if (!file_) return false;
+int InputRecorder::open(const std::string& path, uint32_t seed) {
+    if (open_) out_.abandon();
+    open_ = false;
+    used_ = 0;
     haveCursor_ = false;
-    std::fprintf(file_, "# seed %u\n", unsigned(seed));
-    std::fprintf(file_, "# replay: delve --headless --fast-clock --seed %u --input FILE\n",
-                 unsigned(seed));
-    return true;
+    error_ = out_.open(path);
+    if (error_ != 0) return error_;
+    open_ = true;
+    line("# seed %u\n", unsigned(seed));
+    line("# replay: delve --headless --fast-clock --seed %u --input FILE\n", unsigned(seed));
+    return 0;
+}
+
+void InputRecorder::line(const char* format, ...) {
+    if (!open_) return;
+    // One line is far shorter than the room kept free at the buffer's end.
+    if (buffer_.size() - used_ < 256) flush();
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer_.data() + used_, buffer_.size() - used_, format, args);
+    va_end(args);
+    if (n > 0) used_ += size_t(n);
+}
+
+void InputRecorder::flush() {
+    if (used_ == 0) return;
+    if (error_ == 0) error_ = out_.write(buffer_.data(), used_);
+    used_ = 0;
 }
 
 void InputRecorder::keyEvent(int frame, int virtualKey, bool down) {
-    if (file_) std::fprintf(file_, "%d %s %d\n", frame, down ? "down" : "up", virtualKey);
+    line("%d %s %d\n", frame, down ? "down" : "up", virtualKey);
 }
 
 void InputRecorder::cursor(int frame, int cursorX, int cursorY) {
-    if (!file_ || (haveCursor_ && cursorX == cursorX_ && cursorY == cursorY_)) return;
-    std::fprintf(file_, "%d cursor %d %d\n", frame, cursorX, cursorY);
+    if (haveCursor_ && cursorX == cursorX_ && cursorY == cursorY_) return;
+    line("%d cursor %d %d\n", frame, cursorX, cursorY);
     haveCursor_ = true;
     cursorX_ = cursorX;
     cursorY_ = cursorY;
 }
 
-bool InputRecorder::finish(int frame) {
-    if (!file_) return true;
-    std::fprintf(file_, "%d close\n", frame);
-    bool ok = std::ferror(file_) == 0;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    return ok;
+int InputRecorder::finish(int frame) {
+    if (!open_) return 0;
+    line("%d close\n", frame);
+    flush();
+    open_ = false;
+    if (error_ == 0) error_ = out_.commit();
+    if (error_ != 0) out_.abandon();
+    return error_;
 }
 
 } // namespace delve

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace delve {
@@ -38,6 +39,11 @@ ScreenRect fullscreenPictureRect(const ScreenRect& area, int width, int height);
 // at which the session ended is written as a close event. A replay of the
 // file takes the same transitions in the same frames, so it types the same
 // characters and clicks the same cells.
+//
+// The recording is written to a temporary file beside its name and put in
+// place when the session ends: a recording that could not be written whole
+// leaves nothing cut mid-line, and an older file of that name stays as it
+// was.
 class InputRecorder {
 public:
     InputRecorder() = default;
@@ -45,16 +51,25 @@ public:
     InputRecorder(const InputRecorder&) = delete;
     InputRecorder& operator=(const InputRecorder&) = delete;
 
-    // Creates (truncates) `path`; false when it cannot be written.
-    bool open(const std::string& path, uint32_t seed);
-    bool recording() const { return file_ != nullptr; }
+    // Starts a recording for `path` under the file layer's output rule;
+    // the error (0 on success) that refused it.
+    int open(const std::string& path, uint32_t seed);
+    bool recording() const { return open_; }
     void keyEvent(int frame, int virtualKey, bool down);
     void cursor(int frame, int cursorX, int cursorY);
-    // Ends the recording with "FRAME close"; false when writing failed.
-    bool finish(int frame);
+    // Ends the recording with "FRAME close" and puts it in place; the error
+    // that made it fail (nothing is left of it then), or 0.
+    int finish(int frame);
 
 private:
-    std::FILE* file_ = nullptr;
+    void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void flush();
+
+    OutputFile out_;
+    bool open_ = false;
+    int error_ = 0;
+    std::array<char, 1 << 16> buffer_{};
+    size_t used_ = 0;
     bool haveCursor_ = false;
     int cursorX_ = 0, cursorY_ = 0;
 };

@@ -3,7 +3,13 @@
 #include "platform/input.h"
 #include "platform/rng.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace delve;
 
@@ -138,7 +144,7 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
                          "5 down 66\n5 up 66\n5 cursor 30 40\n9 down 2\n12 up 2\n";
     Input live = scripted(script);
     InputRecorder rec;
-    ASSERT_TRUE(rec.open(path, 42));
+    ASSERT_EQ(rec.open(path, 42), 0);
     live.recordTo(&rec);
     std::vector<std::pair<bool, int>> seen;
     auto look = [&](Input& in, int f) {
@@ -146,7 +152,7 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
         seen.emplace_back(in.isKeyDown(2), in.cursorX(320));
     };
     for (int f = 0; f < 14; ++f) look(live, f);
-    ASSERT_TRUE(rec.finish(14));
+    ASSERT_EQ(rec.finish(14), 0);
     const std::string liveTyped = typed(live);
 
     std::vector<ScriptEvent> ev;
@@ -188,4 +194,31 @@ TEST(FullScreen, ThePictureTakesTheLargestWholeScaleCentredAndTheCursorFollowsIt
     // A screen smaller than the picture still shows it at scale 1.
     const ScreenRect tiny = fullscreenPictureRect(ScreenRect{0, 0, 600, 400}, 640, 480);
     EXPECT_EQ(tiny.right - tiny.left, 640);
+}
+
+TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
+    const std::string dir = ::testing::TempDir() + "delve-record-fail";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/rec.txt";
+    { std::ofstream(path) << "old\n"; }
+    InputRecorder rec;
+    ASSERT_EQ(rec.open(path, 1), 0);
+    rec.keyEvent(0, 65, true);
+    setFileFaultHook([](FileOp op) { return FileFault{op == FileOp::Write ? ENOSPC : 0}; });
+    EXPECT_EQ(rec.finish(3), ENOSPC);
+    setFileFaultHook({});
+    std::ifstream in(path);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "old\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1); // no temporary file left beside it
+
+    // A FIFO at the name is refused before anything waits on it.
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    InputRecorder toPipe;
+    EXPECT_EQ(toPipe.open(fifo, 1), NotRegularFile);
+    std::filesystem::remove_all(dir);
 }
