@@ -14,6 +14,8 @@ program's results.
       channel except on at most MAX_SHARE of the pixels
   page_check.py download-is-shot REPORT FRAME
       the one PNG the page offered as a download is its canvas of FRAME
+  page_check.py canvas-size REPORT FRAME WIDTH HEIGHT
+      the canvas picture of FRAME has that size
   page_check.py field DOM ELEMENT_ID KEY
       prints one value of the JSON in a result element (delve-timing,
       delve-fps, delve-state)
@@ -179,6 +181,14 @@ def main(argv):
         ok = zoom * dw == cw and zoom * dh == ch and reduced == offered
         print("page_check: the F12 picture %s the canvas of frame %s" %
               ("is" if ok else "is NOT", argv[3]))
+        return 0 if ok else 1
+    if len(argv) >= 6 and argv[1] == 'canvas-size':
+        # The canvas picture of frame argv[3] is argv[4] x argv[5] pixels.
+        url = element(open(argv[2], encoding='utf-8').read(), 'delve-shot-' + argv[3]).strip()
+        w, h, _ = read_png(base64.b64decode(url.split(',', 1)[1]))
+        ok = (w, h) == (int(argv[4]), int(argv[5]))
+        print("page_check: the canvas of frame %s is %dx%d%s" %
+              (argv[3], w, h, "" if ok else ", not %sx%s" % (argv[4], argv[5])))
         return 0 if ok else 1
     if len(argv) >= 5 and argv[1] == 'field':
         dom = open(argv[2], encoding='utf-8').read()

@@ -58,7 +58,10 @@ check download-is-shot "$WORK/reports/save.json" 7
 run_page load "$WORK/profile-saves" "seed=8&frames=80&events=load.events"
 check same-state "$WORK/reports/save.json" "$WORK/reports/load.json"
 # A page of seed 8 without the load is another world: the load did the work.
-run_page fresh "$WORK/profile-fresh" "seed=8&frames=80"
+# (That page also zooms with F3: the canvas follows the screen mode and scale.)
+run_page fresh "$WORK/profile-fresh" "seed=8&frames=80&events=zoom.events&shot=10,30"
+check canvas-size "$WORK/reports/fresh.json" 10 640 480
+check canvas-size "$WORK/reports/fresh.json" 30 960 720
 if check same-state "$WORK/reports/save.json" "$WORK/reports/fresh.json" >/dev/null; then
     echo "web_test: seed 8 without a load gave the saved state; the load proved nothing" >&2
     exit 1
