@@ -29,6 +29,12 @@ namespace delve {
 namespace {
 
 constexpr const char* WindowTitle = "GAME";
+// The dungeon start-up grows: each level's rooms from a centre room in the
+// middle of the map, inside a claimed square of 255 cells, with 2400
+// placement attempts per level, on the generator's work layers.
+constexpr int DungeonCentre = 128;
+constexpr int DungeonLevelSide = 255;
+constexpr int DungeonAttempts = 2400;
 constexpr const char* Banner = "WIN32ZANTHOMIRKSPIREBITMAPWINDOWKELDRIMORSCREENR002";
 constexpr const char* ProgressBanner = "WIN32ZANTHOMIRKSPIREBITMAPWINDOWKELDRIMORSCREENR001";
 constexpr const char* CreditLines[3] = {
@@ -122,6 +128,12 @@ void drawViewAndTexts(Game& g, const char* banner) {
             // The picture shows the camera as it stood when the frame began;
             // the hero walks and looks after it is drawn.
             drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, sh);
+            // The overlay reads the depth of the picture just rendered and
+            // uses the same camera, so it comes before the hero moves.
+            if (g.edgesShown) {
+                captureEdgeOverlay(g.edgeOverlay, g.units, sh, g.firstPerson);
+                drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, sh, g.firstPerson);
+            }
             updateHero(g.firstPerson.walk, g.world.map, g.units[HeroUnit], sh, g.input);
             mouseLook(g.firstPerson.walk, sh, g.input);
         }
@@ -393,12 +405,7 @@ void setViewOriginFromSelectedUnit(Game& g) {
         sh.SY = u.y;
         sh.SZ = u.z;
     }
-    if (sh.SX < 1) sh.SX = 1;
-    if (sh.SY < 1) sh.SY = 1;
-    if (sh.SZ < 0) sh.SZ = 0;
-    if (sh.SX > 255 - sh.screenWidth / MapCellPixels) sh.SX = 255 - sh.screenWidth / MapCellPixels;
-    if (sh.SY > 255 - sh.screenHeight / MapCellPixels) sh.SY = 255 - sh.screenHeight / MapCellPixels;
-    if (sh.SZ > LayerCount - 1) sh.SZ = LayerCount - 1;
+    sh.clampViewOrigin(StartOriginRange, LayerCount);
 }
 
 uint32_t contestSeed(uint32_t worldSeed, int frameCounter) {
@@ -425,7 +432,7 @@ void startNewContest(Game& g) {
     // The hero now leads group 1 on the overworld; a walk it had begun
     // in the dungeon would carry it along a path of another layer.
     g.units[HeroUnit].moveState = 0;
-    g.pathFinder.pathStep[HeroUnit] = PathNone;
+    g.pathFinder.dropPath(HeroUnit);
     cm.contest.turnNumber = 1;
     cm.winner = 0;
     cm.started = true;
@@ -483,6 +490,7 @@ bool startGame(Game& g) {
     // allocated zeroed with the Game itself.
     setScreenMode(g, g.shell.screenWidth, g.shell.screenHeight);
     g.types.allocate();
+    if (g.dataDir.empty()) return false; // no data folder anywhere
     g.pictureReport = loadAllBitmaps(g.pictures, g.dataDir);
     if (g.pictureReport.loaded == 0) return false;
     fillStepCostTable(g.world.stepCosts);
@@ -514,7 +522,8 @@ bool startGame(Game& g) {
     g.rng.srand(g.seed);
     // The generator tables made above are still empty: nothing has used them
     // yet, so they are not freed and made again.
-    generateDungeon(g.world, g.rng, 128, 128, 33, 9, 255, 2400);
+    generateDungeon(g.world, g.rng, DungeonCentre, DungeonCentre, FirstWorkLayer, WorkLayerCount,
+                    DungeonLevelSide, DungeonAttempts);
     stackDungeonLevels(g.world.map);
     g.units.selectedUnit = 1;
     placeHero(g.world.map, g.units, g.rng);
@@ -554,21 +563,13 @@ void handleWindowKeys(Game& g) {
 
 void scrollView(Game& g) {
     Shell& sh = g.shell;
-    // Each step is taken in 64 bits and clamped before it returns to int,
-    // so no origin (a loaded or typed one) can overflow.
-    auto step = [](int v, bool up, bool down, long long lo, long long hi) {
-        const long long w = std::clamp((long long)v + up - down, lo, hi);
-        return int(w);
-    };
     const bool zUp = g.input.isKeyDown(Vk::KeypadPlus);
     const bool zDown = g.input.isKeyDown(Vk::KeypadMinus);
     if (zUp) g.clock.sleep(380);
     if (zDown) g.clock.sleep(380);
-    sh.SY = step(sh.SY, g.input.isKeyDown(Vk::Up), g.input.isKeyDown(Vk::Down), 0,
-                 std::max(0, 256 - sh.screenHeight / MapCellPixels));
-    sh.SX = step(sh.SX, g.input.isKeyDown(Vk::Right), g.input.isKeyDown(Vk::Left), 0,
-                 std::max(0, 256 - sh.screenWidth / MapCellPixels));
-    sh.SZ = step(sh.SZ, zUp, zDown, 0, LayerCount - 1);
+    const auto key = [&g](int vk) { return g.input.isKeyDown(vk) ? 1 : 0; };
+    sh.clampViewOrigin(ScrollOriginRange, LayerCount, key(Vk::Right) - key(Vk::Left),
+                       key(Vk::Up) - key(Vk::Down), int(zUp) - int(zDown));
 }
 
 void runFrame(Game& g) {
@@ -581,6 +582,10 @@ void runFrame(Game& g) {
         answerCommand(g.console, g.clock,
                       g.contestMode.active ? "contest on: click in the map to found members"
                                            : "contest paused: type contest to go on");
+    }
+    if (g.console.edgesRequested != 0) {
+        g.console.edgesRequested = 0;
+        g.edgesShown = !g.edgesShown;
     }
     if (g.contestMode.showMap) {
         // A contest that was on when it was saved goes on in the map view.

@@ -50,6 +50,7 @@ struct Game {
     PathFinder pathFinder;
     FirstPersonView firstPerson;
     EdgeOverlay edgeOverlay;
+    bool edgesShown = false; // the "edges" command: lattice lines over the first-person view
     ConsoleState console;
     // Save and load draw their progress screens through the shell's frame.
     struct ProgressHost final : FrameHost {

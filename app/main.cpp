@@ -1,9 +1,11 @@
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/game.h"
 #include "platform/backends/backends.h"
 #include "app/run.h"
+#include "platform/data_dir.h"
 #include "platform/files.h"
 
 using namespace delve;
@@ -87,11 +89,14 @@ int main(int argc, char** argv) {
     for (const auto& [frame, path] : opts.screenshots)
         if (!outputUsable("--screenshot", path)) return 1;
 
-    if (!opts.dataDir.empty()) {
+    // A data folder named by the user must be there.
+    const char* dataEnv = std::getenv("DELVE_DATA_DIR");
+    const std::string named = !opts.dataDir.empty() ? opts.dataDir : dataEnv ? dataEnv : "";
+    if (!named.empty()) {
         std::error_code ec;
-        if (!std::filesystem::is_directory(opts.dataDir, ec)) {
-            std::fprintf(stderr, "delve: --data-dir: the folder %s does not exist\n",
-                         opts.dataDir.c_str());
+        if (!std::filesystem::is_directory(named, ec)) {
+            std::fprintf(stderr, "delve: %s: the folder %s does not exist\n",
+                         opts.dataDir.empty() ? "DELVE_DATA_DIR" : "--data-dir", named.c_str());
             return 2;
         }
     }
@@ -120,6 +125,11 @@ int main(int argc, char** argv) {
             // The error box named what failed; there is nothing to play in.
             shutdownGame(*game);
             return 1;
+        }
+        if (game->dataDir.empty()) {
+            std::fprintf(stderr, "delve: no data folder (pictures and overworld): %s\n",
+                         dataDirSearchText().c_str());
+            return 2;
         }
         std::fprintf(stderr,
                      "delve: no pictures in the data folder %s (it needs bmp_unit/, bmp_land/ "

@@ -67,7 +67,7 @@ std::string stateJson(const Game& g) {
                  {"destX", int(h.destX)},
                  {"destY", int(h.destY)},
                  {"moveState", int(h.moveState)},
-                 {"pathStep", int(g.pathFinder.pathStep[HeroUnit])},
+                 {"pathStep", g.pathFinder.nextStep(HeroUnit)},
                  {"hitPoints", float(h.hitPoints)},
                  {"maxHitPoints", float(h.maxHitPoints)},
                  {"spriteId", int(h.spriteId)}};

@@ -134,6 +134,8 @@ void printTable(const TableReporter& rep, const std::string& loadBefore, const s
         std::printf("  %-42s %9.1f MB\n", "  peak resident memory of that process", peak);
     row("map view frame, 640 x 480", "map_view/frame_640x480", 1000.0 / 60.0, "a 60 Hz frame");
     row("first-person frame, software GL", "BM_FirstPersonView", 1000.0 / 60.0, "a 60 Hz frame");
+    row("first-person frame with the edge overlay", "BM_FirstPersonViewWithEdges", 1000.0 / 60.0,
+        "a 60 Hz frame");
     row("save, fast clock (progress frames, fsync)", "BM_Save", 0.0, "");
     row("load, fast clock (check, read, progress)", "BM_Load", 0.0, "");
 }

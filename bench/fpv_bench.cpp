@@ -42,6 +42,28 @@ void runViewFrames(benchmark::State& state, bool immediate) {
 }
 
 void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); }
+
+// A frame of the view with the cell edge overlay on (the "edges" command):
+// the picture, its depth and lattice points read back, the edges drawn.
+void BM_FirstPersonViewWithEdges(benchmark::State& state) {
+    Game& g = game();
+    if (!g.platform->hasWindow()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    if (!g.edgeOverlay.ready()) g.edgeOverlay.allocate();
+    int turn = 0;
+    for (auto _ : state) {
+        g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
+        beginFrame(*g.platform, *g.renderer, g.screen);
+        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
+        captureEdgeOverlay(g.edgeOverlay, g.units, g.shell, g.firstPerson);
+        drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, g.shell, g.firstPerson);
+        benchmark::DoNotOptimize(g.screen.framebuffer.data());
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+}
 void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, true); }
 
 // The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
@@ -88,6 +110,7 @@ void BM_FirstPersonCpuPart(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FirstPersonView)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FirstPersonViewWithEdges)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonViewImmediateMode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_ClearAndReadBack)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonCpuPart)->Unit(benchmark::kMicrosecond);

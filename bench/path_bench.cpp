@@ -82,7 +82,7 @@ struct Scene {
         auto pick = [&] { return cells[size_t(rng.rand() * 32768 + rng.rand()) % cells.size()]; };
         while (pairs[z].size() < 40) {
             auto s = pick(), g = pick();
-            finder.beginSearch(world.marks, units, 1, s.first, s.second, g.first, g.second, z, Window, 0);
+            finder.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, s.first, s.second, g.first, g.second, z, Window, 0);
             if (finder.runSearch(world.map, world.stepCosts, Window * Window) == SearchFound)
                 pairs[z].push_back({s.first, s.second, g.first, g.second});
         }
@@ -134,7 +134,7 @@ Grid gridOf(int z) {
 
 int production(int z, const std::array<int, 4>& q) {
     Scene& s = scene();
-    s.finder.beginSearch(s.world.marks, s.units, 1, q[0], q[1], q[2], q[3], z, Window, 0);
+    s.finder.beginSearch(s.world.marks, s.units, SearchMode::FreeStartAndGoal, q[0], q[1], q[2], q[3], z, Window, 0);
     s.finder.runSearch(s.world.map, s.world.stepCosts, Window * Window);
     return s.finder.nodeCount() - 1;
 }

@@ -114,7 +114,7 @@ constexpr const char* HelpText =
     "env4emptyx1 env4emptyy1 get search flush\n"
     "screensavertoggle  env4teleport X Y Z\n"
     "save game N  load game N  (N is 1 to 12)\n"
-    "contest  help";
+    "contest  edges  help";
 
 } // namespace
 
@@ -240,6 +240,11 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     if (wordIs(console, 0, "contest") && n == 1) {
         known = true;
         console.contestRequested = 1;
+    }
+    if (wordIs(console, 0, "edges") && n == 1) {
+        known = true;
+        console.edgesRequested = 1;
+        answerCommand(console, ctx.clock, "edges: cell edge overlay switched");
     }
     if (wordIs(console, 0, "help")) {
         known = true;

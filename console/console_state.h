@@ -38,6 +38,9 @@ struct ConsoleState {
     // Set by the "contest" command; the shell starts or stops the party
     // contest and clears it (the console itself knows no game rules).
     int contestRequested = 0;
+    // Set by the "edges" command; the shell turns the cell edge overlay of
+    // the first-person view on or off and clears it.
+    int edgesRequested = 0;
 
     char message[ConsoleMessageSize] = {};
     uint64_t messageUntilMs = 0; // Clock time at which the notice disappears

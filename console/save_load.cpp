@@ -239,8 +239,8 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     progressScreen(ctx, "Loading variables", -1);
     ctx.clock.sleep(FileWaitMs);
     decodeVariables(image.bytes[VariablesFile].data(), ctx.shell);
-    // A file may carry any origin: bring it into the map as start-up does.
-    ctx.shell.clampViewOrigin(LayerCount);
+    // A file may carry any origin: bring it into the range scrolling keeps.
+    ctx.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
     // The contest goes with the tables it was saved with.
     ctx.host.restoreContest(image.digests.hasContest ? &image.contest : nullptr);
     ctx.clock.sleep(FileWaitMs);

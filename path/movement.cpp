@@ -10,30 +10,37 @@ void orderMove(Units& units, PathFinder& finder, int unit, int destX, int destY)
     u.destX = uint16_t(destX);
     u.destY = uint16_t(destY);
     u.moveState = 1;
-    finder.pathStep[size_t(unit)] = PathNone;
+    finder.dropPath(unit);
 }
 
-int stepAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,
-                  int consumeFirst) {
+bool planPath(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
+              int queueMode) {
+    const UnitRecord& u = units[unit];
+    if (u.z >= LayerCount) return false; // outside the world (a damaged save): no plan
+    PathFinder& pf = pw.finder;
+    pf.beginSearch(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z, window,
+                   queueMode);
+    pf.runSearch(pw.world, pw.costs, window * window);
+    return pf.foundFlag == GoalReached;
+}
+
+int followPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,
+               int consumeFirst, Arrival arrival) {
     if (unit < 0 || unit >= unitCapacity) return 0;
     PathFinder& pf = pw.finder;
     UnitRecord& u = units[unit];
     int32_t& step = pf.pathStep[size_t(unit)];
     const size_t base = size_t(unit) * PathCapacity;
+    auto stop = [&] {
+        step = PathNone;
+        u.moveState = 0;
+        return 0;
+    };
 
     if (step == PathNone) {
-        // A unit standing outside the world (a damaged save) cannot plan.
-        bool found = false;
-        if (u.z < LayerCount) {
-            pf.beginSearch(pw.marks, units, 1, u.x, u.y, toX, toY, u.z, window, queueMode);
-            pf.runSearch(pw.world, pw.costs, window * window);
-            found = pf.foundFlag == 1;
-        }
-        if (!found) {
+        if (!planPath(pw, units, unit, toX, toY, window, queueMode)) {
             pf.pathLength[size_t(unit)] = 0;
-            step = PathNone;
-            u.moveState = 0;
-            return 0;
+            return stop();
         }
         // The goal as given, kept on the map so arrival never leaves it.
         pf.pathGoalX[size_t(unit)] = std::clamp(toX, 0, MapSide - 1);
@@ -41,27 +48,33 @@ int stepAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int w
         pf.storeUnitPath(unit);
         u.nextX = uint16_t(pf.pathX[base + size_t(step)]);
         u.nextY = uint16_t(pf.pathY[base + size_t(step)]);
+        // An approach that starts next to its goal is already over.
+        if (arrival == Arrival::BesideGoal && u.nextX == toX && u.nextY == toY) return stop();
         if (consumeFirst != 0) step -= 1;
         return 1;
     }
 
     if (step < 0) return 0;
-    if (step >= PathCapacity) { // never written by the finder; drop the plan
-        step = PathNone;
-        u.moveState = 0;
-        return 0;
-    }
+    if (step >= PathCapacity) return stop(); // never written by the finder; drop the plan
     u.nextX = uint16_t(pf.pathX[base + size_t(step)]);
     u.nextY = uint16_t(pf.pathY[base + size_t(step)]);
     step -= 1;
     if (step == -1) {
-        step = PathNone;
-        u.moveState = 0;
-        u.x = uint16_t(pf.pathGoalX[size_t(unit)]);
-        u.y = uint16_t(pf.pathGoalY[size_t(unit)]);
+        // The next entry is the goal: a walk ends on it, an approach short of it.
+        stop();
+        if (arrival == Arrival::OntoGoal) {
+            u.x = uint16_t(pf.pathGoalX[size_t(unit)]);
+            u.y = uint16_t(pf.pathGoalY[size_t(unit)]);
+        }
         return 0;
     }
     return 1;
+}
+
+int stepAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window,
+                  int queueMode, int consumeFirst) {
+    return followPath(pw, units, unit, toX, toY, window, queueMode, consumeFirst,
+                      Arrival::OntoGoal);
 }
 
 void advanceUnits(PathWorld& pw, Units& units) {

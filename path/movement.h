@@ -18,7 +18,27 @@ struct PathWorld {
 // Gives `unit` the order to walk to (destX, destY): it plans on its next step.
 void orderMove(Units& units, PathFinder& finder, int unit, int destX, int destY);
 
-// Plans (when the unit has no path) or follows the unit's path. Returns 1
+// How a walk along a stored path ends.
+enum class Arrival {
+    OntoGoal,   // the unit is put on the recorded goal (a move order)
+    BesideGoal, // the unit stops on the cell before the goal (an approach)
+};
+
+// Sets up and runs one search for `unit` from its cell toward (toX, toY)
+// on its layer, centred on it. False when none was found or the unit stands
+// outside the world.
+bool planPath(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
+              int queueMode);
+
+// One step of a unit along its path: plans when the unit has none (a failed
+// search clears its path and stops it), else takes the next stored cell.
+// Returns 1 when nextX/nextY hold the cell the unit may step onto now, 0
+// when it is not to move; at the last entry the walk ends as `arrival` says.
+// consumeFirst: the planning step already counts as the first step.
+int followPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,
+               int consumeFirst, Arrival arrival);
+
+// followPath ending on the goal. Returns 1
 // when nextX/nextY hold the cell the unit may step onto now, 0 when it is
 // not to move (no path, walk finished: it then stands on the recorded goal).
 int stepAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,

@@ -119,7 +119,7 @@ void PathFinder::markUnits(MarkGrid& marks, const Units& units) {
     };
     for (int i = 0; i <= 9 && i < unitCapacity; ++i) {
         const UnitRecord& u = units[i];
-        if (u.active != 1 || u.side == 0 || u.blocking != 1 || int(u.z) != layer) continue;
+        if (u.active != 1 || u.side == NoSide || u.blocking != 1 || int(u.z) != layer) continue;
         if (strictlyInside(u.x, u.y)) {
             windowMarks[size_t(markIndex(u.x, u.y))] = MarkUnit;
             marks.setCell(u.x, u.y, 1, MarkUnit);
@@ -129,20 +129,20 @@ void PathFinder::markUnits(MarkGrid& marks, const Units& units) {
     }
 }
 
-int PathFinder::beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
-                            int gy, int searchLayer, int w, int useQueue) {
+int PathFinder::beginSearch(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy,
+                            int gx, int gy, int searchLayer, int w, int useQueue) {
     return setUpSearch(marks, units, mode, sx, sy, gx, gy, searchLayer, w, true, 0, 0, useQueue);
 }
 
-int PathFinder::beginSearchAt(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
-                              int gy, int searchLayer, int w, int originX, int originY,
+int PathFinder::beginSearchAt(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy,
+                              int gx, int gy, int searchLayer, int w, int originX, int originY,
                               int useQueue) {
     return setUpSearch(marks, units, mode, sx, sy, gx, gy, searchLayer, w, false, originX, originY,
                        useQueue);
 }
 
-int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
-                            int gy, int searchLayer, int w, bool centred, int originX, int originY,
+int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy,
+                            int gx, int gy, int searchLayer, int w, bool centred, int originX, int originY,
                             int useQueue) {
     // A layer or window outside what the arrays hold is brought inside them.
     layer = std::clamp(searchLayer, 0, LayerCount - 1);
@@ -188,16 +188,18 @@ int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, int mode, int s
         windowMarks[size_t(i * w + w - 1)] = MarkQueued;           // (w - 1, i)
     }
 
-    if (mode >= 0 && mode <= 2) markUnits(marks, units);
+    if (mode == SearchMode::FreeStart || mode == SearchMode::FreeStartAndGoal ||
+        mode == SearchMode::FreeUnitEnds)
+        markUnits(marks, units);
 
     uint8_t& startMark = windowMarks[size_t(markIndex(startX, startY))];
     uint8_t& goalMark = windowMarks[size_t(markIndex(goalX, goalY))];
-    if (mode == 0) {
+    if (mode == SearchMode::FreeStart) {
         startMark = MarkFree;
-    } else if (mode == 1) {
+    } else if (mode == SearchMode::FreeStartAndGoal) {
         startMark = MarkFree;
         goalMark = MarkFree;
-    } else if (mode == 2) {
+    } else if (mode == SearchMode::FreeUnitEnds) {
         if (startMark == MarkUnit) startMark = MarkFree;
         if (goalMark == MarkUnit) goalMark = MarkFree;
     }
@@ -212,7 +214,7 @@ int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, int mode, int s
     lastNode = 0;
     firstOpen = 0;
     bestCost = 0.0f;
-    foundFlag = 0;
+    foundFlag = GoalNotReached;
     ready = 1;
 
     setScanOrder(0);
@@ -345,7 +347,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     if (ready == 0) return SearchNotReady;
     const int limit = windowSize * windowSize - 9;
     if (startX == goalX && startY == goalY) {
-        foundFlag = 3;
+        foundFlag = GoalIsStart;
         return SearchTrivial;
     }
     if (int64_t(lastNode) + budget >= limit) budget = limit - lastNode;
@@ -440,7 +442,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
             currentNode = advanceOpenCursor();
         }
         if (nodeX[size_t(currentNode)] == goalX && nodeY[size_t(currentNode)] == goalY) {
-            foundFlag = 1;
+            foundFlag = GoalReached;
             return SearchFound;
         }
     }

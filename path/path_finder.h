@@ -25,10 +25,24 @@ constexpr uint8_t MarkUnitNext = 11;
 constexpr uint8_t MarkUnit = 12;
 
 // runSearch results.
-constexpr int SearchBudgetSpent = 0;
-constexpr int SearchFound = 1;
-constexpr int SearchTrivial = 4;
-constexpr int SearchNotReady = 5;
+constexpr int SearchBudgetSpent = 0; // the budget ran out before the goal was reached
+constexpr int SearchFound = 1;       // the goal was reached
+constexpr int SearchTrivial = 4;     // the start is the goal: no path
+constexpr int SearchNotReady = 5;    // no search has been set up
+
+// foundFlag: how the current search stands.
+constexpr uint8_t GoalNotReached = 0;
+constexpr uint8_t GoalReached = 1;
+constexpr uint8_t GoalIsStart = 3;
+
+// How a search treats the cells of units 0..9 that block (beginSearch's
+// mode). The values are those callers have always passed.
+enum class SearchMode : int {
+    FreeStart = 0,        // unit cells are closed, except the start cell
+    FreeStartAndGoal = 1, // unit cells are closed, except the start and goal (unit movement)
+    FreeUnitEnds = 2,     // closed; the start and goal are opened only if a unit stands there
+    IgnoreUnits = 3,      // no unit closes a cell
+};
 
 // A node may be placed on every code but these.
 constexpr bool isPassable(uint8_t code) {
@@ -81,18 +95,20 @@ public:
     void setScanOrder(int order);
     // Sets up a search and returns 0. Units 0..9 that block are marked
     // (writing MarkUnit into layer 1 of `marks`).
-    int beginSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
-                    int searchLayer, int w, int useQueue);
+    int beginSearch(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy, int gx,
+                    int gy, int searchLayer, int w, int useQueue);
     // The same with the window's top-left cell placed by the caller at
     // (originX, originY), brought into 0..MapSide - 1 - w, instead of
     // centred on the start; start and goal are clamped into its interior.
-    int beginSearchAt(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx,
+    int beginSearchAt(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy, int gx,
                       int gy, int searchLayer, int w, int originX, int originY, int useQueue);
     // After a successful search: 1 when the goal was reached straight from
     // the start node, that is when it lies next to the start.
-    bool goalNextToStart() const { return foundFlag == 1 && nodeParent[size_t(currentNode)] == 0; }
-    // Runs or continues the current search: 0 budget spent, 1 found,
-    // 4 start equals goal, 5 nothing set up.
+    bool goalNextToStart() const {
+        return foundFlag == GoalReached && nodeParent[size_t(currentNode)] == 0;
+    }
+    // Runs or continues the current search: SearchBudgetSpent, SearchFound,
+    // SearchTrivial or SearchNotReady.
     int runSearch(const WorldMap& world, const StepCostTable& costs, int budget);
     // Copies the found path, goal first, into unit u's share. A path longer
     // than the share keeps the cells nearest the unit and records the far end
@@ -111,8 +127,18 @@ public:
     ZeroedArray<int32_t> pathY;
     std::vector<int32_t> pathLength;
     std::vector<int32_t> pathStep;
-    // 1 once the current search has reached its goal.
-    uint8_t foundFlag = 0;
+    // GoalReached once the current search has reached its goal.
+    uint8_t foundFlag = GoalNotReached;
+
+    // The next step of unit u's stored path (PathNone: none planned, or u
+    // is no unit).
+    int nextStep(int u) const {
+        return u >= 0 && u < unitCapacity ? pathStep[size_t(u)] : PathNone;
+    }
+    // Forgets unit u's plan: its next step searches again.
+    void dropPath(int u) {
+        if (u >= 0 && u < unitCapacity) pathStep[size_t(u)] = PathNone;
+    }
 
 private:
     // Tests read the search's machinery through this (tests/path).
@@ -156,8 +182,8 @@ private:
     int32_t scanCursor = 0;
     int32_t cursorFound = 0;
 
-    int setUpSearch(MarkGrid& marks, const Units& units, int mode, int sx, int sy, int gx, int gy,
-                    int searchLayer, int w, bool centred, int originX, int originY, int useQueue);
+    int setUpSearch(MarkGrid& marks, const Units& units, SearchMode mode, int sx, int sy, int gx,
+                    int gy, int searchLayer, int w, bool centred, int originX, int originY, int useQueue);
     void resetSearch();
     void markUnits(MarkGrid& marks, const Units& units);
     void selectCheapestOpen();

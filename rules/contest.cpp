@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/shell.h"
+
 namespace delve {
 
 namespace {
@@ -42,7 +44,7 @@ struct Prepared {
 Prepared prepareMember(Units& units, Rng& rng, int group, UnitRecord& scratch) {
     const bool inTable = validUnit(units.nextFreeUnit);
     UnitRecord& n = inTable ? units[units.nextFreeUnit] : scratch;
-    n.side = 3;
+    n.side = PartySide;
     n.z = 0;
     n.maxHealth = rng.rand() % 8 + 5;
     n.health = n.maxHealth;
@@ -69,7 +71,7 @@ bool payForMember(Units& units, Rng& rng, int leader, Prepared& n) {
 int collectSideThree(const Units& units, std::vector<int>& out) {
     int count = 0;
     for (int i = 1; i < unitCapacity; ++i)
-        if (units[i].side == 3) out[size_t(count++)] = i;
+        if (units[i].side == PartySide) out[size_t(count++)] = i;
     return count;
 }
 
@@ -133,7 +135,7 @@ void income(ContestWorld& cw, const std::vector<int>& sideThree, int sideThreeCo
     Units& units = cw.units;
     for (int m = 1; m < unitCapacity; ++m) {
         const UnitRecord& monster = units[m];
-        if (monster.side != 9) continue;
+        if (monster.side != MonsterSide) continue;
         const uint8_t code = insideMap(monster.x, monster.y, monster.z)
                                  ? cw.map.cell(monster.x, monster.y, monster.z)
                                  : Cell::Empty;
@@ -326,12 +328,7 @@ void markFoundingCells(const Contest& contest, const Units& units, int x0, int y
 
 ViewOrigin centredViewOrigin(int x, int y, int z, int columns, int rows) {
     ViewOrigin v{x - columns / 2, y - rows / 2, z};
-    if (v.SX < 1) v.SX = 1;
-    if (v.SY < 1) v.SY = 1;
-    if (v.SZ < 0) v.SZ = 0;
-    if (v.SX > 255 - columns) v.SX = 255 - columns;
-    if (v.SY > 255 - rows) v.SY = 255 - rows;
-    if (v.SZ > LayerCount - 1) v.SZ = LayerCount - 1;
+    clampViewOrigin(v.SX, v.SY, v.SZ, StartOriginRange, columns, rows, LayerCount);
     return v;
 }
 
@@ -354,7 +351,7 @@ GroupStatus groupStatus(const Units& units, int group) {
     const int made = std::clamp(units.nextFreeUnit, 0, unitCapacity);
     for (int i = 1; i < unitCapacity; ++i) {
         const UnitRecord& u = units[i];
-        if (u.side != 3 || u.group != group) continue;
+        if (u.side != PartySide || u.group != group) continue;
         if (u.active == 1) s.alive += 1;
         else if (i < made) s.losses += 1;
     }

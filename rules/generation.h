@@ -14,8 +14,6 @@ constexpr int MonsterGroup = 99;
 constexpr uint16_t PartySprite = 189;
 constexpr uint16_t MonsterSprite = 194;
 constexpr int StartingStock = 100;
-constexpr uint16_t PartySide = 3;
-constexpr uint16_t MonsterSide = 9;
 
 // Seeds the generator with `seed`, then writes party units 1..partySize
 // (side 3, each its own group, 100 stock) spread apart over layer 0, puts

@@ -16,13 +16,11 @@ bool searchFrom(PathWorld& pw, const Units& units, int unit, int toX, int toY, i
     const UnitRecord& u = units[unit];
     if (u.z >= LayerCount) return false;
     PathFinder& pf = pw.finder;
-    if (placed)
-        pf.beginSearchAt(pw.marks, units, 1, u.x, u.y, toX, toY, u.z, window, originX, originY,
-                         queueMode);
-    else
-        pf.beginSearch(pw.marks, units, 1, u.x, u.y, toX, toY, u.z, window, queueMode);
+    if (!placed) return planPath(pw, units, unit, toX, toY, window, queueMode);
+    pf.beginSearchAt(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z, window,
+                     originX, originY, queueMode);
     pf.runSearch(pw.world, pw.costs, window * window);
-    return pf.foundFlag == 1;
+    return pf.foundFlag == GoalReached;
 }
 
 // Stores the found path and puts its first cell into nextX/nextY.
@@ -57,7 +55,7 @@ void retarget(PathFinder& pf, UnitRecord& u, const UnitRecord& target, int unit)
     u.destX = target.x;
     u.destY = target.y;
     u.moveState = 2;
-    pf.pathStep[size_t(unit)] = PathNone;
+    pf.dropPath(unit);
     u.replanned = 1;
 }
 
@@ -85,7 +83,7 @@ void orderUnit(Units& units, PathFinder& finder, int unit, int x, int y) {
         u.destY = t.y;
         u.moveState = 2;
     }
-    finder.pathStep[size_t(unit)] = PathNone;
+    finder.dropPath(unit);
 }
 
 void mouseOrderUnitZero(Units& units, bool rightButtonDown, int cursorX, int cursorY, int SX, int SY) {
@@ -101,47 +99,8 @@ void mouseOrderUnitZero(Units& units, bool rightButtonDown, int cursorX, int cur
 
 int approachAlongPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window,
                       int queueMode, int consumeFirst) {
-    if (!validUnit(unit)) return 0;
-    PathFinder& pf = pw.finder;
-    UnitRecord& u = units[unit];
-    int32_t& step = pf.pathStep[size_t(unit)];
-    const size_t base = size_t(unit) * PathCapacity;
-
-    if (step == PathNone) {
-        if (!searchFrom(pw, units, unit, toX, toY, window, queueMode, false, 0, 0)) {
-            step = PathNone;
-            u.moveState = 0;
-            return 0;
-        }
-        pf.pathGoalX[size_t(unit)] = std::clamp(toX, 0, MapSide - 1);
-        pf.pathGoalY[size_t(unit)] = std::clamp(toY, 0, MapSide - 1);
-        takeFirstCell(pf, u, unit);
-        if (u.nextX == toX && u.nextY == toY) {
-            // Already next to the goal: the approach is over.
-            step = PathNone;
-            u.moveState = 0;
-            return 0;
-        }
-        if (consumeFirst != 0) step -= 1;
-        return 1;
-    }
-
-    if (step < 0) return 0;
-    if (step >= PathCapacity) { // never written by the finder; drop the plan
-        step = PathNone;
-        u.moveState = 0;
-        return 0;
-    }
-    u.nextX = uint16_t(pf.pathX[base + size_t(step)]);
-    u.nextY = uint16_t(pf.pathY[base + size_t(step)]);
-    step -= 1;
-    if (step == -1) {
-        // The next entry is the goal itself: stop short of it.
-        step = PathNone;
-        u.moveState = 0;
-        return 0;
-    }
-    return 1;
+    return followPath(pw, units, unit, toX, toY, window, queueMode, consumeFirst,
+                      Arrival::BesideGoal);
 }
 
 int stepNear(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode) {

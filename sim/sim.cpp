@@ -52,6 +52,10 @@ uint32_t chooseSeed(const SimOptions& o) {
 // Loads overworld 1; prints why not and returns false when it cannot.
 bool loadWorld(SimWorld& w, const SimOptions& o) {
     const std::string dataDir = findDataDir(o.dataDir);
+    if (dataDir.empty()) {
+        std::fprintf(stderr, "delve-sim: no data folder: %s\n", dataDirSearchText().c_str());
+        return false;
+    }
     fillStepCostTable(w.world.stepCosts);
     const std::string path = overworldPath(dataDir, 1);
     int error = 0;

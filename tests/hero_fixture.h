@@ -8,7 +8,7 @@ namespace delve::test {
 
 inline void standHero(UnitRecord& hero, int x, int y, int z) {
     hero.active = 1;
-    hero.side = 1;
+    hero.side = HeroSide;
     hero.x = uint16_t(x);
     hero.y = uint16_t(y);
     hero.z = uint16_t(z);

@@ -9,7 +9,7 @@ int placeHero(const WorldMap& map, Units& units, Rng& rng) {
         if (map.cell(x, y, HeroLayer) == Cell::Rock) continue;
         UnitRecord& hero = units[HeroUnit];
         hero.active = 1;
-        hero.side = 1;
+        hero.side = HeroSide;
         hero.dead = 0;
         hero.moveState = 0;
         hero.spriteId = HeroSprite;

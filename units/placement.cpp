@@ -9,7 +9,7 @@ void placeOverworldWanderers(const WorldMap& map, Units& units, Rng& rng) {
     for (int u = 1; u <= 255; ++u) {
         UnitRecord& unit = units[u];
         unit.active = 1;
-        unit.side = 1;
+        unit.side = HeroSide;
         unit.maxHitPoints = float(rng.rand() % 8 + 5);
         unit.hitPoints = unit.maxHitPoints;
         unit.spriteId = 981;

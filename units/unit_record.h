@@ -9,6 +9,12 @@ constexpr int unitCapacity = 3000;
 // Unit 1 is the hero: the player's own unit.
 constexpr int HeroUnit = 1;
 
+// What a unit is: its `side` field (16 bits in the record).
+constexpr uint16_t NoSide = 0;      // nothing: never drawn, never blocks a search
+constexpr uint16_t HeroSide = 1;    // the hero, or a wanderer made on the overworld
+constexpr uint16_t PartySide = 3;   // a party member or follower
+constexpr uint16_t MonsterSide = 9; // a monster
+
 // One unit, laid out byte for byte as a record of the unit save file, so a
 // table read from a file needs no conversion. The gaps are bytes no
 // operation uses; they are saved and loaded as they stand.
@@ -34,7 +40,7 @@ struct UnitRecord {
     uint16_t blocking;
     uint8_t unused194[2];
     uint16_t spriteId;       // picture drawn in the map view
-    uint16_t side;           // 1 hero/wanderer, 3 party, 9 monster
+    uint16_t side;           // HeroSide, PartySide, MonsterSide or NoSide
     uint8_t unused200[34];
     uint16_t namePart1, namePart2, namePart3;
     uint8_t unused240[40];

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "platform/shell.h"
 #include "gfx/framebuffer.h"
@@ -33,6 +32,18 @@ bool anyNotEmpty(const WorldMap& w, int x0, int y0, int z0, int x1, int y1, int 
            w.cell(x2, y2, z2) != Cell::Empty || w.cell(x3, y3, z3) != Cell::Empty;
 }
 
+// Whether the point lies in front of the eye (clip w above zero): only
+// those have a place in the window.
+bool inFrontOfEye(const EdgeProjection& p, double x, double y, double z) {
+    double eye[4];
+    for (int r = 0; r < 4; ++r)
+        eye[r] = x * double(p.modelView[r]) + y * double(p.modelView[4 + r]) +
+                 z * double(p.modelView[8 + r]) + double(p.modelView[12 + r]);
+    const double w = eye[0] * double(p.projection[3]) + eye[1] * double(p.projection[7]) +
+                     eye[2] * double(p.projection[11]) + eye[3] * double(p.projection[15]);
+    return w > 1e-9;
+}
+
 } // namespace
 
 void EdgeOverlay::allocate() {
@@ -50,30 +61,48 @@ bool EdgeOverlay::ready() const {
            depthImage.size() == size_t(ViewWidth) * ViewHeight;
 }
 
-void applyFirstPersonCamera(EdgeOverlay& overlay, const FirstPersonView& view, float subX,
-                            float subY, float subZ) {
-    matrix::applyCamera(overlay.modelView,
-                        Camera{view.walk.cameraPitch, view.walk.cameraYaw, subX, subY, subZ});
+EdgeProjection cameraProjection(Renderer& renderer, const FirstPersonView& view, float subX,
+                                float subY, float subZ) {
+    EdgeProjection p;
+    renderer.beginCamera(Camera{view.walk.cameraPitch, view.walk.cameraYaw, subX, subY, subZ},
+                         p.modelView);
+    renderer.endCamera();
+    renderer.projection(p.projection, p.viewport);
+    return p;
+}
+
+EdgeProjection translated(const EdgeProjection& p, float x, float y, float z) {
+    EdgeProjection t = p;
+    float* m = t.modelView;
+    for (int r = 0; r < 4; ++r) m[12 + r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+    return t;
+}
+
+bool projectWithCopy(const EdgeProjection& p, double x, double y, double z, double& wx, double& wy,
+                     double& wz) {
+    const double in[4] = {x, y, z, 1.0};
+    double eye[4], clip[4];
+    for (int r = 0; r < 4; ++r)
+        eye[r] = in[0] * double(p.modelView[r]) + in[1] * double(p.modelView[4 + r]) +
+                 in[2] * double(p.modelView[8 + r]) + in[3] * double(p.modelView[12 + r]);
+    for (int r = 0; r < 4; ++r)
+        clip[r] = eye[0] * double(p.projection[r]) + eye[1] * double(p.projection[4 + r]) +
+                  eye[2] * double(p.projection[8 + r]) + eye[3] * double(p.projection[12 + r]);
+    if (clip[3] == 0.0) return false;
+    double n[3];
+    for (int i = 0; i < 3; ++i) n[i] = clip[i] / clip[3] * 0.5 + 0.5;
+    wx = n[0] * p.viewport[2] + p.viewport[0];
+    wy = n[1] * p.viewport[3] + p.viewport[1];
+    wz = n[2];
+    return true;
 }
 
 int projectPoint(EdgeOverlay& overlay, float x, float y, float z) {
-    // The model-view and projection transforms in double, as gluProject does.
-    const float* m = overlay.modelView;
-    const float* p = overlay.projection;
-    const double in[4] = {x, y, z, 1.0};
-    double eye[4], clip[4];
-    for (int i = 0; i < 4; ++i)
-        eye[i] = in[0] * m[i] + in[1] * m[4 + i] + in[2] * m[8 + i] + in[3] * m[12 + i];
-    for (int i = 0; i < 4; ++i)
-        clip[i] = eye[0] * p[i] + eye[1] * p[4 + i] + eye[2] * p[8 + i] + eye[3] * p[12 + i];
-    if (clip[3] == 0.0) return 0;
-    const double nx = clip[0] / clip[3] * 0.5 + 0.5;
-    const double ny = clip[1] / clip[3] * 0.5 + 0.5;
-    const double nz = clip[2] / clip[3] * 0.5 + 0.5;
-    const int* v = overlay.viewport;
-    overlay.projectedX = float(nx * v[2] + v[0]);
-    overlay.projectedY = float(ny * v[3] + v[1]);
-    overlay.projectedDepth = float(nz);
+    double wx = 0, wy = 0, wz = 0;
+    if (!projectWithCopy(overlay.current, x, y, z, wx, wy, wz)) return 0;
+    overlay.projectedX = float(wx);
+    overlay.projectedY = float(wy);
+    overlay.projectedDepth = float(wz);
     return 1;
 }
 
@@ -101,11 +130,10 @@ int pointHidden(EdgeOverlay& overlay, float x, float y, float z) {
 void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view) {
     if (!overlay.ready()) return;
+    if (!view.renderer) return;
     const UnitRecord& hero = units[HeroUnit];
-    matrix::identity(overlay.modelView);
-    applyFirstPersonCamera(overlay, view, hero.subX, hero.subY, hero.subZ);
-    float camera[16];
-    std::memcpy(camera, overlay.modelView, sizeof camera);
+    const EdgeProjection camera =
+        cameraProjection(*view.renderer, view, hero.subX, hero.subY, hero.subZ);
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
     for (int i = 0; i < CellsPerAxis; ++i) {
         const int L = SZ - HalfSpan + i;
@@ -117,33 +145,35 @@ void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                 const int t = j * 100 + k + i * 10000;
                 const EdgePoint& P = overlay.edgePointTable[size_t(t)];
                 if (!insideWindow(P)) continue;
-                std::memcpy(overlay.modelView, camera, sizeof camera);
-                matrix::translate(overlay.modelView, float(C - SX), float(SY - R), float(L - SZ));
-                // The cheap cell test goes before the visibility tests; the
+                // The cell's frame, as glTranslatef would make it.
+                overlay.current = translated(camera, float(C - SX), float(SY - R), float(L - SZ));
+                // The cheap cell test goes before the visibility tests, and
+                // the corner's test is made once for the three edges; the
                 // edges drawn are the same.
+                int cornerHidden = -1;
+                auto cornerVisible = [&] {
+                    if (cornerHidden < 0) cornerHidden = pointHidden(overlay, -0.5f, -0.5f, -0.5f);
+                    return cornerHidden == 0;
+                };
                 const EdgePoint& Qc = overlay.edgePointTable[size_t(t + 1)];
                 if (insideWindow(Qc) &&
                     anyNotEmpty(world, C, R, L, C, R + 1, L, C, R, L - 1, C, R + 1, L - 1) &&
-                    !pointHidden(overlay, -0.5f, -0.5f, -0.5f) &&
-                    !pointHidden(overlay, 0.5f, -0.5f, -0.5f))
+                    cornerVisible() && !pointHidden(overlay, 0.5f, -0.5f, -0.5f))
                     drawLine(screen, P.column, P.row, Qc.column, Qc.row, 255, 255, 255);
                 const EdgePoint& Qr = overlay.edgePointTable[size_t(t + 100)];
                 if (insideWindow(Qr) &&
                     anyNotEmpty(world, C, R + 1, L, C, R + 1, L - 1, C - 1, R + 1, L, C - 1,
                                 R + 1, L - 1) &&
-                    !pointHidden(overlay, -0.5f, -0.5f, -0.5f) &&
-                    !pointHidden(overlay, -0.5f, -1.5f, -0.5f))
+                    cornerVisible() && !pointHidden(overlay, -0.5f, -1.5f, -0.5f))
                     drawLine(screen, P.column, P.row, Qr.column, Qr.row, 255, 255, 255);
                 const EdgePoint& Ql = overlay.edgePointTable[size_t(t + 10000)];
                 if (insideWindow(Ql) &&
                     anyNotEmpty(world, C, R, L, C - 1, R, L, C, R + 1, L, C - 1, R + 1, L) &&
-                    !pointHidden(overlay, -0.5f, -0.5f, -0.5f) &&
-                    !pointHidden(overlay, -0.5f, -0.5f, 0.5f))
+                    cornerVisible() && !pointHidden(overlay, -0.5f, -0.5f, 0.5f))
                     drawLine(screen, P.column, P.row, Ql.column, Ql.row, 255, 255, 255);
             }
         }
     }
-    std::memcpy(overlay.modelView, camera, sizeof camera);
 }
 
 void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
@@ -151,29 +181,12 @@ void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& s
     if (!overlay.ready()) return;
     (void)shell; // the lattice is relative to the view origin, so only offsets matter
     if (!view.renderer) return;
-    Renderer& r = *view.renderer;
-    r.readDepth(ViewWidth, ViewHeight, overlay.depthImage.data());
-    r.projection(overlay.projection, overlay.viewport);
+    view.renderer->readDepth(ViewWidth, ViewHeight, overlay.depthImage.data());
 
     const UnitRecord& hero = units[HeroUnit];
-    matrix::identity(overlay.modelView);
-    applyFirstPersonCamera(overlay, view, hero.subX, hero.subY, hero.subZ);
-    double m[16], p[16];
-    int viewport[4];
-    for (int i = 0; i < 16; ++i) {
-        m[i] = overlay.modelView[i];
-        p[i] = overlay.projection[i];
-    }
-    for (int i = 0; i < 4; ++i) viewport[i] = overlay.viewport[i];
+    const EdgeProjection camera =
+        cameraProjection(*view.renderer, view, hero.subX, hero.subY, hero.subZ);
 
-    // Clip-space transform of the combined matrices (column-major, as GL).
-    double pm[16];
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) {
-            double s = 0;
-            for (int k = 0; k < 4; ++k) s += p[k * 4 + r] * m[c * 4 + k];
-            pm[c * 4 + r] = s;
-        }
     for (int i = 0; i < EdgeLatticeSpan; ++i)
         for (int j = 0; j < EdgeLatticeSpan; ++j)
             for (int k = 0; k < EdgeLatticeSpan; ++k) {
@@ -181,18 +194,15 @@ void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& s
                 // (k - 14, 14 - j, i - 14); its lattice corner half a cell back.
                 const double x = k - HalfSpan - 0.5, y = HalfSpan - j - 0.5,
                              z = i - HalfSpan - 0.5;
-                double clip[4];
-                for (int r = 0; r < 4; ++r)
-                    clip[r] = pm[r] * x + pm[4 + r] * y + pm[8 + r] * z + pm[12 + r];
                 EdgePoint& e = overlay.edgePointTable[size_t(i * 10000 + j * 100 + k)];
                 // A point at or behind the eye has no place in the window.
-                if (!(clip[3] > 1e-9)) {
+                double wx = 0, wy = 0, wz = 0;
+                if (!inFrontOfEye(camera, x, y, z) || !projectWithCopy(camera, x, y, z, wx, wy, wz)) {
                     e = EdgePoint{-1, -1, 0};
                     continue;
                 }
-                const double nx = clip[0] / clip[3], ny = clip[1] / clip[3];
-                e.column = toInt16(std::floor(viewport[0] + viewport[2] * (nx + 1.0) / 2.0));
-                e.row = toInt16(std::floor(viewport[1] + viewport[3] * (ny + 1.0) / 2.0));
+                e.column = toInt16(std::floor(wx));
+                e.row = toInt16(std::floor(wy));
                 e.unused = 0;
             }
 }

@@ -119,7 +119,7 @@ void drawMapView(Screen& screen, TextBuffer& text, const BitmapCatalogue& pictur
     // The visible cell a unit is drawn on (dy * columns + dx), -1 for none.
     auto viewCell = [&](const UnitRecord& u) {
         if (u.active != 1 || u.dead != 0) return -1;
-        if (u.side != 1 && u.side != 3 && u.side != 9) return -1;
+        if (u.side != HeroSide && u.side != PartySide && u.side != MonsterSide) return -1;
         const int dx = int(u.x) - SX, dy = int(u.y) - SY;
         if (int(u.z) != SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) return -1;
         return dy * columns + dx;

@@ -13,6 +13,10 @@ namespace delve {
 
 namespace {
 
+constexpr double FieldOfViewDegrees = 45.0; // vertical
+constexpr float NearPlane = 0.1f;
+constexpr double FarPlane = 100.0;
+
 class FixedFunctionRenderer final : public Renderer {
 public:
     void contextCreated(BitmapCatalogue& pictures) override {
@@ -20,7 +24,8 @@ public:
         glViewport(0, 0, ViewWidth, ViewHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        gluPerspective(45.0, double(4.0f / 3.0f), double(0.1f), 100.0);
+        gluPerspective(FieldOfViewDegrees, double(float(ViewWidth) / float(ViewHeight)),
+                       double(NearPlane), FarPlane);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
 

@@ -19,6 +19,9 @@ namespace {
 // Quads per draw: their vertices stay within 16-bit indices.
 constexpr int QuadsPerBatch = 16384;
 constexpr int CubeTextures = 7;
+constexpr double FieldOfViewDegrees = 45.0; // vertical
+constexpr float NearPlane = 0.1f;
+constexpr double FarPlane = 100.0;
 
 const char* const QuadVertexShader = R"(
 attribute vec2 aTex;
@@ -158,7 +161,9 @@ public:
         screenWidth_ = screenHeight_ = 0;
 
         matrix::identity(projection_);
-        matrix::perspective(projection_, 45.0, double(4.0f / 3.0f), double(0.1f), 100.0);
+        matrix::perspective(projection_, FieldOfViewDegrees,
+                            double(float(ViewWidth) / float(ViewHeight)), double(NearPlane),
+                            FarPlane);
         matrix::identity(modelView_);
         glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
         glClearDepthf(1.0f);

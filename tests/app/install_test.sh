@@ -15,9 +15,11 @@ PREFIX=$TMP/prefix
 fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+installed=$(find "$PREFIX" -type f | wc -l)
 
-for f in bin/delve share/applications/delve.desktop share/metainfo/delve.metainfo.xml \
-         share/man/man6/delve.6 share/icons/hicolor/48x48/apps/delve.png \
+for f in bin/delve bin/delve-sim share/applications/delve.desktop share/metainfo/delve.metainfo.xml \
+         share/man/man6/delve.6 share/man/man6/delve-sim.6 share/doc/delve/LICENSE \
+         share/icons/hicolor/48x48/apps/delve.png \
          share/icons/hicolor/256x256/apps/delve.png; do
     [ -s "$PREFIX/$f" ] || fail "missing $f"
 done
@@ -28,6 +30,12 @@ desktop-file-validate "$PREFIX/share/applications/delve.desktop" || fail "deskto
 appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/delve.metainfo.xml" ||
     fail "metainfo is not valid"
 grep -qx 'Icon=delve' "$PREFIX/share/applications/delve.desktop" || fail "desktop entry names no icon"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo names another licence"
+grep -q '<metadata_license>CC0-1.0</metadata_license>' \
+    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo data is not CC0-1.0"
+grep -q 'GNU GENERAL PUBLIC LICENSE' "$PREFIX/share/doc/delve/LICENSE" &&
+    grep -q 'Version 3, 29 June 2007' "$PREFIX/share/doc/delve/LICENSE" || fail "LICENSE is not the GPL 3"
 grep -q '<launchable type="desktop-id">delve.desktop</launchable>' \
     "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo does not launch delve.desktop"
 # Each icon is a PNG of its size with an alpha channel (IHDR: width,
@@ -37,14 +45,20 @@ for size in 48 256; do
     want="0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256)) 8 6"
     [[ $got == "$want" ]] || fail "icon ${size}: IHDR $got"
 done
-# The manual page formats without warnings and names every flag of --help.
-warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$PREFIX/share/man/man6/delve.6" 2>&1)
-[ -z "$warnings" ] || fail "manual page: $warnings"
-manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/dev/null | col -b)
-for flag in $("$PREFIX/bin/delve" --help | grep -o -- '--[a-z-]*' | sort -u); do
-    grep -q -- "$flag" <<<"$manual" || fail "the manual page does not explain $flag"
+# Each manual page formats without warnings and names every flag of its
+# program's --help.
+for program in delve delve-sim; do
+    page="$PREFIX/share/man/man6/$program.6"
+    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$page" 2>&1)
+    [ -z "$warnings" ] || fail "manual page of $program: $warnings"
+    manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$page" 2>/dev/null | col -b)
+    for flag in $("$PREFIX/bin/$program" --help | grep -o -- '--[a-z-]*' | sort -u); do
+        grep -q -- "$flag" <<<"$manual" || fail "the manual page of $program does not explain $flag"
+    done
+    grep -q -- DELVE_DATA_DIR <<<"$manual" || fail "the manual page of $program does not mention DELVE_DATA_DIR"
 done
-for key in F12 Escape Tab 'save game' 'load game' env4teleport contest XDG_DATA_HOME XDG_PICTURES_DIR; do
+manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/dev/null | col -b)
+for key in F12 Escape Tab 'save game' 'load game' env4teleport contest edges XDG_DATA_HOME XDG_PICTURES_DIR; do
     grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
 done
 
@@ -77,4 +91,29 @@ after=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
 "$BUILD/delve" --headless --fast-clock --seed 3 --frames 1 --screenshot "0:$TMP/built.png" \
     --save-dir "$TMP/unused" >/dev/null 2>&1
 cmp -s "$TMP/installed.png" "$TMP/built.png" || fail "the installed program draws another first frame"
-echo "install test: passed ($(find "$PREFIX" -type f | wc -l) files installed)"
+
+# The data folder is found from the program's own folder, so a moved prefix
+# still runs, delve-sim included; DELVE_DATA_DIR overrides it; without any
+# data folder both programs say so and fail instead of reading the working
+# folder.
+chmod -R u+w "$PREFIX"
+mv "$PREFIX" "$TMP/moved"
+PREFIX=$TMP/moved
+(cd "$WORK" && "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 2 \
+    --save-dir "$TMP/unused" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "a moved install failed"; }
+(cd "$WORK" && "$PREFIX/bin/delve-sim" --seed 3 >"$TMP/out.txt" 2>&1) ||
+    { cat "$TMP/out.txt" >&2; fail "delve-sim of a moved install failed"; }
+mv "$PREFIX/share/delve" "$TMP/elsewhere-data"
+status=0
+(cd "$WORK" && "$PREFIX/bin/delve" --headless --fast-clock --frames 2 >"$TMP/out.txt" 2>&1) || status=$?
+[ $status -eq 2 ] && grep -q 'no data folder' "$TMP/out.txt" ||
+    { cat "$TMP/out.txt" >&2; fail "without data the program ended with status $status"; }
+status=0
+(cd "$WORK" && "$PREFIX/bin/delve-sim" --seed 3 >"$TMP/out.txt" 2>&1) || status=$?
+[ $status -ne 0 ] && grep -q 'no data folder' "$TMP/out.txt" ||
+    { cat "$TMP/out.txt" >&2; fail "without data delve-sim ended with status $status"; }
+(cd "$WORK" && DELVE_DATA_DIR="$TMP/elsewhere-data" "$PREFIX/bin/delve" --headless --fast-clock \
+    --seed 3 --frames 1 --screenshot "0:$TMP/env.png" --save-dir "$TMP/unused" >"$TMP/out.txt" 2>&1) ||
+    { cat "$TMP/out.txt" >&2; fail "DELVE_DATA_DIR was not used"; }
+cmp -s "$TMP/env.png" "$TMP/built.png" || fail "with DELVE_DATA_DIR the program draws another first frame"
+echo "install test: passed ($installed files installed)"

@@ -2,11 +2,36 @@
 # Under an X server (run through xvfb-run): a live session in the real
 # window, played with the mouse and keyboard and ended by SIGTERM, is
 # recorded with --record and replays headless to the same state dump.
+# Every wait is on the game's state: SIGUSR1 writes the --dump-state file
+# between two frames, so the test waits for frames to pass, not for time.
 set -euo pipefail
 BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
 T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
+PID=
+trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
 fail() { echo "live record test: $*" >&2; cat "$T/log" >&2 || true; exit 1; }
+
+# The frames the main loop has run, read from a fresh state dump.
+frames() {
+    rm -f "$T/live.json"
+    kill -USR1 "$PID"
+    for _ in $(seq 1 200); do
+        if [ -s "$T/live.json" ] && python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["framesRun"])' \
+            "$T/live.json" 2>/dev/null; then
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "no state dump after SIGUSR1"
+}
+# Waits until the game has run N more frames (so it has seen what was done).
+wait_frames() {
+    local want=$(($(frames) + $1))
+    for _ in $(seq 1 400); do
+        [ "$(frames)" -ge "$want" ] && return 0
+    done
+    fail "the game stopped running frames"
+}
 
 "$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$T/live.json" --save-dir "$T/a" >"$T/log" 2>&1 &
 PID=$!
@@ -16,20 +41,21 @@ for _ in $(seq 1 100); do
     [ -n "$id" ] && break
     sleep 0.2
 done
-[ -n "$id" ] || { kill -9 "$PID"; fail "no game window"; }
-sleep 1.5 # start-up builds the world after the window appears
+[ -n "$id" ] || fail "no game window"
+wait_frames 1 # start-up builds the world after the window appears
 xdotool windowfocus --sync "$id" 2>/dev/null || true
 # Walk forward, switch to the map, scroll, send the hero, type a command.
-xdotool mousemove 300 200 mousedown 1; sleep 0.8; xdotool mouseup 1
-xdotool key F6; sleep 0.3
-xdotool keydown Left; sleep 0.3; xdotool keyup Left
-xdotool mousemove 400 300 mousedown 3; sleep 0.2; xdotool mouseup 3; sleep 1
-xdotool key Tab; sleep 0.3
-xdotool type --delay 200 env4block
-xdotool key Return; sleep 0.7
+xdotool mousemove 300 200 mousedown 1; wait_frames 20; xdotool mouseup 1
+xdotool key F6; wait_frames 5
+xdotool keydown Left; wait_frames 5; xdotool keyup Left
+xdotool mousemove 400 300 mousedown 3; wait_frames 5; xdotool mouseup 3; wait_frames 30
+xdotool key Tab; wait_frames 5
+xdotool type --delay 50 env4block
+xdotool key Return; wait_frames 10
 kill -TERM "$PID"
 status=0
 wait "$PID" || status=$?
+PID=
 [ "$status" -eq 0 ] || fail "the live session ended with status $status"
 head -n 1 "$T/rec.txt" | grep -qx '# seed 9' || fail "the recording does not start with its seed"
 events=$(grep -c -v '^#' "$T/rec.txt")

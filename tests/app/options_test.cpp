@@ -63,6 +63,13 @@ TEST(Options, FailuresAreReportedNotPassedOffAsSuccess) {
         {withData + "--frames 2 --seed 12x", 2, "--seed"},
         {withData + "--frames 2 --dump-state " + (work / "no" / "d.json").string(), 1,
          "cannot write"},
+        {withData + "--frames 2 --record " + (work / "no" / "r.txt").string(), 1,
+         "--record: cannot write"},
+        {"DELVE_DATA_DIR=" + (work / "nowhere").string() + " " + run + "--frames 2", 2,
+         "DELVE_DATA_DIR: the folder " + (work / "nowhere").string() + " does not exist"},
+        // --data-dir wins over the environment.
+        {"DELVE_DATA_DIR=" + (work / "nowhere").string() + " " + withData + "--frames 2", 0, "",
+         0},
     };
     for (const Case& c : cases) {
         const fs::path err = work / "stderr.txt";

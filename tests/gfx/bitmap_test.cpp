@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <future>
 #include <filesystem>
 #include <fstream>
@@ -388,7 +387,12 @@ TEST(GeneratedPictures, AllLoadWithTheirSizesAndUnitsStandOnTheKey) {
 // catalogue, as after F5; textures come back pixel for pixel.
 TEST(BitmapTextures, RecreatedOnEveryContext) {
     auto platform = makeHeadlessPlatform();
-    if (!platform->createWindow("GAME", 64, 64)) GTEST_SKIP() << "no headless GL context here";
+    if (!platform->createWindow("GAME", 64, 64)) {
+        // In CI a missing GL is a broken runner, not a reason to pass.
+        const char* ci = std::getenv("CI");
+        if (ci && std::string(ci) == "true") FAIL() << "no headless GL context, and CI=true";
+        GTEST_SKIP() << "no headless GL context here";
+    }
     BitmapCatalogue cat;
     for (int t = 0; t < 7; ++t) {
         uint32_t side = t == 6 ? 0 : 4; // the last entry stays empty: no image, no crash
@@ -435,21 +439,11 @@ void referenceCopy(Screen& s, const BitmapEntry& e, int x, int y, bool keyed) {
         }
 }
 
-double secondsFor(const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
-
 } // namespace
 
-// A huge tile costs what the screen it covers costs, and the pixels that
-// come out are those of a copy that visits every pixel.
-TEST_F(BitmapDraw, AHugeTileIsClippedBeforeItsPixelsAreVisited) {
+// A huge tile, clipped wherever it sits, gives the pixels of a copy that
+// visits every pixel.
+TEST_F(BitmapDraw, AHugeTileClipsToWhatAPixelByPixelCopyDraws) {
     fillEntry(cat, 10, 1024, 1024, 1, 2, 3);
     for (size_t i = 0; i < cat[10].pixels.size(); ++i) cat[10].pixels[i] = uint8_t(i * 31 / 7);
     fillEntry(cat, 11, 64, 64, 0, 0, 0);
@@ -465,15 +459,6 @@ TEST_F(BitmapDraw, AHugeTileIsClippedBeforeItsPixelsAreVisited) {
             else drawBitmap(screen, cat, at[0], at[1], 10);
             EXPECT_EQ(screen.framebuffer, want.framebuffer) << at[0] << "," << at[1];
         }
-    // Drawn over the same screen area, the 1024-pixel tile may cost a few
-    // times the 64-pixel one, not the 256 times its size would.
-    const double huge = secondsFor([&] {
-        for (int i = 0; i < 20; ++i) drawBitmap(screen, cat, -500, -500, 10);
-    });
-    const double small = secondsFor([&] {
-        for (int i = 0; i < 20; ++i) drawBitmap(screen, cat, 0, 0, 11);
-    });
-    EXPECT_LT(huge, small * 10 + 0.002) << huge << " s against " << small << " s";
 }
 
 // Pictures that would take the catalogue past its memory cap are refused

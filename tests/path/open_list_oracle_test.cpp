@@ -33,7 +33,7 @@ protected:
         PathFinder& pf = finder();
         PathFinderInspector in{pf};
         LiteralSearch& lit = oracle();
-        pf.beginSearch(world.marks, units, t.mode, t.sx, t.sy, t.gx, t.gy, t.layer, t.window, t.queueMode);
+        pf.beginSearch(world.marks, units, SearchMode(t.mode), t.sx, t.sy, t.gx, t.gy, t.layer, t.window, t.queueMode);
         lit.begin(units, t.mode, t.sx, t.sy, t.gx, t.gy, t.layer, t.window, t.queueMode);
         int spent = 0;
         while (spent < totalBudget) {

@@ -17,7 +17,7 @@ protected:
         test::fillLayer(world.marks, 1, 0);
     }
     int search(int sx, int sy, int gx, int gy, int w = 32, int mode = 1, int queue = 0) {
-        pf.beginSearch(world.marks, units, mode, sx, sy, gx, gy, Layer, w, queue);
+        pf.beginSearch(world.marks, units, SearchMode(mode), sx, sy, gx, gy, Layer, w, queue);
         return pf.runSearch(world.map, world.stepCosts, w * w);
     }
     std::vector<std::pair<int, int>> stored(int u) {
@@ -44,14 +44,14 @@ protected:
 // costs, unreachable goals and searches split into budget chunks are
 // compared node by node with the literal search in OpenListOracle.
 TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
-    pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, 900, 100000, 0);
+    pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, 5, 5, 9, 9, 900, 100000, 0);
     EXPECT_EQ(in.windowSize, MapSide);
     EXPECT_EQ(in.layer, LayerCount - 1);
-    pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, -3, -7, 0);
+    pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, 5, 5, 9, 9, -3, -7, 0);
     EXPECT_EQ(in.layer, 0);
     EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 1000), SearchTrivial)
         << "the smallest window has one inner cell";
-    pf.beginSearch(world.marks, units, 1, 5, 5, 9, 9, Layer, 40, 0);
+    pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, 5, 5, 9, 9, Layer, 40, 0);
     EXPECT_EQ(pf.runSearch(world.map, world.stepCosts, 2147483647), SearchFound)
         << "a huge budget does not overflow the limit test";
 }
@@ -75,7 +75,8 @@ TEST_F(PathFinderTest, WindowIsPlacedAroundTheStartAndEndsAreKeptInside) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sx << "," << c.sy << " -> " << c.gx << "," << c.gy);
-        pf.beginSearch(world.marks, units, 1, c.sx, c.sy, c.gx, c.gy, Layer, c.w, 0);
+        pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, c.sx, c.sy, c.gx, c.gy,
+                       Layer, c.w, 0);
         EXPECT_EQ(in.windowX, c.windowX);
         EXPECT_EQ(in.windowY, c.windowY);
         EXPECT_EQ(in.startX, c.startX);
@@ -114,7 +115,7 @@ TEST_F(PathFinderTest, OnlyBlockingUnitsZeroToNineInsideTheWindowAreMarked) {
     for (int mode : {0, 1, 2, 3}) {
         SCOPED_TRACE(mode);
         test::fillLayer(world.marks, 1, 0);
-        pf.beginSearch(world.marks, units, mode, 50, 50, 60, 60, Layer, 32, 0);
+        pf.beginSearch(world.marks, units, SearchMode(mode), 50, 50, 60, 60, Layer, 32, 0);
         for (const Placed& p : placed)
             EXPECT_EQ(world.marks.cell(p.x, p.y, 1), (p.marked && mode != 3) ? MarkUnit : 0)
                 << "unit " << p.index;

@@ -55,7 +55,8 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
         for (int i = 0; i < 40; ++i) {
             const int x = SX + i, y = SY + j;
             if (world->map.cell(x, y, 2) != Cell::Floor) continue;
-            finder->beginSearch(world->marks, units, 1, hx, hy, x, y, 2, 256, 0);
+            finder->beginSearch(world->marks, units, SearchMode::FreeStartAndGoal, hx, hy, x, y, 2,
+                                256, 0);
             if (finder->runSearch(world->map, world->stepCosts, 65536) != SearchFound) continue;
             finder->storeUnitPath(1);
             if (finder->pathLength[1] > length && finder->pathLength[1] <= 40) {

@@ -51,6 +51,17 @@ run_page play "$WORK/profile-play" "seed=7&shot=30"
 check shot "$WORK/reports/play.json" 30 "$WORK/native/play.png" \
     "$MAX_CHANNEL_DIFF" "$MAX_PIXEL_SHARE" "$WORK/page-play.png"
 
+# The cell edge overlay ("edges") on: the depth read-back and the lattice
+# lines give the desktop's picture.
+sed -e 's/^5 cursor 320 240$/5 cursor 160 120/' -e 's/^10 cursor 380 229$/10 cursor 190 125/' \
+    "$HERE/edges.events" >"$WORK/native/edges.script"
+"$NATIVE/delve" --headless --fast-clock --seed 7 --input "$WORK/native/edges.script" \
+    --frames 91 --data-dir "$NATIVE/data" --save-dir "$WORK/native/saves" \
+    --screenshot "90:$WORK/native/edges.png"
+run_page edges "$WORK/profile-edges" "seed=7&frames=91&events=edges.events&shot=90"
+check shot "$WORK/reports/edges.json" 90 "$WORK/native/edges.png" \
+    "$MAX_CHANNEL_DIFF" "$MAX_PIXEL_SHARE" "$WORK/page-edges.png"
+
 # 2. Save in one page, reload with the same profile folder and another seed,
 #    load: the state saved comes back.
 run_page save "$WORK/profile-saves" "seed=7&frames=80&events=save.events&shot=7"

@@ -6,8 +6,6 @@
 #include <memory>
 
 #include "platform/rng.h"
-#include "units/hero.h"
-#include "units/unit_record.h"
 #include "world/generator.h"
 #include "world/world.h"
 
@@ -15,24 +13,21 @@ namespace delve::test {
 
 struct StartedWorld {
     std::unique_ptr<World> world = std::make_unique<World>();
-    std::unique_ptr<Units> units = std::make_unique<Units>();
-    int heroPlaced = 0;
+    Rng rng; // as generation left it: start-up places the hero with it next
 };
 
 // Start-up's world steps after the overworld: seed, re-make the generator
-// tables, generate (128, 128, 33, 9, 255, 2400), stack, place the hero.
+// tables, generate (128, 128, 33, 9, 255, 2400), stack.
 inline void buildStartupWorld(StartedWorld& s, uint32_t seed) {
     World& w = *s.world;
     fillStepCostTable(w.stepCosts);
     allocateGeneratorTables(w);
-    Rng rng;
+    Rng& rng = s.rng;
     rng.srand(seed);
     freeGeneratorTables(w);
     allocateGeneratorTables(w);
     generateDungeon(w, rng, 128, 128, 33, 9, 255, 2400);
     stackDungeonLevels(w.map);
-    s.units->selectedUnit = 1;
-    s.heroPlaced = placeHero(w.map, *s.units, rng);
 }
 
 inline const StartedWorld& startupWorld(uint32_t seed) {

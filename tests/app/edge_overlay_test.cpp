@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-
+#include <GL/glu.h>
 
 #include "views/edge_overlay.h"
 #include "view_fixture.h"
@@ -75,6 +75,57 @@ TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
     sc.fillBox(80, 86, 11, 120, 95, 11, Cell::Floor);
     EXPECT_EQ(sc.edgesAfterFrame(), wallOnly);
     EXPECT_EQ(sc.screen.framebuffer, wallPicture);
+}
+
+// The overlay projects with a copy of the GL matrices instead of asking GL
+// for every point: in each cell's frame the copy must give what gluProject
+// gives with the matrices GL itself makes, bit for bit, or the visibility
+// tests would keep other edges.
+TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
+    OverlayScene sc;
+    ASSERT_TRUE(sc.glReady);
+    sc.hero1().subX = 0.37f;
+    sc.hero1().subY = 0.81f;
+    sc.hero1().subZ = 0.54f;
+    sc.view.walk.cameraYaw = 33.0f;
+    sc.view.walk.cameraPitch = -71.0f;
+    const UnitRecord& hero = sc.hero1();
+    const EdgeProjection camera =
+        cameraProjection(*sc.renderer, sc.view, hero.subX, hero.subY, hero.subZ);
+    // GL's own matrices for the same camera.
+    glPushMatrix();
+    glRotatef(sc.view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - sc.view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
+    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+    glTranslatef(hero.subX - 0.5f, hero.subY - 0.5f, hero.subZ - 0.5f);
+    int compared = 0;
+    for (int dz = -14; dz < 14; dz += 3)
+        for (int dy = -14; dy < 14; dy += 2)
+            for (int dx = -14; dx < 14; dx += 2) {
+                glPushMatrix();
+                glTranslatef(float(dx), float(dy), float(dz));
+                GLint viewport[4];
+                GLdouble m[16], p[16];
+                glGetIntegerv(GL_VIEWPORT, viewport);
+                glGetDoublev(GL_MODELVIEW_MATRIX, m);
+                glGetDoublev(GL_PROJECTION_MATRIX, p);
+                glPopMatrix();
+                const EdgeProjection copy = translated(camera, float(dx), float(dy), float(dz));
+                for (float ox : {-0.56f, -0.5f, 0.44f})
+                    for (float oy : {-1.5f, -0.44f})
+                        for (float oz : {-0.5f, 0.56f}) {
+                            GLdouble gx = 0, gy = 0, gz = 0;
+                            double cx = 0, cy = 0, cz = 0;
+                            const bool gl = gluProject(ox, oy, oz, m, p, viewport, &gx, &gy, &gz);
+                            ASSERT_EQ(projectWithCopy(copy, ox, oy, oz, cx, cy, cz), gl);
+                            ASSERT_EQ(cx, gx) << dx << " " << dy << " " << dz;
+                            ASSERT_EQ(cy, gy);
+                            ASSERT_EQ(cz, gz);
+                            ++compared;
+                        }
+            }
+    glPopMatrix();
+    EXPECT_GT(compared, 10000);
 }
 
 TEST(EdgeOverlay, UnfilledTableDrawsNothing) {

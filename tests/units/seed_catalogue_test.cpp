@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "tests/world/world_fixture.h"
 #include "platform/digest.h"
+#include "units/hero.h"
+#include "units/unit_record.h"
 
 namespace delve {
 namespace {
@@ -18,7 +21,7 @@ namespace {
 constexpr uint32_t CatalogueSeeds[] = {1, 42, 1234, 20240601};
 
 std::string cataloguePath() {
-    return std::string(DELVE_SOURCE_DIR) + "/tests/world/seed_catalogue.txt";
+    return std::string(DELVE_SOURCE_DIR) + "/tests/units/seed_catalogue.txt";
 }
 
 int count(const WorldMap& map, int z, uint8_t code) {
@@ -42,8 +45,13 @@ std::string describe(uint32_t seed, const test::StartedWorld& s) {
             << " coffins " << count(w.map, z, Cell::Coffin) << " fountains "
             << count(w.map, z, Cell::Fountain) << "\n";
     }
-    const UnitRecord& hero = (*s.units)[1];
-    out << "  hero " << (s.heroPlaced ? "placed" : "unplaced") << " at " << hero.x << " " << hero.y
+    // Start-up places the hero next, with the generator where it stopped.
+    auto units = std::make_unique<Units>();
+    units->selectedUnit = 1;
+    Rng rng = s.rng;
+    const int heroPlaced = placeHero(w.map, *units, rng);
+    const UnitRecord& hero = (*units)[1];
+    out << "  hero " << (heroPlaced ? "placed" : "unplaced") << " at " << hero.x << " " << hero.y
         << " " << hero.z << "\n";
     char digest[32];
     std::snprintf(digest, sizeof digest, "%016llx",

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "platform/data_dir.h"
+
+namespace delve {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The lookup order: --data-dir, then DELVE_DATA_DIR, then data/ beside the
+// program, then the installed folder by the compiled-in relative path; and
+// nothing at all (never the working folder) when none of them is there.
+TEST(DataDir, RequestedThenEnvironmentThenBesideTheProgramThenInstalledElseNothing) {
+    const fs::path root = fs::path(testing::TempDir()) / ("delve-datadir-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const fs::path bin = root / "usr" / "games";
+    fs::create_directories(bin);
+    const std::string rel = "../share/games/delve";
+    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), "");
+    EXPECT_EQ(findDataDirFrom("", "", bin.string(), rel), "");
+    EXPECT_EQ(findDataDirFrom("", nullptr, "", rel), "");
+
+    fs::create_directories(root / "usr" / "share" / "games" / "delve");
+    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel),
+              (root / "usr" / "share" / "games" / "delve").string());
+    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), "../share/delve"), "");
+
+    fs::create_directories(bin / "data");
+    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), (bin / "data").string());
+    EXPECT_EQ(findDataDirFrom("", "/env/data", bin.string(), rel), "/env/data");
+    EXPECT_EQ(findDataDirFrom("/asked", "/env/data", bin.string(), rel), "/asked");
+    fs::remove_all(root);
+}
+
+TEST(DataDir, TheInstalledPathLeadsFromTheBinFolderToTheDataFolder) {
+    const std::string rel = installedDataDirRelative();
+    EXPECT_FALSE(rel.empty());
+    EXPECT_FALSE(fs::path(rel).is_absolute()) << rel;
+    EXPECT_EQ(fs::path(rel).filename(), "delve") << rel;
+}
+
+} // namespace
+} // namespace delve
