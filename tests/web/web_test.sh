@@ -53,14 +53,25 @@ check shot "$WORK/reports/play.json" 30 "$WORK/native/play.png" \
 
 # The cell edge overlay ("edges") on: the depth read-back and the lattice
 # lines give the desktop's picture.
-sed -e 's/^5 cursor 320 240$/5 cursor 160 120/' -e 's/^10 cursor 380 229$/10 cursor 190 125/' \
-    "$HERE/edges.events" >"$WORK/native/edges.script"
+sed -e 's/^5 cursor 200 303$/5 cursor 100 88/' "$HERE/edges.events" >"$WORK/native/edges.script"
 "$NATIVE/delve" --headless --fast-clock --seed 7 --input "$WORK/native/edges.script" \
-    --frames 91 --data-dir "$NATIVE/data" --save-dir "$WORK/native/saves" \
-    --screenshot "90:$WORK/native/edges.png"
-run_page edges "$WORK/profile-edges" "seed=7&frames=91&events=edges.events&shot=90"
-check shot "$WORK/reports/edges.json" 90 "$WORK/native/edges.png" \
+    --frames 41 --data-dir "$NATIVE/data" --save-dir "$WORK/native/saves" \
+    --screenshot "40:$WORK/native/edges.png"
+run_page edges "$WORK/profile-edges" "seed=7&frames=41&events=edges.events&shot=40"
+check shot "$WORK/reports/edges.json" 40 "$WORK/native/edges.png" \
     "$MAX_CHANNEL_DIFF" "$MAX_PIXEL_SHARE" "$WORK/page-edges.png"
+# ... and the page did draw lines: white pixels between the texts.
+python3 - "$HERE" "$WORK/page-edges.png" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+import page_check
+w, h, rows = page_check.read_png(open(sys.argv[2], 'rb').read())
+white = sum(1 for y in range(20, h - 80) for x in range(w)
+            if rows[y][x * 3:x * 3 + 3] == b'\xff\xff\xff')
+if white < 100:
+    sys.exit("web_test: the page drew %d white edge pixels" % white)
+print("web_test: the edge overlay drew %d white pixels in the page" % white)
+PY
 
 # 2. Save in one page, reload with the same profile folder and another seed,
 #    load: the state saved comes back.
