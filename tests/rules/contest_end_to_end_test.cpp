@@ -165,24 +165,22 @@ TEST_F(ContestEndToEnd, ARecordedContestReplaysToTheSameUnits) {
     clickFromLeader(0, 10);
     std::ofstream(work_ / "script.txt") << script_;
     auto runProgram = [&](const std::string& args, const std::string& dump) {
-        const std::string cmd = program_.string() + " --headless --fast-clock --data-dir " +
-                                dataDir_ + " --save-dir " + slots_.string() + " --dump-state " +
-                                (work_ / dump).string() + " " + args + " > " +
-                                (work_ / "out.txt").string() + " 2>&1";
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-        std::stringstream s;
-        s << std::ifstream(work_ / dump).rdbuf();
-        return s.str();
+        std::string err;
+        EXPECT_EQ(launch("", "--headless --fast-clock --save-dir " + slots_.string() +
+                                 " --dump-state " + at(dump) + " " + args,
+                         err),
+                  0)
+            << err;
+        return slurp(work_ / dump);
     };
-    const std::string live =
-        runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
-                       (work_ / "script.txt").string() + " --record " + (work_ / "rec.txt").string(),
-                   "live.json");
+    const std::string live = runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
+                                            at("script.txt") + " --record " + at("rec.txt"),
+                                        "live.json");
     std::string first;
     std::getline(std::ifstream(work_ / "rec.txt") >> std::ws, first);
     ASSERT_EQ(first.rfind("# seed ", 0), 0u) << first;
-    const std::string replay = runProgram(
-        "--seed " + first.substr(7) + " --input " + (work_ / "rec.txt").string(), "replay.json");
+    const std::string replay =
+        runProgram("--seed " + first.substr(7) + " --input " + at("rec.txt"), "replay.json");
     ASSERT_EQ(contestField(live, "turnNumber"), "3");
     EXPECT_EQ(contestField(replay, "seed"), contestField(live, "seed"));
     EXPECT_EQ(dumpField(replay, "unitsFnv1a64"), dumpField(live, "unitsFnv1a64"));

@@ -16,31 +16,16 @@
 #include <sstream>
 #include <string>
 
+#include "tests/program_run.h"
+
 namespace delve::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Sim : public ::testing::Test {
+class Sim : public ProgramRun {
 protected:
-    void SetUp() override {
-        const char* bin = std::getenv("DELVE_BIN");
-        const char* data = std::getenv("DELVE_TEST_DATA");
-        program_ = fs::path(bin ? bin : DELVE_BUILD_DIR) / "delve-sim";
-        dataDir_ = data ? data : DELVE_BUILD_DIR "/data";
-        ASSERT_TRUE(fs::exists(program_)) << program_;
-        work_ = fs::temp_directory_path() /
-                ("delve-sim-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                 "-" + std::to_string(::getpid()));
-        fs::remove_all(work_);
-        fs::create_directories(work_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(work_, ec);
-    }
-    std::string at(const std::string& name) const { return (work_ / name).string(); }
+    Sim() : ProgramRun("delve-sim") {}
     // A character device to aim outputs at. As root, a node of its own in
     // the test's folder, so that a faulty rename could only ever replace
     // that node; otherwise /dev/null, which a user cannot replace.
@@ -48,31 +33,13 @@ protected:
         if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
         return "/dev/null";
     }
-    // Runs delve-sim with `args` under a 20 s limit (a hang fails the test
-    // instead of stalling it); its stdout goes to `stdoutTo` when given.
     int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
-        const std::string cmd = "timeout 20 " + program_.string() + " --data-dir " + dataDir_ +
-                                " " + args + " > " +
-                                (stdoutTo.empty() ? at("out.txt") : stdoutTo) + " 2> " +
-                                at("err.txt");
-        const int status = std::system(cmd.c_str());
-        std::stringstream s;
-        s << std::ifstream(at("err.txt")).rdbuf();
-        err = s.str();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string printed() const {
-        std::stringstream s;
-        s << std::ifstream(at("out.txt")).rdbuf();
-        return s.str();
+        return launch("", args, err, stdoutTo);
     }
     static nlohmann::json readJson(const fs::path& p) {
         std::ifstream in(p);
         return nlohmann::json::parse(in, nullptr, false);
     }
-
-    fs::path program_, work_;
-    std::string dataDir_;
 };
 
 TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
