@@ -1,8 +1,7 @@
-// Walking, wall push-out, eye bob, cell carry, the ground check and mouse
-// look of the hero on foot.
+// Walking, wall push-out at the map edge, cell carry, the ground check and
+// damaged positions of the hero on foot.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -109,23 +108,6 @@ TEST(HeroWalk, CellCarry) {
         EXPECT_NEAR(w.hero.subX, c.wantX, 1e-6) << c.subX;
         EXPECT_NEAR(w.hero.subY, c.wantY, 1e-6) << c.subY;
     }
-}
-
-TEST(HeroWalk, TheEyeBobsWithinItsBandAndRestsAtItsMiddle) {
-    Walker w;
-    w.frame();
-    EXPECT_FLOAT_EQ(w.hero.subZ, 0.54f); // walkPhase 0
-    float low = 1.0f, high = 0.0f;
-    for (int phase = 0; phase < 40; ++phase) {
-        w.hero.walkPhase = float(phase);
-        w.frame();
-        low = std::min(low, w.hero.subZ);
-        high = std::max(high, w.hero.subZ);
-    }
-    EXPECT_GE(low, 0.516f - 1e-6f);
-    EXPECT_LE(high, 0.564f + 1e-6f);
-    EXPECT_LT(low, 0.52f);  // it does bob, all the way down
-    EXPECT_GT(high, 0.56f); // and up
 }
 
 TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
