@@ -28,6 +28,7 @@ class RecordingHost : public FrameHost {
 public:
     struct Rig* rig = nullptr;
     std::vector<std::vector<uint8_t>> presented;
+    std::vector<uint64_t> presentedAtWaitMs;
 
     void beginFrame() override;
     void runProgressFrame() override;
@@ -104,6 +105,16 @@ struct Rig {
         type(line);
     }
 
+    // Runs `line` (its bytes up to a zero, at most 255) as an entered command.
+    void enterLine(const char* line, size_t n) {
+        n = std::min(n, sizeof console.commandLine - 1);
+        std::memcpy(console.commandLine, line, n);
+        console.commandLine[n] = 0;
+        console.commandLength = int(std::strlen(console.commandLine));
+        console.commandReady = 1;
+        frame();
+    }
+
     std::filesystem::path slotPath(int slot, const char* kind) const {
         return std::filesystem::path(saveDir) / ("SAVEGAME" + std::to_string(slot) + "." + kind);
     }
@@ -124,6 +135,7 @@ inline void RecordingHost::runProgressFrame() {
 
 inline void RecordingHost::presentFrame() {
     presented.push_back(rig->screen.framebuffer);
+    presentedAtWaitMs.push_back(rig->clock.waitedMs());
 }
 
 // Text drawn alone on a cleared screen of the rig's size, for comparison.
