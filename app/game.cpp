@@ -18,7 +18,6 @@
 #include "platform/files.h"
 #include "views/map_view.h"
 #include "views/screensaver.h"
-#include <GL/gl.h>
 #include "rules/generation.h"
 #include "units/hero.h"
 #include "world/generator.h"
@@ -305,7 +304,7 @@ void contestTick(Game& g) {
 
 // Window creation with everything a new GL context needs.
 int createGameWindow(Game& g) {
-    int ok = createWindowAndContext(*g.platform, g.pictures, WindowTitle,
+    int ok = createWindowAndContext(*g.platform, *g.renderer, g.pictures, WindowTitle,
                                     g.shell.screenWidth * g.shell.pixelZoom,
                                     g.shell.screenHeight * g.shell.pixelZoom);
     g.firstPerson.contextCreated();
@@ -335,8 +334,10 @@ void drainMessages(Game& g) {
 } // namespace
 
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
-    : options(opts), clock(opts.fastClock), platform(std::move(backend)), input(*platform) {
+    : options(opts), clock(opts.fastClock), platform(std::move(backend)),
+      renderer(makeRenderer()), input(*platform) {
     clock.setFramePace(framePace(opts));
+    firstPerson.renderer = renderer.get();
 }
 
 std::string findSaveDir(const std::string& requested) {
@@ -563,7 +564,7 @@ void scrollView(Game& g) {
 
 void runFrame(Game& g) {
     Shell& sh = g.shell;
-    beginFrame(*g.platform, g.screen);
+    beginFrame(*g.platform, *g.renderer, g.screen);
     drawViewAndTexts(g, Banner);
     if (g.console.contestRequested != 0) {
         g.console.contestRequested = 0;
@@ -595,7 +596,7 @@ void runFrame(Game& g) {
     movementTick(g);
 
     drawCursorCross(g.screen, g.input.cursorX(sh.screenWidth), g.input.cursorY(sh.screenHeight));
-    presentFrame(*g.platform, g.screen, sh.pixelZoom);
+    presentFrame(*g.platform, *g.renderer, g.screen, sh.pixelZoom);
     // F12: one picture per press, of the frame just shown.
     if (g.input.wasPressed(Vk::F12)) takeScreenshot(g);
 
@@ -633,10 +634,12 @@ void shutdownGame(Game& g) {
     g.edgeOverlay.release();
 }
 
-void Game::ProgressHost::beginFrame() { delve::beginFrame(*game.platform, game.screen); }
+void Game::ProgressHost::beginFrame() {
+    delve::beginFrame(*game.platform, *game.renderer, game.screen);
+}
 void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
-    delve::presentFrame(*game.platform, game.screen, game.shell.pixelZoom);
+    delve::presentFrame(*game.platform, *game.renderer, game.screen, game.shell.pixelZoom);
 }
 std::vector<uint8_t> Game::ProgressHost::contestBytes() {
     return encodeContestSave(contestSave(game));
@@ -673,8 +676,7 @@ void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
 
 void Game::ProgressHost::enableTexturingAndBlending() {
     if (!game.platform->hasWindow()) return;
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+    game.renderer->enableTexturingAndBlending();
 }
 
 } // namespace delve

@@ -9,6 +9,7 @@
 #include "console/console.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "gfx/renderers/renderers.h"
 #include "gfx/text.h"
 #include "platform/clock.h"
 #include "platform/data_dir.h"
@@ -36,6 +37,7 @@ struct Game {
     Clock clock;
     Rng rng;
     std::unique_ptr<Platform> platform;
+    std::unique_ptr<Renderer> renderer; // made by the build's renderer factory
     Input input;
 
     Shell shell;

@@ -102,6 +102,10 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<Platform> platform;
+#ifdef __EMSCRIPTEN__
+    // In the browser the page's canvas is the window, scripted or not.
+    platform = makeWebPlatform();
+#else
     if (opts.headless) {
         platform = makeHeadlessPlatform();
     } else {
@@ -112,6 +116,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+#endif
     auto game = std::make_unique<Game>(opts, std::move(platform));
     if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
     installQuitSignals();

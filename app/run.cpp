@@ -16,6 +16,7 @@ namespace {
 void writeScreenshots(Game& g, int frame) {
     for (const auto& [f, path] : g.options.screenshots) {
         if (f != frame) continue;
+        resolvePicture(g.firstPerson, g.screen, g.shell);
         int error = 0;
         if (writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data(),
                              &error)) {

@@ -76,6 +76,8 @@ std::string takeScreenshot(Game& g) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
+    // The picture of the view as the player saw it, in the framebuffer.
+    resolvePicture(g.firstPerson, g.screen, g.shell);
     std::vector<uint8_t> png;
     int error = encodePngBottomUp(g.screen.width, g.screen.height, g.screen.framebuffer.data(), png);
     std::string name, path;

@@ -3,8 +3,6 @@
 // (collecting the visible rock faces and moving the hero) on its own.
 #include <benchmark/benchmark.h>
 
-#include <GL/gl.h>
-
 #include "app/game.h"
 #include "platform/backends/backends.h"
 #include "app/window.h"
@@ -33,7 +31,7 @@ void runViewFrames(benchmark::State& state, bool immediate) {
     for (auto _ : state) {
         // Turn a little every frame so the picture is not the same each time.
         g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(*g.platform, g.screen);
+        beginFrame(*g.platform, *g.renderer, g.screen);
         drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
@@ -57,7 +55,7 @@ void BM_FirstPersonViewWithEdges(benchmark::State& state) {
     int turn = 0;
     for (auto _ : state) {
         g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(*g.platform, g.screen);
+        beginFrame(*g.platform, *g.renderer, g.screen);
         drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
         captureEdgeOverlay(g.edgeOverlay, g.units, g.shell, g.firstPerson);
         drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, g.shell, g.firstPerson);
@@ -76,8 +74,8 @@ void BM_ClearAndReadBack(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        beginFrame(*g.platform, g.screen);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        beginFrame(*g.platform, *g.renderer, g.screen);
+        g.renderer->clear();
         copyViewToFramebuffer(g.firstPerson, g.screen, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
@@ -90,14 +88,14 @@ void BM_ClearAndReadBack(benchmark::State& state) {
 void BM_FirstPersonCpuPart(benchmark::State& state) {
     Game& g = game();
     const UnitRecord& hero = g.units[1];
-    // The camera matrix the view culls with, taken once from GL.
+    // The camera matrix the view culls with, taken once from the renderer.
     float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     if (g.platform->hasWindow()) {
-        glLoadIdentity();
-        glPushMatrix();
-        applyFirstPersonCamera(g.firstPerson, hero.subX, hero.subY, hero.subZ);
-        glGetFloatv(GL_MODELVIEW_MATRIX, camera);
-        glPopMatrix();
+        g.renderer->clear();
+        g.renderer->beginCamera(Camera{g.firstPerson.walk.cameraPitch, g.firstPerson.walk.cameraYaw,
+                                       hero.subX, hero.subY, hero.subZ},
+                                camera);
+        g.renderer->endCamera();
     }
     for (auto _ : state) {
         float eye[3];

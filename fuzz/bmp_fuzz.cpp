@@ -11,6 +11,7 @@
 #include "fuzz/game_rig.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "gfx/renderers/renderers.h"
 #include "platform/backends/backends.h"
 #include "platform/platform.h"
 
@@ -23,12 +24,13 @@ constexpr int CubeEntry = 1201;
 struct BmpRig {
     std::filesystem::path file = fuzz::scratchDir("bmp") / "picture.bmp";
     std::unique_ptr<Platform> platform = makeHeadlessPlatform();
+    std::unique_ptr<Renderer> renderer = makeFixedFunctionRenderer();
     BitmapCatalogue catalogue;
     Screen screen;
     bool gl = false;
     BmpRig() {
         screen.setMode(320, 240);
-        gl = createWindowAndContext(*platform, catalogue, "GAME", 640, 480) == 1;
+        gl = createWindowAndContext(*platform, *renderer, catalogue, "GAME", 640, 480) == 1;
     }
     ~BmpRig() {
         destroyWindowAndContext(*platform);

@@ -1,14 +1,55 @@
 #include "gfx/png.h"
 
-#include <png.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "platform/files.h"
 
+#ifdef DELVE_PNG_STB
+// The browser build has no libpng; stb's writer encodes the same pixels.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+#else
+#include <png.h>
+#endif
+
 namespace delve {
+
+#ifdef DELVE_PNG_STB
+
+namespace {
+
+void appendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+} // namespace
+
+int encodePngBottomUp(int width, int height, const uint8_t* rgba, std::vector<uint8_t>& out) {
+    out.clear();
+    if (width <= 0 || height <= 0) return EINVAL;
+    // Upright RGB rows, top row first.
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* src = rgba + size_t(height - 1 - y) * size_t(width) * 4;
+        uint8_t* dst = rgb.data() + size_t(y) * size_t(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            dst[x * 3 + 0] = src[x * 4 + 0];
+            dst[x * 3 + 1] = src[x * 4 + 1];
+            dst[x * 3 + 2] = src[x * 4 + 2];
+        }
+    }
+    if (stbi_write_png_to_func(appendBytes, &out, width, height, 3, rgb.data(), width * 3))
+        return 0;
+    out.clear();
+    return ENOMEM;
+}
+
+#else
 
 namespace {
 
@@ -54,6 +95,8 @@ int encodePngBottomUp(int width, int height, const uint8_t* rgba, std::vector<ui
     out.clear();
     return ENOMEM;
 }
+
+#endif
 
 bool writePngBottomUp(const std::string& path, int width, int height, const uint8_t* rgba,
                       int* error) {

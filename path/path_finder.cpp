@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace delve {
 
@@ -236,7 +237,8 @@ namespace {
 // Cost as an unsigned key whose order follows float order (-0.0 ties with 0.0).
 inline uint32_t costKey(float cost) {
     if (cost == 0.0f) cost = 0.0f;
-    const uint32_t bits = std::bit_cast<uint32_t>(cost);
+    uint32_t bits;
+    std::memcpy(&bits, &cost, sizeof bits); // std::bit_cast, which not every libc++ has
     return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 // Heap key: smaller = chosen first; the cost above the node index reversed,

@@ -3,6 +3,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace delve {
 
 namespace {
@@ -18,7 +22,12 @@ Clock::Clock(bool fast) : fast_(fast), startNs_(steadyNs()) {}
 void Clock::sleep(int milliseconds) {
     if (milliseconds <= 0) return;
     waited_ += static_cast<uint64_t>(milliseconds);
-    if (!fast_) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    if (fast_) return;
+#ifdef __EMSCRIPTEN__
+    emscripten_sleep(unsigned(milliseconds)); // the page goes on while the program waits
+#else
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
 }
 
 uint64_t Clock::nowNs() const {
@@ -47,8 +56,14 @@ void Clock::endFrame() {
         nextFrameNs_ = now + periodNs;
         return;
     }
-    if (now < nextFrameNs_)
+    if (now < nextFrameNs_) {
+#ifdef __EMSCRIPTEN__
+        // The page shows the frame and takes events while the program waits.
+        emscripten_sleep(unsigned((nextFrameNs_ - now) / 1000000u));
+#else
         std::this_thread::sleep_for(std::chrono::nanoseconds(nextFrameNs_ - now));
+#endif
+    }
     nextFrameNs_ += periodNs;
 }
 

@@ -393,6 +393,16 @@ int OutputFile::commit(bool replace) {
             err = f.error;
         } else if (replace) {
             if (::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+#ifdef __EMSCRIPTEN__
+        } else {
+            // The browser's file system has neither that rename nor hard
+            // links, and nothing else writes to it while the program runs:
+            // a name seen free is still free at the rename.
+            struct stat st {};
+            if (::lstat(target_.c_str(), &st) == 0) err = EEXIST;
+            else if (::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+        }
+#else
         } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(),
                                RENAME_NOREPLACE) != 0) {
             err = errno;
@@ -402,6 +412,7 @@ int OutputFile::commit(bool replace) {
                 linked = err == 0;
             }
         }
+#endif
     }
     if (err != 0) {
         abandon();

@@ -5,7 +5,8 @@ links exactly the libraries whose headers its files include.
 Layers, bottom up:
     platform <- gfx, world <- units <- path <- rules, views, console <- app
     then sim, tools, bench and fuzz on top; platform/backends sits on platform
-    and is linked only by programs and tests.
+    and gfx/renderers on gfx, and both are linked only by programs, app and
+    tests.
 
 A library must link each library it includes from itself (PUBLIC when a
 header includes it); a program or test may also reach it through a library
@@ -42,19 +43,20 @@ BELOW = {
     "platform": [],
     "platform/backends": ["platform"],
     "gfx": ["platform"],
+    "gfx/renderers": ["gfx", "platform"],
     "world": ["platform"],
     "units": ["world", "platform"],
     "path": ["units", "world", "platform"],
     "rules": ["path", "units", "world", "platform"],
     "views": ["gfx", "path", "units", "world", "platform"],
     "console": ["gfx", "path", "units", "world", "platform"],
-    "app": ["console", "views", "rules", "gfx", "path", "units", "world", "platform",
-            "platform/backends"],
+    "app": ["console", "views", "rules", "gfx/renderers", "gfx", "path", "units", "world",
+            "platform", "platform/backends"],
     "sim": ["rules", "gfx", "path", "units", "world", "platform"],
     "tools": ["gfx", "world", "platform"],
 }
-TOP = ["app", "console", "views", "rules", "gfx", "path", "units", "world", "platform",
-       "platform/backends"]
+TOP = ["app", "console", "views", "rules", "gfx/renderers", "gfx", "path", "units", "world",
+       "platform", "platform/backends"]
 BELOW["bench"] = TOP + ["sim"]
 # The fuzz targets drive the program the way the console tests do.
 BELOW["fuzz"] = TOP + ["tests", "tests/console"]

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
@@ -50,14 +51,15 @@ struct Typist {
 
 class ProgramRun : public ::testing::Test {
 protected:
+    explicit ProgramRun(const char* program = "delve") : name_(program) {}
     void SetUp() override {
         const char* bin = std::getenv("DELVE_BIN");
         const char* data = std::getenv("DELVE_TEST_DATA");
-        program_ = std::filesystem::path(bin ? bin : DELVE_BUILD_DIR) / "delve";
+        program_ = std::filesystem::path(bin ? bin : DELVE_BUILD_DIR) / name_;
         dataDir_ = data ? data : DELVE_BUILD_DIR "/data";
         ASSERT_TRUE(std::filesystem::exists(program_)) << program_;
         work_ = std::filesystem::temp_directory_path() /
-                ("delve-e2e-" +
+                (name_ + "-e2e-" +
                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                  "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(work_);
@@ -90,6 +92,30 @@ protected:
         return s.str();
     }
 
+    std::string at(const std::string& name) const { return (work_ / name).string(); }
+    static std::string slurp(const std::filesystem::path& p) {
+        std::stringstream s;
+        s << std::ifstream(p).rdbuf();
+        return s.str();
+    }
+
+    // Runs the program with `env` before it and `args` after it, 20 s at most
+    // (a hang fails instead of stalling the test); returns its exit status
+    // and fills `err` with what it wrote on stderr. Its stdout goes to
+    // `stdoutTo`, else to out.txt in the work folder (see printed()).
+    int launch(const std::string& env, const std::string& args, std::string& err,
+               const std::string& stdoutTo = "") {
+        const std::string cmd = env + " timeout 20 " + program_.string() + " --data-dir " +
+                                dataDir_ + " " + args + " > " +
+                                (stdoutTo.empty() ? at("out.txt") : stdoutTo) + " 2> " +
+                                at("err.txt");
+        const int status = std::system(cmd.c_str());
+        err = slurp(work_ / "err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string printed() const { return slurp(work_ / "out.txt"); }
+
+    std::string name_;
     std::filesystem::path program_, work_, slots_;
     std::string dataDir_;
 };

@@ -1,7 +1,5 @@
 #include "views/edge_overlay.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -63,18 +61,13 @@ bool EdgeOverlay::ready() const {
            depthImage.size() == size_t(ViewWidth) * ViewHeight;
 }
 
-void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ) {
-    glRotatef(view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
-    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(subX - 0.5f, subY - 0.5f, subZ - 0.5f);
-}
-
-EdgeProjection readGLProjection() {
+EdgeProjection cameraProjection(Renderer& renderer, const FirstPersonView& view, float subX,
+                                float subY, float subZ) {
     EdgeProjection p;
-    glGetIntegerv(GL_VIEWPORT, p.viewport);
-    glGetFloatv(GL_MODELVIEW_MATRIX, p.modelView);
-    glGetFloatv(GL_PROJECTION_MATRIX, p.projection);
+    renderer.beginCamera(Camera{view.walk.cameraPitch, view.walk.cameraYaw, subX, subY, subZ},
+                         p.modelView);
+    renderer.endCamera();
+    renderer.projection(p.projection, p.viewport);
     return p;
 }
 
@@ -137,10 +130,10 @@ int pointHidden(EdgeOverlay& overlay, float x, float y, float z) {
 void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view) {
     if (!overlay.ready()) return;
+    if (!view.renderer) return;
     const UnitRecord& hero = units[HeroUnit];
-    glPushMatrix();
-    applyFirstPersonCamera(view, hero.subX, hero.subY, hero.subZ);
-    const EdgeProjection camera = readGLProjection();
+    const EdgeProjection camera =
+        cameraProjection(*view.renderer, view, hero.subX, hero.subY, hero.subZ);
     const int SX = shell.SX, SY = shell.SY, SZ = shell.SZ;
     for (int i = 0; i < CellsPerAxis; ++i) {
         const int L = SZ - HalfSpan + i;
@@ -181,22 +174,18 @@ void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
             }
         }
     }
-    glPopMatrix();
 }
 
 void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
                         const FirstPersonView& view) {
     if (!overlay.ready()) return;
     (void)shell; // the lattice is relative to the view origin, so only offsets matter
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, ViewWidth, ViewHeight, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 overlay.depthImage.data());
+    if (!view.renderer) return;
+    view.renderer->readDepth(ViewWidth, ViewHeight, overlay.depthImage.data());
 
     const UnitRecord& hero = units[HeroUnit];
-    glPushMatrix();
-    applyFirstPersonCamera(view, hero.subX, hero.subY, hero.subZ);
-    const EdgeProjection camera = readGLProjection();
-    glPopMatrix();
+    const EdgeProjection camera =
+        cameraProjection(*view.renderer, view, hero.subX, hero.subY, hero.subZ);
 
     for (int i = 0; i < EdgeLatticeSpan; ++i)
         for (int j = 0; j < EdgeLatticeSpan; ++j)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/renderer.h"
 #include "platform/zeroed_array.h"
 #include "world/world_map.h"
 
@@ -25,17 +26,19 @@ constexpr int EdgePointCount = 1000000;
 // Lattice points per axis the overlay reads: 28 cells and the far points.
 constexpr int EdgeLatticeSpan = 29;
 
-// A copy of the GL viewport and matrices (column-major, as GL keeps them),
-// so that a point is projected without asking GL: the overlay makes tens of
-// thousands of projections a frame.
+// A copy of the renderer's viewport and matrices (column-major, as GL keeps
+// them), so that a point is projected without asking the renderer: the
+// overlay makes tens of thousands of projections a frame.
 struct EdgeProjection {
     float modelView[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     int viewport[4] = {0, 0, 1, 1};
 };
 
-// Reads the current GL viewport and matrices into a copy.
-EdgeProjection readGLProjection();
+// The viewport and matrices of the first-person camera (angles and the
+// sub-cell position) as `renderer` draws with them.
+EdgeProjection cameraProjection(Renderer& renderer, const FirstPersonView& view, float subX,
+                                float subY, float subZ);
 // The model-view matrix translated by (x, y, z) in single precision, as
 // glTranslatef does it.
 EdgeProjection translated(const EdgeProjection& p, float x, float y, float z);
@@ -54,8 +57,8 @@ struct EdgeOverlay {
     // Window depth of the nearest surface, index row * 320 + column.
     std::vector<float> depthImage;
     float projectedX = 0.0f, projectedY = 0.0f, projectedDepth = 0.0f;
-    // The viewport and matrices projectPoint uses: those of GL when the
-    // current cell's frame was set up.
+    // The viewport and matrices projectPoint uses: those of the current
+    // cell's frame.
     EdgeProjection current;
 
     void allocate();
@@ -64,7 +67,7 @@ struct EdgeOverlay {
 };
 
 // Projects a model-space point with the viewport and matrices of
-// overlay.current (the GL state drawCellEdges set up for the cell being
+// overlay.current (the frame drawCellEdges set up for the cell being
 // tested) into projectedX/Y/Depth. Returns 1 on success, 0 when the point
 // cannot be projected (the projected values are then left as they were).
 int projectPoint(EdgeOverlay& overlay, float x, float y, float z);
@@ -76,19 +79,16 @@ int pointHidden(EdgeOverlay& overlay, float x, float y, float z);
 // Draws the lattice edges around the view origin as white lines into the
 // framebuffer: an edge whose ends are both visible and which touches at
 // least one cell that is not Empty. Uses the first-person camera of unit 1.
-// GL is read once; each cell's frame is the camera translated in a copy.
+// The renderer is asked once; each cell's frame is the camera translated in
+// a copy.
 void drawCellEdges(EdgeOverlay& overlay, Screen& screen, const WorldMap& world,
                    const Units& units, const Shell& shell, const FirstPersonView& view);
 
-// Fills the overlay's inputs for the current frame: the depth image from the
-// GL depth buffer (call after the first-person view has rendered and before
+// Fills the overlay's inputs for the current frame: the depth image read back
+// by the view's renderer (call after the first-person view has rendered and before
 // the next clear) and the lattice points projected through the camera that
 // drawCellEdges applies.
 void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& shell,
                         const FirstPersonView& view);
-
-// Applies the first-person camera (angles and the sub-cell position) to the
-// current GL model-view matrix.
-void applyFirstPersonCamera(const FirstPersonView& view, float subX, float subY, float subZ);
 
 } // namespace delve

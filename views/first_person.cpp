@@ -1,7 +1,5 @@
 #include "views/first_person.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,10 +14,10 @@ namespace delve {
 namespace {
 
 constexpr int CubeSpan = 28; // cells per axis of the drawn cube
+constexpr int RockTexture = 1; // the cube texture of rock
 // Every face lies on its own grid edge touching a cell of the cube (only
 // the rock side draws it): the internal edges plus those across the border.
 constexpr int MaxQuads = 3 * CubeSpan * CubeSpan * (CubeSpan - 1) + 6 * CubeSpan * CubeSpan;
-constexpr int FloatsPerVertex = 8; // s, t, normal, position: GL_T2F_N3F_V3F
 
 // One face of the unit cube spanning -1..1: the neighbour it faces, its
 // normal and four (texture coordinate, position) vertices in drawing order.
@@ -49,48 +47,6 @@ constexpr CubeFace CubeFaces[6] = {
 // so every neighbour read stays inside the grid.
 bool drawableCell(int x, int y, int z) {
     return x >= 1 && x < 255 && y >= 1 && y < 255 && z >= 1 && z < 179;
-}
-
-// The state a rock cube sets before its faces; it stays set after the view.
-void setCubeState(const BitmapCatalogue& catalogue) {
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_COLOR_MATERIAL);
-    glBindTexture(GL_TEXTURE_2D, catalogue.textureNames[1]);
-    glColor3f(1.0f, 1.0f, 1.0f);
-}
-
-// The plain renderer: one cube per rock cell, each under its own matrices.
-void drawRockCube(const BitmapCatalogue& catalogue, const WorldMap& world, int x, int y, int z) {
-    if (world.cell(x, y, z) != Cell::Rock) return;
-    glScalef(0.5f, 0.5f, 0.5f);
-    setCubeState(catalogue);
-    for (const CubeFace& f : CubeFaces) {
-        if (world.cell(x + f.nx, y + f.ny, z + f.nz) == Cell::Rock) continue;
-        glBegin(GL_QUADS);
-        glNormal3f(f.normal[0], f.normal[1], f.normal[2]);
-        for (int v = 0; v < 4; ++v) {
-            glTexCoord2f(f.tex[v][0], f.tex[v][1]);
-            glVertex3f(f.pos[v][0], f.pos[v][1], f.pos[v][2]);
-        }
-        glEnd();
-    }
-}
-
-void drawCellsImmediate(const BitmapCatalogue& catalogue, const WorldMap& world, int ux, int uy,
-                        int uz, int radius) {
-    for (int z = uz - radius; z < uz + radius; ++z)
-        for (int y = uy - radius; y < uy + radius; ++y)
-            for (int x = ux - radius; x < ux + radius; ++x) {
-                glPushMatrix();
-                glTranslatef(float(x - ux), float(uy - y), float(z - uz));
-                if (drawableCell(x, y, z)) {
-                    glPushMatrix();
-                    drawRockCube(catalogue, world, x, y, z);
-                    glPopMatrix();
-                }
-                glPopMatrix();
-            }
 }
 
 // The view volume of the fixed projection, in eye space, for whole cells:
@@ -215,61 +171,82 @@ int collectRockFaces(FirstPersonView& view, const WorldMap& world, int ux, int u
 
 void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalogue,
                            const WorldMap& world, const UnitRecord& camera) {
-    glPushMatrix();
-    glRotatef(view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
-    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(camera.subX - 0.5f, camera.subY - 0.5f, camera.subZ - 0.5f);
+    (void)catalogue; // the renderer holds the textures made from it
+    if (!view.renderer) return;
+    Renderer& r = *view.renderer;
+    const Camera eye{view.walk.cameraPitch, view.walk.cameraYaw, camera.subX, camera.subY,
+                     camera.subZ};
+    float cameraMatrix[16];
+    r.beginCamera(eye, cameraMatrix);
     const int ux = camera.x, uy = camera.y, uz = camera.z;
     if (view.immediateMode) {
-        const int radius = std::clamp(view.viewRadius, 1, CubeSpan / 2);
-        drawCellsImmediate(catalogue, world, ux, uy, uz, radius);
+        // Every face of the cube, each submitted on its own.
+        collectRockFaces(view, world, ux, uy, uz);
     } else {
-        float cameraMatrix[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix);
-        float eye[3];
-        const bool cullBackFaces = view.cullBackFaces && backFacesNeverShow(world, camera, eye);
-        collectRockFaces(view, world, ux, uy, uz, cameraMatrix, cullBackFaces ? eye : nullptr);
-        if (view.anyRockSeen) setCubeState(catalogue);
-        if (view.quadCount > 0) {
-            // Enables the three client arrays; they are disabled again below.
-            glInterleavedArrays(GL_T2F_N3F_V3F, 0, view.vertices.data());
-            glDrawArrays(GL_QUADS, 0, view.quadCount * 4);
-            glDisableClientState(GL_NORMAL_ARRAY);
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-            glDisableClientState(GL_VERTEX_ARRAY);
-        }
+        float eyeOffset[3];
+        const bool cullBackFaces = view.cullBackFaces && backFacesNeverShow(world, camera, eyeOffset);
+        collectRockFaces(view, world, ux, uy, uz, cameraMatrix, cullBackFaces ? eyeOffset : nullptr);
     }
-    glPopMatrix();
+    // A visited rock cell sets the cube state even when no face is left.
+    if (view.anyRockSeen)
+        r.drawQuads(view.vertices.data(), view.quadCount, RockTexture, view.immediateMode);
+    r.endCamera();
 }
 
 void measureEmptyColour(FirstPersonView& view) {
-    if (!glGetString(GL_VERSION)) return; // no current context: nothing to read
-    uint8_t pixel[4] = {};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    uint8_t pixel[3] = {};
+    if (!view.renderer || !view.renderer->readColour(1, 1, pixel)) return;
     std::memcpy(view.emptyColour, pixel, 3);
     view.emptyColourKnown = true;
 }
 
+namespace {
+
+bool pictureMode(const Screen& screen, const Shell& shell) {
+    return shell.screenWidth == ViewWidth && shell.screenHeight == ViewHeight &&
+           screen.width == ViewWidth && screen.height == ViewHeight;
+}
+
+// `under`: only into pixels not drawn since the framebuffer was cleared, as
+// when the picture is copied in before anything else is drawn.
+void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under);
+
+} // namespace
+
 void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
-    glLoadIdentity();
+    if (!view.renderer) return;
+    view.picturePending = false;
+    if (view.renderer->composesPicture()) {
+        if (!pictureMode(screen, shell)) return;
+        view.renderer->composePicture(view.emptyColour);
+        view.picturePending = true;
+        return;
+    }
+    readAndCopyPicture(view, screen, shell, false);
+}
+
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.picturePending || !view.renderer) return;
+    view.picturePending = false;
+    readAndCopyPicture(view, screen, shell, true);
+}
+
+namespace {
+
+void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under) {
     constexpr size_t pixels = size_t(ViewWidth) * ViewHeight;
     // The canvas of every screen mode holds the 3-byte picture; a canvas that
     // does not (no mode set yet) is left alone.
     if (screen.workCanvas.size() < pixels * 3) return;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, ViewWidth, ViewHeight, GL_RGB, GL_UNSIGNED_BYTE, screen.workCanvas.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (!view.renderer->readColour(ViewWidth, ViewHeight, screen.workCanvas.data())) return;
 
-    if (shell.screenWidth != ViewWidth || shell.screenHeight != ViewHeight) return;
-    if (screen.width != ViewWidth || screen.height != ViewHeight) return;
+    if (!pictureMode(screen, shell)) return;
     const uint8_t er = view.emptyColour[0], eg = view.emptyColour[1], eb = view.emptyColour[2];
     const uint8_t* src = screen.workCanvas.data();
     uint8_t* dst = screen.framebuffer.data();
     for (size_t i = 0; i < pixels; ++i, src += 3, dst += 4) {
         if (src[0] == er && src[1] == eg && src[2] == eb) continue;
+        if (under && dst[3] != 0) continue;
         dst[0] = src[0];
         dst[1] = src[1];
         dst[2] = src[2];
@@ -277,10 +254,13 @@ void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& s
     }
 }
 
+} // namespace
+
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
                          const WorldMap& world, const Units& units, const Shell& shell) {
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    view.picturePending = false;
+    if (!view.renderer) return;
+    view.renderer->clear();
     if (!view.emptyColourKnown) measureEmptyColour(view);
 
     drawCellsAroundCamera(view, catalogue, world, units[cameraUnit(units)]);

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/renderer.h"
 #include "platform/zeroed_array.h"
 #include "units/hero_walk.h"
 #include "world/world_map.h"
@@ -14,10 +15,6 @@ struct UnitRecord;
 struct Units;
 struct Shell;
 
-// Size of the rendered first-person picture and of its read-back.
-constexpr int ViewWidth = 320;
-constexpr int ViewHeight = 240;
-
 // State of the first-person view: where the hero looks (the camera angles
 // come from it) and the face arrays reused every frame.
 struct FirstPersonView {
@@ -29,9 +26,12 @@ struct FirstPersonView {
     bool emptyColourKnown = false;
     uint8_t emptyColour[3] = {255, 0, 229};
 
-    // Draw every face with its own glBegin/glEnd and matrix pushes, as the
-    // plain immediate-mode renderer does; off = one vertex-array draw of the
-    // same quads in the same order (the same picture, much faster).
+    // What draws the quads and reads the picture back; none draws nothing.
+    Renderer* renderer = nullptr;
+
+    // Submit every face of the cube on its own, as a plain immediate-mode
+    // renderer does; off = one draw of the faces in view, in the same order
+    // (the same picture, much faster).
     bool immediateMode = false;
     // Leave out faces seen from behind when nothing can show through (the
     // array renderer only): far less to rasterise, the same picture.
@@ -43,6 +43,9 @@ struct FirstPersonView {
     ZeroedArray<float> vertices; // zero pages: a frame touches only what it fills
     int quadCount = 0;
     bool anyRockSeen = false; // a rock cell was visited, so the cube state was set
+    // This frame's picture is laid under the framebuffer by the renderer
+    // when it presents instead of being copied in (see resolvePicture).
+    bool picturePending = false;
 
     FirstPersonView();
 
@@ -86,8 +89,14 @@ void drawCellsAroundCamera(FirstPersonView& view, const BitmapCatalogue& catalog
                            const WorldMap& world, const UnitRecord& camera);
 
 // Reads the 320 x 240 picture into the work canvas (RGB) and copies the
-// non-empty pixels into the framebuffer in the 320 x 240 mode.
+// non-empty pixels into the framebuffer in the 320 x 240 mode; a renderer
+// that composes the picture itself is asked to, and nothing is read.
 void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell);
+
+// Copies a picture that the renderer was to lay under the framebuffer into
+// the framebuffer now, for whoever reads the framebuffer itself (a
+// screenshot); does nothing when the picture was copied in already.
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell);
 
 // Reads back one cleared pixel to learn the empty colour of this context.
 // Must be called right after a colour clear and before any drawing.

@@ -11,5 +11,7 @@ namespace delve {
 std::unique_ptr<Platform> makeSdlPlatform(std::string& error);
 // An offscreen Mesa context (EGL surfaceless): the same GL calls, no window.
 std::unique_ptr<Platform> makeHeadlessPlatform();
+// The browser page's canvas, WebGL and events (the browser build only).
+std::unique_ptr<Platform> makeWebPlatform();
 
 } // namespace delve

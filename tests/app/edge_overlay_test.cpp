@@ -90,9 +90,14 @@ TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
     sc.view.walk.cameraYaw = 33.0f;
     sc.view.walk.cameraPitch = -71.0f;
     const UnitRecord& hero = sc.hero1();
+    const EdgeProjection camera =
+        cameraProjection(*sc.renderer, sc.view, hero.subX, hero.subY, hero.subZ);
+    // GL's own matrices for the same camera.
     glPushMatrix();
-    applyFirstPersonCamera(sc.view, hero.subX, hero.subY, hero.subZ);
-    const EdgeProjection camera = readGLProjection();
+    glRotatef(sc.view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - sc.view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
+    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+    glTranslatef(hero.subX - 0.5f, hero.subY - 0.5f, hero.subZ - 0.5f);
     int compared = 0;
     for (int dz = -14; dz < 14; dz += 3)
         for (int dy = -14; dy < 14; dy += 2)

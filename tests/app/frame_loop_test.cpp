@@ -35,10 +35,10 @@ std::unique_ptr<Game> startHeadless(int frames = -1) {
 TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     auto g = startHeadless();
     Screen& s = g->screen;
-    beginFrame(*g->platform, s);
+    beginFrame(*g->platform, *g->renderer, s);
     plotPixel(s, 0, 0, 255, 0, 0);
     plotPixel(s, 10, 5, 0, 255, 0);
-    presentFrame(*g->platform, s, 2);
+    presentFrame(*g->platform, *g->renderer, s, 2);
     // The pbuffer keeps what was drawn; read it from the front.
     glReadBuffer(GL_FRONT);
     uint8_t px[4 * 4] = {};

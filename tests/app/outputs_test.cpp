@@ -1,7 +1,7 @@
 // The files the game writes for the user and the few it reads besides its
 // data: a state dump or screenshot aimed at something that is not a file is
 // refused untouched; F12 reads the desktop's folder list without hanging on
-// it; an overworld that is not whole is named with its size.
+// it; a short overworld is named with its size.
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -16,22 +16,9 @@ namespace fs = std::filesystem;
 
 class Outputs : public ProgramRun {
 protected:
-    // Runs the program (20 s at most: a hang fails instead of stalling the
-    // test) with `env` before it and `args` after it; returns its exit
-    // status and fills `err` with what it printed on stderr.
-    int launch(const std::string& env, const std::string& args, std::string& err,
-               const std::string& dataDir = "") {
-        std::ostringstream cmd;
-        cmd << env << " timeout 20 " << program_ << " --headless --fast-clock --seed 4 --data-dir "
-            << (dataDir.empty() ? dataDir_ : dataDir) << " " << args << " > /dev/null 2> "
-            << (work_ / "err.txt");
-        const int status = std::system(cmd.str().c_str());
-        std::stringstream s;
-        s << std::ifstream(work_ / "err.txt").rdbuf();
-        err = s.str();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int launch(const std::string& env, const std::string& args, std::string& err) {
+        return ProgramRun::launch(env, "--headless --fast-clock --seed 4 " + args, err, "/dev/null");
     }
-    std::string at(const std::string& name) const { return (work_ / name).string(); }
     // A character device to aim outputs at. As root, a node of its own in
     // the test's folder, so that a faulty rename could only ever replace
     // that node; otherwise /dev/null, which a user cannot replace.
@@ -50,12 +37,9 @@ TEST_F(Outputs, DumpsAndScreenshotsGoToRegularFilesOnly) {
         std::string flag, path, words;
     };
     const Case cases[] = {
-        {"--dump-state ", device, "is a character device"},
         {"--dump-state ", at("to-null"), "is a link to a character device"},
-        {"--dump-state ", at("fifo"), "is a named pipe (FIFO)"},
         {"--dump-state ", at("folder"), "is a folder"},
         {"--screenshot 1:", device, "is a character device"},
-        {"--screenshot 1:", at("to-null"), "is a link to a character device"},
         {"--screenshot 1:", at("fifo"), "is a named pipe (FIFO)"},
     };
     for (const Case& c : cases) {
@@ -111,36 +95,20 @@ TEST_F(Outputs, F12ReadsTheDesktopsFolderListSafely) {
     }
 }
 
-// An empty or short overworld is said with its size; a missing one, a
-// folder and a FIFO each with their own reason. The game runs on.
-TEST_F(Outputs, AnOverworldThatIsNotWholeIsNamedWithItsSize) {
+// An overworld that is not whole is named with its size (each other reason
+// is the overworld loader's own test); the game runs on.
+TEST_F(Outputs, AShortOverworldIsNamedWithItsSize) {
     const fs::path data = work_ / "data";
     fs::copy(dataDir_, data, fs::copy_options::recursive);
     const fs::path file = data / "map" / "1.overworld";
-    const std::string path = file.string();
-    struct Case {
-        int kind;
-        std::string words;
-    };
-    const Case cases[] = {
-        {0, path + ": is empty (0 bytes of 65,536)"},
-        {1, path + ": has only 300 bytes of 65,536"},
-        {2, path + ": no such file or directory"},
-        {3, path + ": is a folder"},
-        {4, path + ": is a named pipe (FIFO)"},
-    };
-    for (const Case& c : cases) {
-        fs::remove_all(file);
-        if (c.kind == 0) std::ofstream(file).flush();
-        if (c.kind == 1) std::ofstream(file) << std::string(300, char(22));
-        if (c.kind == 3) fs::create_directory(file);
-        if (c.kind == 4) {
-            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-        }
-        std::string err;
-        EXPECT_EQ(launch("", "--frames 2", err, data.string()), 0) << c.kind << err;
-        EXPECT_NE(err.find("delve: warning: " + c.words), std::string::npos) << err;
-    }
+    fs::remove(file);
+    std::ofstream(file) << std::string(300, char(22));
+    dataDir_ = data.string();
+    std::string err;
+    EXPECT_EQ(launch("", "--frames 2", err), 0) << err;
+    EXPECT_NE(err.find("delve: warning: " + file.string() + ": has only 300 bytes of 65,536"),
+              std::string::npos)
+        << err;
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "app/window.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
+#include "gfx/renderers/renderers.h"
 #include "platform/input.h"
 #include "platform/backends/backends.h"
 #include "units/unit_record.h"
@@ -38,6 +39,7 @@ inline void makeCheckerTexture(BitmapCatalogue& cat) {
 
 struct ViewScene {
     std::unique_ptr<Platform> platform = makeHeadlessPlatform();
+    std::unique_ptr<Renderer> renderer = makeFixedFunctionRenderer();
     BitmapCatalogue catalogue;
     Screen screen;
     std::unique_ptr<WorldMap> world = std::make_unique<WorldMap>();
@@ -49,13 +51,14 @@ struct ViewScene {
 
     ViewScene() {
         makeCheckerTexture(catalogue);
-        glReady = createWindowAndContext(*platform, catalogue, "GAME", 640, 480) == 1;
+        glReady = createWindowAndContext(*platform, *renderer, catalogue, "GAME", 640, 480) == 1;
         screen.setMode(320, 240);
         test::standHero(hero1(), shell, 100, 100, 10);
         // Heading 0, pitch -90: looking level, toward lower row numbers.
         input.setCursor(10, 90);
         view.walk.cameraYaw = 0.0f;
         view.walk.cameraPitch = -90.0f;
+        view.renderer = renderer.get();
     }
 
     UnitRecord& hero1() { return (*units)[1]; }
@@ -68,7 +71,7 @@ struct ViewScene {
 
     // One game frame of the view: clear as the frame loop does, then draw.
     void frame() {
-        beginFrame(*platform, screen);
+        beginFrame(*platform, *renderer, screen);
         drawFirstPersonView(view, screen, catalogue, *world, *units, shell);
         updateHero(view.walk, *world, hero1(), shell, input);
         mouseLook(view.walk, shell, input);

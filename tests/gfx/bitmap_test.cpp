@@ -84,29 +84,6 @@ bool lit(const Screen& s, int x, int y) {
 
 } // namespace
 
-TEST(BitmapLoad, ReadsPackedRowsAsRgb) {
-    TempDir dir;
-    auto bytes = makeBmp(16, 16, 768);
-    ASSERT_EQ(bytes.size(), 822u);
-    writeFile(dir.path / "a.bmp", bytes);
-    BitmapCatalogue cat;
-    ASSERT_TRUE(loadBitmap(cat, (dir.path / "a.bmp").string(), 120));
-    const BitmapEntry& e = cat[120];
-    ASSERT_EQ(e.pixels.size(), 768u);
-    for (size_t i = 0; i < 768; i += 3) {
-        ASSERT_EQ(e.pixels[i], uint8_t(i + 2)) << i;     // red was the file's third byte
-        ASSERT_EQ(e.pixels[i + 1], uint8_t(i + 1)) << i; // green stays
-        ASSERT_EQ(e.pixels[i + 2], uint8_t(i)) << i;     // blue was first
-    }
-    // A 3 x 2 picture: 9 bytes a row, padded to 12 in the file. The second
-    // row starts at file byte 12, and the padding is not part of the picture.
-    writeFile(dir.path / "p.bmp", makeBmp(3, 2, 24));
-    ASSERT_TRUE(loadBitmap(cat, (dir.path / "p.bmp").string(), 5));
-    ASSERT_EQ(cat[5].pixels.size(), 18u);
-    EXPECT_EQ(cat[5].pixels[9], 14); // red of the second row's first pixel: file byte 12 + 2
-    EXPECT_EQ(cat[5].pixels[11], 12);
-}
-
 namespace {
 
 // A picture as a writer would store it: `rgb` holds width x height pixels,
@@ -247,26 +224,6 @@ TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
     EXPECT_TRUE(has("bmp_land/plain.bmp: no such file or directory"));
     EXPECT_FALSE(has("bmp_dungeon/floor.bmp: ")) << "a good picture is no problem";
     EXPECT_EQ(report.problems.size(), size_t(report.missing) + 1);
-}
-
-TEST(BitmapLoad, RefusesWrongDepthSignatureAndShortHeader) {
-    TempDir dir;
-    BitmapCatalogue cat;
-    writeFile(dir.path / "deep.bmp", makeBmp(16, 16, 1024, 32));
-    EXPECT_FALSE(loadBitmap(cat, (dir.path / "deep.bmp").string(), 1));
-
-    auto sig = makeBmp(16, 16, 768);
-    sig[1] = 'A';
-    writeFile(dir.path / "sig.bmp", sig);
-    EXPECT_FALSE(loadBitmap(cat, (dir.path / "sig.bmp").string(), 1));
-
-    auto header = makeBmp(16, 16, 0);
-    header.resize(53);
-    writeFile(dir.path / "53.bmp", header);
-    EXPECT_FALSE(loadBitmap(cat, (dir.path / "53.bmp").string(), 1));
-
-    EXPECT_FALSE(loadBitmap(cat, dir.path.string(), 1)); // a folder is not a picture
-    EXPECT_TRUE(cat[1].pixels.empty());
 }
 
 TEST(BitmapLoad, HostileSizesAreRefusedBeforeAllocation) {

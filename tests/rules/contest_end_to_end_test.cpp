@@ -61,50 +61,6 @@ private:
     }
 };
 
-TEST_F(ContestEndToEnd, TypingContestStartsItAndClicksPlayTurns) {
-    // Where the hero leads group 1 and where the view shows it.
-    command("contest");
-    const std::string start = play();
-    ASSERT_FALSE(start.empty());
-    EXPECT_EQ(contestField(start, "active"), "true");
-    EXPECT_EQ(contestField(start, "turnNumber"), "1");
-    EXPECT_EQ(contestField(start, "partySize"), "3");
-    EXPECT_EQ(contestField(start, "nextFreeUnit"), "214");
-    EXPECT_EQ(dumpField(start, "screenWidth"), "640");
-    EXPECT_EQ(dumpField(start, "SZ"), "0");
-    EXPECT_EQ(heroField(start, "z"), "0");
-    EXPECT_EQ(heroField(start, "spriteId"), "189");
-    const int hx = std::stoi(heroField(start, "x")), hy = std::stoi(heroField(start, "y"));
-    const int sx = std::stoi(dumpField(start, "SX")), sy = std::stoi(dumpField(start, "SY"));
-    const int east = (hx + 10 - sx < 40 ? hx + 10 : hx - 10) - sx;
-    const int north = (hy + 10 - sy < 30 ? hy + 10 : hy - 10) - sy;
-
-    click(east * 16 + 8, (hy - sy) * 16 + 8);     // 10 cells beside the hero: a turn
-    click((hx - sx) * 16 + 8, (hy - sy) * 16 + 8); // on the hero: refused
-    click((hx - sx) * 16 + 8, north * 16 + 8);    // 10 cells above: a turn
-    const std::string dump = play();
-    ASSERT_FALSE(dump.empty());
-    EXPECT_EQ(contestField(dump, "turnNumber"), "3");
-    EXPECT_EQ(contestField(dump, "winner"), "0");
-    EXPECT_GT(std::stoi(contestField(dump, "nextFreeUnit")), 214);
-    // Two turns paused 1,480 ms each on top of what the start-up waits.
-    EXPECT_EQ(std::stoi(dumpField(dump, "virtualWaitMs")) -
-                  std::stoi(dumpField(start, "virtualWaitMs")),
-              2 * 1480);
-}
-
-TEST_F(ContestEndToEnd, TypingItAgainTurnsItOffAndKeepsTheUnits) {
-    command("contest");
-    command("contest");
-    click(100, 100);
-    const std::string dump = play();
-    ASSERT_FALSE(dump.empty());
-    EXPECT_EQ(contestField(dump, "active"), "false");
-    EXPECT_EQ(contestField(dump, "turnNumber"), "1");
-    EXPECT_EQ(contestField(dump, "nextFreeUnit"), "214");
-    EXPECT_EQ(heroField(dump, "spriteId"), "189");
-}
-
 // The founding clicks the tests below play, each 10 cells from an earlier
 // member of group 1: turns 2, 3, 4, then 5, 6, 7.
 constexpr int Founding[6][2] = {{10, 0}, {0, 10}, {-10, 0}, {0, -10}, {10, 10}, {-10, 10}};
@@ -209,24 +165,22 @@ TEST_F(ContestEndToEnd, ARecordedContestReplaysToTheSameUnits) {
     clickFromLeader(0, 10);
     std::ofstream(work_ / "script.txt") << script_;
     auto runProgram = [&](const std::string& args, const std::string& dump) {
-        const std::string cmd = program_.string() + " --headless --fast-clock --data-dir " +
-                                dataDir_ + " --save-dir " + slots_.string() + " --dump-state " +
-                                (work_ / dump).string() + " " + args + " > " +
-                                (work_ / "out.txt").string() + " 2>&1";
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-        std::stringstream s;
-        s << std::ifstream(work_ / dump).rdbuf();
-        return s.str();
+        std::string err;
+        EXPECT_EQ(launch("", "--headless --fast-clock --save-dir " + slots_.string() +
+                                 " --dump-state " + at(dump) + " " + args,
+                         err),
+                  0)
+            << err;
+        return slurp(work_ / dump);
     };
-    const std::string live =
-        runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
-                       (work_ / "script.txt").string() + " --record " + (work_ / "rec.txt").string(),
-                   "live.json");
+    const std::string live = runProgram("--frames " + std::to_string(frame_ + 3) + " --input " +
+                                            at("script.txt") + " --record " + at("rec.txt"),
+                                        "live.json");
     std::string first;
     std::getline(std::ifstream(work_ / "rec.txt") >> std::ws, first);
     ASSERT_EQ(first.rfind("# seed ", 0), 0u) << first;
-    const std::string replay = runProgram(
-        "--seed " + first.substr(7) + " --input " + (work_ / "rec.txt").string(), "replay.json");
+    const std::string replay =
+        runProgram("--seed " + first.substr(7) + " --input " + at("rec.txt"), "replay.json");
     ASSERT_EQ(contestField(live, "turnNumber"), "3");
     EXPECT_EQ(contestField(replay, "seed"), contestField(live, "seed"));
     EXPECT_EQ(dumpField(replay, "unitsFnv1a64"), dumpField(live, "unitsFnv1a64"));

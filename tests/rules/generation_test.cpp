@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "rules/generation.h"
 #include "rules_fixture.h"
 
@@ -19,17 +17,6 @@ protected:
     void generate(int partySize, uint32_t seed) {
         units.partySize = partySize;
         generatePartyAndMonsters(units, map, rng, seed);
-    }
-    // The fixed spots as the draws after `skip` numbers give them.
-    static void fixedSpots(uint32_t seed, int skip, int spots[3][2]) {
-        Rng r;
-        r.srand(seed);
-        for (int i = 0; i < skip; ++i) r.rand();
-        const int baseX[3] = {145, 113, 93}, baseY[3] = {43, 32, 24};
-        for (int k = 0; k < 3; ++k) {
-            spots[k][0] = baseX[k] + r.rand() % 20;
-            spots[k][1] = baseY[k] + r.rand() % 20;
-        }
     }
 
     WorldMap& map = test::rulesWorld().map;
@@ -56,55 +43,16 @@ TEST_F(Generation, AThreePartyAndTwoHundredTenMonsters) {
     EXPECT_EQ(units[214].active, 0);
 }
 
-// With one member there is no pair to compare: the spreading makes one
-// attempt (two draws) and units 1 to 3 still take their fixed spots; 2 and
-// 3 then become the first monsters.
-TEST_F(Generation, PartyOfOneSpreadsOnceAndStillFillsTheFixedSpots) {
+// With one member there is no pair to compare; units 2 and 3 then become
+// the first monsters.
+TEST_F(Generation, PartyOfOneLeavesTheOtherFixedSpotsToMonsters) {
     generate(1, 21);
-    int spots[3][2];
-    fixedSpots(21, 1 + 2, spots);
-    EXPECT_EQ(units[1].x, spots[0][0]);
-    EXPECT_EQ(units[1].y, spots[0][1]);
     EXPECT_EQ(units[1].side, PartySide);
     for (int k = 2; k <= 3; ++k) {
         EXPECT_EQ(units[k].side, MonsterSide) << k;
         EXPECT_EQ(units[k].group, MonsterGroup) << k;
     }
     EXPECT_EQ(units.nextFreeUnit, 212);
-}
-
-// Three members must stand at least 85 apart after spreading; the spread
-// ends at the first attempt that manages it, so the fixed spots come from
-// the draws right after it.
-TEST_F(Generation, PartyOfThreeSpreadsUntilEveryPairIsFarApart) {
-    for (uint32_t seed : {1u, 2u, 3u, 40u}) {
-        Rng r;
-        r.srand(seed);
-        int drawn = 0;
-        for (int k = 0; k < 3; ++k, ++drawn) r.rand();
-        for (int attempt = 0; attempt < SpreadAttempts; ++attempt) {
-            int x[3], y[3];
-            for (int k = 0; k < 3; ++k) {
-                x[k] = r.rand() % 254 + 1;
-                y[k] = r.rand() % 254 + 1;
-                drawn += 2;
-            }
-            bool close = false;
-            for (int i = 0; i < 3; ++i)
-                for (int j = 0; j < 3; ++j)
-                    close |= i != j && std::abs(x[i] - x[j]) + std::abs(y[i] - y[j]) < 85;
-            if (!close) break;
-        }
-        Units fresh;
-        units = fresh;
-        generate(3, seed);
-        int spots[3][2];
-        fixedSpots(seed, drawn, spots);
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_EQ(units[k + 1].x, spots[k][0]) << seed;
-            EXPECT_EQ(units[k + 1].y, spots[k][1]) << seed;
-        }
-    }
 }
 
 TEST_F(Generation, OversizedOrEmptyPartiesStayInsideTheTable) {

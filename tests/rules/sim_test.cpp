@@ -1,8 +1,13 @@
-// delve-sim run as a user runs it: flags in, tables and files out.
+// delve-sim run as a user runs it: flags in, tables and files out, and what
+// it does when its files or its standard output are not what a user meant.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,61 +15,40 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
-#include <unistd.h>
+
+#include "tests/program_run.h"
 
 namespace delve::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Sim : public ::testing::Test {
+class Sim : public ProgramRun {
 protected:
-    void SetUp() override {
-        const char* bin = std::getenv("DELVE_BIN");
-        const char* data = std::getenv("DELVE_TEST_DATA");
-        program_ = fs::path(bin ? bin : DELVE_BUILD_DIR) / "delve-sim";
-        dataDir_ = data ? data : DELVE_BUILD_DIR "/data";
-        ASSERT_TRUE(fs::exists(program_)) << program_;
-        work_ = fs::temp_directory_path() /
-                ("delve-sim-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                 "-" + std::to_string(::getpid()));
-        fs::remove_all(work_);
-        fs::create_directories(work_);
+    Sim() : ProgramRun("delve-sim") {}
+    // A character device to aim outputs at. As root, a node of its own in
+    // the test's folder, so that a faulty rename could only ever replace
+    // that node; otherwise /dev/null, which a user cannot replace.
+    static std::string testDevice(const std::string& where) {
+        if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
+        return "/dev/null";
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(work_, ec);
+    int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
+        return launch("", args, err, stdoutTo);
     }
-    // Runs delve-sim with `args`; returns its exit status and fills `out`.
-    int sim(const std::string& args, std::string& out) {
-        const std::string cmd = program_.string() + " --data-dir " + dataDir_ + " " + args +
-                                " > " + (work_ / "out.txt").string() + " 2>&1";
-        const int status = std::system(cmd.c_str());
-        std::stringstream s;
-        s << std::ifstream(work_ / "out.txt").rdbuf();
-        out = s.str();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    nlohmann::json readJson(const fs::path& p) {
+    static nlohmann::json readJson(const fs::path& p) {
         std::ifstream in(p);
         return nlohmann::json::parse(in, nullptr, false);
     }
-    static int lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
-
-    fs::path program_, work_;
-    std::string dataDir_;
 };
 
 TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
-    std::string first, second;
-    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + (work_ / "a.json").string() + " --png " +
-                      (work_ / "a.png").string(),
-                  first),
-              0)
-        << first;
-    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + (work_ / "b.json").string(), second), 0);
-    EXPECT_EQ(first, second);
+    std::string err;
+    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + at("a.json") + " --png " + at("a.png"), err), 0)
+        << err;
+    const std::string first = printed();
+    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + at("b.json"), err), 0);
+    EXPECT_EQ(first, printed());
     const nlohmann::json a = readJson(work_ / "a.json"), b = readJson(work_ / "b.json");
     ASSERT_TRUE(a.is_object());
     EXPECT_EQ(a, b);
@@ -93,11 +77,12 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
 // Both leaders of this seed fall in the same turn: the contest ends there
 // as a draw instead of playing empty turns to the end of --turns.
 TEST_F(Sim, NoLeaderLeftIsADraw) {
-    std::string out;
-    ASSERT_EQ(sim("--seed 139 --party-size 2 --turns 100000", out), 0) << out;
+    std::string err;
+    ASSERT_EQ(sim("--seed 139 --party-size 2 --turns 100000", err), 0) << err;
+    const std::string out = printed();
     EXPECT_NE(out.find("a draw: no leader left, in turn 87 (frame 87 of 100000)"), std::string::npos)
         << out.substr(out.size() > 400 ? out.size() - 400 : 0);
-    EXPECT_LT(lines(out), 120);
+    EXPECT_LT(std::count(out.begin(), out.end(), '\n'), 120);
 }
 
 TEST_F(Sim, BadCommandLinesAreRefused) {
@@ -111,10 +96,105 @@ TEST_F(Sim, BadCommandLinesAreRefused) {
         EXPECT_NE(out.find("delve-sim:"), std::string::npos) << args;
     }
     std::string out;
-    EXPECT_EQ(sim("--seed 1 --clicks " + (work_ / "missing.txt").string(), out), 2);
-    std::ofstream(work_ / "bad.txt") << "10 300\n";
-    EXPECT_EQ(sim("--seed 1 --clicks " + (work_ / "bad.txt").string(), out), 2);
+    std::ofstream(at("bad.txt")) << "10 300\n";
+    EXPECT_EQ(sim("--seed 1 --clicks " + at("bad.txt"), out), 2);
     EXPECT_NE(out.find("line 1"), std::string::npos) << out;
+}
+
+// A clicks file that is a FIFO, an endless device or a folder is refused at
+// once with words for what it is, and a clicks file past the size cap too.
+TEST_F(Sim, ClicksMustBeARegularFileOfReasonableSize) {
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    fs::create_directory(at("folder"));
+    struct Case {
+        std::string path;
+        const char* words;
+    };
+    const Case cases[] = {
+        {at("fifo"), "named pipe"},
+        {"/dev/zero", "character device"},
+        {at("folder"), "folder"},
+        {at("missing"), "no such file"},
+    };
+    for (const Case& c : cases) {
+        std::string err;
+        EXPECT_EQ(sim("--seed 1 --clicks " + c.path, err), 2) << c.path;
+        EXPECT_NE(err.find(c.path), std::string::npos) << err;
+        EXPECT_NE(err.find(c.words), std::string::npos) << err;
+    }
+    // 17 MiB of comment lines: over the cap, refused before any is read.
+    {
+        std::ofstream big(at("big.txt"));
+        const std::string line(1023, '#');
+        for (int i = 0; i < 17 * 1024; ++i) big << line << '\n';
+    }
+    std::string err;
+    EXPECT_EQ(sim("--seed 1 --clicks " + at("big.txt"), err), 2);
+    EXPECT_NE(err.find("larger than 16 MiB"), std::string::npos) << err;
+}
+
+// --json and --png follow the output rule: a FIFO, a device, a folder or a
+// link to one is refused with exit 1 before the contest runs, and left as
+// it was; a link to a regular file is written through.
+TEST_F(Sim, OutputsGoToRegularFilesOnly) {
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    fs::create_directory(at("folder"));
+    const std::string device = testDevice(at("device"));
+    fs::create_symlink(device, at("to-null"));
+    for (const char* flag : {"--json", "--png"}) {
+        for (const std::string& target : {at("fifo"), device, at("to-null"),
+                                          at("folder")}) {
+            std::string err;
+            EXPECT_EQ(sim("--seed 3 --turns 5 " + std::string(flag) + " " + target, err), 1)
+                << flag << " " << target;
+            EXPECT_NE(err.find(target), std::string::npos) << err;
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(at("fifo")));
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_symlink(at("to-null")));
+    EXPECT_TRUE(fs::is_empty(at("folder")));
+
+    std::ofstream(at("real.json")) << "old";
+    std::ofstream(at("out.json.tmp")) << "mine";
+    fs::create_symlink(at("real.json"), at("link.json"));
+    std::string err;
+    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("link.json"), err), 0) << err;
+    EXPECT_TRUE(fs::is_symlink(at("link.json")));
+    std::ifstream in(at("real.json"));
+    EXPECT_TRUE(nlohmann::json::parse(in, nullptr, false).is_object());
+    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("out.json"), err), 0) << err;
+    std::stringstream mine;
+    mine << std::ifstream(at("out.json.tmp")).rdbuf();
+    EXPECT_EQ(mine.str(), "mine");
+}
+
+// A JSON file that cannot be written whole leaves the old one in place.
+TEST_F(Sim, AJsonThatCannotBeWrittenKeepsTheOldFile) {
+    // A file-size limit makes the write fail part-way, like a full disk.
+    std::ofstream(at("out.json")) << "{\"old\": true}\n";
+    std::string err;
+    const std::string args = "--seed 3 --turns 5 --json " + at("out.json");
+    const std::string cmd = "ulimit -f 8 && trap '' XFSZ && timeout 20 " + program_.string() +
+                            " --data-dir " + dataDir_ + " " + args + " > /dev/null 2> " +
+                            at("err.txt");
+    const int status = std::system(("bash -c \"" + cmd + "\"").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::stringstream s;
+    s << std::ifstream(at("out.json")).rdbuf();
+    EXPECT_TRUE(s.str() == "{\"old\": true}\n") << s.str().substr(0, 80);
+    EXPECT_EQ(std::distance(fs::directory_iterator(work_), fs::directory_iterator()), 2)
+        << "a temporary file was left behind";
+}
+
+// A standard output that cannot take the table is a failure.
+TEST_F(Sim, AFailedStandardOutputExitsOne) {
+    std::string err;
+    EXPECT_EQ(sim("--seed 3 --turns 5", err, "/dev/full"), 1);
+    EXPECT_NE(err.find("standard output"), std::string::npos) << err;
+    EXPECT_EQ(sim("--objects", err, "/dev/full"), 1);
+    EXPECT_EQ(sim("--seed 3 --turns 5", err), 0) << err;
 }
 
 } // namespace

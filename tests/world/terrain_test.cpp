@@ -78,29 +78,6 @@ TEST(HeightField, WholeMapFillsEveryCellWithinRangeTheSameForTheSameSeed) {
     EXPECT_EQ(field(2024).bytes, h.bytes);
 }
 
-TEST(DiagonalPinch, BothFormsAndNothingElse) {
-    auto map = std::make_unique<WorldMap>();
-    auto put = [&](int x, int y, uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-        map->setCell(x, y, 7, a);
-        map->setCell(x + 1, y, 7, b);
-        map->setCell(x, y + 1, 7, c);
-        map->setCell(x + 1, y + 1, 7, d);
-    };
-    put(10, 10, Cell::Rock, Cell::Floor, Cell::Floor, Cell::Rock);
-    put(20, 20, Cell::Floor, Cell::Rock, Cell::Rock, Cell::Floor);
-    put(30, 30, Cell::Floor, Cell::Rock, Cell::Rock, Cell::Door);
-    put(40, 40, Cell::Floor, Cell::Floor, Cell::Rock, Cell::Rock);
-    EXPECT_EQ(isDiagonalPinch(*map, 10, 10, 7), 1);
-    EXPECT_EQ(isDiagonalPinch(*map, 20, 20, 7), 1);
-    EXPECT_EQ(isDiagonalPinch(*map, 30, 30, 7), 0);
-    EXPECT_EQ(isDiagonalPinch(*map, 40, 40, 7), 0);
-    EXPECT_EQ(isDiagonalPinch(*map, 10, 10, 8), 0);
-    EXPECT_EQ(rectHasDiagonalPinch(*map, 0, 0, 255, 255, 7), 1);
-    EXPECT_EQ(rectHasDiagonalPinch(*map, 11, 11, 19, 19, 7), 0);
-    EXPECT_EQ(rectHasDiagonalPinch(*map, 19, 19, 19, 19, 7), 0);
-    EXPECT_EQ(rectHasDiagonalPinch(*map, 20, 20, 20, 20, 7), 1);
-}
-
 TEST(DiagonalPinch, NeverLooksPastTheLastColumnOrRow) {
     auto map = std::make_unique<WorldMap>();
     // A pinch whose top-left would be column 255 / row 255 does not exist.

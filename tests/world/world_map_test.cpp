@@ -46,22 +46,5 @@ TEST_F(Grid, ClaimRectIsAllOrNothing) {
     EXPECT_EQ(map->cell(255, 255, 4), Cell::Empty);
 }
 
-TEST_F(Grid, StackingCopiesWorkLayersBetweenRockSlabs) {
-    for (int w = 33; w <= 41; ++w) map->setCell(w, 7, w, uint8_t(w));
-    map->setCell(1, 1, 0, Cell::Road);
-    map->setCell(9, 9, 20, 77);
-    stackDungeonLevels(*map);
-    for (int w = 33; w <= 41; ++w) {
-        const int level = 2 * (w - 33) + 2;
-        EXPECT_EQ(map->cell(w, 7, level), uint8_t(w)) << level;
-        EXPECT_EQ(map->cell(w, 7, w), uint8_t(w)) << "work layer kept";
-    }
-    for (int z = 1; z <= 19; z += 2)
-        for (int i = 0; i < LayerSize; i += 251)
-            ASSERT_EQ(map->data()[cellIndex(0, 0, z) + size_t(i)], Cell::Rock) << z;
-    EXPECT_EQ(map->cell(1, 1, 0), Cell::Road);
-    EXPECT_EQ(map->cell(9, 9, 20), 77);
-}
-
 } // namespace
 } // namespace delve
