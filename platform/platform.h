@@ -53,6 +53,30 @@ struct DeviceEvent {
     bool down = false;
 };
 
+// The transitions a backend has gathered and the frame loop has not taken
+// yet, oldest first. A full queue keeps the oldest: only a program stalled
+// for thousands of presses could fill it.
+class DeviceEventQueue {
+public:
+    void push(int virtualKey, bool down) {
+        if (count_ == Capacity) return;
+        events_[(head_ + count_) % Capacity] = DeviceEvent{virtualKey, down};
+        ++count_;
+    }
+    bool pop(DeviceEvent& out) {
+        if (count_ == 0) return false;
+        out = events_[head_];
+        head_ = (head_ + 1) % Capacity;
+        --count_;
+        return true;
+    }
+
+private:
+    static constexpr unsigned Capacity = 4096;
+    DeviceEvent events_[Capacity] = {};
+    unsigned head_ = 0, count_ = 0;
+};
+
 // The window system: one window with a current, double-buffered RGBA GL
 // context (16-bit depth), polled device state and message boxes. Two
 // backends: SDL2 (a real window) and headless (an offscreen Mesa context).

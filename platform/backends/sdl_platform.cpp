@@ -172,7 +172,7 @@ public:
             // The system's own repeats are no presses; the program makes
             // its own where it wants them.
             if (ev.key.repeat) break;
-            if (int vk = virtualKeyOf(ev.key.keysym)) keep(vk, ev.type == SDL_KEYDOWN);
+            if (int vk = virtualKeyOf(ev.key.keysym)) events_.push(vk, ev.type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -180,7 +180,7 @@ public:
                            : ev.button.button == SDL_BUTTON_RIGHT ? 2
                            : ev.button.button == SDL_BUTTON_MIDDLE ? 4
                                                                    : 0;
-            if (vk) keep(vk, ev.type == SDL_MOUSEBUTTONDOWN);
+            if (vk) events_.push(vk, ev.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         default: break;
@@ -188,13 +188,7 @@ public:
         return Message::Other;
     }
 
-    bool nextDeviceEvent(DeviceEvent& out) override {
-        if (eventCount_ == 0) return false;
-        out = events_[eventHead_];
-        eventHead_ = (eventHead_ + 1) % events_.size();
-        --eventCount_;
-        return true;
-    }
+    bool nextDeviceEvent(DeviceEvent& out) override { return events_.pop(out); }
 
     // Full screen is the borderless window grown over its whole display, so
     // it works alike with or without a window manager (the window-manager
@@ -257,16 +251,8 @@ private:
         return false;
     }
 
-    // Transitions waiting for the frame loop. A full ring keeps the oldest:
-    // only a game stalled for thousands of presses could fill it.
-    void keep(int vk, bool down) {
-        if (eventCount_ == events_.size()) return;
-        events_[(eventHead_ + eventCount_) % events_.size()] = DeviceEvent{vk, down};
-        ++eventCount_;
-    }
 
-    std::array<DeviceEvent, 4096> events_{};
-    size_t eventHead_ = 0, eventCount_ = 0;
+    DeviceEventQueue events_; // transitions waiting for the frame loop
     bool fullscreen_ = false;
     SDL_Rect windowed_{0, 0, 0, 0}; // where the window stood before full screen
     bool initError_ = false;

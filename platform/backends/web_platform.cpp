@@ -130,13 +130,7 @@ public:
 
     // The browser hands events over as they happen, while the program
     // yields; they wait here, in order, for the frame loop.
-    bool nextDeviceEvent(DeviceEvent& out) override {
-        if (eventCount_ == 0) return false;
-        out = events_[eventHead_];
-        eventHead_ = (eventHead_ + 1) % events_.size();
-        --eventCount_;
-        return true;
-    }
+    bool nextDeviceEvent(DeviceEvent& out) override { return events_.pop(out); }
 
     // The canvas fills the screen, scaled by the browser with its aspect
     // kept; the program goes on drawing the canvas as in a window (so
@@ -242,7 +236,7 @@ private:
             std::snprintf(h.code, sizeof h.code, "%s", code);
             h.vk = vk;
             // Two keys of one code (both Shifts) make one press.
-            if (held_[size_t(vk)]++ == 0) keep(vk, true);
+            if (held_[size_t(vk)]++ == 0) events_.push(vk, true);
             return;
         }
     }
@@ -251,17 +245,10 @@ private:
             if (h.vk == 0 || std::strcmp(h.code, code) != 0) continue;
             const int vk = h.vk;
             h.vk = 0;
-            if (held_[size_t(vk)] > 0 && --held_[size_t(vk)] == 0) keep(vk, false);
+            if (held_[size_t(vk)] > 0 && --held_[size_t(vk)] == 0) events_.push(vk, false);
             return vk;
         }
         return 0;
-    }
-    // A full ring keeps the oldest: only a program stalled for thousands of
-    // presses could fill it.
-    void keep(int vk, bool down) {
-        if (eventCount_ == events_.size()) return;
-        events_[(eventHead_ + eventCount_) % events_.size()] = DeviceEvent{vk, down};
-        ++eventCount_;
     }
 
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
@@ -270,8 +257,7 @@ private:
     int cursorX_ = 0, cursorY_ = 0;
     std::array<Held, 32> heldCodes_{}; // physical keys and buttons down now
     std::array<int, Vk::Count> held_{}; // how many of them carry each virtual key
-    std::array<DeviceEvent, 4096> events_{};
-    size_t eventHead_ = 0, eventCount_ = 0;
+    DeviceEventQueue events_; // transitions waiting for the frame loop
 };
 
 } // namespace
