@@ -22,10 +22,10 @@ constexpr size_t PictureProblemLines = 10;
 // reason (and a texture that cannot serve its slot), then those the memory
 // cap refused; the game runs with what it has.
 void reportPictures(const Game& g) {
-    const PictureReport& r = g.pictureReport;
+    const PictureReport& r = g.pictureReport();
     if (r.missing > 0)
         std::fprintf(stderr, "delve: warning: %d of %d pictures are missing or unusable in %s\n",
-                     r.missing, r.missing + r.loaded + int(r.refused.size()), g.dataDir.c_str());
+                     r.missing, r.missing + r.loaded + int(r.refused.size()), g.dataDir().c_str());
     for (size_t i = 0; i < r.problems.size() && i < PictureProblemLines; ++i)
         std::fprintf(stderr, "delve: warning: %s\n", r.problems[i].c_str());
     if (r.problems.size() > PictureProblemLines)
@@ -118,15 +118,15 @@ int main(int argc, char** argv) {
     }
 #endif
     auto game = std::make_unique<Game>(opts, std::move(platform));
-    if (!opts.inputScript.empty()) game->input.useScript(std::move(events));
+    if (!opts.inputScript.empty()) game->input().useScript(std::move(events));
     installQuitSignals();
     if (!startGame(*game)) {
-        if (game->windowFailed) {
+        if (game->windowFailed()) {
             // The error box named what failed; there is nothing to play in.
             shutdownGame(*game);
             return 1;
         }
-        if (game->dataDir.empty()) {
+        if (game->dataDir().empty()) {
             std::fprintf(stderr, "delve: no data folder (pictures and overworld): %s\n",
                          dataDirSearchText().c_str());
             return 2;
@@ -134,35 +134,34 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "delve: no pictures in the data folder %s (it needs bmp_unit/, bmp_land/ "
                      "and the other picture folders; --data-dir names another)\n",
-                     game->dataDir.c_str());
+                     game->dataDir().c_str());
         return 2;
     }
     reportPictures(*game);
     if (!opts.record.empty()) {
-        if (int err = game->recorder.open(opts.record, game->seed)) {
+        if (int err = game->startRecording(opts.record)) {
             std::fprintf(stderr, "delve: --record: cannot write %s: %s\n", opts.record.c_str(),
                          fileErrorText(opts.record, err).c_str());
             shutdownGame(*game);
             return 1;
         }
-        game->input.recordTo(&game->recorder);
     }
     runMainLoop(*game);
     shutdownGame(*game);
 
-    int status = game->windowFailed ? 1 : 0;
-    if (int err = opts.record.empty() ? 0 : game->recorder.finish(game->framesRun)) {
+    int status = game->windowFailed() ? 1 : 0;
+    if (int err = opts.record.empty() ? 0 : game->finishRecording()) {
         std::fprintf(stderr, "delve: could not write the recording %s: %s\n",
                      opts.record.c_str(), fileErrorText(opts.record, err).c_str());
         status = 1;
     }
     // Every screenshot asked for must exist, or the run did not do its job.
-    const int missing = int(opts.screenshots.size()) - game->screenshotsWritten -
-                        game->screenshotsFailed;
+    const int missing = int(opts.screenshots.size()) - game->screenshotsWritten() -
+                        game->screenshotsFailed();
     if (missing > 0)
         std::fprintf(stderr, "delve: %d screenshot%s never taken: the run ended after %d frames\n",
-                     missing, missing == 1 ? " was" : "s were", game->framesRun);
-    if (missing > 0 || game->screenshotsFailed > 0) status = 1;
+                     missing, missing == 1 ? " was" : "s were", game->framesRun());
+    if (missing > 0 || game->screenshotsFailed() > 0) status = 1;
     int dumpError = 0;
     if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState, &dumpError)) {
         std::fprintf(stderr, "delve: could not write %s: %s\n", opts.dumpState.c_str(),

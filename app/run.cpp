@@ -11,52 +11,32 @@
 
 namespace delve {
 
-namespace {
-
-void writeScreenshots(Game& g, int frame) {
-    for (const auto& [f, path] : g.options.screenshots) {
-        if (f != frame) continue;
-        resolvePicture(g.firstPerson, g.screen, g.shell);
-        int error = 0;
-        if (writePngBottomUp(path, g.screen.width, g.screen.height, g.screen.framebuffer.data(),
-                             &error)) {
-            ++g.screenshotsWritten;
-        } else {
-            ++g.screenshotsFailed;
-            std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                         fileErrorText(path, error).c_str());
-        }
-    }
-}
-
-} // namespace
-
 std::string stateJson(const Game& g) {
-    const Shell& sh = g.shell;
-    const UnitRecord& h = g.units[HeroUnit];
+    const Shell& sh = g.shell();
+    const UnitRecord& h = g.units()[HeroUnit];
     char digestWorld[17], digestUnits[17];
     std::snprintf(digestWorld, sizeof digestWorld, "%016" PRIx64,
-                  fnv1a64(g.world.map.data(), WorldBytes));
+                  fnv1a64(g.world().map.data(), WorldBytes));
     std::snprintf(digestUnits, sizeof digestUnits, "%016" PRIx64,
-                  fnv1a64(g.units.bytes(), Units::byteSize()));
+                  fnv1a64(g.units().bytes(), Units::byteSize()));
     // The library escapes the command line and writes non-finite unit
     // values (a loaded table may carry any float) as null.
     nlohmann::ordered_json o;
-    o["seed"] = g.seed;
+    o["seed"] = g.seed();
     o["frameCounter"] = sh.frameCounter;
-    o["framesRun"] = g.framesRun;
+    o["framesRun"] = g.framesRun();
     o["screenWidth"] = sh.screenWidth;
     o["screenHeight"] = sh.screenHeight;
     o["pixelZoom"] = sh.pixelZoom;
     o["movementInterval"] = sh.movementInterval;
     o["screensaverMode"] = sh.screensaverMode;
-    o["consoleOpen"] = g.console.consoleOpen;
+    o["consoleOpen"] = g.console().consoleOpen;
     // Bytes that are not UTF-8 are kept as the replacement character.
-    o["commandLine"] = std::string(g.console.commandLine);
+    o["commandLine"] = std::string(g.console().commandLine);
     o["SX"] = sh.SX;
     o["SY"] = sh.SY;
     o["SZ"] = sh.SZ;
-    o["virtualWaitMs"] = g.clock.waitedMs();
+    o["virtualWaitMs"] = g.clock().waitedMs();
     o["hero"] = {{"active", int(h.active)},
                  {"x", int(h.x)},
                  {"y", int(h.y)},
@@ -67,48 +47,64 @@ std::string stateJson(const Game& g) {
                  {"destX", int(h.destX)},
                  {"destY", int(h.destY)},
                  {"moveState", int(h.moveState)},
-                 {"pathStep", g.pathFinder.nextStep(HeroUnit)},
+                 {"pathStep", g.pathFinder().nextStep(HeroUnit)},
                  {"hitPoints", float(h.hitPoints)},
                  {"maxHitPoints", float(h.maxHitPoints)},
                  {"spriteId", int(h.spriteId)}};
-    o["contest"] = {{"active", g.contestMode.active},
-                    {"started", g.contestMode.started},
-                    {"turnNumber", g.contestMode.contest.turnNumber},
-                    {"winner", g.contestMode.winner},
-                    {"partySize", g.units.partySize},
-                    {"nextFreeUnit", g.units.nextFreeUnit},
-                    {"seed", g.contestMode.seed},
-                    {"message", std::string(g.contestMode.message)}};
+    o["contest"] = {{"active", g.contest().active},
+                    {"started", g.contest().started},
+                    {"turnNumber", g.contest().contest.turnNumber},
+                    {"winner", g.contest().winner},
+                    {"partySize", g.units().partySize},
+                    {"nextFreeUnit", g.units().nextFreeUnit},
+                    {"seed", g.contest().seed},
+                    {"message", std::string(g.contest().message)}};
     o["worldFnv1a64"] = digestWorld;
     o["unitsFnv1a64"] = digestUnits;
     return o.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 void runMainLoop(Game& g) {
-    const int limit = g.options.frames;
-    if (limit == 0) g.shell.quitRequested = 1;
-    while (!g.shell.quitRequested) {
-        if (g.input.beginFrame(g.framesRun, g.shell.screenWidth, g.shell.screenHeight)) {
+    // The pictures --screenshot asks for, of the frame just shown.
+    const auto writeScreenshots = [&g](int frame) {
+        for (const auto& [f, path] : g.options_.screenshots) {
+            if (f != frame) continue;
+            resolvePicture(g.firstPerson_, g.screen_, g.shell_);
+            int error = 0;
+            if (writePngBottomUp(path, g.screen_.width, g.screen_.height,
+                                 g.screen_.framebuffer.data(), &error)) {
+                ++g.screenshotsWritten_;
+            } else {
+                ++g.screenshotsFailed_;
+                std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
+                             fileErrorText(path, error).c_str());
+            }
+        }
+    };
+    const int limit = g.options_.frames;
+    if (limit == 0) g.shell_.quitRequested = 1;
+    while (!g.shell_.quitRequested) {
+        if (g.input_.beginFrame(g.framesRun_, g.shell_.screenWidth, g.shell_.screenHeight)) {
             // The script's close message arrives as if pumped after the
             // previous frame.
-            g.shell.quitRequested = 1;
+            g.shell_.quitRequested = 1;
             break;
         }
         runFrame(g);
         // Movement and blinking are counted in frames: the loop keeps the
         // pace the game was made for, whatever the display does.
-        g.clock.endFrame();
-        writeScreenshots(g, g.framesRun);
-        g.framesRun += 1;
+        g.clock_.endFrame();
+        writeScreenshots(g.framesRun_);
+        g.framesRun_ += 1;
         // A look at a running game from outside (SIGUSR1), between frames.
-        if (takeStateDumpRequest() && !g.options.dumpState.empty()) {
+        if (takeStateDumpRequest() && !g.options_.dumpState.empty()) {
             int error = 0;
-            if (!writeStateDump(g, g.options.dumpState, &error))
+            if (!writeStateDump(g, g.options_.dumpState, &error))
                 std::fprintf(stderr, "delve: could not write %s: %s\n",
-                             g.options.dumpState.c_str(),
-                             fileErrorText(g.options.dumpState, error).c_str());
+                             g.options_.dumpState.c_str(),
+                             fileErrorText(g.options_.dumpState, error).c_str());
         }
-        if (limit > 0 && g.framesRun >= limit) g.shell.quitRequested = 1;
+        if (limit > 0 && g.framesRun_ >= limit) g.shell_.quitRequested = 1;
     }
 }
 

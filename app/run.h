@@ -3,7 +3,7 @@
 
 namespace delve {
 
-struct Game;
+class Game;
 
 // The game state as one JSON object (for --dump-state and tests).
 std::string stateJson(const Game& g);

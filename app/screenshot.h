@@ -5,7 +5,7 @@
 
 namespace delve {
 
-struct Game;
+class Game;
 
 // Where F12 puts its pictures: $XDG_PICTURES_DIR/delve, else the pictures
 // folder named in the user's user-dirs.dirs, else ~/Pictures/delve.

@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::string renderer = "none";
-    if (auto& g = delve::bench::sharedGameSlot(); g && g->platform->hasWindow())
+    if (auto& g = delve::bench::sharedGameSlot(); g && g->hasWindow())
         if (const auto* r = glGetString(GL_RENDERER)) renderer = reinterpret_cast<const char*>(r);
     const auto shortfalls = printTable(reporter, loadBefore, renderer);
     benchmark::Shutdown();

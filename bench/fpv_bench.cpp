@@ -14,15 +14,15 @@ namespace delve {
 namespace {
 
 // The shared game, looking level along the corridor instead of down at the floor.
-Game& game() {
-    Game& g = bench::sharedGame();
+Game::Parts game() {
+    Game::Parts g = bench::sharedGame().partsForRig();
     g.firstPerson.walk.cameraPitch = -90.0f;
     return g;
 }
 
 void runViewFrames(benchmark::State& state, bool immediate) {
-    Game& g = game();
-    if (!g.platform->hasWindow()) {
+    Game::Parts g = game();
+    if (!g.platform.hasWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
@@ -31,7 +31,7 @@ void runViewFrames(benchmark::State& state, bool immediate) {
     for (auto _ : state) {
         // Turn a little every frame so the picture is not the same each time.
         g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(*g.platform, *g.renderer, g.screen);
+        beginFrame(g.platform, g.renderer, g.screen);
         drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
@@ -46,8 +46,8 @@ void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); 
 // A frame of the view with the cell edge overlay on (the "edges" command):
 // the picture, its depth and lattice points read back, the edges drawn.
 void BM_FirstPersonViewWithEdges(benchmark::State& state) {
-    Game& g = game();
-    if (!g.platform->hasWindow()) {
+    Game::Parts g = game();
+    if (!g.platform.hasWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
@@ -55,7 +55,7 @@ void BM_FirstPersonViewWithEdges(benchmark::State& state) {
     int turn = 0;
     for (auto _ : state) {
         g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(*g.platform, *g.renderer, g.screen);
+        beginFrame(g.platform, g.renderer, g.screen);
         drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
         captureEdgeOverlay(g.edgeOverlay, g.units, g.shell, g.firstPerson);
         drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, g.shell, g.firstPerson);
@@ -68,14 +68,14 @@ void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(st
 
 // The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
 void BM_ClearAndReadBack(benchmark::State& state) {
-    Game& g = game();
-    if (!g.platform->hasWindow()) {
+    Game::Parts g = game();
+    if (!g.platform.hasWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
     for (auto _ : state) {
-        beginFrame(*g.platform, *g.renderer, g.screen);
-        g.renderer->clear();
+        beginFrame(g.platform, g.renderer, g.screen);
+        g.renderer.clear();
         copyViewToFramebuffer(g.firstPerson, g.screen, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
@@ -86,16 +86,16 @@ void BM_ClearAndReadBack(benchmark::State& state) {
 // The frame's CPU work without GL: the 28 x 28 x 28 cube walk that collects
 // the rock faces in view, and walking, push-out, bob and carry.
 void BM_FirstPersonCpuPart(benchmark::State& state) {
-    Game& g = game();
+    Game::Parts g = game();
     const UnitRecord& hero = g.units[1];
     // The camera matrix the view culls with, taken once from the renderer.
     float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    if (g.platform->hasWindow()) {
-        g.renderer->clear();
-        g.renderer->beginCamera(Camera{g.firstPerson.walk.cameraPitch, g.firstPerson.walk.cameraYaw,
+    if (g.platform.hasWindow()) {
+        g.renderer.clear();
+        g.renderer.beginCamera(Camera{g.firstPerson.walk.cameraPitch, g.firstPerson.walk.cameraYaw,
                                        hero.subX, hero.subY, hero.subZ},
                                 camera);
-        g.renderer->endCamera();
+        g.renderer.endCamera();
     }
     for (auto _ : state) {
         float eye[3];

@@ -69,9 +69,10 @@ int startupMemoryChild(const char* outPath) {
     opts.frames = 1;
     opts.dataDir = dataDir();
     opts.saveDir = std::filesystem::temp_directory_path().string();
-    Game g(opts, makeHeadlessPlatform());
-    if (!startGame(g)) return 1;
-    runFrame(g);
+    Game game(opts, makeHeadlessPlatform());
+    if (!startGame(game)) return 1;
+    runFrame(game);
+    const Game::Parts g = game.partsForRig();
 
     std::ostringstream out;
     auto table = [&](const char* name, double sizeMB, double residentMB) {
@@ -101,7 +102,7 @@ int startupMemoryChild(const char* outPath) {
     out << "total\tfile-backed (libraries)\t" << statusMB("RssFile") << "\n";
     out << "total\tC heap\t" << heapMB() << "\n";
     std::ofstream(outPath) << out.str();
-    shutdownGame(g);
+    shutdownGame(game);
     return 0;
 }
 

@@ -156,13 +156,14 @@ void framesPerSecond(benchmark::State& state, bool mapView) {
 BENCHMARK_CAPTURE(framesPerSecond, first_person, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK_CAPTURE(framesPerSecond, map_view, true)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-ConsoleContext contextOf(Game& g, const std::string& saveDir) {
+// The game's console context with the slots in `saveDir`.
+ConsoleContext contextOf(const Game::Parts& g, const std::string& saveDir) {
     return ConsoleContext{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
                           g.progressHost, saveDir};
 }
 
 void BM_Save(benchmark::State& state) {
-    Game& g = bench::sharedGame();
+    const Game::Parts g = bench::sharedGame().partsForRig();
     const std::string dir = scratchDir();
     for (auto _ : state)
         if (saveGame(g.console, contextOf(g, dir), 1) != SlotResult::Done) {
@@ -173,7 +174,7 @@ void BM_Save(benchmark::State& state) {
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_Load(benchmark::State& state) {
-    Game& g = bench::sharedGame();
+    const Game::Parts g = bench::sharedGame().partsForRig();
     const std::string dir = scratchDir();
     if (saveGame(g.console, contextOf(g, dir), 2) != SlotResult::Done) {
         state.SkipWithError("save failed");

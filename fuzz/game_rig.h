@@ -64,11 +64,11 @@ struct GameRig {
         o.saveDir = (scratch / "saves").string();
         game = std::make_unique<Game>(o, makeHeadlessPlatform());
         startGame(*game);
-        game->input.useScript({}); // keys and cursor come from the inputs
-        const uint8_t* u = game->units.bytes();
+        game->input().useScript({}); // keys and cursor come from the inputs
+        const uint8_t* u = game->units().bytes();
         startUnits.assign(u, u + Units::byteSize());
-        startShell = game->shell;
-        startWalk = game->firstPerson.walk;
+        startShell = game->shell();
+        startWalk = game->firstPerson().walk;
     }
     ~GameRig() {
         shutdownGame(*game);
@@ -80,7 +80,7 @@ struct GameRig {
 
     // Units, counters, stored paths, camera and devices as at start-up.
     void reset() {
-        Game& g = *game;
+        Game::Parts g = game->partsForRig();
         std::memcpy(g.units.bytes(), startUnits.data(), startUnits.size());
         g.units.selectedUnit = 1;
         g.shell = startShell;
@@ -95,21 +95,23 @@ struct GameRig {
     // context of the start-up size serves both modes.
     // The buffers of a mode are only made when the mode changes.
     void mapMode() {
-        if (game->screen.width != 640) setScreenMode(*game, 640, 480);
-        game->shell.screenWidth = 640;
-        game->shell.screenHeight = 480;
-        game->shell.pixelZoom = 1;
+        if (game->screen().width != 640) setScreenMode(*game, 640, 480);
+        Shell& shell = game->partsForRig().shell;
+        shell.screenWidth = 640;
+        shell.screenHeight = 480;
+        shell.pixelZoom = 1;
     }
     void firstPersonMode() {
-        if (game->screen.width != 320) setScreenMode(*game, 320, 240);
-        game->shell.screenWidth = 320;
-        game->shell.screenHeight = 240;
-        game->shell.pixelZoom = 2;
+        if (game->screen().width != 320) setScreenMode(*game, 320, 240);
+        Shell& shell = game->partsForRig().shell;
+        shell.screenWidth = 320;
+        shell.screenHeight = 240;
+        shell.pixelZoom = 2;
     }
 
     // One main-loop frame that is also a movement frame.
     void movementFrame() {
-        game->shell.frameCounter = 0;
+        game->partsForRig().shell.frameCounter = 0;
         runFrame(*game);
     }
 
@@ -124,7 +126,7 @@ struct GameRig {
             length = in.bytes(length, bytes);
             size_t at = unit * sizeof(UnitRecord) + offset;
             length = std::min(length, Units::byteSize() - at);
-            std::memcpy(game->units.bytes() + at, bytes, length);
+            std::memcpy(game->partsForRig().units.bytes() + at, bytes, length);
         }
     }
 };

@@ -83,12 +83,12 @@ struct SlotRig : fuzz::GameRig {
     int startNextFreeUnit = 0;
 
     SlotRig() : GameRig("slot") {
-        Game& g = *game;
+        Game::Parts g = game->partsForRig();
         dir = g.saveDir;
         // The party on the overworld (units 2 to 5 are then made walkers
         // below), without re-creating the window.
         mapMode();
-        toggleContest(g);
+        toggleContest(*game);
         firstPersonMode();
         // Walkers that plan on the first movement frame after a load.
         const UnitRecord& hero = g.units[1];
@@ -116,7 +116,7 @@ struct SlotRig : fuzz::GameRig {
             if (fds[i] < 0 || (i < SlotFileCount && saved[i].size() != SlotFileSizes[i]))
                 std::abort();
         }
-        startContest = g.contestMode;
+        startContest = g.contest;
         startNextFreeUnit = g.units.nextFreeUnit;
         std::ifstream check(slotCheckPath(dir, Slot), std::ios::binary);
         std::stringstream text;
@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto& rig = delve::fuzz::rigOfThisTarget<SlotRig>();
-    Game& g = *rig.game;
+    Game::Parts g = rig.game->partsForRig();
     fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();
     rig.contestFilePresent(true); // as saved, whatever the last input did
@@ -257,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (control & 0x20) rig.contestFilePresent(false);
     rig.reset();
     std::memcpy(g.world.map.data(), rig.startWorld.data(), WorldBytes);
-    g.contestMode = rig.startContest;
+    g.contest = rig.startContest;
     g.units.nextFreeUnit = rig.startNextFreeUnit;
     g.units.partySize = 3;
     static const char line[] = "load game 1";
@@ -267,7 +267,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     NoProgressHost host(g.progressHost);
     runConsole(g.console, g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
                g.saveDir);
-    scrollView(g);
+    scrollView(*rig.game);
 
     if ((control >> 2) & 3) rig.mapMode();
     if (control & 0x40) {

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rig.reset();
     rig.patchUnits(in);
 
-    delve::Input& input = rig.game->input;
+    delve::Input& input = rig.game->input();
     if (control & 3) rig.mapMode();
     input.setCursor(cursorX * 640 / 256, cursorY * 480 / 256);
     input.setKey(Vk::RightButton, control & 0x40);

@@ -29,7 +29,7 @@ protected:
         if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
         g = std::make_unique<Game>(o, makeHeadlessPlatform());
         ASSERT_TRUE(startGame(*g));
-        g->input.useScript({});
+        g->input().useScript({});
     }
     void TearDown() override {
         shutdownGame(*g);
@@ -39,10 +39,10 @@ protected:
 
     // One main-loop frame, with `vk` going down (1) or up (0) as it begins.
     void frame(int vk = -1, bool down = false) {
-        g->input.beginFrame(g->framesRun, g->shell.screenWidth, g->shell.screenHeight);
-        if (vk >= 0) g->input.setKey(vk, down);
+        g->input().beginFrame(g->framesRun(), g->shell().screenWidth, g->shell().screenHeight);
+        if (vk >= 0) g->input().setKey(vk, down);
         runFrame(*g);
-        g->framesRun += 1;
+        g->partsForRig().framesRun += 1;
     }
     void press(int vk) {
         frame(vk, true);
@@ -50,17 +50,17 @@ protected:
     }
     // A left click on the cell `dx`, `dy` from leader 1, in framebuffer pixels.
     void clickNearLeader(int dx, int dy) {
-        const UnitRecord& leader = g->units[1];
-        g->input.setCursor((leader.x + dx - g->shell.SX) * 16 + 8,
-                           (leader.y + dy - g->shell.SY) * 16 + 8);
+        const UnitRecord& leader = g->units()[1];
+        g->input().setCursor((leader.x + dx - g->shell().SX) * 16 + 8,
+                             (leader.y + dy - g->shell().SY) * 16 + 8);
         press(Vk::LeftButton);
     }
-    ConsoleContext ctx() {
-        return ConsoleContext{g->input, g->clock,     g->shell,          g->screen, g->text,
-                              g->world.map, g->units, g->progressHost, g->saveDir};
-    }
-    uint64_t unitsDigest() const { return fnv1a64(g->units.bytes(), Units::byteSize()); }
-    std::string message() const { return g->contestMode.message; }
+    ConsoleContext ctx() { return g->consoleContext(); }
+    // The tables a test sets up directly.
+    ConsoleState& console() { return g->partsForRig().console; }
+    Units& units() { return g->partsForRig().units; }
+    uint64_t unitsDigest() const { return fnv1a64(g->units().bytes(), Units::byteSize()); }
+    std::string message() const { return g->contest().message; }
 
     std::filesystem::path saves_;
     std::unique_ptr<Game> g;
@@ -68,46 +68,46 @@ protected:
 
 TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
     toggleContest(*g);
-    ASSERT_TRUE(g->contestMode.active);
-    ASSERT_EQ(saveGame(g->console, ctx(), 1), SlotResult::Done);
+    ASSERT_TRUE(g->contest().active);
+    ASSERT_EQ(saveGame(console(), ctx(), 1), SlotResult::Done);
 
-    g->units[2].active = 0;
-    g->units[3].active = 0;
+    units()[2].active = 0;
+    units()[3].active = 0;
     clickNearLeader(10, 0);
-    EXPECT_EQ(g->contestMode.winner, 1);
+    EXPECT_EQ(g->contest().winner, 1);
     EXPECT_EQ(message().rfind("You win", 0), 0u) << message();
     EXPECT_NE(message().find("Type contest"), std::string::npos) << message();
     const uint64_t won = unitsDigest();
-    const int turn = g->contestMode.contest.turnNumber;
+    const int turn = g->contest().contest.turnNumber;
     clickNearLeader(0, 10);
     EXPECT_EQ(unitsDigest(), won) << "a decided contest plays no more turns";
-    EXPECT_EQ(g->contestMode.contest.turnNumber, turn);
+    EXPECT_EQ(g->contest().contest.turnNumber, turn);
 
-    ASSERT_EQ(loadGame(g->console, ctx(), 1), SlotResult::Done);
-    EXPECT_EQ(g->contestMode.winner, 0);
-    EXPECT_EQ(g->contestMode.contest.turnNumber, 1);
+    ASSERT_EQ(loadGame(console(), ctx(), 1), SlotResult::Done);
+    EXPECT_EQ(g->contest().winner, 0);
+    EXPECT_EQ(g->contest().contest.turnNumber, 1);
     EXPECT_EQ(message().find("win"), std::string::npos) << message();
     clickNearLeader(10, 0);
-    EXPECT_EQ(g->contestMode.contest.turnNumber, 2);
+    EXPECT_EQ(g->contest().contest.turnNumber, 2);
 
     // Typing contest after the end starts a new one on the same overworld.
-    g->units[2].active = g->units[3].active = 0;
+    units()[2].active = units()[3].active = 0;
     clickNearLeader(0, 10);
-    ASSERT_EQ(g->contestMode.winner, 1);
+    ASSERT_EQ(g->contest().winner, 1);
     toggleContest(*g);
-    EXPECT_EQ(g->contestMode.winner, 0);
-    EXPECT_EQ(g->contestMode.contest.turnNumber, 1);
-    EXPECT_EQ(g->units.nextFreeUnit, 214);
-    for (int i = 214; i < 230; ++i) EXPECT_EQ(g->units[i].side, 0) << "earlier members left, " << i;
+    EXPECT_EQ(g->contest().winner, 0);
+    EXPECT_EQ(g->contest().contest.turnNumber, 1);
+    EXPECT_EQ(g->units().nextFreeUnit, 214);
+    for (int i = 214; i < 230; ++i) EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
 }
 
 // The party comes from the world seed and the frame in which contest is
 // typed (the view's centring on the leader is the end-to-end test's).
 TEST_F(ContestMode, TheContestSeedComesFromTheWorldSeedAndTheFrame) {
     for (int i = 0; i < 5; ++i) frame();
-    const int typedAt = g->shell.frameCounter;
+    const int typedAt = g->shell().frameCounter;
     toggleContest(*g);
-    EXPECT_EQ(g->contestMode.seed, contestSeed(7, typedAt));
+    EXPECT_EQ(g->contest().seed, contestSeed(7, typedAt));
     EXPECT_NE(contestSeed(7, typedAt), contestSeed(7, typedAt + 1));
     EXPECT_NE(contestSeed(7, typedAt), contestSeed(8, typedAt));
 }
@@ -115,16 +115,16 @@ TEST_F(ContestMode, TheContestSeedComesFromTheWorldSeedAndTheFrame) {
 TEST_F(ContestMode, ClicksInTheFirstPersonViewWalkAndPlayNoTurn) {
     toggleContest(*g);
     press(Vk::F5);
-    ASSERT_EQ(g->shell.screenWidth, 320);
-    const uint64_t waited = g->clock.waitedMs();
-    g->input.setCursor(160, 120);
+    ASSERT_EQ(g->shell().screenWidth, 320);
+    const uint64_t waited = g->clock().waitedMs();
+    g->input().setCursor(160, 120);
     press(Vk::LeftButton);
-    EXPECT_EQ(g->contestMode.contest.turnNumber, 1);
-    EXPECT_EQ(g->units.nextFreeUnit, 214);
-    EXPECT_EQ(g->clock.waitedMs(), waited) << "no turn's pause";
+    EXPECT_EQ(g->contest().contest.turnNumber, 1);
+    EXPECT_EQ(g->units().nextFreeUnit, 214);
+    EXPECT_EQ(g->clock().waitedMs(), waited) << "no turn's pause";
     press(Vk::F6);
     clickNearLeader(10, 0);
-    EXPECT_EQ(g->contestMode.contest.turnNumber, 2);
+    EXPECT_EQ(g->contest().contest.turnNumber, 2);
 }
 
 } // namespace

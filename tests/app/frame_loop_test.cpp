@@ -34,11 +34,12 @@ std::unique_ptr<Game> startHeadless(int frames = -1) {
 
 TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     auto g = startHeadless();
-    Screen& s = g->screen;
-    beginFrame(*g->platform, *g->renderer, s);
+    Game::Parts p = g->partsForRig();
+    Screen& s = p.screen;
+    beginFrame(p.platform, p.renderer, s);
     plotPixel(s, 0, 0, 255, 0, 0);
     plotPixel(s, 10, 5, 0, 255, 0);
-    presentFrame(*g->platform, *g->renderer, s, 2);
+    presentFrame(p.platform, p.renderer, s, 2);
     // The pbuffer keeps what was drawn; read it from the front.
     glReadBuffer(GL_FRONT);
     uint8_t px[4 * 4] = {};
@@ -54,10 +55,11 @@ TEST(StateDump, StaysJsonWhateverFloatsAndBytesTheGameHolds) {
     auto g = startHeadless(2);
     runMainLoop(*g);
     // A loaded unit table may carry any float, the command line any byte.
-    g->units[1].hitPoints = std::nanf("");
-    g->units[1].subX = INFINITY;
-    g->units[1].subY = -INFINITY;
-    std::strcpy(g->console.commandLine, "say \"hi\" \\ \x01\xff");
+    Game::Parts p = g->partsForRig();
+    p.units[1].hitPoints = std::nanf("");
+    p.units[1].subX = INFINITY;
+    p.units[1].subY = -INFINITY;
+    std::strcpy(p.console.commandLine, "say \"hi\" \\ \x01\xff");
     const nlohmann::json odd = nlohmann::json::parse(stateJson(*g));
     EXPECT_TRUE(odd["hero"]["hitPoints"].is_null());
     EXPECT_TRUE(odd["hero"]["subX"].is_null());
@@ -81,15 +83,16 @@ TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
         {100, 100, 5, Vk::Right, 101, 100, 5},
         {100, 100, 5, Vk::Down, 100, 99, 5},
     };
+    Shell& shell = g->partsForRig().shell;
     for (const auto& c : cases) {
-        g->shell.SX = c.SX;
-        g->shell.SY = c.SY;
-        g->shell.SZ = c.SZ;
-        g->input.setKey(c.key, true);
+        shell.SX = c.SX;
+        shell.SY = c.SY;
+        shell.SZ = c.SZ;
+        g->input().setKey(c.key, true);
         scrollView(*g);
-        g->input.setKey(c.key, false);
-        EXPECT_EQ(g->shell.SX, c.wantX) << c.key;
-        EXPECT_EQ(g->shell.SY, c.wantY) << c.key;
-        EXPECT_EQ(g->shell.SZ, c.wantZ) << c.key;
+        g->input().setKey(c.key, false);
+        EXPECT_EQ(g->shell().SX, c.wantX) << c.key;
+        EXPECT_EQ(g->shell().SY, c.wantY) << c.key;
+        EXPECT_EQ(g->shell().SZ, c.wantZ) << c.key;
     }
 }

@@ -52,7 +52,7 @@ std::unique_ptr<Game> gameOn(int failFromCall, int* boxes, const char* script) {
     std::vector<ScriptEvent> ev;
     std::string err;
     EXPECT_TRUE(parseInputScript(script, ev, err)) << err;
-    g->input.useScript(ev);
+    g->input().useScript(ev);
     return g;
 }
 
@@ -63,7 +63,7 @@ TEST(WindowLoss, AtStartUpTheGameDoesNotStart) {
     auto g = gameOn(1, &boxes, "");
     EXPECT_FALSE(startGame(*g));
     EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(g->windowFailed);
+    EXPECT_TRUE(g->windowFailed());
     shutdownGame(*g);
 }
 
@@ -75,10 +75,10 @@ TEST(WindowLoss, ModeKeysThatCannotRecreateItEndTheLoopAfterTheirFrame) {
         auto g = gameOn(2, &boxes, script.c_str());
         ASSERT_TRUE(startGame(*g));
         runMainLoop(*g);
-        EXPECT_EQ(g->framesRun, 4) << vk;
-        EXPECT_TRUE(g->windowFailed) << vk;
+        EXPECT_EQ(g->framesRun(), 4) << vk;
+        EXPECT_TRUE(g->windowFailed()) << vk;
         EXPECT_EQ(boxes, 1) << vk;
-        EXPECT_FALSE(g->platform->hasWindow()) << vk;
+        EXPECT_FALSE(g->hasWindow()) << vk;
         shutdownGame(*g);
     }
 }
