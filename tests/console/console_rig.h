@@ -21,9 +21,8 @@
 
 namespace delve::test {
 
-// A shell stand-in for save and load: it draws on a real software screen,
-// runs the console inside each progress frame as the game does, and keeps
-// every presented picture.
+// Save and load's frames on a real software screen, the console run in each
+// progress frame as the game does, and every presented picture kept.
 class RecordingHost : public FrameHost {
 public:
     struct Rig* rig = nullptr;
@@ -64,8 +63,9 @@ struct Rig {
         std::filesystem::remove_all(saveDir, ec);
     }
 
-    ConsoleContext ctx() {
-        return ConsoleContext{input, clock, shell, screen, text, world, units, host, saveDir};
+    ConsoleContext ctx() { return ctx(host); }
+    ConsoleContext ctx(FrameHost& h) {
+        return ConsoleContext{input, clock, shell, screen, text, world, units, h, saveDir};
     }
 
     // One console step of a normal frame.
@@ -98,7 +98,7 @@ struct Rig {
         if (enter) press({Vk::Enter});
     }
 
-    // Replaces the line with `line` and runs it (Backspace, typing, Enter).
+    // Replaces the line with `line` and runs it.
     void command(const std::string& line) {
         openConsole();
         while (console.commandLength > 0) press({Vk::Backspace});

@@ -65,6 +65,22 @@ std::set<std::string> listing(const fs::path& dir) {
     return names;
 }
 
+// The slot folder as it is now, put back by restore() (an empty one if there was none).
+struct Snapshot {
+    const std::string& dir;
+    fs::path copy;
+    explicit Snapshot(const std::string& d) : dir(d), copy(d + "-pristine") {
+        fs::remove_all(copy);
+        if (fs::exists(dir)) fs::copy(dir, copy);
+    }
+    ~Snapshot() { fs::remove_all(copy); }
+    void restore() const {
+        fs::remove_all(dir);
+        if (fs::exists(copy)) fs::copy(copy, dir);
+        else fs::create_directories(dir);
+    }
+};
+
 TEST(LoadRefusal, AnEmptySlotCreatesNothingLeavesTheGameAndSaysSo) {
     Rig r("empty");
     makeGame(r, 3);
@@ -131,25 +147,17 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
         if (kind == "legacy") fs::remove(r.slotPath(2, "check"));
         if (kind == "empty") fs::remove_all(r.saveDir);
         const GameState oldGame = stateOf(r);
-        const fs::path pristine = fs::path(r.saveDir + "-pristine");
-        fs::remove_all(pristine);
-        if (fs::exists(r.saveDir)) fs::copy(r.saveDir, pristine);
-        auto restore = [&] {
-            fs::remove_all(r.saveDir);
-            if (fs::exists(pristine)) fs::copy(pristine, r.saveDir);
-            else fs::create_directories(r.saveDir);
-        };
-        restore();
+        const Snapshot slot(r.saveDir);
+        slot.restore();
         makeGame(r, 62);
         const std::map<FileOp, int> calls = callsOfASave(r, 2);
         for (const auto& [op, error] : kinds) {
-            // Links exist only where there is an old file to keep.
             const int n = calls.count(op) ? calls.at(op) : 0;
             ASSERT_TRUE(n > 0 || (kind != "checked" && op == FileOp::Link)); // links keep old files
             for (int i = 1; i <= n; ++i) {
                 // The map's middle chunks take the path its first and last take.
                 if (op == FileOp::Write && i > 1 && i < 12) continue;
-                restore();
+                slot.restore();
                 const auto files = listing(r.saveDir);
                 makeGame(r, 62);
                 injectFault({op, i, error});
@@ -166,7 +174,6 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
                 ++injected;
             }
         }
-        fs::remove_all(pristine);
     }
     EXPECT_GT(injected, 50);
 }
@@ -178,9 +185,7 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
     ASSERT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::Done);
     makeGame(r, 82);
     ASSERT_EQ(saveGame(r.console, r.ctx(), 4), SlotResult::Done);
-    const fs::path pristine = fs::path(r.saveDir + "-pristine");
-    fs::remove_all(pristine);
-    fs::copy(r.saveDir, pristine);
+    const Snapshot slots(r.saveDir);
     makeGame(r, 83);
     const GameState live = stateOf(r);
     const auto resize = [&](const char* kind, uintmax_t size) {
@@ -215,8 +220,7 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
              ::mkfifo(r.slotPath(3, "mainmap").c_str(), 0600); }, damaged},
     };
     for (const Case& c : cases) {
-        fs::remove_all(r.saveDir);
-        fs::copy(pristine, r.saveDir);
+        slots.restore();
         makeGame(r, 83);
         c.apply();
         const auto files = listing(r.saveDir);
@@ -230,7 +234,6 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
         // A slot found damaged before reading shows no progress screens.
         EXPECT_TRUE(!c.early || r.host.presented.size() == screens) << c.what;
     }
-    fs::remove_all(pristine);
 }
 
 // A slot may carry any view origin; the loaded one lies inside the map.
@@ -254,6 +257,10 @@ TEST(SaveLoad, ALoadedViewOriginIsBroughtIntoTheMap) {
 // A host with a contest: its bytes go into the slot's contest file, and a
 // load hands them back (or null for a slot without one).
 struct ContestHost : RecordingHost {
+    explicit ContestHost(Rig& r) {
+        rig = &r;
+        for (int i = 0; i < 36; ++i) bytes.push_back(uint8_t(3 * i + 1));
+    }
     std::vector<uint8_t> bytes;
     bool readable = true;
     int restores = 0;
@@ -271,94 +278,78 @@ struct ContestHost : RecordingHost {
     }
 };
 
-struct ContestRig {
-    Rig r;
-    ContestHost host;
-    explicit ContestRig(const std::string& name) : r(name) {
-        host.rig = &r;
-        for (int i = 0; i < 36; ++i) host.bytes.push_back(uint8_t(3 * i + 1));
-    }
-    ConsoleContext ctx() {
-        return ConsoleContext{r.input, r.clock, r.shell, r.screen, r.text,
-                              r.world, r.units, host,    r.saveDir};
-    }
-};
-
 TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
-    ContestRig c("contest");
-    Rig& r = c.r;
+    Rig r("contest");
+    ContestHost host(r);
     makeGame(r, 5);
     const GameState saved = stateOf(r);
     ASSERT_EQ(saveGame(r.console, r.ctx(), 1), SlotResult::Done); // no contest
     r.shell.frameCounter = saved.frameCounter;
-    ASSERT_EQ(saveGame(r.console, c.ctx(), 2), SlotResult::Done);
+    ASSERT_EQ(saveGame(r.console, r.ctx(host), 2), SlotResult::Done);
     for (int i = 0; i < SlotFileCount; ++i) // the three files are as without a contest
         EXPECT_EQ(readFile(r.slotPath(1, SlotFileKinds[i])), readFile(r.slotPath(2, SlotFileKinds[i])));
     EXPECT_FALSE(fs::exists(r.slotPath(1, ContestFileKind)));
-    EXPECT_EQ(readFile(r.slotPath(2, ContestFileKind)), c.host.bytes);
+    EXPECT_EQ(readFile(r.slotPath(2, ContestFileKind)), host.bytes);
 
     makeGame(r, 9);
-    ASSERT_EQ(loadGame(r.console, c.ctx(), 2), SlotResult::Done);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_EQ(stateOf(r, saved.frameCounter), saved); // the save's progress frames counted on
-    EXPECT_EQ(c.host.restores, 1);
-    EXPECT_EQ(c.host.restored, c.host.bytes);
+    EXPECT_EQ(host.restores, 1);
+    EXPECT_EQ(host.restored, host.bytes);
     // A slot without a contest file resets the contest.
-    ASSERT_EQ(loadGame(r.console, c.ctx(), 1), SlotResult::Done);
-    EXPECT_EQ(c.host.restores, 2);
-    EXPECT_TRUE(c.host.restoredNone);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 1), SlotResult::Done);
+    EXPECT_EQ(host.restores, 2);
+    EXPECT_TRUE(host.restoredNone);
 
     // A contest file the check file does not name no longer counts.
     ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
-    ASSERT_EQ(loadGame(r.console, c.ctx(), 2), SlotResult::Done);
-    EXPECT_TRUE(c.host.restoredNone);
-    ASSERT_EQ(saveGame(r.console, c.ctx(), 3), SlotResult::Done);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
+    EXPECT_TRUE(host.restoredNone);
+    ASSERT_EQ(saveGame(r.console, r.ctx(host), 3), SlotResult::Done);
     SlotCheck old;
     const std::vector<uint8_t> text3 = readFile(r.slotPath(3, "check"));
     ASSERT_TRUE(parseSlotCheck(std::string(text3.begin(), text3.end()), old));
     old.current.hasContest = false;
     const std::string oldText = formatSlotCheck(old);
     writeFile(r.slotPath(3, "check"), std::vector<uint8_t>(oldText.begin(), oldText.end()));
-    ASSERT_EQ(loadGame(r.console, c.ctx(), 3), SlotResult::Done);
-    EXPECT_TRUE(c.host.restoredNone);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 3), SlotResult::Done);
+    EXPECT_TRUE(host.restoredNone);
 }
 
 TEST(LoadRefusal, AContestThatCannotBeResumedRefusesTheWholeSlot) {
-    ContestRig c("contestbad");
-    Rig& r = c.r;
+    Rig r("contestbad");
+    ContestHost host(r);
     makeGame(r, 5);
-    ASSERT_EQ(saveGame(r.console, c.ctx(), 4), SlotResult::Done);
-    const std::vector<uint8_t> contest = readFile(r.slotPath(4, ContestFileKind));
+    ASSERT_EQ(saveGame(r.console, r.ctx(host), 4), SlotResult::Done);
+    const fs::path file = r.slotPath(4, ContestFileKind);
+    const std::vector<uint8_t> contest = readFile(file);
     makeGame(r, 9);
     const GameState other = stateOf(r);
-    c.host.presented.clear();
+    host.presented.clear();
 
     struct Case {
         const char* what;
         std::function<void()> spoil;
         SlotResult result;
     } cases[] = {
-        {"the app cannot read it", [&] { c.host.readable = false; }, SlotResult::Damaged},
-        {"a changed byte", [&] { auto b = contest; b[9] ^= 1; writeFile(r.slotPath(4, ContestFileKind), b); },
-         SlotResult::Mixed},
-        {"cut short", [&] { writeFile(r.slotPath(4, ContestFileKind), {contest.begin(), contest.end() - 1}); },
-         SlotResult::Mixed},
-        {"missing", [&] { fs::remove(r.slotPath(4, ContestFileKind)); }, SlotResult::Mixed},
-        {"a folder", [&] { fs::remove(r.slotPath(4, ContestFileKind)); fs::create_directory(r.slotPath(4, ContestFileKind)); },
-         SlotResult::Mixed},
+        {"the app cannot read it", [&] { host.readable = false; }, SlotResult::Damaged},
+        {"a changed byte", [&] { auto b = contest; b[9] ^= 1; writeFile(file, b); }, SlotResult::Mixed},
+        {"missing", [&] { fs::remove(file); }, SlotResult::Mixed},
+        {"a folder", [&] { fs::remove(file); fs::create_directory(file); }, SlotResult::Mixed},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         k.spoil();
-        EXPECT_EQ(loadGame(r.console, c.ctx(), 4), k.result);
+        EXPECT_EQ(loadGame(r.console, r.ctx(host), 4), k.result);
         EXPECT_EQ(stateOf(r), other) << "nothing is touched";
-        EXPECT_EQ(c.host.restores, 0);
-        EXPECT_EQ(c.host.presented.size(), 0u);
-        c.host.readable = true;
-        fs::remove_all(r.slotPath(4, ContestFileKind));
-        writeFile(r.slotPath(4, ContestFileKind), contest);
+        EXPECT_EQ(host.restores, 0);
+        EXPECT_EQ(host.presented.size(), 0u);
+        host.readable = true;
+        fs::remove_all(file);
+        writeFile(file, contest);
     }
-    ASSERT_EQ(loadGame(r.console, c.ctx(), 4), SlotResult::Done);
-    EXPECT_EQ(c.host.restored, contest);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 4), SlotResult::Done);
+    EXPECT_EQ(host.restored, contest);
 }
 
 } // namespace
