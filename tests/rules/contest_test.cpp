@@ -165,6 +165,7 @@ TEST_F(ContestTurns, RefusedClicksSayWhyAndTheMarksFollowTheSameRule) {
     }
     SetUp();
     EXPECT_EQ(checkFounding(contest, units, -1, 100).verdict, Founding::OffMap);
+    EXPECT_EQ(checkFounding(contest, units, 100, MapSide).verdict, Founding::OffMap);
     // A click past the map's edge is refused, not moved onto the edge.
     SX = 250;
     TurnInput in;
