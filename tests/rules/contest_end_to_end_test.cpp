@@ -23,42 +23,25 @@ std::string contestMessage(const std::string& dump) {
 
 class ContestEndToEnd : public ProgramRun {
 protected:
-    // Frames 1..: opens the console, types a command and runs it, closes the console.
+    // Opens the console, types a command and runs it, closes the console.
     void command(const std::string& word) {
-        tap(Vk::Tab);
-        for (char c : word)
-            tap(c == ' '               ? Vk::Space
-                : c >= '0' && c <= '9' ? Vk::Digit0 + (c - '0')
-                                       : Vk::LetterA + (c - 'a'));
-        tap(Vk::Enter);
-        for (size_t i = 0; i < word.size(); ++i) tap(Vk::Backspace);
-        tap(Vk::Tab);
+        t.tap(Vk::Tab);
+        t.type(word);
+        t.tap(Vk::Enter);
+        for (size_t i = 0; i < word.size(); ++i) t.tap(Vk::Backspace);
+        t.tap(Vk::Tab);
     }
-    // One frame with the left button down at framebuffer pixel (x, y).
-    void click(int x, int y) {
-        line("cursor " + std::to_string(x) + " " + std::to_string(y));
-        tap(Vk::LeftButton);
-    }
-    std::string play(int seed = 7) { return run(script_, frame_ + 3, uint32_t(seed)); }
+    std::string play() { return run(t.text, t.frame + 3, 7); }
     // A click on the cell `dx`, `dy` from the view's middle cell, where the
     // contest puts the leader of group 1 when it starts (seed 7: 160,55).
-    void clickFromLeader(int dx, int dy) { click((20 + dx) * 16 + 8, (15 + dy) * 16 + 8); }
-    void restart() {
-        script_.clear();
-        frame_ = 1;
+    void clickFromLeader(int dx, int dy) {
+        t.at(t.frame, "cursor " + std::to_string((20 + dx) * 16 + 8) + " " +
+                          std::to_string((15 + dy) * 16 + 8));
+        t.tap(Vk::LeftButton);
     }
+    void restart() { t = Typist{}; }
 
-    std::string script_;
-    int frame_ = 1;
-
-private:
-    void line(const std::string& event) { script_ += std::to_string(frame_) + " " + event + "\n"; }
-    void tap(int vk) {
-        line("down " + std::to_string(vk));
-        ++frame_;
-        line("up " + std::to_string(vk));
-        ++frame_;
-    }
+    Typist t;
 };
 
 // Founding clicks 10 cells from an earlier member of group 1: turns 2..7.
