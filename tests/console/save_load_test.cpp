@@ -103,18 +103,12 @@ TEST(SaveFailure, AFolderThatCannotBeMadeIsReported) {
     EXPECT_TRUE(fs::is_regular_file(r.saveDir));
 }
 
-// Fails the n-th file call of one kind with `error`; every other call runs.
-struct InjectedFault {
-    FileOp op;
-    int n;
-    int error;
-};
-
-void injectFault(const InjectedFault& f) {
+// Fails the n-th file call of kind `failing` with `error`; every other call runs.
+void injectFault(FileOp failing, int n, int error) {
     auto count = std::make_shared<int>(0);
-    setFileFaultHook([f, count](FileOp op) {
+    setFileFaultHook([=](FileOp op) {
         FileFault fault;
-        if (op == f.op && ++*count == f.n) fault.error = f.error;
+        if (op == failing && ++*count == n) fault.error = error;
         return fault;
     });
 }
@@ -160,7 +154,7 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
                 slot.restore();
                 const auto files = listing(r.saveDir);
                 makeGame(r, 62);
-                injectFault({op, i, error});
+                injectFault(op, i, error);
                 r.command("save game 2");
                 setFileFaultHook(nullptr);
                 SCOPED_TRACE(kind + " op " + std::to_string(int(op)) + " call " + std::to_string(i));
@@ -209,9 +203,9 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
          damaged + ": its last save was cut off", false, true},
         {"no check file", [&] { fs::remove(r.slotPath(3, "check")); },
          "Slot 3 loaded without a check file", true},
-        {"check file kept from us", [&] { injectFault({FileOp::Open, 1, EACCES}); },
+        {"check file kept from us", [&] { injectFault(FileOp::Open, 1, EACCES); },
          "Slot 3 could not be read: permission denied"},
-        {"disk fails part-way", [&] { injectFault({FileOp::Read, 4, EIO}); },
+        {"disk fails part-way", [&] { injectFault(FileOp::Read, 4, EIO); },
          "Slot 3 could not be read: input/output error"},
         {"unit file from slot 4", [&] { fs::copy_file(r.slotPath(4, "unit"), r.slotPath(3, "unit"),
                                                       fs::copy_options::overwrite_existing); },
