@@ -34,8 +34,10 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
     o.headless = o.fastClock = o.haveSeed = true;
     o.seed = 7;
     o.frames = frames;
-    if (!saveDir.empty()) o.saveDir = saveDir;
-    if (const char* d = std::getenv("DELVE_TEST_DATA")) o.dataDir = d;
+    if (!saveDir.empty())
+        o.saveDir = saveDir;
+    if (const char* d = std::getenv("DELVE_TEST_DATA"))
+        o.dataDir = d;
     return std::make_unique<Game>(o, std::move(platform));
 }
 std::unique_ptr<Game> startHeadless(int frames = -1) {
@@ -45,7 +47,7 @@ std::unique_ptr<Game> startHeadless(int frames = -1) {
 }
 
 class ContestMode : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         saves_ = std::filesystem::temp_directory_path() /
                  ("delve-contest-mode-" + std::to_string(::getpid()));
@@ -62,7 +64,8 @@ protected:
     // One main-loop frame, with `vk` going down or up as it begins.
     void frame(int vk = -1, bool down = false) {
         g->input().beginFrame(g->framesRun(), g->shell().screenWidth, g->shell().screenHeight);
-        if (vk >= 0) g->input().setKey(vk, down);
+        if (vk >= 0)
+            g->input().setKey(vk, down);
         runFrame(*g);
         g->partsForRig().framesRun += 1;
     }
@@ -118,11 +121,13 @@ TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
     EXPECT_EQ(g->contest().winner, 0);
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(g->units().nextFreeUnit, 214);
-    for (int i = 214; i < 230; ++i) EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
+    for (int i = 214; i < 230; ++i)
+        EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
 }
 
 TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
-    for (int i = 0; i < 5; ++i) frame();
+    for (int i = 0; i < 5; ++i)
+        frame();
     const int typedAt = g->shell().frameCounter;
     toggleContest(*g);
     EXPECT_EQ(g->contest().seed, contestSeed(7, typedAt));
@@ -150,9 +155,11 @@ TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     glReadBuffer(GL_FRONT); // the pbuffer keeps what was drawn
     uint8_t px[4 * 4] = {};
     glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(px[i * 4], 255) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(px[i * 4], 255) << i;
     glReadPixels(20, 10, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(px[i * 4 + 1], 255) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(px[i * 4 + 1], 255) << i;
     glReadPixels(22, 12, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
     EXPECT_EQ(px[1], 0);
 }
@@ -166,7 +173,8 @@ TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
     p.units[1].subY = -INFINITY;
     std::strcpy(p.console.commandLine, "say \"hi\" \\ \x01\xff");
     const nlohmann::json odd = nlohmann::json::parse(stateJson(*g));
-    for (const char* k : {"hitPoints", "subX", "subY"}) EXPECT_TRUE(odd["hero"][k].is_null()) << k;
+    for (const char* k : {"hitPoints", "subX", "subY"})
+        EXPECT_TRUE(odd["hero"][k].is_null()) << k;
     EXPECT_EQ(odd["commandLine"].get<std::string>().substr(0, 12), "say \"hi\" \\ \x01");
 }
 
@@ -178,9 +186,9 @@ TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
     const struct {
         int from, key, wantX, wantY, wantZ;
     } cases[] = {
-        {INT_MAX, Vk::Right, 236, 241, Top},   {INT_MAX, Vk::KeypadPlus, 236, 241, Top},
-        {INT_MIN, Vk::Left, 0, 0, 0},          {INT_MIN, Vk::KeypadMinus, 0, 0, 0},
-        {100, Vk::Right, 101, 100, 5},         {100, Vk::Down, 100, 99, 5},
+        {INT_MAX, Vk::Right, 236, 241, Top}, {INT_MAX, Vk::KeypadPlus, 236, 241, Top},
+        {INT_MIN, Vk::Left, 0, 0, 0},        {INT_MIN, Vk::KeypadMinus, 0, 0, 0},
+        {100, Vk::Right, 101, 100, 5},       {100, Vk::Down, 100, 99, 5},
     };
     Shell& shell = g->partsForRig().shell;
     for (const auto& c : cases) {
@@ -196,10 +204,11 @@ TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
 
 // The headless backend, with window creation failing from a chosen call on.
 class FailingPlatform final : public Platform {
-public:
+  public:
     FailingPlatform(int failFromCall, int* boxes) : failFrom_(failFromCall), boxes_(boxes) {}
     bool createWindow(const char* title, int w, int h) override {
-        if (++calls_ < failFrom_) return inner_->createWindow(title, w, h);
+        if (++calls_ < failFrom_)
+            return inner_->createWindow(title, w, h);
         messageBox("ERROR", "Window Creation Error.");
         return false;
     }
@@ -217,7 +226,7 @@ public:
     void messageBox(const char*, const char*) override { ++*boxes_; }
     bool headless() const override { return true; }
 
-private:
+  private:
     std::unique_ptr<Platform> inner_ = makeHeadlessPlatform();
     int failFrom_, calls_ = 0;
     int* boxes_;
@@ -236,7 +245,8 @@ TEST(WindowLoss, AWindowThatCannotBeMadeEndsTheGameAfterOneBox) {
         ASSERT_TRUE(parseInputScript(script.c_str(), ev, err)) << err;
         g->input().useScript(ev);
         ASSERT_EQ(startGame(*g), vk != 0);
-        if (vk) runMainLoop(*g);
+        if (vk)
+            runMainLoop(*g);
         EXPECT_EQ(g->framesRun(), vk ? 4 : 0) << vk;
         EXPECT_TRUE(g->windowFailed()) << vk;
         EXPECT_EQ(boxes, 1) << vk;

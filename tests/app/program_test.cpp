@@ -64,8 +64,10 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
     // A screenshot whose frame never comes because the script ends the run.
     std::ofstream(at("quit.script")) << "1 close\n";
     std::string err;
-    EXPECT_EQ(launch("", "--headless --fast-clock --input " + at("quit.script") +
-                             " --screenshot 5:" + at("late.png"), err),
+    EXPECT_EQ(launch("",
+                     "--headless --fast-clock --input " + at("quit.script") +
+                         " --screenshot 5:" + at("late.png"),
+                     err),
               1);
     EXPECT_FALSE(fs::exists(at("late.png")));
     for (const char* asked : {" --help", " --version"})
@@ -78,7 +80,8 @@ TEST_F(Program, DumpsAndScreenshotsGoToRegularFilesOnly) {
     // As root, a device node of the test's own, so that a faulty rename could
     // only ever replace that; otherwise /dev/null, which a user cannot replace.
     std::string device = at("device");
-    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) device = "/dev/null";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        device = "/dev/null";
     fs::create_symlink(device, at("to-null"));
     const std::pair<std::string, std::string> cases[] = {
         {"--dump-state " + at("to-null"), at("to-null") + ": is a link to a character device"},
@@ -147,7 +150,8 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
     t.tap(Vk::Tab);
     t.type("env4block");
     t.tap(Vk::Enter);
-    for (int i = 0; i < 9; ++i) t.tap(Vk::Backspace);
+    for (int i = 0; i < 9; ++i)
+        t.tap(Vk::Backspace);
     t.type("save game 2");
     t.tap(Vk::Enter);
     t.tap(Vk::Tab);
@@ -160,16 +164,20 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
     std::ofstream(at("script.txt")) << t.text;
     const std::string rec = at("session.rec"), seed = "--headless --fast-clock --seed 11 ";
     std::string out;
-    ASSERT_EQ(launch("", seed + "--frames " + std::to_string(t.frame) + " --input " +
-                             at("script.txt") + " --save-dir " + at("a") + " --record " + rec +
-                             " --dump-state " + at("a.json"), out),
+    ASSERT_EQ(launch("",
+                     seed + "--frames " + std::to_string(t.frame) + " --input " + at("script.txt") +
+                         " --save-dir " + at("a") + " --record " + rec + " --dump-state " +
+                         at("a.json"),
+                     out),
               0)
         << out;
     EXPECT_EQ(slurp(rec).rfind("# seed 11\n", 0), 0u);
     // Replayed as a player would: no frame limit, the recording ends it.
-    ASSERT_EQ(launch("", seed + "--input " + rec + " --save-dir " + at("b") + " --dump-state " +
-                             at("b.json"), out),
-              0)
+    ASSERT_EQ(
+        launch("",
+               seed + "--input " + rec + " --save-dir " + at("b") + " --dump-state " + at("b.json"),
+               out),
+        0)
         << out;
     const std::string a = slurp(at("a.json"));
     EXPECT_EQ(a, slurp(at("b.json")));
@@ -190,11 +198,10 @@ TEST_F(Program, F12WritesAPictureWhereTheDesktopKeepsThem) {
     std::ofstream(at("f12.txt")) << t.text;
     const std::string args = "--headless --fast-clock --seed 7 --frames 12 --input " +
                              at("f12.txt") + " --save-dir " + at("s");
-    const std::string inHome = "env -u XDG_PICTURES_DIR -u XDG_CONFIG_HOME HOME='" +
-                               home.string() + "' ";
+    const std::string inHome =
+        "env -u XDG_PICTURES_DIR -u XDG_CONFIG_HOME HOME='" + home.string() + "' ";
     std::string out;
-    ASSERT_EQ(launch(inHome + "XDG_PICTURES_DIR='" + at("My Pictures") + "'", args, out), 0)
-        << out;
+    ASSERT_EQ(launch(inHome + "XDG_PICTURES_DIR='" + at("My Pictures") + "'", args, out), 0) << out;
     out += printed();
     std::vector<fs::path> pictures;
     for (const auto& e : fs::directory_iterator(work_ / "My Pictures" / "delve"))
@@ -213,8 +220,10 @@ TEST_F(Program, F12WritesAPictureWhereTheDesktopKeepsThem) {
     EXPECT_TRUE(fs::exists(home / "Bilder" / "delve")) << out;
     for (int kind = 0; kind < 2; ++kind) {
         fs::remove(userDirs);
-        if (kind == 0) ASSERT_EQ(::mkfifo(userDirs.c_str(), 0600), 0);
-        else fs::create_symlink("/dev/zero", userDirs);
+        if (kind == 0)
+            ASSERT_EQ(::mkfifo(userDirs.c_str(), 0600), 0);
+        else
+            fs::create_symlink("/dev/zero", userDirs);
         fs::remove_all(home / "Pictures");
         ASSERT_EQ(launch(inHome, args, out), 0) << kind << out;
         EXPECT_EQ(std::distance(fs::directory_iterator(home / "Pictures" / "delve"),
