@@ -1,14 +1,9 @@
-// The cell edge overlay over a real first-person rendering, and the matrices
-// built without GL's stack (the overlay's copy, the browser renderer's)
-// against those GL builds.
+// The cell edge overlay over a real first-person rendering.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cmath>
-
-#include "gfx/renderer.h"
 #include "views/edge_overlay.h"
 #include "view_fixture.h"
 
@@ -122,60 +117,6 @@ TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
             }
     glPopMatrix();
     EXPECT_GT(compared, 10000);
-}
-
-void expectNear(const float* a, const float* b, const char* what) {
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(a[i], b[i], 1e-6f * std::max(1.0f, std::fabs(b[i])))
-            << what << " element " << i;
-}
-
-// A renderer without a matrix stack (the browser's) builds its camera and
-// projection as the fixed pipeline does.
-TEST(RendererMatrices, CameraAndProjectionMatchTheFixedPipeline) {
-    test::ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
-    const Camera cameras[] = {
-        {-90.0f, 0.0f, 0.5f, 0.5f, 0.5f},
-        {-60.0f, 37.0f, 0.2f, 0.8f, 0.54f},
-        {-20.0f, -120.0f, 0.0f, 1.0f, 0.3f},
-        {-1.5f, 359.9f, 0.5f, 0.25f, 0.75f},
-    };
-    float fixed[16], built[16];
-    for (const Camera& c : cameras) {
-        sc.renderer->clear();
-        sc.renderer->beginCamera(c, fixed);
-        sc.renderer->endCamera();
-        matrix::identity(built);
-        matrix::applyCamera(built, c);
-        expectNear(built, fixed, "camera");
-    }
-    int viewport[4] = {};
-    sc.renderer->projection(fixed, viewport);
-    matrix::identity(built);
-    matrix::perspective(built, 45.0, double(4.0f / 3.0f), double(0.1f), 100.0);
-    expectNear(built, fixed, "projection");
-    EXPECT_EQ(std::vector<int>(viewport, viewport + 4),
-              (std::vector<int>{0, 0, ViewWidth, ViewHeight}));
-}
-
-TEST(RendererMatrices, RotationsAboutAnyAxisFollowTheRightHandRule) {
-    // About -z a quarter turn takes x to -y; about the diagonal 120 degrees cycle the axes.
-    const struct {
-        float axis[3], from[3], to[3], degrees;
-    } cases[] = {
-        {{0, 0, -1}, {1, 0, 0}, {0, -1, 0}, 90.0f},
-        {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, 120.0f},
-    };
-    for (const auto& c : cases) {
-        float m[16];
-        matrix::identity(m);
-        matrix::rotate(m, c.degrees, c.axis[0], c.axis[1], c.axis[2]);
-        for (int r = 0; r < 3; ++r)
-            EXPECT_NEAR(m[r] * c.from[0] + m[4 + r] * c.from[1] + m[8 + r] * c.from[2], c.to[r],
-                        1e-5f)
-                << c.axis[0] << c.axis[1] << c.axis[2];
-    }
 }
 
 } // namespace
