@@ -12,10 +12,12 @@ namespace {
 int whiteViewPixels(const std::filesystem::path& file, int cursorX, int cursorY) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, file.c_str())) return -1;
+    if (!png_image_begin_read_from_file(&image, file.c_str()))
+        return -1;
     image.format = PNG_FORMAT_RGB;
     std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return -1;
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        return -1;
     const int w = int(image.width), h = int(image.height);
     int n = 0;
     for (int top = 0; top < h; ++top) {
@@ -40,7 +42,8 @@ TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
         t.hold(Vk::MiddleButton, 2);
         t.tap(Vk::Tab);
         for (int i = 0; i < times; ++i) {
-            for (int k = 0; k < 5; ++k) t.tap(Vk::Backspace); // the line as it was
+            for (int k = 0; k < 5; ++k)
+                t.tap(Vk::Backspace); // the line as it was
             t.type("edges");
             t.tap(Vk::Enter);
         }
