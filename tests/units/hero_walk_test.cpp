@@ -82,11 +82,9 @@ TEST(HeroWalk, PushOutIgnoresTheMapEdge) {
     Walker edge;
     edge.hero.x = 0;
     edge.hero.y = 255;
-    edge.hero.subX = 0.95f;
-    edge.hero.subY = 0.95f;
+    edge.hero.subX = edge.hero.subY = 0.95f;
     pushOutOfWalls(*edge.world, edge.hero, 0.05f, 0.95f, 0.5f);
-    EXPECT_FLOAT_EQ(edge.hero.subX, 0.95f);
-    EXPECT_FLOAT_EQ(edge.hero.subY, 0.95f);
+    EXPECT_TRUE(edge.hero.subX == 0.95f && edge.hero.subY == 0.95f);
 }
 
 TEST(HeroWalk, CellCarry) {
@@ -122,11 +120,8 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
     w.shell.SZ = 7;
     w.shell.SX = 10;
     w.frame();
-    EXPECT_EQ(w.shell.SX, 50);
-    EXPECT_EQ(w.shell.SY, 60);
-    EXPECT_EQ(w.shell.SZ, 4);
-    EXPECT_FLOAT_EQ(w.hero.subX, 0.5f);
-    EXPECT_FLOAT_EQ(w.hero.subY, 0.5f);
+    EXPECT_TRUE(w.shell.SX == 50 && w.shell.SY == 60 && w.shell.SZ == 4);
+    EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
 
     w.input.setKey(1, false);
     // The deepest layer has nothing beneath it (and nothing is read there).
@@ -143,8 +138,7 @@ TEST(HeroWalk, DamagedPositionsFromASaveAreSafe) {
     w.hero.subY = INFINITY;
     w.hero.walkPhase = -INFINITY;
     w.frame();
-    EXPECT_FLOAT_EQ(w.hero.subX, 0.5f);
-    EXPECT_FLOAT_EQ(w.hero.subY, 0.5f);
+    EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
     EXPECT_FLOAT_EQ(w.hero.subZ, 0.54f);
 
     // A hero far outside the map walks without touching memory outside it.
