@@ -174,8 +174,7 @@ TEST(BitmapLoad, EveryRefusalSaysWhy) {
 // and a first-person texture that is not square.
 TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
     TempDir dir;
-    fs::create_directories(dir.path / "bmp_dungeon");
-    fs::create_directories(dir.path / "bmp_cube");
+    for (const char* folder : {"bmp_dungeon", "bmp_cube"}) fs::create_directories(dir.path / folder);
     auto wall = plainBmp(16, 16);
     wall[28] = 8;
     writeFile(dir.path / "bmp_dungeon" / "wall.bmp", wall);
@@ -194,8 +193,7 @@ TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
     EXPECT_TRUE(has("bmp_cube/brickold2.bmp: 64 x 32 pixels, wider than tall: a first-person "
                     "texture must be square, so the walls drawn with it stay white"));
     EXPECT_TRUE(has("bmp_land/plain.bmp: no such file or directory"));
-    EXPECT_FALSE(has("bmp_dungeon/floor.bmp: ")) << "a good picture is no problem";
-    EXPECT_EQ(report.problems.size(), size_t(report.missing) + 1);
+    EXPECT_EQ(report.problems.size(), size_t(report.missing) + 1); // the missing and brickold2
 }
 
 // Each file holds a 16 x 16 picture's bytes under hostile sizes: only sizes
@@ -316,10 +314,7 @@ TEST(BitmapTextures, RecreatedOnEveryContext) {
         GTEST_SKIP() << "no headless GL context here";
     }
     BitmapCatalogue cat;
-    for (int t = 0; t < 7; ++t) {
-        uint32_t side = t == 6 ? 0 : 4; // the last entry stays empty: no image, no crash
-        if (side) fillEntry(cat, 1200 + t, side, side, uint8_t(10 * t), 20, 30);
-    }
+    for (int t = 0; t < 6; ++t) fillEntry(cat, 1200 + t, 4, 4, uint8_t(10 * t), 20, 30); // 1206 stays empty
     cat[1203].pixels[4 * 3 * 4 - 1] = 99; // top-right pixel of a 4 x 4 texture, blue
     for (int round = 0; round < 2; ++round) {
         if (round == 1) {
