@@ -40,11 +40,8 @@ protected:
     }
     void SetUp() override {
         screen.setMode(640, 480);
-        shell.screenWidth = 640;
-        shell.screenHeight = 480;
-        shell.SX = 100;
-        shell.SY = 50;
-        shell.SZ = Layer;
+        shell.screenWidth = 640, shell.screenHeight = 480;
+        shell.SX = 100, shell.SY = 50, shell.SZ = Layer;
         solidPicture(pictures, 119, FloorColour);
         solidPicture(pictures, 111, RockColour);
         solidPicture(pictures, RoadPicture, RoadColour);
