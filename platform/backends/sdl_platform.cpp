@@ -90,7 +90,12 @@ public:
         const char* driver = SDL_GetCurrentVideoDriver();
         bool invisible = driver && (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy"));
         if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
-            SDL_SetError("no display found (DISPLAY and WAYLAND_DISPLAY are not set)");
+            const char* x = SDL_getenv("DISPLAY");
+            const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+            if (x || wayland)
+                SDL_SetError("cannot reach the display %s", x ? x : wayland);
+            else
+                SDL_SetError("no display found (DISPLAY and WAYLAND_DISPLAY are not set)");
             initError_ = true;
         }
     }

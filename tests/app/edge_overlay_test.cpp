@@ -10,9 +10,7 @@
 namespace delve {
 namespace {
 
-using test::ViewScene;
-
-struct OverlayScene : ViewScene {
+struct OverlayScene : test::ViewScene {
     EdgeOverlay overlay;
     OverlayScene() { overlay.allocate(); }
 
@@ -27,9 +25,9 @@ struct OverlayScene : ViewScene {
     }
     int whitePixels() const {
         int n = 0;
-        for (size_t i = 0; i < screen.framebuffer.size(); i += 4)
-            n += screen.framebuffer[i] == 255 && screen.framebuffer[i + 1] == 255 &&
-                 screen.framebuffer[i + 2] == 255 && screen.framebuffer[i + 3] == 255;
+        eachPixel([&](int, int, const uint8_t* p) {
+            n += p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255;
+        });
         return n;
     }
 };
@@ -41,27 +39,25 @@ TEST(EdgeOverlay, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
 
     sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock); // a block ahead
     sc.frame();
-    // Where the block's picture lies.
-    int minX = 320, maxX = -1, minY = 240, maxY = -1;
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
-            if (sc.screen.framebuffer[size_t((y * 320 + x) * 4 + 3)] == 255) {
-                minX = std::min(minX, x), maxX = std::max(maxX, x);
-                minY = std::min(minY, y), maxY = std::max(maxY, y);
-            }
+    EdgeOverlay none; // never allocated: draws nothing
+    drawCellEdges(none, sc.screen, *sc.world, *sc.units, sc.shell, sc.view);
+    EXPECT_EQ(sc.whitePixels(), 0);
+    int minX = 320, maxX = -1, minY = 240, maxY = -1; // where the block's picture lies
+    sc.eachPixel([&](int x, int y, const uint8_t* p) {
+        if (p[3] != 255)
+            return;
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    });
     ASSERT_GE(maxX, 0);
-    const int edges = sc.edgesAfterFrame();
-    EXPECT_GT(edges, 100);
-    // Every edge pixel lies on the block (lattice points are truncated, so
-    // one pixel of slack).
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
-            if (sc.screen.framebuffer[size_t((y * 320 + x) * 4)] == 255) {
-                EXPECT_GE(x, minX - 1);
-                EXPECT_LE(x, maxX + 1);
-                EXPECT_GE(y, minY - 1);
-                EXPECT_LE(y, maxY + 1);
-            }
+    EXPECT_GT(sc.edgesAfterFrame(), 100);
+    // Every edge pixel lies on the block (one pixel of slack: lattice points are truncated).
+    sc.eachPixel([&](int x, int y, const uint8_t* p) {
+        if (p[0] != 255)
+            return;
+        EXPECT_TRUE(x >= minX - 1 && x <= maxX + 1 && y >= minY - 1 && y <= maxY + 1)
+            << x << "," << y;
+    });
 }
 
 TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
@@ -71,42 +67,37 @@ TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
     const int wallOnly = sc.edgesAfterFrame();
     const std::vector<uint8_t> wallPicture = sc.screen.framebuffer;
     EXPECT_GT(wallOnly, 100);
-    // Floor cells behind the wall change nothing that can be seen.
-    sc.fillBox(80, 86, 11, 120, 95, 11, Cell::Floor);
+    sc.fillBox(80, 86, 11, 120, 95, 11, Cell::Floor); // floor cells behind it
     EXPECT_EQ(sc.edgesAfterFrame(), wallOnly);
     EXPECT_EQ(sc.screen.framebuffer, wallPicture);
 }
 
-// The overlay projects with a copy of the GL matrices instead of asking GL
-// for every point: in each cell's frame the copy must give what gluProject
-// gives with the matrices GL itself makes, bit for bit, or the visibility
-// tests would keep other edges.
+// In each cell's frame the overlay's matrix copy must give what gluProject
+// gives with GL's own matrices, bit for bit, or the visibility tests would
+// keep other edges.
 TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
     OverlayScene sc;
     ASSERT_TRUE(sc.glReady);
-    sc.hero1().subX = 0.37f;
-    sc.hero1().subY = 0.81f;
-    sc.hero1().subZ = 0.54f;
+    UnitRecord& hero = sc.hero1();
+    hero.subX = 0.37f, hero.subY = 0.81f, hero.subZ = 0.54f;
     sc.view.walk.cameraYaw = 33.0f;
     sc.view.walk.cameraPitch = -71.0f;
-    const UnitRecord& hero = sc.hero1();
     const EdgeProjection camera =
         cameraProjection(*sc.renderer, sc.view, hero.subX, hero.subY, hero.subZ);
-    // GL's own matrices for the same camera.
     glPushMatrix();
     glRotatef(sc.view.walk.cameraPitch, 1.0f, 0.0f, 0.0f);
     glRotatef(180.0f - sc.view.walk.cameraYaw, 0.0f, 0.0f, 1.0f);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     glTranslatef(hero.subX - 0.5f, hero.subY - 0.5f, hero.subZ - 0.5f);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     int compared = 0;
     for (int dz = -14; dz < 14; dz += 3)
         for (int dy = -14; dy < 14; dy += 2)
             for (int dx = -14; dx < 14; dx += 2) {
                 glPushMatrix();
                 glTranslatef(float(dx), float(dy), float(dz));
-                GLint viewport[4];
                 GLdouble m[16], p[16];
-                glGetIntegerv(GL_VIEWPORT, viewport);
                 glGetDoublev(GL_MODELVIEW_MATRIX, m);
                 glGetDoublev(GL_PROJECTION_MATRIX, p);
                 glPopMatrix();
@@ -114,28 +105,18 @@ TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
                 for (float ox : {-0.56f, -0.5f, 0.44f})
                     for (float oy : {-1.5f, -0.44f})
                         for (float oz : {-0.5f, 0.56f}) {
-                            GLdouble gx = 0, gy = 0, gz = 0;
-                            double cx = 0, cy = 0, cz = 0;
-                            const bool gl = gluProject(ox, oy, oz, m, p, viewport, &gx, &gy, &gz);
-                            ASSERT_EQ(projectWithCopy(copy, ox, oy, oz, cx, cy, cz), gl);
-                            ASSERT_EQ(cx, gx) << dx << " " << dy << " " << dz;
-                            ASSERT_EQ(cy, gy);
-                            ASSERT_EQ(cz, gz);
+                            GLdouble g[3] = {};
+                            double c[3] = {};
+                            const bool gl =
+                                gluProject(ox, oy, oz, m, p, viewport, &g[0], &g[1], &g[2]);
+                            ASSERT_EQ(projectWithCopy(copy, ox, oy, oz, c[0], c[1], c[2]), gl);
+                            for (int i = 0; i < 3; ++i)
+                                ASSERT_EQ(c[i], g[i]) << dx << " " << dy << " " << dz;
                             ++compared;
                         }
             }
     glPopMatrix();
     EXPECT_GT(compared, 10000);
-}
-
-TEST(EdgeOverlay, UnfilledTableDrawsNothing) {
-    OverlayScene sc;
-    ASSERT_TRUE(sc.glReady);
-    sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock);
-    sc.frame();
-    EdgeOverlay none; // never allocated
-    drawCellEdges(none, sc.screen, *sc.world, *sc.units, sc.shell, sc.view);
-    EXPECT_EQ(sc.whitePixels(), 0);
 }
 
 } // namespace

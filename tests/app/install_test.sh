@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The installed game: `cmake --install` into a temporary prefix gives the
-# program, its data, the desktop entry with its icons, the AppStream
-# metadata and the manual page, all valid; the installed program runs from
-# another working directory with its data folder read-only and saves into
-# the XDG data folder.
+# `cmake --install` into a temporary prefix: program, data, desktop entry,
+# icons, AppStream metadata and manual pages, all valid; the installed program
+# runs elsewhere on read-only data and saves into the XDG data folder.
 #   tests/app/install_test.sh BUILD_DIR
 set -euo pipefail
 BUILD=${1:?usage: install_test.sh BUILD_DIR}
@@ -13,6 +11,9 @@ trap 'chmod -R u+w "$TMP" 2>/dev/null; rm -rf "$TMP"' EXIT
 PREFIX=$TMP/prefix
 
 fail() { echo "install test: $*" >&2; exit 1; }
+# Runs a command in the working folder $WORK, output to out.txt; on failure shows it and fails with $1.
+run_or_fail() { local why=$1; shift; (cd "$WORK" && "$@" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "$why"; }; }
+META=$PREFIX/share/metainfo/delve.metainfo.xml
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 installed=$(find "$PREFIX" -type f | wc -l)
@@ -27,26 +28,21 @@ done
 [ -d "$PREFIX/share/delve" ] && [ -n "$(ls -A "$PREFIX/share/delve")" ] || fail "no data in share/delve"
 
 desktop-file-validate "$PREFIX/share/applications/delve.desktop" || fail "desktop entry is not valid"
-appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/delve.metainfo.xml" ||
-    fail "metainfo is not valid"
+appstreamcli validate --no-net --pedantic "$META" || fail "metainfo is not valid"
 grep -qx 'Icon=delve' "$PREFIX/share/applications/delve.desktop" || fail "desktop entry names no icon"
-grep -q '<project_license>GPL-3.0-or-later</project_license>' \
-    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo names another licence"
-grep -q '<metadata_license>CC0-1.0</metadata_license>' \
-    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo data is not CC0-1.0"
+for want in '<project_license>GPL-3.0-or-later</project_license>' '<metadata_license>CC0-1.0</metadata_license>' \
+            '<launchable type="desktop-id">delve.desktop</launchable>'; do
+    grep -qF "$want" "$META" || fail "metainfo lacks $want"
+done
 grep -q 'GNU GENERAL PUBLIC LICENSE' "$PREFIX/share/doc/delve/LICENSE" &&
     grep -q 'Version 3, 29 June 2007' "$PREFIX/share/doc/delve/LICENSE" || fail "LICENSE is not the GPL 3"
-grep -q '<launchable type="desktop-id">delve.desktop</launchable>' \
-    "$PREFIX/share/metainfo/delve.metainfo.xml" || fail "metainfo does not launch delve.desktop"
-# Each icon is a PNG of its size with an alpha channel (IHDR: width,
-# height, bit depth 8, colour type 6).
+# Each icon is a PNG of its size with alpha (IHDR: width, height, depth 8, colour type 6).
 for size in 48 256; do
     got=$(od -An -tu1 -j16 -N10 "$PREFIX/share/icons/hicolor/${size}x${size}/apps/delve.png" | xargs)
     want="0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256)) 8 6"
     [[ $got == "$want" ]] || fail "icon ${size}: IHDR $got"
 done
-# Each manual page formats without warnings and names every flag of its
-# program's --help.
+# Each manual page formats without warnings and names every flag of its --help.
 for program in delve delve-sim; do
     page="$PREFIX/share/man/man6/$program.6"
     warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$page" 2>&1)
@@ -62,8 +58,7 @@ for key in F12 Escape Tab 'save game' 'load game' env4teleport contest edges XDG
     grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
 done
 
-# Run the installed program elsewhere with a read-only data folder. (Root
-# ignores file modes, so the data folder's contents are compared as well.)
+# Run elsewhere on a read-only data folder (compared too: root ignores modes).
 chmod -R a-w "$PREFIX/share/delve"
 before=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
 WORK=$TMP/elsewhere
@@ -77,14 +72,11 @@ mkdir -p "$WORK" "$TMP/xdg" "$TMP/home"
         frame=$((frame + 2))
     done
 } >"$TMP/save.script"
-(cd "$WORK" && env -u XDG_PICTURES_DIR HOME="$TMP/home" XDG_DATA_HOME="$TMP/xdg" \
+run_or_fail "the installed program failed" env -u XDG_PICTURES_DIR HOME="$TMP/home" XDG_DATA_HOME="$TMP/xdg" \
     "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 40 --input "$TMP/save.script" \
-    --screenshot "0:$TMP/installed.png" >"$TMP/out.txt" 2>&1) ||
-    { cat "$TMP/out.txt" >&2; fail "the installed program failed"; }
+    --screenshot "0:$TMP/installed.png"
 [ -z "$(ls -A "$WORK")" ] || fail "the program wrote into its working directory: $(ls -A "$WORK")"
-for f in SAVEGAME4.check; do
-    [ -s "$TMP/xdg/delve/map/$f" ] || fail "no save slot in \$XDG_DATA_HOME/delve/map: $(find "$TMP" -name 'SAVEGAME*')"
-done
+[ -s "$TMP/xdg/delve/map/SAVEGAME4.check" ] || fail "no save slot in \$XDG_DATA_HOME/delve/map"
 after=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
 [ "$before" = "$after" ] || fail "the data folder changed"
 # The installed data is the build's: the first frame matches the build tree's.
@@ -92,17 +84,13 @@ after=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
     --save-dir "$TMP/unused" >/dev/null 2>&1
 cmp -s "$TMP/installed.png" "$TMP/built.png" || fail "the installed program draws another first frame"
 
-# The data folder is found from the program's own folder, so a moved prefix
-# still runs, delve-sim included; DELVE_DATA_DIR overrides it; without any
-# data folder both programs say so and fail instead of reading the working
-# folder.
+# Data is found beside the program, so a moved prefix runs (delve-sim too);
+# DELVE_DATA_DIR overrides it; with no data folder both programs say so and fail.
 chmod -R u+w "$PREFIX"
 mv "$PREFIX" "$TMP/moved"
 PREFIX=$TMP/moved
-(cd "$WORK" && "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 2 \
-    --save-dir "$TMP/unused" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "a moved install failed"; }
-(cd "$WORK" && "$PREFIX/bin/delve-sim" --seed 3 >"$TMP/out.txt" 2>&1) ||
-    { cat "$TMP/out.txt" >&2; fail "delve-sim of a moved install failed"; }
+run_or_fail "a moved install failed" "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 2 --save-dir "$TMP/unused"
+run_or_fail "delve-sim of a moved install failed" "$PREFIX/bin/delve-sim" --seed 3
 mv "$PREFIX/share/delve" "$TMP/elsewhere-data"
 status=0
 (cd "$WORK" && "$PREFIX/bin/delve" --headless --fast-clock --frames 2 >"$TMP/out.txt" 2>&1) || status=$?
@@ -112,8 +100,7 @@ status=0
 (cd "$WORK" && "$PREFIX/bin/delve-sim" --seed 3 >"$TMP/out.txt" 2>&1) || status=$?
 [ $status -ne 0 ] && grep -q 'no data folder' "$TMP/out.txt" ||
     { cat "$TMP/out.txt" >&2; fail "without data delve-sim ended with status $status"; }
-(cd "$WORK" && DELVE_DATA_DIR="$TMP/elsewhere-data" "$PREFIX/bin/delve" --headless --fast-clock \
-    --seed 3 --frames 1 --screenshot "0:$TMP/env.png" --save-dir "$TMP/unused" >"$TMP/out.txt" 2>&1) ||
-    { cat "$TMP/out.txt" >&2; fail "DELVE_DATA_DIR was not used"; }
+run_or_fail "DELVE_DATA_DIR was not used" env DELVE_DATA_DIR="$TMP/elsewhere-data" "$PREFIX/bin/delve" \
+    --headless --fast-clock --seed 3 --frames 1 --screenshot "0:$TMP/env.png" --save-dir "$TMP/unused"
 cmp -s "$TMP/env.png" "$TMP/built.png" || fail "with DELVE_DATA_DIR the program draws another first frame"
 echo "install test: passed ($installed files installed)"

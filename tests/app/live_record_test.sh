@@ -5,11 +5,12 @@
 # Every wait is on the game's state: SIGUSR1 writes the --dump-state file
 # between two frames, so the test waits for frames to pass, not for time.
 set -euo pipefail
-BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+NAME="live record test"
 T=$(mktemp -d)
+LOG=$T/log
 PID=
 trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
-fail() { echo "live record test: $*" >&2; cat "$T/log" >&2 || true; exit 1; }
+. "$(dirname "$0")/x_helpers.sh"
 
 # The frames the main loop has run, read from a fresh state dump.
 frames() {
@@ -35,13 +36,7 @@ wait_frames() {
 
 "$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$T/live.json" --save-dir "$T/a" >"$T/log" 2>&1 &
 PID=$!
-id=
-for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1) || true
-    [ -n "$id" ] && break
-    sleep 0.2
-done
-[ -n "$id" ] || fail "no game window"
+id=$(wait_for_window GAME) || fail "no game window"
 wait_frames 1 # start-up builds the world after the window appears
 xdotool windowfocus --sync "$id" 2>/dev/null || true
 # Walk forward, switch to the map, scroll, send the hero, type a command.
@@ -53,10 +48,9 @@ xdotool key Tab; wait_frames 5
 xdotool type --delay 50 env4block
 xdotool key Return; wait_frames 10
 kill -TERM "$PID"
-status=0
-wait "$PID" || status=$?
+wait_for_exit "$PID"
 PID=
-[ "$status" -eq 0 ] || fail "the live session ended with status $status"
+[ "$STATUS" -eq 0 ] || fail "the live session ended with status $STATUS"
 head -n 1 "$T/rec.txt" | grep -qx '# seed 9' || fail "the recording does not start with its seed"
 events=$(grep -c -v '^#' "$T/rec.txt")
 [ "$events" -ge 10 ] || fail "the recording holds only $events events"

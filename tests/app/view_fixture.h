@@ -33,7 +33,8 @@ inline void makeCheckerTexture(BitmapCatalogue& cat) {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             const auto& c = ((x / 8 + y / 8) % 2) ? TexelA : TexelB;
-            for (int i = 0; i < 3; ++i) e.pixels[size_t((y * 64 + x) * 3 + i)] = c[size_t(i)];
+            for (int i = 0; i < 3; ++i)
+                e.pixels[size_t((y * 64 + x) * 3 + i)] = c[size_t(i)];
         }
 }
 
@@ -66,7 +67,8 @@ struct ViewScene {
     void fillBox(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t code) {
         for (int z = z0; z <= z1; ++z)
             for (int y = y0; y <= y1; ++y)
-                for (int x = x0; x <= x1; ++x) world->setCell(x, y, z, code);
+                for (int x = x0; x <= x1; ++x)
+                    world->setCell(x, y, z, code);
     }
 
     // One game frame of the view: clear as the frame loop does, then draw.
@@ -77,10 +79,16 @@ struct ViewScene {
         mouseLook(view.walk, shell, input);
     }
 
+    // Calls f(x, y, rgba) for every framebuffer pixel.
+    template <class F> void eachPixel(F f) const {
+        for (int y = 0; y < screen.height; ++y)
+            for (int x = 0; x < screen.width; ++x)
+                f(x, y, &screen.framebuffer[size_t((y * screen.width + x) * 4)]);
+    }
     // Framebuffer pixels the view wrote (alpha 255).
     int drawnPixels() const {
         int n = 0;
-        for (size_t i = 3; i < screen.framebuffer.size(); i += 4) n += screen.framebuffer[i] == 255;
+        eachPixel([&](int, int, const uint8_t* p) { n += p[3] == 255; });
         return n;
     }
 };

@@ -4,38 +4,10 @@
 # instead of running on with nothing to see or read. SIGINT and SIGTERM end
 # a running game as the close message does, with status 0.
 set -euo pipefail
-BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+NAME="window failure test"
 LOG=$(mktemp)
 trap 'rm -f "$LOG"' EXIT
-
-fail() { echo "window failure test: $*" >&2; cat "$LOG" >&2; exit 1; }
-
-# The top-level window titled $1 (message boxes carry no class xdotool can
-# search by, so the window tree is read instead).
-window_named() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t {print $1}' | tail -n 1; }
-
-wait_for_window() { # TITLE
-    local id
-    for _ in $(seq 1 150); do
-        id=$(window_named "$1")
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    return 1
-}
-
-wait_for_exit() { # PID -> sets STATUS
-    for _ in $(seq 1 100); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.2
-    done
-    if kill -0 "$1" 2>/dev/null; then
-        kill -9 "$1"
-        fail "the program did not end"
-    fi
-    STATUS=0
-    wait "$1" || STATUS=$?
-}
+. "$(dirname "$0")/x_helpers.sh"
 
 # 1. No GL library: the window cannot be made.
 SDL_OPENGL_LIBRARY=/nonexistent "$BIN" --seed 5 >"$LOG" 2>&1 &

@@ -2,17 +2,12 @@
 # The game in a real window under an X server (run through xvfb-run):
 # a borderless 640 x 480 window at (0, 0); F3 scales it to 960 x 720; F6
 # switches to the 640 x 480 map mode at scale 1; Escape exits with status 0.
-#
-# Keys are polled once per frame, and the window appears before start-up
-# has finished building the world, so each key is held until its effect is
-# seen rather than for a fixed time.
+# Keys are polled once per frame, so each is held until its effect is seen.
 set -euo pipefail
-BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+NAME="window test"
 LOG=$(mktemp)
 trap 'rm -f "$LOG"' EXIT
-
-fail() { echo "window test: $*" >&2; cat "$LOG" >&2; exit 1; }
-
+. "$(dirname "$0")/x_helpers.sh"
 game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
 
 geometry() {
@@ -61,11 +56,7 @@ hold_until_geometry F6 "0,0" "640x480"
 sleep 0.5
 game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true
 xdotool keydown Escape
-for _ in $(seq 1 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.2
-done
+wait_for_exit "$PID"
 xdotool keyup Escape
-kill -0 "$PID" 2>/dev/null && { kill "$PID"; fail "Escape did not end the program"; }
-wait "$PID" || fail "exit status $?"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
 echo "window test: passed"

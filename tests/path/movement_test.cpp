@@ -53,9 +53,7 @@ TEST_F(Movement, WalksOneCellPerPassAndStopsOnTheGoal) {
 TEST_F(Movement, OwnCellAndUnreachableGoalsStopAtOnce) {
     orderMove(units, finder(), 1, 50, 50);
     pass();
-    EXPECT_EQ(hero().moveState, 0);
-    EXPECT_EQ(step(), PathNone);
-    EXPECT_EQ(hero().x, 50);
+    EXPECT_TRUE(hero().moveState == 0 && step() == PathNone && hero().x == 50);
 
     world.map.setCell(70, 70, Layer, Cell::Rock);
     finder().pathLength[1] = 12;
@@ -85,14 +83,11 @@ TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {
     EXPECT_EQ(hero().moveState, 0) << "start and goal clamp onto the same corner cell";
     orderMove(units, finder(), 1, 200, 200);
     pass();
-    EXPECT_EQ(hero().x, 253) << "the search starts from the nearest inner cell";
-    EXPECT_EQ(hero().y, 253);
-    hero().x = 250;
-    hero().y = 250;
+    EXPECT_TRUE(hero().x == 253 && hero().y == 253) << "the search starts from the nearest inner cell";
+    hero().x = hero().y = 250;
     orderMove(units, finder(), 1, 65535, 65535);
     for (int i = 0; i < 300 && hero().moveState == 1; ++i) pass();
-    EXPECT_EQ(hero().x, 255) << "the goal is kept on the map";
-    EXPECT_EQ(hero().y, 255);
+    EXPECT_TRUE(hero().x == 255 && hero().y == 255) << "the goal is kept on the map";
 
     hero().z = 60000;
     orderMove(units, finder(), 1, 10, 10);

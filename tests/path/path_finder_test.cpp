@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "search_fixtures.h"
@@ -39,10 +40,6 @@ protected:
     }
 };
 
-// Windows clamped at the map's sides, start and goal pulled into their inner
-// cells, corners cut only beside corner-permitting cells, ties between equal
-// costs, unreachable goals and searches split into budget chunks are
-// compared node by node with the literal search in OpenListOracle.
 TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
     pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, 5, 5, 9, 9, 900, 100000, 0);
     EXPECT_EQ(in.windowSize, MapSide);
@@ -56,10 +53,8 @@ TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
         << "a huge budget does not overflow the limit test";
 }
 
-// Window placement worked out by hand (the oracle in search_fixtures.cpp
-// repeats these rules, so they are pinned here independently): the window
-// centres on the start, is pushed back inside the map, and start and goal
-// are brought into its interior, one cell in from each edge.
+// Window placement worked out by hand, apart from the oracle's copy of the
+// rules: centred on the start, inside the map, ends one cell in from its edge.
 TEST_F(PathFinderTest, WindowIsPlacedAroundTheStartAndEndsAreKeptInside) {
     struct Case {
         int sx, sy, gx, gy, w;
@@ -77,18 +72,13 @@ TEST_F(PathFinderTest, WindowIsPlacedAroundTheStartAndEndsAreKeptInside) {
         SCOPED_TRACE(testing::Message() << c.sx << "," << c.sy << " -> " << c.gx << "," << c.gy);
         pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, c.sx, c.sy, c.gx, c.gy,
                        Layer, c.w, 0);
-        EXPECT_EQ(in.windowX, c.windowX);
-        EXPECT_EQ(in.windowY, c.windowY);
-        EXPECT_EQ(in.startX, c.startX);
-        EXPECT_EQ(in.startY, c.startY);
-        EXPECT_EQ(in.goalX, c.goalX);
-        EXPECT_EQ(in.goalY, c.goalY);
+        EXPECT_EQ((std::array{in.windowX, in.windowY, in.startX, in.startY, in.goalX, in.goalY}),
+                  (std::array{c.windowX, c.windowY, c.startX, c.startY, c.goalX, c.goalY}));
     }
 }
 
-// Which units a search marks, worked out by hand: units 0 to 9 that are
-// active, on a side, blocking and on the searched layer, strictly inside the
-// window (not on its edge ring); modes 0 to 2 mark, mode 3 does not.
+// Marked: units 0 to 9, active, on a side, blocking, on the layer, strictly
+// inside the window; modes 0 to 2 mark, mode 3 does not.
 TEST_F(PathFinderTest, OnlyBlockingUnitsZeroToNineInsideTheWindowAreMarked) {
     struct Placed {
         int index, x, y, side, blocking, z;
@@ -141,15 +131,13 @@ TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {
     EXPECT_EQ(p.back(), (std::pair<int, int>{3, 2})) << "the entry next to the unit is kept";
     for (size_t k = 1; k < p.size(); ++k)
         ASSERT_LE(std::max(std::abs(p[k].first - p[k - 1].first), std::abs(p[k].second - p[k - 1].second)), 1);
-    EXPECT_EQ(pf.pathGoalX[5], p.front().first) << "the far end kept becomes the unit's goal";
-    EXPECT_EQ(pf.pathGoalY[5], p.front().second);
     EXPECT_EQ(p.front(), (std::pair<int, int>{2, 10})) << "1000 cells along rows 2, 4, 6, 8 and their joins";
+    EXPECT_EQ((std::pair<int, int>{pf.pathGoalX[5], pf.pathGoalY[5]}), p.front()) << "the far end is the goal";
 }
 
 } // namespace
-// The open list orders by cost through buckets sized from the step-cost
-// table; tables it cannot size (zero, negative or enormous steps) and a
-// table swapped in the middle of a search must still give the scan's order.
+// Step-cost tables the open list's buckets cannot size (zero, negative or
+// enormous steps), or swapped mid-search, still give the literal scan's order.
 TEST_F(PathFinderTest, AnyStepCostTableKeepsTheOrderOfTheScan) {
     const StepCostTable saved = world.stepCosts;
     test::LiteralSearch lit;

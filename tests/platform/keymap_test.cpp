@@ -14,9 +14,8 @@ using Layout = std::map<char, int>;
 
 int usPosition(char letter) { return ScancodeLetterA + (letter - 'a'); }
 
+// usKeysToLetters[i] is the letter typed by the key at the US position of 'a' + i.
 Layout layoutFrom(const char* usKeysToLetters) {
-    // usKeysToLetters[i] is the letter typed by the key at the US position
-    // of 'a' + i.
     Layout l;
     for (int i = 0; i < 26; ++i) l[usKeysToLetters[i]] = ScancodeLetterA + i;
     return l;

@@ -18,30 +18,15 @@ TEST(WebKeys, LettersFollowTheLetterTheKeyTypes) {
 }
 
 TEST(WebKeys, OtherKeysGoByTheirPlace) {
-    EXPECT_EQ(webVirtualKey("1", "Digit1"), '1');
-    EXPECT_EQ(webVirtualKey("!", "Digit1"), '1'); // shifted digit
-    EXPECT_EQ(webVirtualKey("&", "Digit1"), '1'); // AZERTY's unshifted 1
-    EXPECT_EQ(webVirtualKey("0", "Digit0"), '0');
-    EXPECT_EQ(webVirtualKey("F1", "F1"), 112);
-    EXPECT_EQ(webVirtualKey("F12", "F12"), 123);
-    EXPECT_EQ(webVirtualKey("F13", "F13"), 0);
-    EXPECT_EQ(webVirtualKey("Backspace", "Backspace"), 8);
-    EXPECT_EQ(webVirtualKey("Tab", "Tab"), 9);
-    EXPECT_EQ(webVirtualKey("Enter", "Enter"), 13);
-    EXPECT_EQ(webVirtualKey("Enter", "NumpadEnter"), 13);
-    EXPECT_EQ(webVirtualKey("Shift", "ShiftRight"), 16);
-    EXPECT_EQ(webVirtualKey("Control", "ControlLeft"), 17);
-    EXPECT_EQ(webVirtualKey("Alt", "AltLeft"), 18);
-    EXPECT_EQ(webVirtualKey("Escape", "Escape"), 27);
-    EXPECT_EQ(webVirtualKey(" ", "Space"), 32);
-    EXPECT_EQ(webVirtualKey("ArrowLeft", "ArrowLeft"), 37);
-    EXPECT_EQ(webVirtualKey("ArrowDown", "ArrowDown"), 40);
-    EXPECT_EQ(webVirtualKey("+", "NumpadAdd"), 107);
-    EXPECT_EQ(webVirtualKey("-", "NumpadSubtract"), 109);
-    EXPECT_EQ(webVirtualKey("7", "Numpad7"), 103);
-    EXPECT_EQ(webVirtualKey("", ""), 0);
-    EXPECT_EQ(webVirtualKey(nullptr, nullptr), 0);
-    EXPECT_EQ(webVirtualKey("Unidentified", "Lang1"), 0);
+    struct Case { const char* key; const char* code; int vk; };
+    const Case cases[] = {
+        {"!", "Digit1", '1'}, {"&", "Digit1", '1'}, {"0", "Digit0", '0'}, {"F1", "F1", 112},
+        {"F12", "F12", 123}, {"F13", "F13", 0}, {"Enter", "NumpadEnter", 13},
+        {"Shift", "ShiftRight", 16}, {" ", "Space", 32}, {"ArrowDown", "ArrowDown", 40},
+        {"-", "NumpadSubtract", 109}, {"7", "Numpad7", 103}, {"", "", 0},
+        {nullptr, nullptr, 0}, {"Unidentified", "Lang1", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(webVirtualKey(c.key, c.code), c.vk) << (c.code ? c.code : "null");
 }
 
 TEST(WebKeys, TheBrowserKeepsItsOwnKeysExceptThoseThatFightTheGame) {

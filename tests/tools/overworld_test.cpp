@@ -24,6 +24,8 @@ bool landOrSite(uint8_t c) {
     return std::find(codes.begin(), codes.end(), c) != codes.end();
 }
 
+bool village(uint8_t c) { return c >= Cell::Village && c <= Cell::VillageRed; }
+
 // 4-connected flood over road and village cells from one village.
 int reachableVillages(const std::vector<uint8_t>& cells, int start) {
     std::vector<bool> seen(cells.size());
@@ -31,22 +33,16 @@ int reachableVillages(const std::vector<uint8_t>& cells, int start) {
     seen[size_t(start)] = true;
     int villages = 0;
     while (!stack.empty()) {
-        int i = stack.back();
+        const int i = stack.back();
         stack.pop_back();
-        if (cells[size_t(i)] >= Cell::Village && cells[size_t(i)] <= Cell::VillageRed) ++villages;
-        int x = i % MapSide, y = i / MapSide;
-        const int d[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (auto& o : d) {
-            int nx = x + o[0], ny = y + o[1];
-            if (nx < 0 || ny < 0 || nx >= MapSide || ny >= MapSide) continue;
-            int n = ny * MapSide + nx;
-            uint8_t c = cells[size_t(n)];
-            bool walkable = c == Cell::Road || (c >= Cell::Village && c <= Cell::VillageRed);
-            if (walkable && !seen[size_t(n)]) {
+        villages += village(cells[size_t(i)]);
+        const int x = i % MapSide;
+        for (int n : {x < MapSide - 1 ? i + 1 : -1, x > 0 ? i - 1 : -1, i + MapSide, i - MapSide})
+            if (n >= 0 && n < LayerSize && !seen[size_t(n)] &&
+                (cells[size_t(n)] == Cell::Road || village(cells[size_t(n)]))) {
                 seen[size_t(n)] = true;
                 stack.push_back(n);
             }
-        }
     }
     return villages;
 }
@@ -71,7 +67,7 @@ TEST(ShippedOverworld, HoldsOnlyLandAndSiteCodesWithADryBorderAndJoinedVillages)
         }
     int villageCells = 0, first = -1;
     for (int i = 0; i < LayerSize; ++i)
-        if (cells[size_t(i)] >= Cell::Village && cells[size_t(i)] <= Cell::VillageRed) {
+        if (village(cells[size_t(i)])) {
             ++villageCells;
             if (first < 0) first = i;
         }

@@ -21,13 +21,11 @@ TEST(Wanderers, LiveInTheNearCornerAvoidingMountains) {
     for (int u = 1; u <= 255; ++u) {
         const UnitRecord& w = (*units)[u];
         ASSERT_TRUE(w.active == 1 && w.side == 1 && w.spriteId == 981 && w.group == 1) << u;
-        EXPECT_TRUE(w.maxHitPoints >= 5.0f && w.maxHitPoints <= 12.0f) << u;
-        EXPECT_EQ(w.hitPoints, w.maxHitPoints);
+        EXPECT_TRUE(w.maxHitPoints >= 5.0f && w.maxHitPoints <= 12.0f && w.hitPoints == w.maxHitPoints) << u;
         EXPECT_TRUE(w.x >= 1 && w.x <= 63 && w.y >= 1 && w.y <= 63 && w.z == 0) << u;
         EXPECT_EQ(map->cell(w.x, w.y, 0), Cell::Plain);
     }
-    EXPECT_EQ((*units)[0].active, 0);
-    EXPECT_EQ((*units)[256].active, 0);
+    EXPECT_TRUE((*units)[0].active == 0 && (*units)[256].active == 0);
 }
 
 TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
@@ -52,8 +50,7 @@ TEST(RandomBlocks, GrassStaysInsideAndUnitsStandOnIt) {
     EXPECT_EQ((*units)[1].active, 0);
     for (int u = 2; u < units->nextFreeUnit; ++u) {
         const UnitRecord& unit = (*units)[u];
-        ASSERT_EQ(unit.active, 1);
-        EXPECT_EQ(unit.hitPoints, 10.0f);
+        ASSERT_TRUE(unit.active == 1 && unit.hitPoints == 10.0f) << u;
         EXPECT_EQ(world->map.cell(unit.x, unit.y, unit.z), Cell::Grass);
         EXPECT_EQ(world->marks.cell(unit.x, unit.y, unit.z), 10);
     }

@@ -35,20 +35,13 @@ constexpr int Layer = 7;
 class MapView : public ::testing::Test {
 protected:
     static const TrigTables& trig() {
-        static TrigTables* t = [] {
-            auto* tables = new TrigTables;
-            tables->build();
-            return tables;
-        }();
+        static TrigTables* t = [] { auto* tables = new TrigTables; tables->build(); return tables; }();
         return *t;
     }
     void SetUp() override {
         screen.setMode(640, 480);
-        shell.screenWidth = 640;
-        shell.screenHeight = 480;
-        shell.SX = 100;
-        shell.SY = 50;
-        shell.SZ = Layer;
+        shell.screenWidth = 640, shell.screenHeight = 480;
+        shell.SX = 100, shell.SY = 50, shell.SZ = Layer;
         solidPicture(pictures, 119, FloorColour);
         solidPicture(pictures, 111, RockColour);
         solidPicture(pictures, RoadPicture, RoadColour);
@@ -121,8 +114,7 @@ TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
     EXPECT_EQ(cellAt(24, 10), Black);
     finder->pathStep[1] = 0;
     draw();
-    EXPECT_EQ(cellAt(24, 10), RoadColour) << "step 0 marks only the goal";
-    EXPECT_EQ(cellAt(22, 10), Black);
+    EXPECT_TRUE(cellAt(24, 10) == RoadColour && cellAt(22, 10) == Black) << "step 0 marks only the goal";
 }
 
 // The label is drawn last, one row above the bar, and its glyphs reach down
@@ -196,20 +188,17 @@ TEST_F(MapView, AUnitPictureCoversAtMostFourCellsEachWay) {
     big.pixels.assign(size_t(320) * 240 * 3, 77);
     place(2, 102, 52).spriteId = 1000;
     draw();
-    EXPECT_EQ(at(32, 32), (Rgb{77, 77, 77}));
-    EXPECT_EQ(at(32 + 63, 32 + 12), (Rgb{77, 77, 77})) << "the 4th cell to the right";
-    EXPECT_EQ(at(32 + 12, 32 + 63), (Rgb{77, 77, 77})) << "the 4th cell up";
-    EXPECT_EQ(at(32 + 64, 32 + 12), Black);
-    EXPECT_EQ(at(32 + 12, 32 + 64), Black);
-    EXPECT_EQ(at(300, 200), Black);
+    for (auto [x, y] : {std::pair{32, 32}, {32 + 63, 32 + 12}, {32 + 12, 32 + 63}})
+        EXPECT_EQ(at(x, y), (Rgb{77, 77, 77})) << x << "," << y;
+    for (auto [x, y] : {std::pair{32 + 64, 32 + 12}, {32 + 12, 32 + 64}, {300, 200}})
+        EXPECT_EQ(at(x, y), Black) << x << "," << y;
 }
 
 // Of the units on one cell, the last 32 drawn are shown: the frame is the
 // one drawn without the units before them, and a cell with 32 shows all.
 TEST_F(MapView, OneCellDrawsItsLastThirtyTwoUnits) {
     units.selectedUnit = 0;
-    // Pictures transparent on their left half and labels of different
-    // lengths, so every unit drawn leaves a trace of its own.
+    // Half-transparent pictures and labels of different lengths: every unit drawn leaves a trace.
     for (int i = 1; i <= 40; ++i) place(i * 70, 103, 53);
     place(3000 - 1, 104, 53); // a neighbour stays drawn
     draw();

@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "path/movement.h"
-#include "platform/rng.h"
 #include "tests/program_run.h"
-#include "world/generator.h"
-#include "world/world.h"
+#include "tests/world/world_fixture.h"
 
 namespace delve {
 namespace {
@@ -38,14 +36,7 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     ASSERT_EQ(jsonInt(first, "screenWidth"), 640);
 
     // The same level, generated here from the same seed, to choose a goal.
-    auto world = std::make_unique<World>();
-    fillStepCostTable(world->stepCosts);
-    Rng rng;
-    rng.srand(Seed);
-    allocateGeneratorTables(*world);
-    generateDungeon(*world, rng, 128, 128, FirstWorkLayer, WorkLayerCount, 255, 2400);
-    stackDungeonLevels(world->map);
-    freeGeneratorTables(*world);
+    World* world = test::startupWorld(Seed).world.get();
     ASSERT_NE(world->map.cell(hx, hy, 2), Cell::Rock) << "the level here differs from the program's";
 
     auto finder = std::make_unique<PathFinder>();

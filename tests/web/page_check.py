@@ -1,47 +1,27 @@
 #!/usr/bin/env python3
-"""Reads what the browser page reported (the JSON it posts with report=NAME,
-or its DOM as --dump-dom prints it) and compares it with the desktop
-program's results.
+"""Compares what a browser page reported (the JSON it posts with report=NAME)
+with the desktop program's results, or with another page's.
 
-  page_check.py state DOM NATIVE_JSON
-      the page's state dump has the native run's world and unit digests,
-      hero and view origin
-  page_check.py same-state DOM_A DOM_B
-      two pages ended in the same state (digests, hero, origin)
-  page_check.py shot DOM FRAME NATIVE_PNG MAX_DIFF MAX_SHARE [OUT_PNG]
-      the canvas picture the page took after FRAME, reduced to the
-      framebuffer's size, differs from NATIVE_PNG by at most MAX_DIFF in any
-      channel except on at most MAX_SHARE of the pixels
-  page_check.py download-is-shot REPORT FRAME
-      the one PNG the page offered as a download is its canvas of FRAME
+  page_check.py state A B
+      A and B (page reports or desktop state dumps) hold the same world and
+      unit digests, hero, view origin and contest
+  page_check.py shot REPORT FRAME NATIVE_PNG MAX_DIFF MAX_SHARE [OUT_PNG]
+      the canvas picture after FRAME, reduced to the framebuffer's size,
+      differs from NATIVE_PNG by more than MAX_DIFF in a channel on at most
+      MAX_SHARE of the pixels
+  page_check.py download REPORT [FRAME]
+      the page offered one PNG download (F12), named as the desktop names
+      screenshots; with FRAME, it is the canvas of that frame pixel for pixel
   page_check.py canvas-size REPORT FRAME WIDTH HEIGHT
-      the canvas picture of FRAME has that size
-  page_check.py field DOM ELEMENT_ID KEY
-      prints one value of the JSON in a result element (delve-timing,
-      delve-fps, delve-state)
+  page_check.py white PNG MIN
+      at least MIN pure white pixels between the texts at top and bottom
 """
 import base64
-import html
 import json
 import re
 import struct
 import sys
 import zlib
-
-
-def element(dom, element_id):
-    if dom.lstrip().startswith('{'):
-        report = json.loads(dom)
-        key = {'delve-state': 'state', 'delve-timing': 'timing', 'delve-fps': 'fps'}.get(
-            element_id, element_id.replace('delve-shot-', 'shot'))
-        if key not in report:
-            sys.exit("page_check: the page reported no %s" % key)
-        v = report[key]
-        return v if isinstance(v, str) else json.dumps(v)
-    m = re.search(r'<pre id="%s"[^>]*>(.*?)</pre>' % re.escape(element_id), dom, re.S)
-    if not m:
-        sys.exit("page_check: the page wrote no %s" % element_id)
-    return html.unescape(m.group(1))
 
 
 def read_png(data):
@@ -59,20 +39,15 @@ def read_png(data):
                 sys.exit("page_check: unsupported PNG (depth %d, colour %d)" % (depth, colour))
         elif kind == b'IDAT':
             idat += body
-        elif kind == b'IEND':
-            break
     channels = 3 if colour == 2 else 4
-    raw = zlib.decompress(idat)
-    stride = width * channels
+    raw, stride = zlib.decompress(idat), width * channels
     rows, prev, i = [], bytearray(stride), 0
     for _ in range(height):
-        filt = raw[i]
-        line = bytearray(raw[i + 1:i + 1 + stride])
+        filt, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
         i += 1 + stride
         for x in range(stride):
             a = line[x - channels] if x >= channels else 0
-            b = prev[x]
-            c = prev[x - channels] if x >= channels else 0
+            b, c = prev[x], prev[x - channels] if x >= channels else 0
             if filt == 1:
                 line[x] = (line[x] + a) & 255
             elif filt == 2:
@@ -82,8 +57,7 @@ def read_png(data):
             elif filt == 4:
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[x] = (line[x] + pred) & 255
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else (b if pb <= pc else c))) & 255
         rows.append(bytes(line[k] for k in range(stride) if k % channels < 3))
         prev = line
     return width, height, rows
@@ -93,107 +67,98 @@ def write_png(path, width, height, rows):
     def chunk(kind, body):
         return (struct.pack('>I', len(body)) + kind + body +
                 struct.pack('>I', zlib.crc32(kind + body) & 0xffffffff))
-    raw = b''.join(b'\x00' + r for r in rows)
     with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2,
-                                                                   0, 0, 0)) +
-                chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+        f.write(b'\x89PNG\r\n\x1a\n' +
+                chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)) +
+                chunk(b'IDAT', zlib.compress(b''.join(b'\x00' + r for r in rows))) +
+                chunk(b'IEND', b''))
 
 
-def state(dom):
-    return json.loads(element(dom, 'delve-state'))
+def from_url(url):
+    if not url.startswith('data:image/png;base64,'):
+        sys.exit("page_check: no PNG data URL")
+    return read_png(base64.b64decode(url.split(',', 1)[1]))
 
 
-def key_fields(s):
+def shot(report, frame):
+    if 'shot' + frame not in report:
+        sys.exit("page_check: the page reported no picture of frame %s" % frame)
+    return from_url(report['shot' + frame])
+
+
+def reduced(cw, ch, canvas, w, h):
+    """The top-left pixel of every zoom x zoom block, or None if the canvas
+    is no whole zoom of w x h."""
+    zoom = cw // w
+    if zoom < 1 or zoom * w != cw or zoom * h != ch:
+        return None
+    return [bytes(canvas[y * zoom][x * zoom * 3 + c] for x in range(w) for c in range(3))
+            for y in range(h)]
+
+
+def key_fields(path):
+    s = json.load(open(path, encoding='utf-8'))
+    if 'worldFnv1a64' not in s:  # a page's report
+        if 'state' not in s:
+            sys.exit("page_check: %s reports no state" % path)
+        s = json.loads(s['state']) if isinstance(s['state'], str) else s['state']
     h = s['hero']
     return {'worldFnv1a64': s['worldFnv1a64'], 'unitsFnv1a64': s['unitsFnv1a64'],
             'hero': (h['x'], h['y'], h['z'], h['subX'], h['subY'], h['subZ']),
             'origin': (s['SX'], s['SY'], s['SZ']), 'contest': s.get('contest')}
 
 
-def compare_fields(a, b, what):
-    fa, fb = key_fields(a), key_fields(b)
-    bad = [k for k in fa if fa[k] != fb[k]]
-    for k in bad:
-        print("page_check: %s: %s differs: %s against %s" % (what, k, fa[k], fb[k]))
-    return not bad
-
-
 def main(argv):
-    if len(argv) >= 4 and argv[1] == 'state':
-        dom = open(argv[2], encoding='utf-8').read()
-        native = json.load(open(argv[3]))
-        ok = compare_fields(state(dom), native, 'page against desktop')
-        print("page_check: state %s" % ("matches the desktop run" if ok else "DIFFERS"))
-        return 0 if ok else 1
-    if len(argv) >= 4 and argv[1] == 'same-state':
-        a = state(open(argv[2], encoding='utf-8').read())
-        b = state(open(argv[3], encoding='utf-8').read())
-        ok = compare_fields(a, b, 'second page against first')
-        print("page_check: states %s" % ("match" if ok else "DIFFER"))
-        return 0 if ok else 1
-    if len(argv) >= 7 and argv[1] == 'shot':
-        dom = open(argv[2], encoding='utf-8').read()
-        url = element(dom, 'delve-shot-' + argv[3]).strip()
-        prefix = 'data:image/png;base64,'
-        if not url.startswith(prefix):
-            sys.exit("page_check: the picture of frame %s is no PNG data URL" % argv[3])
-        cw, ch, canvas = read_png(base64.b64decode(url[len(prefix):]))
-        nw, nh, native = read_png(open(argv[4], 'rb').read())
-        max_diff, max_share = int(argv[5]), float(argv[6])
-        if cw % nw or ch % nh or cw // nw != ch // nh:
+    cmd, args = argv[1] if len(argv) > 1 else '', argv[2:]
+    if cmd == 'state' and len(args) == 2:
+        a, b = key_fields(args[0]), key_fields(args[1])
+        bad = [k for k in a if a[k] != b[k]]
+        for k in bad:
+            print("page_check: %s differs: %s against %s" % (k, a[k], b[k]))
+        print("page_check: states %s" % ("DIFFER" if bad else "match"))
+        return 1 if bad else 0
+    if cmd == 'white' and len(args) == 2:
+        w, h, rows = read_png(open(args[0], 'rb').read())
+        white = sum(1 for y in range(20, h - 80) for x in range(w)
+                    if rows[y][x * 3:x * 3 + 3] == b'\xff\xff\xff')
+        print("page_check: %d white pixels between the texts" % white)
+        return 0 if white >= int(args[1]) else 1
+    if cmd in ('shot', 'download', 'canvas-size'):
+        report = json.load(open(args[0], encoding='utf-8'))
+    if cmd == 'shot' and len(args) >= 5:
+        cw, ch, canvas = shot(report, args[1])
+        nw, nh, native = read_png(open(args[2], 'rb').read())
+        small = reduced(cw, ch, canvas, nw, nh)
+        if small is None:
             print("page_check: canvas %dx%d is no whole zoom of %dx%d" % (cw, ch, nw, nh))
             return 1
-        zoom = cw // nw
-        # The top-left pixel of every zoom x zoom block (the canvas rows run
-        # top-down like the PNG's).
-        reduced = [bytes(canvas[y * zoom][x * zoom * 3 + c] for x in range(nw) for c in range(3))
-                   for y in range(nh)]
-        off, worst = 0, 0
-        for y in range(nh):
-            for x in range(nw):
-                d = max(abs(reduced[y][x * 3 + c] - native[y][x * 3 + c]) for c in range(3))
-                worst = max(worst, d)
-                off += d > max_diff
+        diffs = [max(abs(small[y][x * 3 + c] - native[y][x * 3 + c]) for c in range(3))
+                 for y in range(nh) for x in range(nw)]
+        off = sum(d > int(args[3]) for d in diffs)
         share = off / float(nw * nh)
-        if len(argv) >= 8:
-            write_png(argv[7], nw, nh, reduced)
-        ok = share <= max_share
-        print("page_check: frame %s: %d of %d pixels differ by more than %d (%.3f%%, allowed "
-              "%.3f%%), largest difference %d: %s" % (argv[3], off, nw * nh, max_diff,
-                                                       100 * share, 100 * max_share, worst,
-                                                       "ok" if ok else "TOO DIFFERENT"))
+        if len(args) >= 6:
+            write_png(args[5], nw, nh, small)
+        ok = share <= float(args[4])
+        print("page_check: frame %s: %d of %d pixels differ by more than %s (%.3f%%), largest "
+              "difference %d: %s" % (args[1], off, nw * nh, args[3], 100 * share, max(diffs),
+                                     "ok" if ok else "TOO DIFFERENT"))
         return 0 if ok else 1
-    if len(argv) >= 4 and argv[1] == 'download-is-shot':
-        # The PNG the page offered (F12) is the canvas picture of frame
-        # argv[3], pixel for pixel, at the framebuffer's size.
-        report = json.load(open(argv[2]))
-        downloads = report.get('downloads', [])
-        if len(downloads) != 1:
-            print("page_check: %d downloads offered, not one" % len(downloads))
+    if cmd == 'download':
+        offered = report.get('downloads', [])
+        if len(offered) != 1 or not re.fullmatch(r'delve-[0-9_-]+\.png', offered[0]['name']):
+            print("page_check: offered %s, not one screenshot" % [d.get('name') for d in offered])
             return 1
-        prefix = 'data:image/png;base64,'
-        dw, dh, offered = read_png(base64.b64decode(downloads[0]['png'][len(prefix):]))
-        cw, ch, canvas = read_png(base64.b64decode(report['shot' + argv[3]][len(prefix):]))
-        zoom = cw // dw
-        reduced = [bytes(canvas[y * zoom][x * zoom * 3 + c] for x in range(dw) for c in range(3))
-                   for y in range(dh)]
-        ok = zoom * dw == cw and zoom * dh == ch and reduced == offered
-        print("page_check: the F12 picture %s the canvas of frame %s" %
-              ("is" if ok else "is NOT", argv[3]))
+        dw, dh, picture = from_url(offered[0]['png'])
+        ok = len(args) < 2 or reduced(*shot(report, args[1]), dw, dh) == picture
+        print("page_check: F12 offered %s, %dx%d%s" % (offered[0]['name'], dw, dh,
+                                                    "" if ok else ", NOT the canvas"))
         return 0 if ok else 1
-    if len(argv) >= 6 and argv[1] == 'canvas-size':
-        # The canvas picture of frame argv[3] is argv[4] x argv[5] pixels.
-        url = element(open(argv[2], encoding='utf-8').read(), 'delve-shot-' + argv[3]).strip()
-        w, h, _ = read_png(base64.b64decode(url.split(',', 1)[1]))
-        ok = (w, h) == (int(argv[4]), int(argv[5]))
+    if cmd == 'canvas-size' and len(args) == 4:
+        w, h, _ = shot(report, args[1])
+        ok = (w, h) == (int(args[2]), int(args[3]))
         print("page_check: the canvas of frame %s is %dx%d%s" %
-              (argv[3], w, h, "" if ok else ", not %sx%s" % (argv[4], argv[5])))
+              (args[1], w, h, "" if ok else ", not %sx%s" % (args[2], args[3])))
         return 0 if ok else 1
-    if len(argv) >= 5 and argv[1] == 'field':
-        dom = open(argv[2], encoding='utf-8').read()
-        print(json.loads(element(dom, argv[3]))[argv[4]])
-        return 0
     sys.stderr.write(__doc__)
     return 2
 

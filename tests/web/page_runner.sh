@@ -34,21 +34,13 @@ run_page() {
         --enable-unsafe-swiftshader --window-size=1024,900 --user-data-dir="$profile" \
         --no-first-run --disable-background-timer-throttling \
         "$BASE?$query&report=$name" >"$WORK/$name.chromium.log" 2>&1 &
-    local pid=$!
-    local waited=0
+    local pid=$! waited=0
     while [ ! -s "$report" ]; do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            echo "page_runner: Chromium ended before the page $name reported" >&2
-            tail -20 "$WORK/$name.chromium.log" >&2
-            return 1
-        fi
-        if [ "$waited" -ge $((PAGE_TIMEOUT * 10)) ]; then
-            echo "page_runner: the page $name did not report within ${PAGE_TIMEOUT}s" >&2
-            kill -- "-$pid" 2>/dev/null || true
-            return 1
-        fi
+        kill -0 "$pid" 2>/dev/null || { echo "page_runner: Chromium ended before the page $name reported" >&2
+            tail -20 "$WORK/$name.chromium.log" >&2; return 1; }
+        [ $((waited += 1)) -le $((PAGE_TIMEOUT * 10)) ] || { kill -- "-$pid" 2>/dev/null
+            echo "page_runner: the page $name did not report within ${PAGE_TIMEOUT}s" >&2; return 1; }
         sleep 0.1
-        waited=$((waited + 1))
     done
     kill -- "-$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true

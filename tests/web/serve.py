@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""Serves the browser build on 127.0.0.1 for the page tests, and takes the
-results a page posts to /report/NAME into REPORT_DIR/NAME.json.
-
-  serve.py ROOT REPORT_DIR PORT_FILE
-
-Binds a free port and writes it into PORT_FILE once it listens."""
+"""serve.py ROOT REPORT_DIR PORT_FILE: serves ROOT on a free port of 127.0.0.1
+(written into PORT_FILE once it listens) and stores what a page posts to
+/report/NAME as REPORT_DIR/NAME.json."""
 import http.server
 import os
 import re

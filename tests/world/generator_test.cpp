@@ -22,19 +22,16 @@ int countCode(const WorldMap& map, int z, uint8_t code) {
     return int(std::count(p, p + LayerSize, code));
 }
 
-// Finds which room owns every open cell of a level by fitting each room
-// record's template (in an orientation matching its footprint) onto the
-// open cells, then checks the level's shape: no two floors touch, the
-// cells that belong to no room are exactly one doorway per grown room, and
-// rooms and doorways form one tree.
+// Fits each room record's template (in an orientation matching its
+// footprint) onto the open cells to find each open cell's room, then checks
+// no two floors touch, the cells of no room are one doorway per grown room,
+// and rooms and doorways form one tree.
 void checkLevelShape(const World& w, int z) {
     const GeneratorTables& gen = w.gen;
-    const int first = gen.levelFirstRoom[size_t(z)];
-    const int end = gen.levelRoomEnd[size_t(z)];
+    const int first = gen.levelFirstRoom[size_t(z)], end = gen.levelRoomEnd[size_t(z)];
     ASSERT_GT(end - first, 1);
     std::vector<int> owner(size_t(LayerSize), -1);
-    auto at = [&](int x, int y) { return w.map.cell(x, y, z); };
-
+    auto own = [&](int x, int y) -> int& { return owner[size_t(y * MapSide + x)]; };
     for (int i = first; i < end; ++i) {
         const RoomRecord& room = gen.rooms[size_t(i)];
         ASSERT_TRUE(room.index == uint32_t(i) && room.layer == z) << i;
@@ -47,69 +44,49 @@ void checkLevelShape(const World& w, int z) {
         for (int rot = 0; rot < 4 && !fitted; ++rot) {
             const TemplateScratch& s = decodedTemplate(room.templateId, rot);
             if (s.width != room.width || s.height != room.height) continue;
-            bool all = true;
-            for (int r = 0; r < s.height && all; ++r)
-                for (int c = 0; c < s.width && all; ++c)
-                    if (s.at(r, c) && (!isOpen(at(room.x + c, room.y + r)) ||
-                                       owner[size_t((room.y + r) * MapSide + room.x + c)] != -1))
-                        all = false;
-            if (!all) continue;
             fitted = true;
             for (int r = 0; r < s.height; ++r)
                 for (int c = 0; c < s.width; ++c)
-                    if (s.at(r, c)) owner[size_t((room.y + r) * MapSide + room.x + c)] = i;
+                    fitted = fitted && (!s.at(r, c) || (isOpen(w.map.cell(room.x + c, room.y + r, z)) &&
+                                                        own(room.x + c, room.y + r) == -1));
+            for (int r = 0; r < s.height && fitted; ++r)
+                for (int c = 0; c < s.width; ++c)
+                    if (s.at(r, c)) own(room.x + c, room.y + r) = i;
         }
         ASSERT_TRUE(fitted) << "room " << i << " does not match its template";
     }
-
     // Floors of different rooms never touch, not even at a corner.
     std::vector<int> connectors;
-    for (int y = 1; y < MapSide; ++y) {
+    for (int y = 1; y < MapSide; ++y)
         for (int x = 1; x < MapSide; ++x) {
-            const int o = owner[size_t(y * MapSide + x)];
-            if (o < 0) {
-                if (isOpen(at(x, y))) connectors.push_back(y * MapSide + x);
-                continue;
-            }
-            for (int dy = -1; dy <= 1; ++dy)
+            const int o = own(x, y);
+            if (o < 0 && isOpen(w.map.cell(x, y, z))) connectors.push_back(y * MapSide + x);
+            for (int dy = -1; dy <= 1 && o >= 0; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx > 255 || ny > 255) continue;
-                    const int n = owner[size_t(ny * MapSide + nx)];
+                    const int n = x + dx > 255 || y + dy > 255 ? -1 : own(x + dx, y + dy);
                     ASSERT_TRUE(n < 0 || n == o) << "rooms " << o << " and " << n << " touch";
                 }
         }
-    }
-    // Each grown room opened exactly one rock cell as its doorway.
     ASSERT_EQ(int(connectors.size()), end - first - 1);
-
-    // Graph of rooms and doorway cells through 4-neighbour contacts: a tree
-    // when connected with one edge fewer than nodes.
-    const int rooms = end - first;
-    const int nodes = rooms + int(connectors.size());
-    auto parent = std::vector<int>(size_t(nodes));
+    // Rooms and doorway cells joined by 4-neighbour contacts: a tree when
+    // connected with one edge fewer than nodes.
+    const int rooms = end - first, nodes = rooms + int(connectors.size());
+    std::vector<int> parent(static_cast<size_t>(nodes)), connectorIndex(static_cast<size_t>(LayerSize), -1);
     std::iota(parent.begin(), parent.end(), 0);
     auto find = [&](int a) {
         while (parent[size_t(a)] != a) a = parent[size_t(a)] = parent[size_t(parent[size_t(a)])];
         return a;
     };
-    std::vector<int> connectorIndex(size_t(LayerSize), -1);
     for (size_t k = 0; k < connectors.size(); ++k) connectorIndex[size_t(connectors[k])] = int(k);
     int edges = 0;
-    for (size_t k = 0; k < connectors.size(); ++k) {
-        const int x = connectors[k] % MapSide, y = connectors[k] / MapSide;
-        const int me = rooms + int(k);
-        const int nx[4] = {x + 1, x - 1, x, x}, ny[4] = {y, y, y + 1, y - 1};
-        for (int d = 0; d < 4; ++d) {
-            const size_t ni = size_t(ny[d] * MapSide + nx[d]);
-            int other = -1;
-            if (owner[ni] >= 0) other = owner[ni] - first;
-            else if (connectorIndex[ni] > int(k)) other = rooms + connectorIndex[ni];
+    for (size_t k = 0; k < connectors.size(); ++k)
+        for (int n : {connectors[k] + 1, connectors[k] - 1, connectors[k] + MapSide, connectors[k] - MapSide}) {
+            const int other = owner[size_t(n)] >= 0 ? owner[size_t(n)] - first
+                              : connectorIndex[size_t(n)] > int(k) ? rooms + connectorIndex[size_t(n)] : -1;
             if (other < 0) continue;
             ++edges;
-            parent[size_t(find(me))] = find(other);
+            parent[size_t(find(rooms + int(k)))] = find(other);
         }
-    }
     for (int n = 1; n < nodes; ++n) ASSERT_EQ(find(n), find(0)) << "level " << z << " is split";
     ASSERT_EQ(edges, nodes - 1) << "level " << z << " has a loop";
 }

@@ -61,19 +61,16 @@ TEST_F(OverworldFile, ShortFileFillsOnlyItsFirstCellsAndLongFileIsCut) {
     for (int i = 0; i < LayerSize; ++i) map->data()[i] = Cell::Water;
     writeFile("1.overworld", std::vector<uint8_t>(300, Cell::Desert));
     EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 1), 300);
-    EXPECT_EQ(map->cell(255, 0, 0), Cell::Desert);
-    EXPECT_EQ(map->cell(43, 1, 0), Cell::Desert);
-    EXPECT_EQ(map->cell(44, 1, 0), Cell::Water);
-    EXPECT_EQ(map->cell(255, 255, 0), Cell::Water);
+    EXPECT_TRUE(map->cell(255, 0, 0) == Cell::Desert && map->cell(43, 1, 0) == Cell::Desert);
+    EXPECT_TRUE(map->cell(44, 1, 0) == Cell::Water && map->cell(255, 255, 0) == Cell::Water);
 
     writeFile("2.overworld", std::vector<uint8_t>(70000, Cell::Swamp));
     EXPECT_EQ(loadOverworld(*map, clock, dir.string(), 2), 65536);
     EXPECT_EQ(map->cell(0, 0, 1), Cell::Empty);
 }
 
-// Each way an overworld can fail to fill layer 0 has its own words, naming
-// the size of a file that is there but short; a FIFO is refused at once
-// instead of waited on (the test would hang).
+// Each way an overworld fails to fill layer 0 has its own words; a FIFO is
+// refused at once (the test would hang otherwise).
 TEST_F(OverworldFile, EveryUnusableFileHasItsOwnReason) {
     const std::string path = overworldPath(dir.string(), 1);
     auto problem = [&] {
@@ -110,8 +107,7 @@ TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
     EXPECT_TRUE(std::equal(back->data(), back->data() + LayerSize, map->data()));
 }
 
-// The old file surviving a failed replacement is the file helper's own test;
-// here the failure reaches the caller, with no wait and no folder made.
+// A failed save reaches the caller, with no wait and no folder made.
 TEST_F(OverworldFile, AFailedSaveIsReportedWithoutWaitingOrMakingTheFolder) {
     EXPECT_FALSE(saveOverworld(*map, clock, (dir / "absent").string(), 1));
     EXPECT_FALSE(fs::exists(dir / "absent"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "world/generator.h"
 #include "world/templates.h"
@@ -62,10 +63,7 @@ TEST(HeightField, WholeMapFillsEveryCellWithinRangeTheSameForTheSameSeed) {
         HeightGrid h;
         Rng rng;
         rng.srand(seed);
-        h.setHeight(0, 0, 5);
-        h.setHeight(256, 0, 12);
-        h.setHeight(0, 256, 18);
-        h.setHeight(256, 256, 3);
+        for (auto [x, y, v] : {std::tuple{0, 0, 5}, {256, 0, 12}, {0, 256, 18}, {256, 256, 3}}) h.setHeight(x, y, v);
         EXPECT_TRUE(displaceMidpoints(h, rng, 0, 0, 256, 256, 0.3f, 24.0f));
         return h;
     };
@@ -81,10 +79,9 @@ TEST(HeightField, WholeMapFillsEveryCellWithinRangeTheSameForTheSameSeed) {
 TEST(DiagonalPinch, NeverLooksPastTheLastColumnOrRow) {
     auto map = std::make_unique<WorldMap>();
     // A pinch whose top-left would be column 255 / row 255 does not exist.
-    map->setCell(255, 40, 2, Cell::Rock);
-    map->setCell(255, 41, 2, Cell::Floor);
-    map->setCell(40, 255, 2, Cell::Rock);
-    map->setCell(41, 255, 2, Cell::Floor);
+    for (auto [x, y, c] : {std::tuple{255, 40, Cell::Rock}, {255, 41, Cell::Floor}, {40, 255, Cell::Rock},
+                           {41, 255, Cell::Floor}})
+        map->setCell(x, y, 2, c);
     EXPECT_EQ(isDiagonalPinch(*map, 255, 40, 2), 0);
     EXPECT_EQ(isDiagonalPinch(*map, -1, 40, 2), 0);
     EXPECT_EQ(rectHasDiagonalPinch(*map, -5, -5, 300, 300, 2), 0);

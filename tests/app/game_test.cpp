@@ -1,0 +1,258 @@
+// The game driven in-process on the headless backend: the contest in a
+// running game, the frame loop's presentation, state dump and scrolling, and
+// a window that cannot be (re-)created.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "app/game.h"
+#include "app/run.h"
+#include "app/window.h"
+#include "console/save_load.h"
+#include "platform/backends/backends.h"
+#include "platform/digest.h"
+
+using namespace delve;
+
+namespace {
+
+// A game of seed 7 with offscreen GL and virtual waits, not yet started.
+std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frames = -1,
+                                   const std::string& saveDir = "") {
+    Options o;
+    o.headless = o.fastClock = o.haveSeed = true;
+    o.seed = 7;
+    o.frames = frames;
+    if (!saveDir.empty())
+        o.saveDir = saveDir;
+    if (const char* d = std::getenv("DELVE_TEST_DATA"))
+        o.dataDir = d;
+    return std::make_unique<Game>(o, std::move(platform));
+}
+std::unique_ptr<Game> startHeadless(int frames = -1) {
+    auto g = headlessGame(makeHeadlessPlatform(), frames);
+    startGame(*g);
+    return g;
+}
+
+class ContestMode : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saves_ = std::filesystem::temp_directory_path() /
+                 ("delve-contest-mode-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(saves_);
+        g = headlessGame(makeHeadlessPlatform(), -1, saves_.string());
+        ASSERT_TRUE(startGame(*g));
+        g->input().useScript({});
+    }
+    void TearDown() override {
+        shutdownGame(*g);
+        std::error_code ec;
+        std::filesystem::remove_all(saves_, ec);
+    }
+    // One main-loop frame, with `vk` going down or up as it begins.
+    void frame(int vk = -1, bool down = false) {
+        g->input().beginFrame(g->framesRun(), g->shell().screenWidth, g->shell().screenHeight);
+        if (vk >= 0)
+            g->input().setKey(vk, down);
+        runFrame(*g);
+        g->partsForRig().framesRun += 1;
+    }
+    void press(int vk) {
+        frame(vk, true);
+        frame(vk, false);
+    }
+    // A left click on the cell `dx`, `dy` from leader 1.
+    void clickNearLeader(int dx, int dy) {
+        const UnitRecord& leader = g->units()[1];
+        g->input().setCursor((leader.x + dx - g->shell().SX) * 16 + 8,
+                             (leader.y + dy - g->shell().SY) * 16 + 8);
+        press(Vk::LeftButton);
+    }
+    SlotResult slot(bool save) {
+        ConsoleState& c = g->partsForRig().console;
+        return save ? saveGame(c, g->consoleContext(), 1) : loadGame(c, g->consoleContext(), 1);
+    }
+    void endByWin(int dx, int dy) {
+        g->partsForRig().units[2].active = g->partsForRig().units[3].active = 0;
+        clickNearLeader(dx, dy);
+    }
+    int turn() const { return g->contest().contest.turnNumber; }
+    std::string message() const { return g->contest().message; }
+
+    std::filesystem::path saves_;
+    std::unique_ptr<Game> g;
+};
+
+TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
+    toggleContest(*g);
+    ASSERT_EQ(slot(true), SlotResult::Done);
+    endByWin(10, 0);
+    EXPECT_EQ(g->contest().winner, 1);
+    EXPECT_EQ(message().rfind("You win", 0), 0u) << message();
+    EXPECT_NE(message().find("Type contest"), std::string::npos) << message();
+    const uint64_t won = fnv1a64(g->units().bytes(), Units::byteSize());
+    const int wonTurn = turn();
+    clickNearLeader(0, 10);
+    EXPECT_EQ(fnv1a64(g->units().bytes(), Units::byteSize()), won) << "a decided contest plays on";
+    EXPECT_EQ(turn(), wonTurn);
+
+    ASSERT_EQ(slot(false), SlotResult::Done);
+    EXPECT_EQ(g->contest().winner, 0);
+    EXPECT_EQ(message().find("win"), std::string::npos) << message();
+    clickNearLeader(10, 0);
+    EXPECT_EQ(turn(), 2);
+
+    // Typing contest after the end starts a new one on the same overworld.
+    endByWin(0, 10);
+    ASSERT_EQ(g->contest().winner, 1);
+    toggleContest(*g);
+    EXPECT_EQ(g->contest().winner, 0);
+    EXPECT_EQ(turn(), 1);
+    EXPECT_EQ(g->units().nextFreeUnit, 214);
+    for (int i = 214; i < 230; ++i)
+        EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
+}
+
+TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
+    for (int i = 0; i < 5; ++i)
+        frame();
+    const int typedAt = g->shell().frameCounter;
+    toggleContest(*g);
+    EXPECT_EQ(g->contest().seed, contestSeed(7, typedAt));
+    EXPECT_NE(contestSeed(7, typedAt), contestSeed(7, typedAt + 1));
+    press(Vk::F5);
+    ASSERT_EQ(g->shell().screenWidth, 320);
+    const uint64_t waited = g->clock().waitedMs();
+    g->input().setCursor(160, 120);
+    press(Vk::LeftButton);
+    EXPECT_EQ(turn(), 1);
+    EXPECT_EQ(g->units().nextFreeUnit, 214);
+    EXPECT_EQ(g->clock().waitedMs(), waited) << "no turn's pause";
+    press(Vk::F6);
+    clickNearLeader(10, 0);
+    EXPECT_EQ(turn(), 2);
+}
+
+TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
+    auto g = startHeadless();
+    Game::Parts p = g->partsForRig();
+    beginFrame(p.platform, p.renderer, p.screen);
+    plotPixel(p.screen, 0, 0, 255, 0, 0);
+    plotPixel(p.screen, 10, 5, 0, 255, 0);
+    presentFrame(p.platform, p.renderer, p.screen, 2);
+    glReadBuffer(GL_FRONT); // the pbuffer keeps what was drawn
+    uint8_t px[4 * 4] = {};
+    glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(px[i * 4], 255) << i;
+    glReadPixels(20, 10, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(px[i * 4 + 1], 255) << i;
+    glReadPixels(22, 12, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    EXPECT_EQ(px[1], 0);
+}
+
+TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
+    auto g = startHeadless(2);
+    runMainLoop(*g);
+    Game::Parts p = g->partsForRig();
+    p.units[1].hitPoints = std::nanf("");
+    p.units[1].subX = INFINITY;
+    p.units[1].subY = -INFINITY;
+    std::strcpy(p.console.commandLine, "say \"hi\" \\ \x01\xff");
+    const nlohmann::json odd = nlohmann::json::parse(stateJson(*g));
+    for (const char* k : {"hitPoints", "subX", "subY"})
+        EXPECT_TRUE(odd["hero"][k].is_null()) << k;
+    EXPECT_EQ(odd["commandLine"].get<std::string>().substr(0, 12), "say \"hi\" \\ \x01");
+}
+
+// Any view origin (a loaded slot may hold one far outside the map) scrolls
+// into the map without overflowing.
+TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
+    auto g = startHeadless();
+    const int Top = LayerCount - 1;
+    const struct {
+        int from, key, wantX, wantY, wantZ;
+    } cases[] = {
+        {INT_MAX, Vk::Right, 236, 241, Top}, {INT_MAX, Vk::KeypadPlus, 236, 241, Top},
+        {INT_MIN, Vk::Left, 0, 0, 0},        {INT_MIN, Vk::KeypadMinus, 0, 0, 0},
+        {100, Vk::Right, 101, 100, 5},       {100, Vk::Down, 100, 99, 5},
+    };
+    Shell& shell = g->partsForRig().shell;
+    for (const auto& c : cases) {
+        shell.SX = shell.SY = c.from;
+        shell.SZ = c.from == 100 ? 5 : c.from;
+        g->input().setKey(c.key, true);
+        scrollView(*g);
+        g->input().setKey(c.key, false);
+        EXPECT_EQ(std::tuple(shell.SX, shell.SY, shell.SZ), std::tuple(c.wantX, c.wantY, c.wantZ))
+            << c.key;
+    }
+}
+
+// The headless backend, with window creation failing from a chosen call on.
+class FailingPlatform final : public Platform {
+  public:
+    FailingPlatform(int failFromCall, int* boxes) : failFrom_(failFromCall), boxes_(boxes) {}
+    bool createWindow(const char* title, int w, int h) override {
+        if (++calls_ < failFrom_)
+            return inner_->createWindow(title, w, h);
+        messageBox("ERROR", "Window Creation Error.");
+        return false;
+    }
+    void destroyWindow() override { inner_->destroyWindow(); }
+    bool hasWindow() const override { return inner_->hasWindow(); }
+    void moveWindow(int x, int y, int w, int h) override { inner_->moveWindow(x, y, w, h); }
+    void swapBuffers() override { inner_->swapBuffers(); }
+    Message pumpOneMessage() override { return inner_->pumpOneMessage(); }
+    bool nextDeviceEvent(DeviceEvent& ev) override { return inner_->nextDeviceEvent(ev); }
+    bool setFullscreen(bool on) override { return inner_->setFullscreen(on); }
+    bool fullscreen() const override { return inner_->fullscreen(); }
+    void cursorScreenPosition(int& x, int& y) override { inner_->cursorScreenPosition(x, y); }
+    ScreenRect windowRect() override { return inner_->windowRect(); }
+    void showCursor(bool v) override { inner_->showCursor(v); }
+    void messageBox(const char*, const char*) override { ++*boxes_; }
+    bool headless() const override { return true; }
+
+  private:
+    std::unique_ptr<Platform> inner_ = makeHeadlessPlatform();
+    int failFrom_, calls_ = 0;
+    int* boxes_;
+};
+
+// A window that cannot be made, at start-up or when a mode key (pressed in
+// frame 3) re-creates it, ends the program after one error box.
+TEST(WindowLoss, AWindowThatCannotBeMadeEndsTheGameAfterOneBox) {
+    for (int vk : {0, Vk::F1 + 2, Vk::F6}) {
+        int boxes = 0;
+        auto g = headlessGame(std::make_unique<FailingPlatform>(vk ? 2 : 1, &boxes), 50);
+        const std::string key = std::to_string(vk);
+        const std::string script = vk ? "3 down " + key + "\n4 up " + key + "\n" : "";
+        std::vector<ScriptEvent> ev;
+        std::string err;
+        ASSERT_TRUE(parseInputScript(script.c_str(), ev, err)) << err;
+        g->input().useScript(ev);
+        ASSERT_EQ(startGame(*g), vk != 0);
+        if (vk)
+            runMainLoop(*g);
+        EXPECT_EQ(g->framesRun(), vk ? 4 : 0) << vk;
+        EXPECT_TRUE(g->windowFailed()) << vk;
+        EXPECT_EQ(boxes, 1) << vk;
+        EXPECT_FALSE(g->hasWindow()) << vk;
+        shutdownGame(*g);
+    }
+}
+
+} // namespace

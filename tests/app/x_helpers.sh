@@ -1,0 +1,25 @@
+# Sourced by the tests run under an X server (through xvfb-run). The caller
+# sets NAME and LOG first.
+BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+fail() { echo "$NAME: $*" >&2; cat "$LOG" >&2 || true; exit 1; }
+# The top-level window titled $1 (message boxes carry no class xdotool can
+# search by, so the window tree is read instead).
+window_named() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t {print $1}' | tail -n 1; }
+wait_for_window() { # TITLE -> prints its id
+    local id
+    for _ in $(seq 1 150); do
+        id=$(window_named "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+wait_for_exit() { # PID -> sets STATUS; fails if it runs on for 20 s
+    for _ in $(seq 1 100); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$1" 2>/dev/null && { kill -9 "$1"; fail "the program did not end"; }
+    STATUS=0
+    wait "$1" || STATUS=$?
+}
