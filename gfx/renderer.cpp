@@ -29,7 +29,7 @@ void rotate(float m[16], float degrees, float x, float y, float z) {
     float r[16];
     identity(r);
     // Rotations about one axis are built exactly; any other axis goes
-    // through the general formula of the GL specification.
+    // through the general axis-angle rotation matrix, as glRotatef makes it.
     if (y == 0.0f && z == 0.0f && x != 0.0f) {
         r[5] = c;
         r[10] = c;
