@@ -14,6 +14,7 @@
 
 #include "app/screenshot.h"
 #include "app/window.h"
+#include "gfx/palette.h"
 #include "path/movement.h"
 #include "platform/files.h"
 #include "views/map_view.h"
@@ -42,29 +43,11 @@ constexpr const char* CreditLines[3] = {
     "DELVE - A DUNGEON EXPLORER. TAB OPENS THE CONSOLE, ESC QUITS.",
 };
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-
-// Group colours that stand out against the terrain (those of delve-sim's
-// pictures); more groups than colours reuse them.
-constexpr Rgb GroupColours[] = {
-    {255, 230, 0},   {0, 235, 255},   {255, 60, 230},  {255, 140, 0},
-    {255, 255, 255}, {120, 255, 120}, {160, 110, 255}, {255, 170, 170},
-};
-constexpr int GroupColourCount = int(sizeof GroupColours / sizeof GroupColours[0]);
-Rgb groupColour(int group) { return GroupColours[(group - 1) % GroupColourCount]; }
-
 void frameRect(Screen& s, int x0, int y0, int x1, int y1, Rgb c) {
     drawLine(s, x0, y0, x1, y0, c.r, c.g, c.b);
     drawLine(s, x0, y1, x1, y1, c.r, c.g, c.b);
     drawLine(s, x0, y0, x0, y1, c.r, c.g, c.b);
     drawLine(s, x1, y0, x1, y1, c.r, c.g, c.b);
-}
-
-void fillRect(Screen& s, int x0, int y0, int w, int h, Rgb c) {
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x) plotPixel(s, x, y, c.r, c.g, c.b);
 }
 
 // A loaded game may carry any counter; it wraps instead of overflowing.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "gfx/framebuffer.h"
+#include "gfx/palette.h"
 #include "gfx/png.h"
 #include "gfx/text.h"
 #include "rules/contest.h"
@@ -15,10 +16,6 @@ namespace {
 constexpr int CellPixels = 3;
 constexpr int MapPixels = MapSide * CellPixels;
 constexpr int LegendWidth = 230;
-
-struct Rgb {
-    uint8_t r, g, b;
-};
 
 Rgb terrainColour(uint8_t code) {
     switch (code) {
@@ -42,21 +39,7 @@ Rgb terrainColour(uint8_t code) {
     }
 }
 
-// Group colours that stand out against the terrain; more groups than
-// colours reuse them.
-constexpr Rgb GroupColours[] = {
-    {255, 230, 0},  {0, 235, 255},  {255, 60, 230}, {255, 140, 0}, {255, 255, 255},
-    {120, 255, 120}, {160, 110, 255}, {255, 170, 170},
-};
 constexpr Rgb MonsterColour{220, 20, 20};
-constexpr int GroupColourCount = int(sizeof GroupColours / sizeof GroupColours[0]);
-
-Rgb groupColour(int group) { return GroupColours[(group - 1) % GroupColourCount]; }
-
-void fillRect(Screen& s, int x0, int y0, int w, int h, Rgb c) {
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x) plotPixel(s, x, y, c.r, c.g, c.b);
-}
 
 // A mark centred on cell (x, y) of the map, `size` pixels wide, outlined.
 void markCell(Screen& s, int x, int y, int size, Rgb c, Rgb outline) {
