@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
@@ -19,20 +18,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Fills the world, the units and the variables with a pattern of `seed`.
+// Fills the world, both ends of the unit table and the variables with a pattern of `seed`.
 void makeGame(Rig& r, uint32_t seed) {
     std::mt19937 gen(seed);
     for (size_t i = 0; i < WorldBytes; i += 97) r.world.bytes[i] = uint8_t(gen());
-    UnitRecord& hero = r.units[1];
-    hero.x = uint16_t(10 + seed % 50);
-    hero.y = uint16_t(20 + seed % 40);
-    hero.z = uint16_t(2 + 2 * (seed % 8));
-    hero.hitPoints = float(seed);
+    r.units[1].hitPoints = float(seed);
     r.units[2999].walkPhase = float(seed) * 0.5f;
-    r.shell.frameCounter = int(seed * 1000);
-    r.shell.SX = int(seed % 200);
-    r.shell.SY = int(seed % 100);
-    r.shell.SZ = int(seed % 170);
+    std::tie(r.shell.frameCounter, r.shell.SX, r.shell.SY, r.shell.SZ) =
+        std::tuple(int(seed * 1000), int(seed % 200), int(seed % 100), int(seed % 170));
 }
 
 struct GameState {
@@ -48,20 +41,21 @@ GameState stateOf(const Rig& r, int frames = -1) {
 }
 
 std::vector<uint8_t> readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(readWholeFile(p.string(), bytes, 1 << 24), 0) << p;
+    return bytes;
 }
 
-void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+void writeFile(const fs::path& p, const std::vector<uint8_t>& b) {
+    ASSERT_EQ(replaceFile(p.string(), b.data(), b.size()), 0) << p;
 }
 
+// The folder's file names; a folder that is not there is told apart from an empty one.
 std::set<std::string> listing(const fs::path& dir) {
-    std::set<std::string> names;
     std::error_code ec;
-    if (fs::is_directory(dir, ec))
-        for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    if (!fs::is_directory(dir, ec)) return {"(no folder)"};
+    std::set<std::string> names;
+    for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
     return names;
 }
 
@@ -80,17 +74,6 @@ struct Snapshot {
         else fs::create_directories(dir);
     }
 };
-
-TEST(LoadRefusal, AnEmptySlotCreatesNothingLeavesTheGameAndSaysSo) {
-    Rig r("empty");
-    makeGame(r, 3);
-    const GameState before = stateOf(r);
-    r.command("load game 3");
-    EXPECT_FALSE(fs::exists(r.saveDir)); // not even the folder
-    EXPECT_EQ(r.host.presented.size(), 0u);
-    EXPECT_EQ(stateOf(r, before.frameCounter), before);
-    EXPECT_STREQ(r.console.message, "Slot 3 is empty");
-}
 
 TEST(SaveFailure, AFolderThatCannotBeMadeIsReported) {
     Rig r("nofolder");
@@ -173,7 +156,7 @@ TEST(SaveFailure, AFailureAtEveryStepOfASaveLeavesThePreviousGame) {
 }
 
 // Each refusal names what is wrong and touches neither the game nor the files.
-TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) {
+TEST(LoadRefusal, EmptyAndDamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) {
     Rig r("notices");
     makeGame(r, 81);
     ASSERT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::Done);
@@ -182,36 +165,31 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
     const Snapshot slots(r.saveDir);
     makeGame(r, 83);
     const GameState live = stateOf(r);
-    const auto resize = [&](const char* kind, uintmax_t size) {
-        return [&r, kind, size] { fs::resize_file(r.slotPath(3, kind), size); };
-    };
+    const auto slotFile = [&](const char* kind) { return r.slotPath(3, kind); };
     const std::string damaged = "Slot 3 is damaged";
-
     struct Case {
         const char* what;
         std::function<void()> apply;
         std::string notice;
-        bool loads = false, early = false;
+        bool loads = false, early = false; // early: refused before reading, no progress screens
     };
     const Case cases[] = {
-        {"map cut short", resize("mainmap", 11796479), damaged, false, true},
-        {"unit file missing", [&] { fs::remove(r.slotPath(3, "unit")); }, damaged, false, true},
-        {"check file garbled", [&] { writeFile(r.slotPath(3, "check"), {'d', 'e', '\n'}); },
-         damaged, false, true},
-        {"one byte changed", [&] { auto v = readFile(r.slotPath(3, "variables")); v[5] ^= 1;
-             writeFile(r.slotPath(3, "variables"), v); },
-         damaged + ": its last save was cut off", false, true},
-        {"no check file", [&] { fs::remove(r.slotPath(3, "check")); },
-         "Slot 3 loaded without a check file", true},
+        {"no folder at all", [&] { fs::remove_all(r.saveDir); }, "Slot 3 is empty", false, true},
+        {"map cut short", [&] { fs::resize_file(slotFile("mainmap"), 11796479); }, damaged, false, true},
+        {"unit file missing", [&] { fs::remove(slotFile("unit")); }, damaged, false, true},
+        {"check file garbled", [&] { writeFile(slotFile("check"), {'d', 'e', '\n'}); }, damaged, false, true},
+        {"one byte changed", [&] { auto v = readFile(slotFile("variables")); v[5] ^= 1;
+             writeFile(slotFile("variables"), v); }, damaged + ": its last save was cut off", false, true},
+        {"no check file", [&] { fs::remove(slotFile("check")); }, "Slot 3 loaded without a check file", true},
         {"check file kept from us", [&] { injectFault(FileOp::Open, 1, EACCES); },
          "Slot 3 could not be read: permission denied"},
         {"disk fails part-way", [&] { injectFault(FileOp::Read, 4, EIO); },
          "Slot 3 could not be read: input/output error"},
-        {"unit file from slot 4", [&] { fs::copy_file(r.slotPath(4, "unit"), r.slotPath(3, "unit"),
+        {"unit file from slot 4", [&] { fs::copy_file(r.slotPath(4, "unit"), slotFile("unit"),
                                                       fs::copy_options::overwrite_existing); },
          damaged + ": its files are from another game"},
-        {"a FIFO for the map", [&] { fs::remove(r.slotPath(3, "mainmap"));
-             ::mkfifo(r.slotPath(3, "mainmap").c_str(), 0600); }, damaged},
+        {"a FIFO for the map", [&] { fs::remove(slotFile("mainmap")); ::mkfifo(slotFile("mainmap").c_str(), 0600); },
+         damaged},
     };
     for (const Case& c : cases) {
         slots.restore();
@@ -225,7 +203,6 @@ TEST(LoadRefusal, DamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTheFiles) 
         EXPECT_EQ(listing(r.saveDir), files) << c.what;
         if (c.loads) continue;
         EXPECT_EQ(stateOf(r, live.frameCounter), live) << c.what;
-        // A slot found damaged before reading shows no progress screens.
         EXPECT_TRUE(!c.early || r.host.presented.size() == screens) << c.what;
     }
 }
@@ -255,11 +232,9 @@ struct ContestHost : RecordingHost {
         rig = &r;
         for (int i = 0; i < 36; ++i) bytes.push_back(uint8_t(3 * i + 1));
     }
-    std::vector<uint8_t> bytes;
-    bool readable = true;
+    std::vector<uint8_t> bytes, restored;
+    bool readable = true, restoredNone = false;
     int restores = 0;
-    bool restoredNone = false;
-    std::vector<uint8_t> restored;
 
     std::vector<uint8_t> contestBytes() override { return bytes; }
     bool contestReadable(const std::vector<uint8_t>& b) override {
@@ -288,16 +263,10 @@ TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
     makeGame(r, 9);
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_EQ(stateOf(r, saved.frameCounter), saved);
-    // The saved frame counter, run on by the save's own progress frames (not 9000).
-    EXPECT_TRUE(r.shell.frameCounter >= saved.frameCounter && r.shell.frameCounter < 9000);
     EXPECT_EQ(host.restores, 1);
     EXPECT_EQ(host.restored, host.bytes);
-    // A slot without a contest file resets the contest.
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 1), SlotResult::Done);
-    EXPECT_EQ(host.restores, 2);
-    EXPECT_TRUE(host.restoredNone);
 
-    // A contest file the check file does not name no longer counts.
+    // A contest file the check file does not name no longer counts: the contest is reset.
     ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_TRUE(host.restoredNone);
