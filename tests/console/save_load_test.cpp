@@ -210,18 +210,16 @@ TEST(LoadRefusal, EmptyAndDamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTh
 // A slot may carry any view origin; the loaded one lies inside the map.
 TEST(SaveLoad, ALoadedViewOriginIsBroughtIntoTheMap) {
     Rig r("origin");
-    const struct {
-        int SX, SY, SZ;
-        int wantX, wantY, wantZ;
-    } cases[] = {{INT_MAX, INT_MIN, INT_MAX, 236, 0, LayerCount - 1},
-                 {INT_MIN, INT_MAX, INT_MIN, 0, 241, 0},
-                 {17, 23, 40, 17, 23, 40}};
-    for (const auto& c : cases) {
-        std::tie(r.shell.SX, r.shell.SY, r.shell.SZ) = std::tuple(c.SX, c.SY, c.SZ);
+    using Origin = std::tuple<int, int, int>;
+    const std::pair<Origin, Origin> cases[] = {{{INT_MAX, INT_MIN, INT_MAX}, {236, 0, LayerCount - 1}},
+                                               {{INT_MIN, INT_MAX, INT_MIN}, {0, 241, 0}},
+                                               {{17, 23, 40}, {17, 23, 40}}};
+    for (const auto& [saved, loaded] : cases) {
+        std::tie(r.shell.SX, r.shell.SY, r.shell.SZ) = saved;
         ASSERT_EQ(saveGame(r.console, r.ctx(), 9), SlotResult::Done);
         r.shell.SX = r.shell.SY = r.shell.SZ = 5;
         ASSERT_EQ(loadGame(r.console, r.ctx(), 9), SlotResult::Done);
-        EXPECT_EQ(std::tuple(r.shell.SX, r.shell.SY, r.shell.SZ), std::tuple(c.wantX, c.wantY, c.wantZ));
+        EXPECT_EQ(Origin(r.shell.SX, r.shell.SY, r.shell.SZ), loaded);
     }
 }
 
@@ -268,16 +266,9 @@ TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
 
     // A contest file the check file does not name no longer counts: the contest is reset.
     ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+    ASSERT_TRUE(fs::exists(r.slotPath(2, ContestFileKind)));
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
-    EXPECT_TRUE(host.restoredNone);
-    ASSERT_EQ(saveGame(r.console, r.ctx(host), 3), SlotResult::Done);
-    SlotCheck old;
-    const std::vector<uint8_t> text3 = readFile(r.slotPath(3, "check"));
-    ASSERT_TRUE(parseSlotCheck(std::string(text3.begin(), text3.end()), old));
-    old.current.hasContest = false;
-    const std::string oldText = formatSlotCheck(old);
-    writeFile(r.slotPath(3, "check"), std::vector<uint8_t>(oldText.begin(), oldText.end()));
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 3), SlotResult::Done);
+    EXPECT_EQ(host.restores, 2);
     EXPECT_TRUE(host.restoredNone);
 }
 
