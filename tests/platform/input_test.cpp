@@ -1,30 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "platform/input.h"
-#include "platform/rng.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <tuple>
 
 using namespace delve;
-
-TEST(Cursor, ScalesByTheWindowsRealSizeAndClampsOutsideIt) {
-    // 320 x 240 shown in a 640 x 480 window at the screen's corner.
-    ScreenRect r{0, 0, 640, 480};
-    EXPECT_EQ(cursorFromScreenX(101, r, 320), 50);
-    EXPECT_EQ(cursorFromScreenY(480 - 51, r, 240), 25);
-    ScreenRect off{100, 50, 740, 530};
-    EXPECT_EQ(cursorFromScreenX(5000, off, 640), 639);
-    EXPECT_EQ(cursorFromScreenY(5000, off, 480), 0);   // below the window
-    EXPECT_EQ(cursorFromScreenY(-100, off, 480), 479); // above it
-    // A window of no size reads 0 rather than dividing by zero into garbage.
-    EXPECT_EQ(cursorFromScreenX(10, ScreenRect{10, 10, 10, 10}, 320), 0);
-}
 
 TEST(InputScript, MalformedLinesNameTheLine) {
     std::vector<ScriptEvent> ev;
@@ -124,20 +110,6 @@ TEST(Presses, ProgressFramesTakeNoPressAndDoNotSeeAKeyTheirFrameSaw) {
     EXPECT_EQ(typed(in), "\rA");
 }
 
-TEST(Presses, TheOpenConsoleKeepsTypingKeysFromTheGame) {
-    Input in = scripted("1 down 77\n1 down 49\n1 down 38\n1 down 116\n1 down 1\n");
-    frame(in, 1);
-    in.captureTyping(true);
-    EXPECT_FALSE(in.isKeyDown(Vk::KeyM));
-    EXPECT_FALSE(in.isKeyDown('1'));
-    EXPECT_TRUE(in.isKeyDown(Vk::Up));
-    EXPECT_TRUE(in.isKeyDown(Vk::F5));
-    EXPECT_TRUE(in.isKeyDown(Vk::LeftButton));
-    EXPECT_TRUE(in.isHeld(Vk::KeyM)); // the console's own repeat still sees it
-    in.captureTyping(false);
-    EXPECT_TRUE(in.isKeyDown(Vk::KeyM));
-}
-
 TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     const std::string path = ::testing::TempDir() + "delve-input-record.txt";
     const char* script = "0 cursor 10 20\n3 down 16\n3 down 65\n3 up 65\n3 up 16\n"
@@ -155,18 +127,9 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     ASSERT_EQ(rec.finish(14), 0);
     const std::string liveTyped = typed(live);
 
-    std::vector<ScriptEvent> ev;
-    std::string err, text;
-    {
-        std::FILE* f = std::fopen(path.c_str(), "r");
-        ASSERT_NE(f, nullptr);
-        for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
-        std::fclose(f);
-    }
-    ASSERT_TRUE(parseInputScript(text, ev, err)) << err;
-    EXPECT_EQ(text.rfind("# seed 42\n", 0), 0u);
-    Input replay;
-    replay.useScript(ev);
+    std::vector<uint8_t> text;
+    ASSERT_EQ(readWholeFile(path, text, 1 << 20), 0);
+    Input replay = scripted(std::string(text.begin(), text.end()).c_str());
     const auto liveSeen = seen;
     seen.clear();
     for (int f = 0; f < 14; ++f) look(replay, f);
@@ -176,49 +139,44 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     std::remove(path.c_str());
 }
 
-TEST(FullScreen, ThePictureTakesTheLargestWholeScaleCentredAndTheCursorFollowsIt) {
-    const ScreenRect screen{0, 0, 1280, 1024};
-    const ScreenRect small = fullscreenPictureRect(screen, 320, 240);
-    EXPECT_EQ(small.left, 0);
-    EXPECT_EQ(small.top, 32);
-    EXPECT_EQ(small.right, 1280);
-    EXPECT_EQ(small.bottom, 992);
+// A picture shown at the largest whole scale, centred (at least at scale 1);
+// the cursor is read in its pixels, clamped inside it, 0 in a window of no size.
+TEST(Cursor, ScalesByThePicturesPlaceOnTheScreenAndClampsOutsideIt) {
+    const ScreenRect small = fullscreenPictureRect(ScreenRect{0, 0, 1280, 1024}, 320, 240);
     const ScreenRect map = fullscreenPictureRect(ScreenRect{0, 0, 1920, 1080}, 640, 480);
-    EXPECT_EQ(map.left, 320);
-    EXPECT_EQ(map.right, 1600);
-    EXPECT_EQ(map.top, 60);
-    EXPECT_EQ(map.bottom, 1020);
-    // The same framebuffer pixel as in a window: (50, 25) of 320 x 240.
-    EXPECT_EQ(cursorFromScreenX(50 * 4 + 2, small, 320), 50);
-    EXPECT_EQ(cursorFromScreenY(992 - 25 * 4 - 1, small, 240), 25);
-    // A screen smaller than the picture still shows it at scale 1.
     const ScreenRect tiny = fullscreenPictureRect(ScreenRect{0, 0, 600, 400}, 640, 480);
+    using Rect = std::tuple<int, int, int, int>;
+    EXPECT_EQ(Rect(small.left, small.top, small.right, small.bottom), Rect(0, 32, 1280, 992));
+    EXPECT_EQ(Rect(map.left, map.top, map.right, map.bottom), Rect(320, 60, 1600, 1020));
     EXPECT_EQ(tiny.right - tiny.left, 640);
+    EXPECT_EQ(cursorFromScreenX(320 + 50 * 2 + 1, map, 640), 50);
+    EXPECT_EQ(cursorFromScreenY(992 - 25 * 4 - 1, small, 240), 25);
+    EXPECT_EQ(cursorFromScreenX(5000, map, 640), 639);
+    EXPECT_EQ(cursorFromScreenY(5000, map, 480), 0);   // below the picture
+    EXPECT_EQ(cursorFromScreenY(-100, map, 480), 479); // above it
+    EXPECT_EQ(cursorFromScreenX(10, ScreenRect{10, 10, 10, 10}, 320), 0);
 }
 
 TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
-    const std::string dir = ::testing::TempDir() + "delve-record-fail";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::string path = dir + "/rec.txt";
-    { std::ofstream(path) << "old\n"; }
+    namespace fs = std::filesystem;
+    const std::string dir = ::testing::TempDir() + "delve-record-fail", path = dir + "/rec.txt";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    ASSERT_EQ(replaceFile(path, "old\n", 4), 0);
     InputRecorder rec;
     ASSERT_EQ(rec.open(path, 1), 0);
     rec.keyEvent(0, 65, true);
     setFileFaultHook([](FileOp op) { return FileFault{op == FileOp::Write ? ENOSPC : 0}; });
     EXPECT_EQ(rec.finish(3), ENOSPC);
     setFileFaultHook({});
-    std::ifstream in(path);
-    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(kept, "old\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
-                            std::filesystem::directory_iterator()),
-              1); // no temporary file left beside it
+    std::vector<uint8_t> kept;
+    ASSERT_EQ(readWholeFile(path, kept, 100), 0);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "old\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1); // no temporary file
 
     // A FIFO at the name is refused before anything waits on it.
-    const std::string fifo = dir + "/pipe";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
     InputRecorder toPipe;
-    EXPECT_EQ(toPipe.open(fifo, 1), NotRegularFile);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(toPipe.open(dir + "/pipe", 1), NotRegularFile);
+    fs::remove_all(dir);
 }
