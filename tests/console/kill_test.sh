@@ -20,34 +20,27 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "kill test: $*" >&2; exit 1; }
 
 # Writes an input script to $1 that switches to the map view, opens the console
-# and types each further argument as a command, Enter, then one Backspace per
-# character; prints the frames it needs. A key is down for one frame.
+# and types each further argument (small letters, digits, spaces) as a command,
+# Enter, then one Backspace per character; prints the frames it needs. A key is
+# down for one frame; the same key twice needs a frame up in between.
 make_script() {
-    local out=$1 frame=3 line c code i last=0
+    local out=$1 f=3 line code i last=0
     shift
     {
-        echo "1 down 117"; echo "2 up 117"; echo "2 down 9"; echo "3 up 9"
+        printf '1 down 117\n2 up 117\n2 down 9\n3 up 9\n'
         for line in "$@"; do
             for ((i = 0; i < ${#line}; i++)); do
-                c=${line:i:1}
-                case $c in
-                    [a-z]) code=$(( $(printf '%d' "'$c") - 32 )) ;;
-                    [0-9]) code=$(printf '%d' "'$c") ;;
-                    *) code=32 ;;
-                esac
-                # The same key twice needs a frame up in between.
-                if (( code == last )); then frame=$((frame + 1)); fi
-                echo "$frame down $code"; frame=$((frame + 1)); echo "$frame up $code"
-                last=$code
+                printf -v code '%d' "'${line:i:1}"
+                if [[ ${line:i:1} == [a-z] ]]; then code=$((code - 32)); fi
+                if (( code == last )); then f=$((f + 1)); fi
+                echo "$f down $code"; f=$((f + 1)); echo "$f up $code"; last=$code
             done
-            echo "$frame down 13"; frame=$((frame + 1)); echo "$frame up 13"
-            for ((i = 0; i < ${#line}; i++)); do
-                echo "$frame down 8"; echo "$frame up 8"; frame=$((frame + 1))
-            done
+            echo "$f down 13"; f=$((f + 1)); echo "$f up 13"
+            for ((i = 0; i < ${#line}; i++)); do echo "$f down 8"; echo "$f up 8"; f=$((f + 1)); done
             last=8
         done
     } > "$out"
-    echo $((frame + 2))
+    echo $((f + 2))
 }
 
 delve() { "$bin" --headless --fast-clock --seed 5 "${data_args[@]}" "$@" > /dev/null 2>&1; }
@@ -64,8 +57,7 @@ list_names() { local f; names=""; for f in "$1"/*; do names+="${f##*/} "; done; 
 
 same_folder() { # true when folders $1 and $2 hold the same files with the same bytes
     local a f
-    list_names "$1"; a=$names; list_names "$2"
-    [[ "$a" == "$names" ]] || return 1
+    list_names "$1"; a=$names; list_names "$2"; [[ "$a" == "$names" ]] || return 1
     for f in "$1"/*; do cmp -s "$f" "$2/${f##*/}" || return 1; done
 }
 
@@ -91,15 +83,13 @@ load_frames=$(make_script "$work/load.txt" "load game 3")
 # The old game in its slot (and the same slot as written before check files
 # existed), the new one, and what loading the old, the new or nothing gives.
 delve --frames "$old_frames" --input "$work/old.txt" --save-dir "$work/old"
-cp -a "$work/old" "$work/old-nocheck"
-rm -f "$work/old-nocheck/SAVEGAME3.check"
+cp -a "$work/old" "$work/old-nocheck"; rm -f "$work/old-nocheck/SAVEGAME3.check"
 delve --frames "$new_frames" --input "$work/new.txt" --save-dir "$work/new"
 old_state=$(load_state "$work/old" "$work/dump.json")
 new_state=$(load_state "$work/new" "$work/dump.json")
 refused_state=$(load_state "$work/none" "$work/dump.json")
-if [[ "$old_state" == "$new_state" || "$old_state" == "$refused_state" || "$new_state" == "$refused_state" ]]; then
+[[ "$old_state" != "$new_state" && "$old_state" != "$refused_state" && "$new_state" != "$refused_state" ]] ||
     fail "the old, new and refused games are not told apart"
-fi
 [[ "$(load_state "$work/old-nocheck" "$work/dump.json")" == "$old_state" ]] ||
     fail "a slot without its check file does not load the old game"
 
