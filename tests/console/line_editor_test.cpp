@@ -90,17 +90,19 @@ TEST(LineEditor, EnterEndsTheLineAndLeavesLaterPressesForTheNextFrame) {
 
 TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
     Rig r("order");
-    // "m" before Tab is a game key; "ls" after it types; Tab again closes
-    // and "q" after that types nothing.
+    // "m" before Tab is a game key; "ls" after it types; Tab again closes,
+    // and "q" after that types nothing; no prompt is drawn.
     tap(r, {Vk::KeyM, Vk::Tab, Vk::LetterA + 11, Vk::LetterA + 18, Vk::Tab, Vk::LetterA + 16});
     r.frame();
     EXPECT_EQ(r.console.consoleOpen, 0);
     EXPECT_STREQ(r.console.commandLine, "ls");
     EXPECT_EQ(r.clock.waitedMs(), 2u * ConsolePauseMs + 2u * CharacterPauseMs);
+    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
 
     // While the prompt is shown the keys that type reach nothing else (the
     // console's own repeat still sees them held); closed, they reach the game.
     r.press({Vk::Tab});
+    EXPECT_EQ(r.screen.framebuffer, renderLarge("CMD:ls_", 14, 67, 255, 255, 255)); // the kept line
     for (int k : {int(Vk::KeyM), Vk::Digit0 + 2, int(Vk::Left)}) r.input.setKey(k, true);
     EXPECT_FALSE(r.input.isKeyDown(Vk::KeyM));
     EXPECT_FALSE(r.input.isKeyDown(Vk::Digit0 + 2));
