@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -71,7 +70,7 @@ struct Rig {
     // One console step of a normal frame.
     void frame() {
         screen.clearFramebuffer();
-        runConsole(console, input, clock, shell, screen, text, world, units, host, saveDir);
+        runConsole(console, ctx());
         ++shell.frameCounter;
     }
 
@@ -82,27 +81,18 @@ struct Rig {
         for (int k : keys) input.setKey(k, false);
     }
 
-    void openConsole() {
+    // Opens the console, clears its line and types `line` one key per frame
+    // (Shift for capitals), then Enter.
+    void command(const std::string& line) {
         if (console.consoleOpen == 0) press({Vk::Tab});
-    }
-
-    // Types `line` one key per frame (Shift for capitals), then Enter.
-    void type(const std::string& line, bool enter = true) {
-        openConsole();
+        while (console.commandLength > 0) press({Vk::Backspace});
         for (char c : line) {
             if (c >= 'a' && c <= 'z') press({Vk::LetterA + (c - 'a')});
             else if (c >= 'A' && c <= 'Z') press({Vk::Shift, Vk::LetterA + (c - 'A')});
             else if (c >= '0' && c <= '9') press({Vk::Digit0 + (c - '0')});
             else press({Vk::Space});
         }
-        if (enter) press({Vk::Enter});
-    }
-
-    // Replaces the line with `line` and runs it.
-    void command(const std::string& line) {
-        openConsole();
-        while (console.commandLength > 0) press({Vk::Backspace});
-        type(line);
+        press({Vk::Enter});
     }
 
     // Runs `line` (its bytes up to a zero, at most 255) as an entered command.
@@ -126,10 +116,7 @@ struct Rig {
 inline void RecordingHost::beginFrame() { rig->screen.clearFramebuffer(); }
 
 inline void RecordingHost::runProgressFrame() {
-    rig->text.set("WIN32ZANTHOMIRKSPIREBITMAPWINDOWKELDRIMORSCREENR001");
-    drawSmallText(rig->screen, rig->text, 12, rig->shell.screenHeight - 14, 255, 255, 0);
-    runConsole(rig->console, rig->input, rig->clock, rig->shell, rig->screen, rig->text,
-               rig->world, rig->units, *this, rig->saveDir);
+    runConsole(rig->console, rig->ctx(*this));
     ++rig->shell.frameCounter;
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 
