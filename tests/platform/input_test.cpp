@@ -60,8 +60,7 @@ TEST(InputScript, KeysStayDownUntilReleasedAndApplyBeforeTheirFrame) {
     EXPECT_FALSE(in.isKeyDown('A'));
     EXPECT_FALSE(frame(in, 5));
     EXPECT_TRUE(frame(in, 6));
-    EXPECT_FALSE(in.isKeyDown(-1));
-    EXPECT_FALSE(in.isKeyDown(100000));
+    EXPECT_FALSE(in.isKeyDown(-1) || in.isKeyDown(100000));
     EXPECT_EQ(typed(in), "A");
 }
 
@@ -100,26 +99,24 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     const std::string path = ::testing::TempDir() + "delve-input-record.txt";
     const char* script = "0 cursor 10 20\n3 down 16\n3 down 65\n3 up 65\n3 up 16\n"
                          "5 down 66\n5 up 66\n5 cursor 30 40\n9 down 2\n12 up 2\n";
+    // What frames 0 to 13 see of the right button and the cursor.
+    auto play = [](Input& in) {
+        std::vector<std::pair<bool, int>> seen;
+        for (int f = 0; f < 14; ++f) { frame(in, f); seen.emplace_back(in.isKeyDown(2), in.cursorX(320)); }
+        return seen;
+    };
     Input live = scripted(script);
     InputRecorder rec;
     ASSERT_EQ(rec.open(path, 42), 0);
     live.recordTo(&rec);
-    std::vector<std::pair<bool, int>> seen;
-    auto look = [&](Input& in, int f) {
-        frame(in, f);
-        seen.emplace_back(in.isKeyDown(2), in.cursorX(320));
-    };
-    for (int f = 0; f < 14; ++f) look(live, f);
+    const auto liveSeen = play(live);
     ASSERT_EQ(rec.finish(14), 0);
     const std::string liveTyped = typed(live);
 
     std::vector<uint8_t> text;
     ASSERT_EQ(readWholeFile(path, text, 1 << 20), 0);
     Input replay = scripted(std::string(text.begin(), text.end()).c_str());
-    const auto liveSeen = seen;
-    seen.clear();
-    for (int f = 0; f < 14; ++f) look(replay, f);
-    EXPECT_EQ(seen, liveSeen);
+    EXPECT_EQ(play(replay), liveSeen);
     EXPECT_EQ(typed(replay), liveTyped);
     EXPECT_EQ(liveTyped, "A^B\x02");
     std::remove(path.c_str());
