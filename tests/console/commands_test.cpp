@@ -86,19 +86,15 @@ TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
     const UnitRecord& hero = r.units[1];
     r.world.setCell(50, 60, 6, Cell::Rock);
     r.units[1].moveState = 1; // a walking hero keeps walking
-    const struct {
-        const char* line;
-        int x, y, z;
-    } steps[] = {{"env4teleport 0 0 0", 1, 1, 2},
-                 {"env4teleport 999 999 999", 254, 254, 178},
-                 {"env4teleport 30 40 5", 30, 40, 5},
-                 {"env4teleport 50 60 6", 30, 40, 5}, // onto Rock: refused
-                 {"env4teleport 50 60 7 8", 30, 40, 5}};
-    for (const auto& s : steps) {
-        r.command(s.line);
-        EXPECT_TRUE(hero.x == s.x && hero.y == s.y && hero.z == s.z && r.shell.SX == s.x &&
-                    r.shell.SY == s.y && r.shell.SZ == s.z)
-            << s.line;
+    using At = std::tuple<int, int, int>;
+    const std::pair<const char*, At> steps[] = {
+        {"env4teleport 0 0 0", {1, 1, 2}}, {"env4teleport 999 999 999", {254, 254, 178}},
+        {"env4teleport 30 40 5", {30, 40, 5}}, {"env4teleport 50 60 6", {30, 40, 5}}, // onto Rock: refused
+        {"env4teleport 50 60 7 8", {30, 40, 5}}};
+    for (const auto& [line, at] : steps) {
+        r.command(line);
+        EXPECT_EQ(At(hero.x, hero.y, hero.z), at) << line;
+        EXPECT_EQ(At(r.shell.SX, r.shell.SY, r.shell.SZ), at) << line;
     }
     EXPECT_EQ(hero.moveState, 1);
 }

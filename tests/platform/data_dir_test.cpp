@@ -15,18 +15,17 @@ namespace fs = std::filesystem;
 // program, then the installed folder by the compiled-in relative path; and
 // nothing at all (never the working folder) when none of them is there.
 TEST(DataDir, RequestedThenEnvironmentThenBesideTheProgramThenInstalledElseNothing) {
-    const fs::path root = fs::path(testing::TempDir()) / ("delve-datadir-" + std::to_string(getpid()));
+    const fs::path root = fs::path(testing::TempDir()) / ("delve-datadir-" + std::to_string(getpid())),
+                   bin = root / "usr/games", installed = root / "usr/share/games/delve";
     fs::remove_all(root);
-    const fs::path bin = root / "usr" / "games";
     fs::create_directories(bin);
     const std::string rel = "../share/games/delve";
     EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), "");
     EXPECT_EQ(findDataDirFrom("", "", bin.string(), rel), "");
     EXPECT_EQ(findDataDirFrom("", nullptr, "", rel), "");
 
-    fs::create_directories(root / "usr" / "share" / "games" / "delve");
-    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel),
-              (root / "usr" / "share" / "games" / "delve").string());
+    fs::create_directories(installed);
+    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), installed.string());
     EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), "../share/delve"), "");
 
     fs::create_directories(bin / "data");
