@@ -64,23 +64,6 @@ TEST(CellCommands, NeverWriteOutsideTheMap) {
     EXPECT_EQ(r.worldDigest(), before);
 }
 
-TEST(ConsoleCommands, ActOnlyWhenTheirWordCountMatches) {
-    Rig r("words");
-    r.world.setCell(100, 120, 2, Cell::Chest);
-    r.command("get now");
-    EXPECT_EQ(r.world.cell(100, 120, 2), Cell::Chest);
-    r.command("screensavertoggle please");
-    EXPECT_EQ(r.shell.screensaverMode, 0);
-    r.command("screensavertoggle");
-    EXPECT_EQ(r.shell.screensaverMode, 1);
-    // Malformed saves and slots outside 1..12 save and load nothing.
-    for (const char* line : {"save game", "save game 3 now", "save slot 3", "save game 0",
-                             "save game 13", "load game 0", "load game 13", "load game x"})
-        r.command(line);
-    EXPECT_EQ(r.host.presented.size(), 0u);
-    EXPECT_FALSE(std::filesystem::exists(r.saveDir)); // nothing saved, no folder made
-}
-
 TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
     Rig r("teleport");
     const UnitRecord& hero = r.units[1];
@@ -99,8 +82,21 @@ TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
     EXPECT_EQ(hero.moveState, 1);
 }
 
-TEST(ConsoleAnswers, EveryCommandAnswersUnderThePromptUntilTheNextOne) {
+// A command with the wrong number of words, or a slot outside 1..12, does
+// nothing; every command answers under the prompt until the next one.
+TEST(ConsoleCommands, ActOnlyWhenTheirWordsMatchAndAnswerUntilTheNextOne) {
     Rig r("answers");
+    r.world.setCell(100, 120, 2, Cell::Chest);
+    for (const char* line : {"get now", "screensavertoggle please", "save game", "save game 3 now",
+                             "save slot 3", "save game 0", "save game 13"})
+        r.command(line);
+    EXPECT_EQ(r.world.cell(100, 120, 2), Cell::Chest);
+    EXPECT_EQ(r.shell.screensaverMode, 0);
+    EXPECT_EQ(r.host.presented.size(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(r.saveDir)); // nothing saved, no folder made
+    r.command("screensavertoggle");
+    EXPECT_EQ(r.shell.screensaverMode, 1);
+
     r.world.setCell(101, 83, 2, Cell::Floor);
     r.world.setCell(50, 50, 2, Cell::Rock);
     const std::pair<const char*, const char*> cases[] = {
