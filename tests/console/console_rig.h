@@ -46,11 +46,9 @@ struct Rig {
     std::string saveDir;
     ConsoleState console;
 
-    explicit Rig(const std::string& name) {
+    explicit Rig(const std::string& name)
+        : saveDir(std::filesystem::temp_directory_path() / ("delve-console-" + name + "-" + std::to_string(::getpid()))) {
         screen.setMode(320, 240);
-        saveDir = (std::filesystem::temp_directory_path() /
-                   ("delve-console-" + name + "-" + std::to_string(::getpid())))
-                      .string();
         std::filesystem::remove_all(saveDir);
         host.rig = this;
         initCommandStore(console);
@@ -125,14 +123,13 @@ inline void RecordingHost::presentFrame() {
     presentedAtWaitMs.push_back(rig->clock.waitedMs());
 }
 
-// Text drawn alone on a cleared screen of the rig's size, for comparison.
-inline std::vector<uint8_t> renderLarge(const char* s, int x, int y, uint8_t r, uint8_t g,
-                                        uint8_t b) {
+// White text drawn alone on a cleared screen of the rig's size, for comparison.
+inline std::vector<uint8_t> renderLarge(const char* s, int x, int y) {
     Screen screen;
     screen.setMode(320, 240);
     TextBuffer text;
     text.set(s);
-    drawLargeText(screen, text, x, y, r, g, b);
+    drawLargeText(screen, text, x, y, 255, 255, 255);
     return screen.framebuffer;
 }
 

@@ -10,11 +10,10 @@ shopt -s nullglob dotglob inherit_errexit
 
 bin="${DELVE_BIN:?DELVE_BIN names the folder of the delve program}/delve"
 trials="${KILL_TRIALS:-100}" min_inside="${KILL_MIN_INSIDE:-30}"
-data_args=()
-if [[ -n "${DELVE_TEST_DATA:-}" ]]; then data_args=(--data-dir "$DELVE_TEST_DATA"); fi
+data_args=(${DELVE_TEST_DATA:+--data-dir "$DELVE_TEST_DATA"})
 # Slots in memory: a save then costs what the program does, not the disk.
-base="${TMPDIR:-/tmp}"
-if [[ -d /dev/shm && -w /dev/shm ]]; then base=/dev/shm; fi
+base=/dev/shm
+[[ -d $base && -w $base ]] || base="${TMPDIR:-/tmp}"
 work="$(mktemp -d "$base/delve-kill.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "kill test: $*" >&2; exit 1; }
@@ -43,9 +42,14 @@ make_script() {
     echo $((f + 2))
 }
 
-delve() { "$bin" --headless --fast-clock --seed 5 "${data_args[@]}" "$@" > /dev/null 2>&1; }
-# Starts the saving program on folder $1 in the background; sets pid.
-start_save() { delve --frames "$new_frames" --input "$work/new.txt" --save-dir "$1" & pid=$!; }
+delve_args=(--headless --fast-clock --seed 5 "${data_args[@]}")
+delve() { "$bin" "${delve_args[@]}" "$@" > /dev/null 2>&1; }
+# Starts the saving program on folder $1 in the background; sets pid to the
+# program's own (not a subshell's, which a kill would leave the program running).
+start_save() {
+    "$bin" "${delve_args[@]}" --frames "$new_frames" --input "$work/new.txt" --save-dir "$1" > /dev/null 2>&1 &
+    pid=$!
+}
 # Loads slot folder $1 (dump to $2) and prints the world and unit digests as one word.
 load_state() {
     delve --frames "$load_frames" --input "$work/load.txt" --save-dir "$1" --dump-state "$2"
@@ -129,9 +133,7 @@ trial() {
     list_names "$dir"; start_names=$names
     delay_us=$(( (RANDOM * 32768 + RANDOM) % window_us ))
     start_save "$dir"
-    if wait_for_save_start "$pid" "$dir"; then
-        pause "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
-    fi
+    wait_for_save_start "$pid" "$dir" && pause "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
     kill -9 "$pid" 2> /dev/null || true
     wait "$pid" 2> /dev/null || true
     # A folder identical to the old or the finished new one loads as shown above.
