@@ -50,10 +50,11 @@ start_save() {
     "$bin" "${delve_args[@]}" --frames "$new_frames" --input "$work/new.txt" --save-dir "$1" > /dev/null 2>&1 &
     pid=$!
 }
-# Loads slot folder $1 (dump to $2) and prints the world and unit digests as one word.
+# Loads slot folder $1 (dump to $2) and prints what each of the slot's files
+# gives - the view origin, the world and unit digests - as one word.
 load_state() {
     delve --frames "$load_frames" --input "$work/load.txt" --save-dir "$1" --dump-state "$2"
-    grep -o '"\(world\|units\)Fnv1a64": "[0-9a-f]*"' "$2" | tr -d ' "' | paste -sd,
+    grep -o '"S[XYZ]": -\?[0-9]*\|"\(world\|units\)Fnv1a64": "[0-9a-f]*"' "$2" | tr -d ' "' | paste -sd,
 }
 
 # Sets `names` to the file names of folder $1 (no subshell: it runs in polling loops).
@@ -81,7 +82,8 @@ wait_for_save_start() { # PID DIR
 }
 
 old_frames=$(make_script "$work/old.txt" "env4block" "save game 3")
-new_frames=$(make_script "$work/new.txt" "env4dirt" "save game 3")
+# The new game differs from the old one in every file of the slot.
+new_frames=$(make_script "$work/new.txt" "env4teleport 100 60 4" "env4dirt" "save game 3")
 load_frames=$(make_script "$work/load.txt" "load game 3")
 
 # The old game in its slot (and the same slot as written before check files
