@@ -38,12 +38,8 @@ TEST(LineEditor, TypesEveryPressOnceInOrderWithShiftAsItWasAtThePress) {
 TEST(LineEditor, AHeldKeyTypesOnceThenRepeatsEachFrameAfterTheDelay) {
     Rig r("repeat");
     r.input.setKey(Vk::LetterA + 23, true); // x, held
-    int frames = 0;
-    while (r.clock.gameMs() < KeyRepeatDelayMs) {
-        edit(r);
-        ++frames;
-    }
-    EXPECT_STREQ(r.console.commandLine, "x") << "after " << frames << " frames";
+    while (r.clock.gameMs() < KeyRepeatDelayMs) edit(r);
+    EXPECT_STREQ(r.console.commandLine, "x");
     for (int i = 0; i < 40; ++i) edit(r);
     EXPECT_EQ(r.console.commandLength, ConsoleLineLimit); // the limit holds
     r.input.setKey(Vk::LetterA + 23, false);

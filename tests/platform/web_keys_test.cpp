@@ -6,18 +6,12 @@
 namespace delve {
 namespace {
 
-TEST(WebKeys, LettersFollowTheLetterTheKeyTypes) {
-    EXPECT_EQ(webVirtualKey("a", "KeyA"), 'A');
-    EXPECT_EQ(webVirtualKey("A", "KeyA"), 'A'); // with Shift
-    // AZERTY: the key in the US place of Q types A, and counts as A.
-    EXPECT_EQ(webVirtualKey("a", "KeyQ"), 'A');
-    // A non-Latin layout types no ASCII letter: the key keeps its US place.
-    EXPECT_EQ(webVirtualKey("\xd1\x84", "KeyM"), 'M');
-}
-
-TEST(WebKeys, OtherKeysGoByTheirPlace) {
+// A letter key counts as the letter it types (AZERTY's key in the US place of
+// Q types a); one that types no ASCII letter keeps its US place, as other keys do.
+TEST(WebKeys, LettersFollowTheLetterTheKeyTypesOtherKeysTheirPlace) {
     struct Case { const char* key; const char* code; int vk; };
     const Case cases[] = {
+        {"a", "KeyA", 'A'}, {"A", "KeyA", 'A'}, {"a", "KeyQ", 'A'}, {"\xd1\x84", "KeyM", 'M'},
         {"!", "Digit1", '1'}, {"0", "Digit0", '0'}, {"F1", "F1", 112}, {"F12", "F12", 123},
         {"F13", "F13", 0}, {"Enter", "NumpadEnter", 13}, {"7", "Numpad7", 103},
         {nullptr, nullptr, 0}, {"Unidentified", "Lang1", 0},
