@@ -34,8 +34,7 @@ TEST(CellCommands, EditTheHerosCellsWhateverTheCaseOrExtraWordsAndNothingElse) {
     r.command("env4emptyy1");
     EXPECT_EQ(at(0, 1, 0), Cell::Empty);
     const uint64_t before = r.worldDigest();
-    r.command("env4blocks");
-    r.command("block");
+    for (const char* near : {"env4blocks", "block"}) r.command(near);
     EXPECT_EQ(r.worldDigest(), before);
     // get, search and flush clear to floor, except doors and rock.
     for (const char* word : {"get", "SEARCH", "flush"})

@@ -77,9 +77,9 @@ TEST_F(Files, ShortTransfersAndInterruptedCallsMoveEveryByte) {
     EXPECT_EQ(readExactlyAt(f, 99000, part.data(), part.size()), FileCutShort);
 }
 
-// Special files where a regular one belongs are refused at once, never
-// waited on; the test fails by timing out if an open blocks.
-TEST_F(Files, FifosDevicesAndFoldersAreRefusedWithoutBlocking) {
+// Special files (FIFOs, devices, folders) where a regular one belongs are
+// refused at once, never waited on; the test fails by timing out if an open blocks.
+TEST_F(Files, SpecialFilesAreRefusedWithoutBlocking) {
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     auto run = std::async(std::launch::async, [&] {
         std::vector<uint8_t> out;

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <tuple>
 
@@ -118,7 +117,7 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     EXPECT_EQ(play(replay), liveSeen);
     EXPECT_EQ(typed(replay), liveTyped);
     EXPECT_EQ(liveTyped, "A^B\x02");
-    std::remove(path.c_str());
+    std::filesystem::remove(path);
 }
 
 // A picture shown at the largest whole scale, centred (at least at scale 1);
@@ -156,7 +155,7 @@ TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "old\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1); // no temporary file
 
-    // A FIFO at the name is refused before anything waits on it.
+    // A FIFO at the name is refused when the recording opens, before anything waits on it.
     ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
     InputRecorder toPipe;
     EXPECT_EQ(toPipe.open(dir + "/pipe", 1), NotRegularFile);
