@@ -47,7 +47,8 @@ struct Rig {
     ConsoleState console;
 
     explicit Rig(const std::string& name)
-        : saveDir(std::filesystem::temp_directory_path() / ("delve-console-" + name + "-" + std::to_string(::getpid()))) {
+        : saveDir(std::filesystem::temp_directory_path() /
+                  ("delve-console-" + name + "-" + std::to_string(::getpid()))) {
         screen.setMode(320, 240);
         std::filesystem::remove_all(saveDir);
         host.rig = this;
@@ -61,9 +62,7 @@ struct Rig {
     }
 
     ConsoleContext ctx() { return ctx(host); }
-    ConsoleContext ctx(FrameHost& h) {
-        return ConsoleContext{input, clock, shell, screen, text, world, units, h, saveDir};
-    }
+    ConsoleContext ctx(FrameHost& h) { return {input, clock, shell, screen, text, world, units, h, saveDir}; }
 
     // One console step of a normal frame.
     void frame() {

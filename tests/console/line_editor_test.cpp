@@ -32,7 +32,6 @@ TEST(LineEditor, TypesEveryPressOnceInOrderWithShiftAsItWasAtThePress) {
     tap(r, {Vk::Space, Vk::Digit0 + 5, Vk::F5, Vk::Digit0 + 5, Vk::Up});
     edit(r);
     EXPECT_STREQ(r.console.commandLine, "coN 55");
-    EXPECT_EQ(r.clock.waitedMs(), 6u * CharacterPauseMs);
 }
 
 TEST(LineEditor, AHeldKeyTypesOnceThenRepeatsEachFrameAfterTheDelay) {
@@ -84,7 +83,6 @@ TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
     r.frame();
     EXPECT_EQ(r.console.consoleOpen, 0);
     EXPECT_STREQ(r.console.commandLine, "ls");
-    EXPECT_EQ(r.clock.waitedMs(), 2u * ConsolePauseMs + 2u * CharacterPauseMs);
     EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u);
 
     // While the prompt is shown the keys that type reach nothing else (the

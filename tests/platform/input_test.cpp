@@ -33,13 +33,11 @@ Input scripted(const char* text) {
     return in;
 }
 
+// The presses queued, in order, each followed by ^ if Shift was down (Shift's own left out).
 std::string typed(Input& in) {
     std::string out;
-    for (KeyPress p; in.takePress(p);) {
-        if (p.virtualKey == Vk::Shift) continue;
-        out += char(p.virtualKey);
-        if (p.shift) out += '^';
-    }
+    for (KeyPress p; in.takePress(p);)
+        if (p.virtualKey != Vk::Shift) out += std::string(1, char(p.virtualKey)) + (p.shift ? "^" : "");
     return out;
 }
 
