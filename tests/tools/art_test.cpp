@@ -36,18 +36,3 @@ TEST(Art, BmpEncodingIsBottomUpAndPadded) {
     EXPECT_EQ(b[54 + 14], 10);
     EXPECT_EQ(b[54], 3);
 }
-
-TEST(Art, TileArtIsOpaqueAndUnitArtKeepsClearOfBlack) {
-    for (const BitmapFile& f : bitmapFiles()) {
-        std::string folder = f.folder;
-        Canvas c = paintPicture(folder, f.name);
-        bool tiles = folder == "bmp_land" || folder == "bmp_dungeon" || folder == "bmp_cube" ||
-                     folder == "bmp_scr" || folder == "bmp_structure";
-        for (const Rgb& p : c.pixels()) {
-            if (tiles) {
-                ASSERT_FALSE(p == Key) << f.name << " shows the transparent key";
-            }
-            ASSERT_FALSE(p == (Rgb{0, 0, 0})) << f.name << " uses pure black, which the keyed copy drops";
-        }
-    }
-}
