@@ -4,6 +4,7 @@
 // catalogue entry 1201, and an empty world with the hero on layer 10.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -25,19 +26,6 @@ namespace delve::test {
 constexpr std::array<uint8_t, 3> TexelA = {200, 120, 60};
 constexpr std::array<uint8_t, 3> TexelB = {90, 90, 100};
 
-inline void makeCheckerTexture(BitmapCatalogue& cat) {
-    BitmapEntry& e = cat[1201];
-    e.width = e.height = 64;
-    e.bytesPerPixel = 3;
-    e.pixels.resize(64 * 64 * 3);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) {
-            const auto& c = ((x / 8 + y / 8) % 2) ? TexelA : TexelB;
-            for (int i = 0; i < 3; ++i)
-                e.pixels[size_t((y * 64 + x) * 3 + i)] = c[size_t(i)];
-        }
-}
-
 struct ViewScene {
     std::unique_ptr<Platform> platform = makeHeadlessPlatform();
     std::unique_ptr<Renderer> renderer = makeFixedFunctionRenderer();
@@ -51,7 +39,14 @@ struct ViewScene {
     bool glReady = false;
 
     ViewScene() {
-        makeCheckerTexture(catalogue);
+        BitmapEntry& e = catalogue[1201]; // 8 x 8 checks of the two texels
+        e.width = e.height = 64;
+        e.bytesPerPixel = 3;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const auto& c = ((x / 8 + y / 8) % 2) ? TexelA : TexelB;
+                e.pixels.insert(e.pixels.end(), c.begin(), c.end());
+            }
         glReady = createWindowAndContext(*platform, *renderer, catalogue, "GAME", 640, 480) == 1;
         screen.setMode(320, 240);
         test::standHero(hero1(), shell, 100, 100, 10);
@@ -89,6 +84,15 @@ struct ViewScene {
     int drawnPixels() const {
         int n = 0;
         eachPixel([&](int, int, const uint8_t* p) { n += p[3] == 255; });
+        return n;
+    }
+    // Of those, the ones that are neither texel colour.
+    int foreignPixels() const {
+        int n = 0;
+        eachPixel([&](int, int, const uint8_t* p) {
+            n += p[3] == 255 && !std::equal(p, p + 3, TexelA.begin()) &&
+                 !std::equal(p, p + 3, TexelB.begin());
+        });
         return n;
     }
 };
