@@ -6,15 +6,12 @@
 # nothing paces the display. The game's state is read with SIGUSR1, which
 # writes the --dump-state file between two frames.
 set -euo pipefail
-BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+NAME="play window test"
 T=$(mktemp -d)
+LOG=$T/log
 PID=
 trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
-fail() { echo "play window test: $*" >&2; cat "$T/log" >&2 || true; exit 1; }
-
-game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
-focus() { game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true; }
-geometry() { xdotool getwindowgeometry "$(game_window)" 2>/dev/null | tr '\n' ' '; }
+. "$(dirname "$0")/x_helpers.sh"
 
 # Asks for a state dump and waits for the new file.
 dump() {
@@ -49,8 +46,7 @@ type_overlapping() {
 
 "$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$T/state.json" >"$T/log" 2>&1 &
 PID=$!
-for _ in $(seq 1 100); do [ -n "$(game_window)" ] && break; sleep 0.2; done
-[ -n "$(game_window)" ] || fail "no game window"
+wait_for_window GAME >/dev/null || fail "no game window"
 sleep 1.5 # start-up builds the world after the window appears
 focus
 
@@ -117,15 +113,12 @@ echo "play window test: a 2 ms click at ($px, $py) played one turn"
 # Full screen and back.
 focus
 xdotool key F11
-for _ in $(seq 1 50); do [[ $(geometry) == *"Geometry: 1280x1024"* ]] && break; sleep 0.2; done
-[[ $(geometry) == *"Geometry: 1280x1024"* ]] || fail "F11 gave $(geometry)"
+wait_for_geometry "0,0" "1280x1024"
 xdotool key F11
-for _ in $(seq 1 50); do [[ $(geometry) == *"Geometry: 640x480"* ]] && break; sleep 0.2; done
-[[ $(geometry) == *"Geometry: 640x480"* ]] || fail "F11 again gave $(geometry)"
-echo "play window test: F11 entered and left full screen"
+wait_for_geometry "0,0" "640x480"
 
 xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$PID" 2>/dev/null || break; sleep 0.2; done
-wait "$PID" || fail "exit status $?"
+wait_for_exit "$PID"
 PID=
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
 echo "play window test: passed"
