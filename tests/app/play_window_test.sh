@@ -9,25 +9,10 @@ set -euo pipefail
 NAME="play window test"
 T=$(mktemp -d)
 LOG=$T/log
+DUMP=$T/state.json
 PID=
 trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
-
-# Asks for a state dump and waits for the new file.
-dump() {
-    rm -f "$T/state.json"
-    asked=$(date +%s%N)
-    kill -USR1 "$PID"
-    for _ in $(seq 1 100); do
-        [ -s "$T/state.json" ] && python3 -c 'import json,sys; json.load(open(sys.argv[1]))' \
-            "$T/state.json" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "no state dump after SIGUSR1"
-}
-field() { python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
-for k in sys.argv[2].split("."): d=d[k]
-print(str(d).lower() if isinstance(d,bool) else d)' "$T/state.json" "$1"; }
 
 # Types a line as a fast typist does: every key goes down 15 ms after the
 # one before, and comes up only after the next one is down.
@@ -44,7 +29,7 @@ type_overlapping() {
     xdotool "${args[@]}"
 }
 
-"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$T/state.json" >"$T/log" 2>&1 &
+"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$DUMP" >"$T/log" 2>&1 &
 PID=$!
 wait_for_window GAME >/dev/null || fail "no game window"
 sleep 1.5 # start-up builds the world after the window appears
