@@ -44,12 +44,8 @@ void fillEntry(BitmapCatalogue& cat, int index, uint32_t w, uint32_t h, uint8_t 
     e.width = w;
     e.height = h;
     e.bytesPerPixel = 3;
-    e.pixels.resize(size_t(w) * h * 3);
-    for (size_t i = 0; i < e.pixels.size(); i += 3) {
-        e.pixels[i] = r;
-        e.pixels[i + 1] = g;
-        e.pixels[i + 2] = b;
-    }
+    e.pixels.clear();
+    for (uint32_t i = 0; i < w * h; ++i) e.pixels.insert(e.pixels.end(), {r, g, b});
 }
 
 int litPixels(const Screen& s) {
