@@ -242,15 +242,17 @@ TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     plotPixel(p.screen, 10, 5, 0, 255, 0);
     presentFrame(p.platform, p.renderer, p.screen, 2);
     glReadBuffer(GL_FRONT); // the pbuffer keeps what was drawn
-    uint8_t px[4 * 4] = {};
-    glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(px[i * 4], 255) << i;
-    glReadPixels(20, 10, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(px[i * 4 + 1], 255) << i;
-    glReadPixels(22, 12, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    EXPECT_EQ(px[1], 0);
+    // Each pixel becomes a 2 x 2 block: red at 0..1, green at 20..21 x 10..11.
+    auto channel = [](int x, int y, int c) {
+        uint8_t px[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+        return px[c];
+    };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(channel(i % 2, i / 2, 0), 255) << i;
+        EXPECT_EQ(channel(20 + i % 2, 10 + i / 2, 1), 255) << i;
+    }
+    EXPECT_EQ(channel(22, 12, 1), 0);
 }
 
 TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {

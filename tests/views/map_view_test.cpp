@@ -94,12 +94,8 @@ TEST_F(MapView, TilesFollowTheCodesAndEmptyCellsStayCleared) {
 
 TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
     place(1, 120, 60);
-    map->setCell(120, 60, Layer, Cell::Floor);
-    const int path[][2] = {{124, 60}, {123, 60}, {122, 60}, {121, 60}};
-    for (int k = 0; k < 4; ++k) {
-        finder->pathX[1000 + size_t(k)] = path[k][0];
-        finder->pathY[1000 + size_t(k)] = path[k][1];
-    }
+    for (size_t k = 0; k < 4; ++k) // from the goal (124, 60) back to (121, 60)
+        finder->pathX[1000 + k] = int(124 - k), finder->pathY[1000 + k] = 60;
     finder->pathStep[1] = 2; // entry 3 already walked
     draw();
     EXPECT_EQ(cellAt(24, 10), RoadColour) << "goal";
