@@ -167,8 +167,8 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
 
 // F12 held for three frames takes one picture, pressed again another with
 // its own name within the same second, in the desktop's picture folder:
-// XDG_PICTURES_DIR, else user-dirs.dirs; a FIFO there is not read, and the
-// picture goes to ~/Pictures.
+// XDG_PICTURES_DIR, else user-dirs.dirs; a FIFO or endless device there is
+// not read, and the picture goes to ~/Pictures.
 TEST_F(Program, F12WritesAPictureWhereTheDesktopKeepsThem) {
     const fs::path home = work_ / "home", config = home / ".config";
     fs::create_directories(config);
@@ -198,11 +198,17 @@ TEST_F(Program, F12WritesAPictureWhereTheDesktopKeepsThem) {
                                "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
     ASSERT_EQ(launch(inHome, args, out), 0) << out;
     EXPECT_TRUE(fs::exists(home / "Bilder" / "delve")) << out;
-    fs::remove(userDirs);
-    ASSERT_EQ(::mkfifo(userDirs.c_str(), 0600), 0);
-    ASSERT_EQ(launch(inHome, args, out), 0) << out;
-    EXPECT_EQ(std::distance(fs::directory_iterator(home / "Pictures" / "delve"), fs::directory_iterator()),
-              2);
+    for (bool fifo : {true, false}) {
+        fs::remove(userDirs);
+        fs::remove_all(home / "Pictures");
+        if (fifo)
+            ASSERT_EQ(::mkfifo(userDirs.c_str(), 0600), 0);
+        else
+            fs::create_symlink("/dev/zero", userDirs);
+        ASSERT_EQ(launch(inHome, args, out), 0) << fifo << out;
+        EXPECT_EQ(std::distance(fs::directory_iterator(home / "Pictures" / "delve"), fs::directory_iterator()),
+                  2);
+    }
 }
 
 } // namespace
