@@ -70,23 +70,14 @@ sleep 1.5
 xdotool key Return
 sleep 1.5
 dump
-[ "$(field contest.active)" = "true" ] || { cat "$T/state.json" >&2; fail "the contest did not start"; }
+[ "$(field contest.active)" = "true" ] || { cat "$DUMP" >&2; fail "the contest did not start"; }
 [ "$(field contest.turnNumber)" = "1" ] || fail "the contest starts at turn $(field contest.turnNumber)"
 xdotool key Tab # the console closed, clicks go to the map
 sleep 0.8
-read -r px py < <(python3 - "$T/state.json" <<'PY'
-import json, sys
-d = json.load(open(sys.argv[1]))
-hx, hy, sx, sy = d["hero"]["x"], d["hero"]["y"], d["SX"], d["SY"]
-for dx, dy in ((10, 0), (-10, 0), (0, 10), (0, -10), (6, 6), (-6, -6)):
-    cx, cy = hx + dx - sx, hy + dy - sy
-    if 0 <= cx < 40 and 0 <= cy < 30:
-        print(cx * 16 + 8, 479 - (cy * 16 + 8))
-        break
-else:
-    sys.exit("the leader stands outside the view")
-PY
-) || fail "no cell to click"
+# Ten cells east of the leader, or west when that is off the view.
+hx=$(field hero.x) hy=$(field hero.y) sx=$(field SX) sy=$(field SY)
+cx=$((hx - sx + 10)); [ "$cx" -lt 40 ] || cx=$((hx - sx - 10))
+px=$((cx * 16 + 8)) py=$((479 - (hy - sy) * 16 - 8))
 xdotool mousemove "$px" "$py"
 sleep 0.5
 xdotool mousedown 1 sleep 0.002 mouseup 1
