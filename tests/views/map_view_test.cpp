@@ -16,12 +16,10 @@ void solidPicture(BitmapCatalogue& cat, int index, Rgb c, bool keyedLeftHalf = f
     BitmapEntry& e = cat[index];
     e.width = e.height = 16;
     e.bytesPerPixel = 3;
-    e.pixels.resize(16 * 16 * 3);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            Rgb p = keyedLeftHalf && x < 8 ? Rgb{255, 0, 246} : c;
-            for (int i = 0; i < 3; ++i) e.pixels[size_t((y * 16 + x) * 3 + i)] = p[size_t(i)];
-        }
+    for (int i = 0; i < 16 * 16; ++i) {
+        const Rgb p = keyedLeftHalf && i % 16 < 8 ? Rgb{255, 0, 246} : c;
+        e.pixels.insert(e.pixels.end(), p.begin(), p.end());
+    }
 }
 
 constexpr Rgb FloorColour{10, 100, 10};
