@@ -1,6 +1,7 @@
-// The game driven in-process on the headless backend: the contest in a
-// running game, the frame loop's presentation, state dump and scrolling, and
-// a window that cannot be (re-)created.
+// The game driven in-process on the headless backend: the contest, the
+// edges command and the right-button walk in a running game, the frame
+// loop's presentation, state dump and scrolling, and a window that cannot
+// be (re-)created.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -40,11 +41,6 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
     if (const char* d = std::getenv("DELVE_TEST_DATA"))
         o.dataDir = d;
     return std::make_unique<Game>(o, std::move(platform));
-}
-std::unique_ptr<Game> startHeadless(int frames = -1) {
-    auto g = headlessGame(makeHeadlessPlatform(), frames);
-    startGame(*g);
-    return g;
 }
 
 // A started game run frame by frame as the main loop does, its saves in a
@@ -234,8 +230,9 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     EXPECT_EQ(g->pathFinder().pathStep[1], PathNone);
 }
 
-TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
-    auto g = startHeadless();
+using FrameLoop = GameRig;
+
+TEST_F(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     Game::Parts p = g->partsForRig();
     beginFrame(p.platform, p.renderer, p.screen);
     plotPixel(p.screen, 0, 0, 255, 0, 0);
@@ -255,9 +252,8 @@ TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     EXPECT_EQ(channel(22, 12, 1), 0);
 }
 
-TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
-    auto g = startHeadless(2);
-    runMainLoop(*g);
+TEST_F(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
+    frame();
     Game::Parts p = g->partsForRig();
     p.units[1].hitPoints = std::nanf("");
     p.units[1].subX = INFINITY;
@@ -271,8 +267,7 @@ TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
 
 // Any view origin (a loaded slot may hold one far outside the map) scrolls
 // into the map without overflowing.
-TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
-    auto g = startHeadless();
+TEST_F(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
     const int Top = LayerCount - 1;
     const struct {
         int from, key, wantX, wantY, wantZ;
