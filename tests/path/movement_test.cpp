@@ -2,6 +2,7 @@
 
 #include "path/movement.h"
 #include "search_fixtures.h"
+#include "tests/hero_fixture.h"
 
 namespace delve {
 namespace {
@@ -13,11 +14,7 @@ protected:
     void SetUp() override {
         test::fillLayer(world.map, Layer, Cell::Floor);
         finder().pathStep.assign(unitCapacity, PathNone);
-        hero().active = 1;
-        hero().side = 1;
-        hero().z = Layer;
-        hero().x = 50;
-        hero().y = 50;
+        test::standHero(hero(), 50, 50, Layer);
     }
     static PathFinder& finder() {
         static PathFinder* p = new PathFinder;

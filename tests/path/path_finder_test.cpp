@@ -17,8 +17,8 @@ protected:
         test::fillLayer(world.map, Layer, Cell::Floor);
         test::fillLayer(world.marks, 1, 0);
     }
-    int search(int sx, int sy, int gx, int gy, int w = 32, int mode = 1, int queue = 0) {
-        pf.beginSearch(world.marks, units, SearchMode(mode), sx, sy, gx, gy, Layer, w, queue);
+    int search(int sx, int sy, int gx, int gy, int w) {
+        pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, sx, sy, gx, gy, Layer, w, 0);
         return pf.runSearch(world.map, world.stepCosts, w * w);
     }
     std::vector<std::pair<int, int>> stored(int u) {
@@ -77,41 +77,6 @@ TEST_F(PathFinderTest, WindowIsPlacedAroundTheStartAndEndsAreKeptInside) {
     }
 }
 
-// Marked: units 0 to 9, active, on a side, blocking, on the layer, strictly
-// inside the window; modes 0 to 2 mark, mode 3 does not.
-TEST_F(PathFinderTest, OnlyBlockingUnitsZeroToNineInsideTheWindowAreMarked) {
-    struct Placed {
-        int index, x, y, side, blocking, z;
-        bool marked;
-    } placed[] = {
-        {0, 40, 40, 1, 1, Layer, true},      // unit 0 counts
-        {9, 41, 40, 9, 1, Layer, true},      // so does unit 9
-        {10, 42, 40, 9, 1, Layer, false},    // unit 10 never blocks
-        {3, 43, 40, 0, 1, Layer, false},     // no side
-        {4, 44, 40, 3, 0, Layer, false},     // not blocking
-        {5, 45, 40, 3, 1, Layer + 1, false}, // another layer
-        {6, 34, 40, 3, 1, Layer, false},     // on the window's edge ring (window 34..65)
-        {7, 35, 41, 3, 1, Layer, true},      // one cell in from the edge
-    };
-    for (const Placed& p : placed) {
-        UnitRecord& u = units[p.index];
-        u.active = 1;
-        u.x = uint16_t(p.x);
-        u.y = uint16_t(p.y);
-        u.side = uint8_t(p.side);
-        u.blocking = uint8_t(p.blocking);
-        u.z = uint16_t(p.z);
-    }
-    for (int mode : {0, 1, 2, 3}) {
-        SCOPED_TRACE(mode);
-        test::fillLayer(world.marks, 1, 0);
-        pf.beginSearch(world.marks, units, SearchMode(mode), 50, 50, 60, 60, Layer, 32, 0);
-        for (const Placed& p : placed)
-            EXPECT_EQ(world.marks.cell(p.x, p.y, 1), (p.marked && mode != 3) ? MarkUnit : 0)
-                << "unit " << p.index;
-    }
-}
-
 TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {
     // A serpentine corridor: rows 2, 4, 6 ... joined at alternate ends.
     test::fillLayer(world.map, Layer, Cell::Rock);
@@ -136,50 +101,4 @@ TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {
 }
 
 } // namespace
-// Step-cost tables the open list's buckets cannot size (zero, negative or
-// enormous steps), or swapped mid-search, still give the literal scan's order.
-TEST_F(PathFinderTest, AnyStepCostTableKeepsTheOrderOfTheScan) {
-    const StepCostTable saved = world.stepCosts;
-    test::LiteralSearch lit;
-    Rng rng;
-    rng.srand(41);
-    auto table = [&](int kind) {
-        StepCostTable t{};
-        for (auto& c : t) {
-            switch (kind) {
-            case 0: c = float(rng.rand() % 3); break;                  // zero-cost steps: equal costs
-            case 1: c = float(rng.rand() % 7) - 1.2f; break;          // some steps lower the cost
-            case 2: c = float(rng.rand() % 5) * 1e6f; break;          // one step passes the ceiling
-            case 3: c = float(rng.rand() % 1000) / 64.0f; break;      // fine fractions
-            default: c = float(rng.rand() % 3000); break;             // far dearer than fractions
-            }
-        }
-        return t;
-    };
-    for (int trial = 0; trial < 120; ++trial) {
-        test::randomGrid(world.map, rng, Layer, rng.rand() % 30);
-        const int w = 8 + rng.rand() % 33;
-        const int sx = 60 + rng.rand() % 40, sy = 60 + rng.rand() % 40;
-        const int gx = sx + rng.rand() % w - w / 2, gy = sy + rng.rand() % w - w / 2;
-        world.stepCosts = table(trial % 4);
-        pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, sx, sy, gx, gy, Layer, w, 0);
-        lit.begin(units, 1, sx, sy, gx, gy, Layer, w, 0);
-        for (int spent = 0; spent < w * w;) {
-            const int chunk = 1 + rng.rand() % 40;
-            spent += chunk;
-            // A third of the way, steps far dearer than the buckets were sized for.
-            if (trial % 4 == 3 && spent > w * w / 3 && spent - chunk <= w * w / 3) world.stepCosts = table(4);
-            const int a = pf.runSearch(world.map, world.stepCosts, chunk);
-            const int b = lit.run(world.map, world.stepCosts, chunk);
-            ASSERT_EQ(a, b) << "trial " << trial;
-            ASSERT_EQ(in.currentNode, lit.currentNode) << "trial " << trial;
-            ASSERT_EQ(in.lastNode, lit.lastNode) << "trial " << trial;
-            if (a != 0) break;
-        }
-        for (int n = 0; n <= lit.lastNode; ++n)
-            ASSERT_EQ(in.nodeParent[size_t(n)], lit.nodeParent[size_t(n)]) << "trial " << trial << " node " << n;
-    }
-    world.stepCosts = saved;
-}
-
 } // namespace delve
