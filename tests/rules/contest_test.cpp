@@ -44,12 +44,10 @@ protected:
         map.setCell(x, y, 0, terrain);
     }
     // One frame with the left button down on cell (x, y).
-    int click(int x, int y) {
+    int click(int x, int y, TurnReport* report = nullptr) {
         const CellClick c = clickOnCell(x, y, 640, 480);
-        SX = c.SX;
-        SY = c.SY;
-        const TurnInput in = c.leftClick();
-        return playExpansionTurn(contest, cw, in);
+        std::tie(SX, SY) = std::tuple(c.SX, c.SY);
+        return playExpansionTurn(contest, cw, c.leftClick(), report);
     }
 
     WorldMap& map = test::rulesWorld().map;
@@ -151,14 +149,10 @@ TEST_F(ContestTurns, RefusedClicksSayWhyAndTheMarksFollowTheSameRule) {
         EXPECT_EQ(check.verdict, c.verdict);
         EXPECT_EQ(check.distance, c.distance);
         TurnReport report;
-        const CellClick at = clickOnCell(c.x, c.y, 640, 480);
-        SX = at.SX;
-        SY = at.SY;
-        playExpansionTurn(contest, cw, at.leftClick(), &report);
+        click(c.x, c.y, &report);
         const bool accepted = c.verdict == Founding::Accepted;
         EXPECT_EQ(report.founding.verdict, c.verdict);
         EXPECT_EQ(report.played && report.founded, accepted);
-        // The member becomes a unit only when the click is accepted.
         EXPECT_EQ(contest.turnNumber, accepted ? 2 : 1);
         EXPECT_EQ(units[3].active, accepted ? 1 : 0);
     }
@@ -235,14 +229,8 @@ TEST_F(ContestTurns, StockAndHealthAtTheirLimitsDoNotOverflow) {
 }
 
 TEST(ContestSave, RoundTripsAndRefusesWhatItCannotHaveWritten) {
-    ContestSave c;
-    c.turnNumber = 4;
-    c.active = c.started = true;
-    c.winner = ContestDraw;
-    c.partySize = 3;
-    c.nextFreeUnit = 220;
-    c.seed = 0xDEADBEEF;
-    c.rngState = 0x12345678;
+    const ContestSave c{.turnNumber = 4, .active = true, .started = true, .winner = ContestDraw,
+                        .partySize = 3, .nextFreeUnit = 220, .seed = 0xDEADBEEF, .rngState = 0x12345678};
     std::vector<uint8_t> bytes = encodeContestSave(c);
     ASSERT_EQ(bytes.size(), ContestSaveBytes);
     ContestSave back;
@@ -262,8 +250,7 @@ TEST(ContestSave, RoundTripsAndRefusesWhatItCannotHaveWritten) {
     const std::pair<size_t, uint8_t> spoilt[] = {{0, 'X'}, {8, 4},  {8, 1},  {12, 0},
                                                  {15, 0x80}, {16, 4}, {20, 0}, {25, 0x20}};
     for (auto [at, value] : spoilt) EXPECT_TRUE(refused(at, value)) << at << "=" << int(value);
-    ContestSave out;
-    EXPECT_FALSE(decodeContestSave(bytes.data(), bytes.size() - 1, out));
+    EXPECT_FALSE(decodeContestSave(bytes.data(), bytes.size() - 1, back));
 }
 
 TEST_F(ContestTurns, AFullTableFoundsNothingAndWritesNothingPastIt) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "rules/items.h"
 #include "rules/object_types.h"
@@ -76,37 +79,25 @@ TEST_F(Items, UnitNamesJoinThreeSyllablesAndIgnorePartsPastTheirTable) {
     EXPECT_EQ(format(0, 0, 54), "Lothendanydd");
 }
 
+// Every record holds a different triple, among them the generator's first
+// four draws: the fifth draw is taken.
 TEST_F(Items, UniqueNamesSkipEveryTripleInTheTable) {
-    // Every record holds a different triple, among them the generator's next four draws.
     Units units;
     Rng reference;
     reference.srand(99);
-    int firstDraws[5][3];
-    std::set<std::tuple<int, int, int>> drawn;
-    for (auto& d : firstDraws) {
-        d[0] = reference.rand() % 76;
-        d[1] = reference.rand() % 39;
-        d[2] = reference.rand() % 54;
-        drawn.insert({d[0], d[1], d[2]});
-    }
+    std::vector<std::tuple<int, int, int>> draws(5);
+    for (auto& d : draws) d = {reference.rand() % 76, reference.rand() % 39, reference.rand() % 54};
+    auto nth = [](int t) { return std::tuple(t % 76, (t / 76) % 39, t / (76 * 39)); };
     for (int i = 0, t = 0; i < unitCapacity; ++i) {
-        int a = firstDraws[i % 5][0], b = firstDraws[i % 5][1], c = firstDraws[i % 5][2];
-        if (i >= 4) {
-            do {
-                a = t % 76, b = (t / 76) % 39, c = t / (76 * 39);
-                ++t;
-            } while (drawn.count({a, b, c}));
-        }
-        units[i].namePart1 = uint16_t(a);
-        units[i].namePart2 = uint16_t(b);
-        units[i].namePart3 = uint16_t(c);
+        auto name = i < 4 ? draws[size_t(i)] : nth(t++);
+        while (i >= 4 && std::count(draws.begin(), draws.end(), name)) name = nth(t++);
+        std::tie(units[i].namePart1, units[i].namePart2, units[i].namePart3) = name;
     }
     Rng rng;
     rng.srand(99);
     pickUniqueName(units, rng, 2999);
     const UnitRecord& u = units[2999];
-    EXPECT_EQ(std::tuple(int(u.namePart1), int(u.namePart2), int(u.namePart3)),
-              std::tuple(firstDraws[4][0], firstDraws[4][1], firstDraws[4][2]));
+    EXPECT_EQ(std::tuple(int(u.namePart1), int(u.namePart2), int(u.namePart3)), draws[4]);
     EXPECT_EQ(rng.state(), reference.state()) << "three draws per try, five tries";
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Shared tables for the rules tests: the grid and the path finder are
 // large, so one of each serves the whole test program.
-#include <memory>
+#include <cstring>
 
 #include "path/path_finder.h"
 #include "world/world.h"
@@ -23,8 +23,7 @@ inline PathFinder& rulesFinder() {
 }
 
 inline void fillLayer(WorldMap& map, int z, uint8_t code) {
-    for (int y = 0; y < MapSide; ++y)
-        for (int x = 0; x < MapSide; ++x) map.setCell(x, y, z, code);
+    std::memset(map.data() + cellIndex(0, 0, z), code, LayerSize);
 }
 
 } // namespace delve::test
