@@ -4,13 +4,10 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "tests/program_run.h"
 
@@ -30,15 +27,7 @@ protected:
     int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
         return launch("", args, err, stdoutTo);
     }
-    static nlohmann::json readJson(const fs::path& p) {
-        std::ifstream in(p);
-        return nlohmann::json::parse(in, nullptr, false);
-    }
-    static std::string slurpText(const std::string& p) {
-        std::stringstream s;
-        s << std::ifstream(p).rdbuf();
-        return s.str();
-    }
+    static nlohmann::json readJson(const std::string& p) { return nlohmann::json::parse(slurp(p), nullptr, false); }
 };
 
 TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
@@ -48,7 +37,7 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     const std::string first = printed();
     ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + at("b.json"), err), 0);
     EXPECT_EQ(first, printed());
-    const nlohmann::json a = readJson(work_ / "a.json"), b = readJson(work_ / "b.json");
+    const nlohmann::json a = readJson(at("a.json")), b = readJson(at("b.json"));
     ASSERT_TRUE(a.is_object());
     EXPECT_EQ(a, b);
     const int winner = a["winner"];
@@ -57,7 +46,7 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     for (const auto& u : a["units"])
         leadersActive += u["index"] >= 1 && u["index"] <= 3 && u["active"] == 1;
     EXPECT_EQ(leadersActive, 1);
-    EXPECT_EQ(slurpText(at("a.png")).substr(1, 3), "PNG");
+    EXPECT_EQ(slurp(at("a.png")).substr(1, 3), "PNG");
 }
 
 // Both leaders of this seed fall in turn 87: a draw, not empty turns to the end of --turns.
@@ -124,21 +113,15 @@ TEST_F(Sim, OutputsGoToRegularFilesOnly) {
     EXPECT_TRUE(fs::is_symlink(at("link.json")));
     EXPECT_TRUE(readJson(at("real.json")).is_object());
     ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("out.json"), err), 0) << err;
-    EXPECT_EQ(slurpText(at("out.json.tmp")), "mine");
+    EXPECT_EQ(slurp(at("out.json.tmp")), "mine");
 }
 
 // A JSON write failing part-way (a file-size limit, like a full disk) keeps the old file.
 TEST_F(Sim, AJsonThatCannotBeWrittenKeepsTheOldFile) {
     std::ofstream(at("out.json")) << "{\"old\": true}\n";
     std::string err;
-    const std::string args = "--seed 3 --turns 5 --json " + at("out.json");
-    const std::string cmd = "ulimit -f 8 && trap '' XFSZ && timeout 20 " + program_.string() +
-                            " --data-dir " + dataDir_ + " " + args + " > /dev/null 2> " +
-                            at("err.txt");
-    const int status = std::system(("bash -c \"" + cmd + "\"").c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_TRUE(slurpText(at("out.json")) == "{\"old\": true}\n");
+    EXPECT_EQ(launch("ulimit -f 8 && trap '' XFSZ &&", "--seed 3 --turns 5 --json " + at("out.json"), err, "/dev/null"), 1);
+    EXPECT_EQ(slurp(at("out.json")), "{\"old\": true}\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(work_), fs::directory_iterator()), 2)
         << "a temporary file was left behind";
 }
