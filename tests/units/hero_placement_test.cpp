@@ -11,21 +11,12 @@
 namespace delve {
 namespace {
 
-std::unique_ptr<WorldMap> rockLayerTwo() {
-    auto map = std::make_unique<WorldMap>();
-    std::memset(map->data() + cellIndex(0, 0, 2), Cell::Rock, LayerSize);
-    return map;
-}
-
 TEST(HeroPlacement, NeverOnRockNorOnTheOuterRing) {
     // Open only on the ring the search must not use: the hero stays unwritten.
-    auto map = rockLayerTwo();
-    for (int i = 0; i < 256; ++i) {
-        map->setCell(i, 0, 2, Cell::Floor);
-        map->setCell(i, 255, 2, Cell::Floor);
-        map->setCell(0, i, 2, Cell::Floor);
-        map->setCell(255, i, 2, Cell::Floor);
-    }
+    auto map = std::make_unique<WorldMap>();
+    std::memset(map->data() + cellIndex(0, 0, 2), Cell::Rock, LayerSize);
+    for (int i = 0; i < 256; ++i)
+        for (auto [x, y] : {std::pair{i, 0}, {i, 255}, {0, i}, {255, i}}) map->setCell(x, y, 2, Cell::Floor);
     auto units = std::make_unique<Units>();
     Rng rng;
     EXPECT_EQ(placeHero(*map, *units, rng), 0);
@@ -36,10 +27,10 @@ TEST(HeroPlacement, NeverOnRockNorOnTheOuterRing) {
     for (int x = 1; x < 255; x += 2)
         for (int y = 1; y < 255; ++y) map->setCell(x, y, 2, Cell::Floor);
     for (uint32_t seed = 1; seed <= 20; ++seed) {
-        auto placed = std::make_unique<Units>();
+        *units = Units{};
         rng.srand(seed);
-        ASSERT_EQ(placeHero(*map, *placed, rng), 1) << seed;
-        const UnitRecord& hero = (*placed)[1];
+        ASSERT_EQ(placeHero(*map, *units, rng), 1) << seed;
+        const UnitRecord& hero = (*units)[1];
         EXPECT_NE(map->cell(hero.x, hero.y, 2), Cell::Rock) << seed;
         EXPECT_TRUE(hero.x >= 1 && hero.x <= 254 && hero.y >= 1 && hero.y <= 254) << seed;
         EXPECT_TRUE(hero.z == 2 && hero.active == 1) << seed;

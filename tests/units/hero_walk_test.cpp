@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "platform/shell.h"
 #include "tests/hero_fixture.h"
@@ -63,8 +64,9 @@ TEST(HeroWalk, StepLengthFollowsThePitch) {
     EXPECT_FLOAT_EQ(w.hero.walkPhase, 2.0f);
 }
 
+// Every third frame at 30; an interval below 10 (no division by zero) every frame.
 TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
-    for (auto [interval, expected] : {std::pair{10.0f, 12}, {30.0f, 4}, {60.0f, 2}, {0.0f, 12}}) {
+    for (auto [interval, expected] : {std::pair{30.0f, 4}, {0.0f, 12}}) {
         Walker w;
         w.shell.movementInterval = interval;
         w.look(10, 90);
@@ -83,22 +85,18 @@ TEST(HeroWalk, PushOutIgnoresTheMapEdge) {
     EXPECT_TRUE(edge.hero.subX == 0.95f && edge.hero.subY == 0.95f);
 }
 
+// Carried over either side; exactly 1.0 and 0.0 stay in the cell.
 TEST(HeroWalk, CellCarry) {
     struct Case {
-        float walkPhase, subX, subY;
+        float subX, subY;
         int x, y;
         float wantX, wantY;
     };
-    // Carried over either side; exactly 1.0 and 0.0 stay in the cell.
-    for (Case c : {Case{1.0f, 1.05f, -0.05f, 49, 59, 0.05f, 0.95f},
-                   Case{0.0f, 1.0f, 0.0f, 50, 60, 1.0f, 0.0f}}) {
+    for (Case c : {Case{1.05f, -0.05f, 49, 59, 0.05f, 0.95f}, Case{1.0f, 0.0f, 50, 60, 1.0f, 0.0f}}) {
         Walker w;
-        w.hero.walkPhase = c.walkPhase;
-        w.hero.subX = c.subX;
-        w.hero.subY = c.subY;
+        std::tie(w.hero.walkPhase, w.hero.subX, w.hero.subY) = std::tuple(1.0f, c.subX, c.subY);
         w.frame();
-        EXPECT_EQ(w.hero.x, c.x);
-        EXPECT_EQ(w.hero.y, c.y);
+        EXPECT_EQ(std::pair(int(w.hero.x), int(w.hero.y)), std::pair(c.x, c.y)) << c.subX;
         EXPECT_NEAR(w.hero.subX, c.wantX, 1e-6) << c.subX;
         EXPECT_NEAR(w.hero.subY, c.wantY, 1e-6) << c.subY;
     }
