@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
+#include <tuple>
 #include <vector>
 
 #include "rules/contest.h"
@@ -25,12 +25,7 @@ protected:
     }
     UnitRecord& place(int i, int side, int group, int x, int y) {
         UnitRecord& u = units[i];
-        u.active = 1;
-        u.side = uint8_t(side);
-        u.group = group;
-        u.x = uint16_t(x);
-        u.y = uint16_t(y);
-        u.z = 0;
+        std::tie(u.active, u.side, u.group, u.x, u.y, u.z) = std::tuple(1, side, group, x, y, 0);
         return u;
     }
     UnitRecord& leader(int k, int x, int y) {
@@ -51,8 +46,7 @@ protected:
     }
 
     WorldMap& map = test::rulesWorld().map;
-    std::unique_ptr<Units> unitTable = std::make_unique<Units>();
-    Units& units = *unitTable;
+    Units units;
     Rng rng;
     Clock clock{true};
     Contest contest;

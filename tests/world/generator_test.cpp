@@ -174,13 +174,12 @@ TEST(DungeonGenerator, EarlierLevelsKeepTheirRoomsWhenALaterOneIsRefused) {
     EXPECT_EQ(countCode(w->map, 33, Cell::Candelabrum), 0);
 }
 
+// Styles 3 and 6 draw from all 29 templates and mark with their own code;
+// style 0 repeats the first room's template.
 TEST(DungeonGenerator, StyleChoosesTheTemplatesAndTheMarkCode) {
-    struct Case { int style; int templateLimit; uint8_t mark; };
-    for (Case c : {Case{6, 29, Cell::TemplateMarkAlt}, Case{3, 29, Cell::TemplateMark},
-                   Case{0, 0, Cell::TemplateMark}}) {
-        SCOPED_TRACE(c.style);
+    for (auto [style, mark] : {std::pair{6, Cell::TemplateMarkAlt}, {3, Cell::TemplateMark}, {0, Cell::TemplateMark}}) {
         auto w = std::make_unique<World>();
-        w->generatorStyle = c.style;
+        w->generatorStyle = style;
         Rng rng;
         rng.srand(21);
         generateDungeon(*w, rng, 128, 128, 33, 2, 255, 400);
@@ -188,20 +187,40 @@ TEST(DungeonGenerator, StyleChoosesTheTemplatesAndTheMarkCode) {
         for (int z = 33; z <= 34; ++z) {
             const int first = w->gen.levelFirstRoom[size_t(z)];
             for (int i = first; i < w->gen.levelRoomEnd[size_t(z)]; ++i) {
-                used.insert(w->gen.rooms[size_t(i)].templateId);
-                if (c.templateLimit == 0)
-                    ASSERT_EQ(w->gen.rooms[size_t(i)].templateId, w->gen.rooms[size_t(first)].templateId);
-                else
-                    ASSERT_LT(w->gen.rooms[size_t(i)].templateId, c.templateLimit);
+                const int id = w->gen.rooms[size_t(i)].templateId;
+                used.insert(id);
+                ASSERT_TRUE(style ? id < 29 : id == w->gen.rooms[size_t(first)].templateId) << style << ": " << id;
             }
         }
-        const uint8_t other = c.mark == Cell::TemplateMark ? Cell::TemplateMarkAlt : Cell::TemplateMark;
-        EXPECT_EQ(countCode(w->map, 33, other), 0);
-        if (c.templateLimit) {
-            EXPECT_GT(*used.rbegin(), 18);
-            EXPECT_GT(countCode(w->map, 33, c.mark) + countCode(w->map, 34, c.mark), 0);
+        const uint8_t other = mark == Cell::TemplateMark ? Cell::TemplateMarkAlt : Cell::TemplateMark;
+        EXPECT_EQ(countCode(w->map, 33, other), 0) << style;
+        if (style) {
+            EXPECT_GT(*used.rbegin(), 18) << style;
+            EXPECT_GT(countCode(w->map, 33, mark) + countCode(w->map, 34, mark), 0) << style;
         }
     }
+}
+
+int countValue(const TemplateScratch& s, uint8_t v) { return int(std::count(std::begin(s.cells), std::end(s.cells), v)); }
+
+TEST(RoomTemplates, DecodeClearsWhatALargerTemplateLeft) {
+    TemplateScratch s;
+    decodeTemplate(s, 36, 0);
+    decodeTemplate(s, 1, 0);
+    EXPECT_EQ(countValue(s, 1), 3);
+    EXPECT_EQ(countValue(s, 0), ScratchSide * ScratchSide - 3);
+}
+
+TEST(RoomTemplates, UnknownIdsAndRotationsStayInBounds) {
+    TemplateScratch s;
+    decodeTemplate(s, 44, 0);
+    EXPECT_EQ(s.width, 0);
+    EXPECT_EQ(countValue(s, 1), 0);
+    decodeTemplate(s, -1, 2);
+    EXPECT_EQ(s.height, 0);
+    decodeTemplate(s, 15, 7); // read as rotation 0
+    EXPECT_EQ(s.width, 8);
+    EXPECT_EQ(s.at(5, 1), 1);
 }
 
 } // namespace
