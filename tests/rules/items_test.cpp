@@ -121,9 +121,8 @@ TEST_F(Items, LootStaysInsideEachLevelsLimitsAndChoices) {
             most = std::max(most, held(container));
             for (int s = 0; s < held(container); ++s) {
                 const int id = containerSlotId(container, s);
-                const std::string name = objectName(*db, id); // armour: "<material> <piece>"
-                EXPECT_TRUE((*db)[id].isWeapon ? c.weapons.count(name) : c.materials.count(name.substr(0, name.rfind(' '))))
-                    << name;
+                const std::string name = objectName(*db, id), material = name.substr(0, name.rfind(' '));
+                EXPECT_TRUE((*db)[id].isWeapon ? c.weapons.count(name) : c.materials.count(material)) << name;
             }
         }
         EXPECT_EQ(most, c.maxObjects);

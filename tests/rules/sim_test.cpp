@@ -120,7 +120,9 @@ TEST_F(Sim, OutputsGoToRegularFilesOnly) {
 TEST_F(Sim, AJsonThatCannotBeWrittenKeepsTheOldFile) {
     std::ofstream(at("out.json")) << "{\"old\": true}\n";
     std::string err;
-    EXPECT_EQ(launch("ulimit -f 8 && trap '' XFSZ &&", "--seed 3 --turns 5 --json " + at("out.json"), err, "/dev/null"), 1);
+    EXPECT_EQ(launch("ulimit -f 8 && trap '' XFSZ &&", "--seed 3 --turns 5 --json " + at("out.json"), err,
+                     "/dev/null"),
+              1);
     EXPECT_EQ(slurp(at("out.json")), "{\"old\": true}\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(work_), fs::directory_iterator()), 2)
         << "a temporary file was left behind";

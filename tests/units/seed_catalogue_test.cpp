@@ -30,8 +30,9 @@ std::string describe(uint32_t seed) {
         out << "  level " << level << ": rooms "
             << w.gen.levelRoomEnd[size_t(work)] - w.gen.levelFirstRoom[size_t(work)];
         for (auto [name, code] : {std::pair{"floor", Cell::Floor}, {"doors", Cell::Door}, {"up", Cell::StairsUp},
-                                  {"down", Cell::StairsDown}, {"chests", Cell::Chest}, {"candelabra", Cell::Candelabrum},
-                                  {"scrolls", Cell::Scrolls}, {"coffins", Cell::Coffin}, {"fountains", Cell::Fountain}})
+                                  {"down", Cell::StairsDown}, {"chests", Cell::Chest},
+                                  {"candelabra", Cell::Candelabrum}, {"scrolls", Cell::Scrolls},
+                                  {"coffins", Cell::Coffin}, {"fountains", Cell::Fountain}})
             out << " " << name << " " << std::count(cells, cells + LayerSize, code);
         out << "\n";
     }

@@ -201,7 +201,9 @@ TEST(DungeonGenerator, StyleChoosesTheTemplatesAndTheMarkCode) {
     }
 }
 
-int countValue(const TemplateScratch& s, uint8_t v) { return int(std::count(std::begin(s.cells), std::end(s.cells), v)); }
+int countValue(const TemplateScratch& s, uint8_t v) {
+    return int(std::count(std::begin(s.cells), std::end(s.cells), v));
+}
 
 TEST(RoomTemplates, DecodeClearsWhatALargerTemplateLeft) {
     TemplateScratch s;
