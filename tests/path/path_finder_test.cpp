@@ -12,31 +12,12 @@ constexpr int Layer = 60;
 
 class PathFinderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::fillLayer(world.map, Layer, Cell::Floor);
-        test::fillLayer(world.marks, 1, 0);
-    }
-    int search(int sx, int sy, int gx, int gy, int w) {
-        pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, sx, sy, gx, gy, Layer, w, 0);
-        return pf.runSearch(world.map, world.stepCosts, w * w);
-    }
-    std::vector<std::pair<int, int>> stored(int u) {
-        std::vector<std::pair<int, int>> p;
-        for (int k = 0; k < pf.pathLength[size_t(u)]; ++k)
-            p.emplace_back(pf.pathX[size_t(u) * PathCapacity + size_t(k)],
-                           pf.pathY[size_t(u) * PathCapacity + size_t(k)]);
-        return p;
-    }
-    void set(int x, int y, uint8_t c) { world.map.setCell(x, y, Layer, c); }
+    void SetUp() override { test::fillLayer(world.map, Layer, Cell::Floor); }
 
     World& world = test::sharedWorld();
     Units units;
-    PathFinder& pf = finder();
+    static inline PathFinder& pf = *new PathFinder; // one for the program: its tables are large
     PathFinderInspector in{pf};
-    static PathFinder& finder() {
-        static PathFinder* p = new PathFinder;
-        return *p;
-    }
 };
 
 TEST_F(PathFinderTest, OutlandishWindowsAndLayersStayInsideTheArrays) {
@@ -57,18 +38,20 @@ TEST_F(PathFinderTest, PathLongerThanTheShareKeepsTheCellsNearestTheUnit) {
     // A serpentine corridor: rows 2, 4, 6 ... joined at alternate ends.
     test::fillLayer(world.map, Layer, Cell::Rock);
     for (int row = 2; row <= 40; row += 2) {
-        for (int x = 2; x <= 250; ++x) set(x, row, Cell::Floor);
-        if (row < 40) set(row % 4 == 2 ? 250 : 2, row + 1, Cell::Floor);
+        for (int x = 2; x <= 250; ++x) world.map.setCell(x, row, Layer, Cell::Floor);
+        if (row < 40) world.map.setCell(row % 4 == 2 ? 250 : 2, row + 1, Layer, Cell::Floor);
     }
     for (int i = 0; i < PathCapacity; ++i) pf.pathX[size_t(6) * PathCapacity + size_t(i)] = -77;
-    ASSERT_EQ(search(2, 2, 2, 40, 256), SearchFound);
+    pf.beginSearch(world.marks, units, SearchMode::FreeStartAndGoal, 2, 2, 2, 40, Layer, 256, 0);
+    ASSERT_EQ(pf.runSearch(world.map, world.stepCosts, LayerSize), SearchFound);
     const int links = pf.storeUnitPath(5);
     EXPECT_GT(links, 4000);
     EXPECT_EQ(pf.pathLength[5], PathCapacity);
     EXPECT_EQ(pf.pathStep[5], PathCapacity - 1);
     for (int i = 0; i < PathCapacity; ++i)
         ASSERT_EQ(pf.pathX[size_t(6) * PathCapacity + size_t(i)], -77) << "unit 6's share untouched";
-    auto p = stored(5);
+    std::vector<std::pair<int, int>> p;
+    for (size_t k = 0; k < size_t(PathCapacity); ++k) p.emplace_back(pf.pathX[5000 + k], pf.pathY[5000 + k]);
     EXPECT_EQ(p.back(), (std::pair<int, int>{3, 2})) << "the entry next to the unit is kept";
     for (size_t k = 1; k < p.size(); ++k)
         ASSERT_LE(std::max(std::abs(p[k].first - p[k - 1].first), std::abs(p[k].second - p[k - 1].second)), 1);

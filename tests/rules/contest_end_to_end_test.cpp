@@ -55,8 +55,7 @@ TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted)
     command("contest");
     for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
     command("save game 1");
-    const std::string saved = play();
-    ASSERT_EQ(contestField(saved, "turnNumber"), "4");
+    ASSERT_EQ(contestField(play(), "turnNumber"), "4");
 
     // A fresh process: the load alone resumes the contest in the map view.
     restart();
