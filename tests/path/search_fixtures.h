@@ -1,6 +1,6 @@
 #pragma once
-// Worlds for the path tests: one shared grid (11.8 MB), one with generated
-// dungeon levels, and random or overworld-like layers.
+// Worlds for the path and rules tests: one shared grid (11.8 MB), one with
+// generated dungeon levels, and random or overworld-like layers.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

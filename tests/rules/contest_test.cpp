@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "rules/contest.h"
-#include "rules_fixture.h"
+#include "tests/path/search_fixtures.h"
 
 namespace delve {
 namespace {
@@ -45,7 +45,7 @@ protected:
         return playExpansionTurn(contest, cw, c.leftClick(), report);
     }
 
-    WorldMap& map = test::rulesWorld().map;
+    WorldMap& map = test::sharedWorld().map;
     Units units;
     Rng rng;
     Clock clock{true};

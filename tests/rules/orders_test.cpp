@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "rules/orders.h"
-#include "rules_fixture.h"
+#include "tests/path/search_fixtures.h"
 
 namespace delve {
 namespace {
@@ -23,8 +23,8 @@ protected:
     }
     OrderPassReport pass(int frame = 0) { return advanceOrders(pw, units, frame); }
 
-    World& world = test::rulesWorld();
-    PathFinder& finder = test::rulesFinder();
+    World& world = test::sharedWorld();
+    static inline PathFinder& finder = *new PathFinder; // one for the program: its tables are large
     Units units;
     PathWorld pw{world.map, world.marks, world.stepCosts, finder};
 };
