@@ -8,7 +8,7 @@
 
 #include "path/path_finder.h"
 #include "platform/rng.h"
-#include "world/generator.h"
+#include "tests/world/world_fixture.h"
 #include "world/world.h"
 
 namespace delve::test {
@@ -64,21 +64,17 @@ inline void overworldLike(WorldMap& map, Rng& rng, int z) {
     }
 }
 
-// Generated dungeon levels stacked on layers 2..18 over overworld-like layer 0.
+// A start-up world (dungeon levels stacked on layers 2..18) with
+// overworld-like land on layer 0.
 inline World& generatedWorld() {
-    static World* w = [] {
-        auto* world = new World;
-        fillStepCostTable(world->stepCosts);
+    static World& w = []() -> World& {
+        World& world = *startupWorld(1234).world;
         Rng rng;
         rng.srand(1234);
-        overworldLike(world->map, rng, 0);
-        allocateGeneratorTables(*world);
-        generateDungeon(*world, rng, 128, 128, FirstWorkLayer, WorkLayerCount, 255, 2400);
-        stackDungeonLevels(world->map);
-        freeGeneratorTables(*world);
+        overworldLike(world.map, rng, 0);
         return world;
     }();
-    return *w;
+    return w;
 }
 
 // Cells of layer z, off the map's edge, that a node may stand on.
