@@ -62,12 +62,11 @@ TEST_F(Sim, NoLeaderLeftIsADraw) {
 TEST_F(Sim, BadCommandLinesAreRefused) {
     const char* bad[] = {"--turns 5 --clicks x.txt", "--party-size 0", "--seed -1",
                          "--objects --chase", "--bogus", "--turns"};
+    std::string out;
     for (const char* args : bad) {
-        std::string out;
         EXPECT_EQ(sim(args, out), 2) << args;
         EXPECT_NE(out.find("delve-sim:"), std::string::npos) << args;
     }
-    std::string out;
     std::ofstream(at("bad.txt")) << "10 300\n";
     EXPECT_EQ(sim("--seed 1 --clicks " + at("bad.txt"), out), 2);
     EXPECT_NE(out.find("line 1"), std::string::npos) << out;
@@ -81,11 +80,8 @@ TEST_F(Sim, ClicksMustBeARegularFileOfReasonableSize) {
     std::string err;
     EXPECT_EQ(sim("--seed 1 --clicks " + at("fifo"), err), 2);
     EXPECT_NE(err.find(at("fifo") + ": is a named pipe"), std::string::npos) << err;
-    {
-        std::ofstream big(at("big.txt")); // 17 MiB of comment lines
-        const std::string line(1023, '#');
-        for (int i = 0; i < 17 * 1024; ++i) big << line << '\n';
-    }
+    std::ofstream(at("big.txt")) << "# 17 MiB\n";
+    fs::resize_file(at("big.txt"), 17u << 20);
     EXPECT_EQ(sim("--seed 1 --clicks " + at("big.txt"), err), 2);
     EXPECT_NE(err.find("larger than 16 MiB"), std::string::npos) << err;
 }

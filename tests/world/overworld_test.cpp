@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/files.h"
-
 #include "world/overworld.h"
 #include "world/terrain.h"
 
@@ -80,7 +78,13 @@ TEST_F(OverworldFile, FillsLayerZeroWithWhatTheFileHoldsAndSaysWhatIsMissing) {
     EXPECT_EQ(load(), "is a named pipe (FIFO); the overworld stays empty");
 }
 
-TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
+// A save writes a whole file that loads back; a failed one reaches the
+// caller, with no wait and no folder made.
+TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBackOrSaysItFailed) {
+    EXPECT_FALSE(saveOverworld(*map, clock, (dir / "absent").string(), 1));
+    EXPECT_FALSE(fs::exists(dir / "absent"));
+    EXPECT_EQ(clock.waitedMs(), 0u);
+
     for (int i = 0; i < LayerSize; ++i) map->data()[i] = uint8_t(i * 7);
     map->setCell(0, 0, 1, 99); // not part of the file
     writeFile("3.overworld", std::vector<uint8_t>(10, 1)); // an older, shorter file
@@ -92,13 +96,6 @@ TEST_F(OverworldFile, SaveWritesAWholeFileThatLoadsBack) {
     auto back = std::make_unique<WorldMap>();
     EXPECT_EQ(loadOverworld(*back, clock, dir.string(), 3), 65536);
     EXPECT_TRUE(std::equal(back->data(), back->data() + LayerSize, map->data()));
-}
-
-// A failed save reaches the caller, with no wait and no folder made.
-TEST_F(OverworldFile, AFailedSaveIsReportedWithoutWaitingOrMakingTheFolder) {
-    EXPECT_FALSE(saveOverworld(*map, clock, (dir / "absent").string(), 1));
-    EXPECT_FALSE(fs::exists(dir / "absent"));
-    EXPECT_EQ(clock.waitedMs(), 0u);
 }
 
 } // namespace
