@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "path/movement.h"
 #include "search_fixtures.h"
 #include "tests/hero_fixture.h"
@@ -60,9 +62,7 @@ TEST_F(Movement, OwnCellAndUnreachableGoalsStopAtOnce) {
 }
 
 TEST_F(Movement, ALoadedWalkerWithoutAPlanSearchesAnew) {
-    hero().moveState = 1;
-    hero().destX = 53;
-    hero().destY = 50;
+    std::tie(hero().moveState, hero().destX, hero().destY) = std::tuple(1, 53, 50);
     pass();
     EXPECT_EQ(hero().x, 51);
     EXPECT_EQ(finder.pathGoalX[1], 53);
@@ -70,8 +70,7 @@ TEST_F(Movement, ALoadedWalkerWithoutAPlanSearchesAnew) {
 
 TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {
     // Fields as a hostile save file may carry them.
-    hero().x = 65535;
-    hero().y = 40000;
+    std::tie(hero().x, hero().y) = std::tuple(65535, 40000);
     orderMove(units, finder, 1, 65535, 65535);
     pass();
     EXPECT_EQ(hero().moveState, 0) << "start and goal clamp onto the same corner cell";
@@ -89,8 +88,7 @@ TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {
     EXPECT_EQ(hero().moveState, 0) << "a unit off every layer cannot plan";
     EXPECT_EQ(hero().x, 255);
 
-    hero().z = Layer;
-    hero().moveState = 1;
+    std::tie(hero().z, hero().moveState) = std::tuple(Layer, 1);
     finder.pathStep[1] = 5000; // not a step the finder could have written
     pass();
     EXPECT_EQ(hero().moveState, 0);

@@ -40,12 +40,10 @@ struct LiteralSearch {
         goalX = std::clamp(onMap(gx), windowX + 1, windowX + w - 2);
         goalY = std::clamp(onMap(gy), windowY + 1, windowY + w - 2);
         const size_t n = size_t(w * w);
-        std::fill_n(nodeX.begin(), n, 0);
-        std::fill_n(nodeY.begin(), n, 0);
+        for (auto* v : {&nodeX, &nodeY}) std::fill_n(v->begin(), n, 0);
+        for (auto* v : {&nodeState, &marks}) std::fill_n(v->begin(), n, 0); // NodeOpen, MarkFree
         std::fill_n(nodeParent.begin(), n, 0);
         std::fill_n(nodeCost.begin(), n, 0.0f);
-        std::fill_n(nodeState.begin(), n, NodeOpen);
-        std::fill_n(marks.begin(), n, MarkFree);
         fifo.clear();
         for (int i = 0; i < w; ++i)
             for (int m : {i, (w - 1) * w + i, i * w, i * w + w - 1}) marks[size_t(m)] = MarkQueued;
@@ -221,16 +219,11 @@ TEST_F(OpenListOracle, RandomGridsMatchTheLiteralScan) {
     constexpr int layer = 50;
     for (int trial = 0; trial < 6000; ++trial) {
         if (trial % 200 == 0) test::randomGrid(world.map, rng, layer, rng.rand() % 50);
-        Trial t{};
-        t.window = 3 + rng.rand() % 38;
-        t.mode = rng.rand() % 4;
-        t.layer = layer;
-        t.queueMode = rng.rand() % 3 == 0 ? 1 : 0;
+        const int w = 3 + rng.rand() % 38, mode = rng.rand() % 4, queue = rng.rand() % 3 == 0 ? 1 : 0;
         // Start and goal sometimes off the map or outside the window: both clamp.
-        t.sx = rng.rand() % 270 - 7;
-        t.sy = rng.rand() % 270 - 7;
-        t.gx = std::clamp(t.sx + rng.rand() % (t.window + 8) - t.window / 2 - 4, -5, 260);
-        t.gy = std::clamp(t.sy + rng.rand() % (t.window + 8) - t.window / 2 - 4, -5, 260);
+        const int sx = rng.rand() % 270 - 7, sy = rng.rand() % 270 - 7;
+        const Trial t{mode, sx, sy, std::clamp(sx + rng.rand() % (w + 8) - w / 2 - 4, -5, 260),
+                      std::clamp(sy + rng.rand() % (w + 8) - w / 2 - 4, -5, 260), layer, w, queue};
         scatterUnits(units, rng, layer, std::clamp(t.sx - t.window / 2, 0, 250),
                      std::clamp(t.sy - t.window / 2, 0, 250), std::max(2, t.window));
         ASSERT_TRUE(same(world, units, t, rng, t.window * t.window)) << "trial " << trial;

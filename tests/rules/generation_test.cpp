@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "rules/generation.h"
 #include "tests/path/search_fixtures.h"
 
@@ -14,8 +12,7 @@ TEST(Generation, PartiesOfAnySizeStayInsideTheTableAndMonstersSeekHills) {
     for (int y = 0; y < MapSide; ++y)
         for (int x = 200; x < 230; ++x) map.setCell(x, y, 0, Cell::Hills);
     Rng rng;
-    auto table = std::make_unique<Units>();
-    Units& units = *table;
+    Units units;
     auto generate = [&](Units& u, int partySize) {
         u = Units{};
         u.partySize = partySize;

@@ -35,9 +35,8 @@ protected:
                r.value == 0 && r.quality == 0.0f && r.currentPower == 0.0f && r.isWeapon == 0 &&
                r.flag1 + r.flag2 + r.flag3 + r.flag4 + r.flag5 == 0;
     }
-    static TypeDatabase* db;
+    static inline TypeDatabase* db = nullptr;
 };
-TypeDatabase* Items::db = nullptr;
 
 // A copied object carries its type's fields, and its power becomes current.
 TEST_F(Items, CopiedObjectsCarryTheirTypeAndOnlyTheTableIsWritten) {

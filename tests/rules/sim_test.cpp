@@ -24,18 +24,15 @@ protected:
         if (::mknod(where.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) return where;
         return "/dev/null";
     }
-    int sim(const std::string& args, std::string& err, const std::string& stdoutTo = "") {
-        return launch("", args, err, stdoutTo);
-    }
     static nlohmann::json readJson(const std::string& p) { return nlohmann::json::parse(slurp(p), nullptr, false); }
 };
 
 TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
     std::string err;
-    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + at("a.json") + " --png " + at("a.png"), err), 0)
+    ASSERT_EQ(launch("", "--seed 5 --turns 1000 --json " + at("a.json") + " --png " + at("a.png"), err), 0)
         << err;
     const std::string first = printed();
-    ASSERT_EQ(sim("--seed 5 --turns 1000 --json " + at("b.json"), err), 0);
+    ASSERT_EQ(launch("", "--seed 5 --turns 1000 --json " + at("b.json"), err), 0);
     EXPECT_EQ(first, printed());
     const nlohmann::json a = readJson(at("a.json")), b = readJson(at("b.json"));
     ASSERT_TRUE(a.is_object());
@@ -52,7 +49,7 @@ TEST_F(Sim, AThousandTurnsEndWithTheSameWinnerEveryTime) {
 // Both leaders of this seed fall in turn 87: a draw, not empty turns to the end of --turns.
 TEST_F(Sim, NoLeaderLeftIsADraw) {
     std::string err;
-    ASSERT_EQ(sim("--seed 139 --party-size 2 --turns 100000", err), 0) << err;
+    ASSERT_EQ(launch("", "--seed 139 --party-size 2 --turns 100000", err), 0) << err;
     const std::string out = printed();
     EXPECT_NE(out.find("a draw: no leader left, in turn 87 (frame 87 of 100000)"), std::string::npos)
         << out.substr(out.size() > 400 ? out.size() - 400 : 0);
@@ -64,11 +61,11 @@ TEST_F(Sim, BadCommandLinesAreRefused) {
                          "--objects --chase", "--bogus", "--turns"};
     std::string out;
     for (const char* args : bad) {
-        EXPECT_EQ(sim(args, out), 2) << args;
+        EXPECT_EQ(launch("", args, out), 2) << args;
         EXPECT_NE(out.find("delve-sim:"), std::string::npos) << args;
     }
     std::ofstream(at("bad.txt")) << "10 300\n";
-    EXPECT_EQ(sim("--seed 1 --clicks " + at("bad.txt"), out), 2);
+    EXPECT_EQ(launch("", "--seed 1 --clicks " + at("bad.txt"), out), 2);
     EXPECT_NE(out.find("line 1"), std::string::npos) << out;
 }
 
@@ -78,11 +75,11 @@ TEST_F(Sim, BadCommandLinesAreRefused) {
 TEST_F(Sim, ClicksMustBeARegularFileOfReasonableSize) {
     ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
     std::string err;
-    EXPECT_EQ(sim("--seed 1 --clicks " + at("fifo"), err), 2);
+    EXPECT_EQ(launch("", "--seed 1 --clicks " + at("fifo"), err), 2);
     EXPECT_NE(err.find(at("fifo") + ": is a named pipe"), std::string::npos) << err;
     std::ofstream(at("big.txt")) << "# 17 MiB\n";
     fs::resize_file(at("big.txt"), 17u << 20);
-    EXPECT_EQ(sim("--seed 1 --clicks " + at("big.txt"), err), 2);
+    EXPECT_EQ(launch("", "--seed 1 --clicks " + at("big.txt"), err), 2);
     EXPECT_NE(err.find("larger than 16 MiB"), std::string::npos) << err;
 }
 
@@ -94,7 +91,7 @@ TEST_F(Sim, OutputsGoToRegularFilesOnly) {
     fs::create_symlink(testDevice(at("device")), at("to-null"));
     for (const auto& [flag, target] : {std::pair{"--json", at("fifo")}, {"--png", at("to-null")}}) {
         std::string err;
-        EXPECT_EQ(sim("--seed 3 --turns 5 " + std::string(flag) + " " + target, err), 1) << flag;
+        EXPECT_EQ(launch("", "--seed 3 --turns 5 " + std::string(flag) + " " + target, err), 1) << flag;
         EXPECT_NE(err.find(target), std::string::npos) << err;
     }
     EXPECT_TRUE(fs::is_fifo(at("fifo")));
@@ -105,10 +102,10 @@ TEST_F(Sim, OutputsGoToRegularFilesOnly) {
     std::ofstream(at("out.json.tmp")) << "mine";
     fs::create_symlink(at("real.json"), at("link.json"));
     std::string err;
-    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("link.json"), err), 0) << err;
+    ASSERT_EQ(launch("", "--seed 3 --turns 5 --json " + at("link.json"), err), 0) << err;
     EXPECT_TRUE(fs::is_symlink(at("link.json")));
     EXPECT_TRUE(readJson(at("real.json")).is_object());
-    ASSERT_EQ(sim("--seed 3 --turns 5 --json " + at("out.json"), err), 0) << err;
+    ASSERT_EQ(launch("", "--seed 3 --turns 5 --json " + at("out.json"), err), 0) << err;
     EXPECT_EQ(slurp(at("out.json.tmp")), "mine");
 }
 
@@ -127,9 +124,9 @@ TEST_F(Sim, AJsonThatCannotBeWrittenKeepsTheOldFile) {
 // A standard output that cannot take the table is a failure.
 TEST_F(Sim, AFailedStandardOutputExitsOne) {
     std::string err;
-    EXPECT_EQ(sim("--seed 3 --turns 5", err, "/dev/full"), 1);
+    EXPECT_EQ(launch("", "--seed 3 --turns 5", err, "/dev/full"), 1);
     EXPECT_NE(err.find("standard output"), std::string::npos) << err;
-    EXPECT_EQ(sim("--objects", err, "/dev/full"), 1);
+    EXPECT_EQ(launch("", "--objects", err, "/dev/full"), 1);
 }
 
 } // namespace

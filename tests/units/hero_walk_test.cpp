@@ -78,9 +78,7 @@ TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
 
 TEST(HeroWalk, PushOutIgnoresTheMapEdge) {
     Walker edge;
-    edge.hero.x = 0;
-    edge.hero.y = 255;
-    edge.hero.subX = edge.hero.subY = 0.95f;
+    std::tie(edge.hero.x, edge.hero.y, edge.hero.subX, edge.hero.subY) = std::tuple(0, 255, 0.95f, 0.95f);
     pushOutOfWalls(*edge.world, edge.hero, 0.05f, 0.95f, 0.5f);
     EXPECT_TRUE(edge.hero.subX == 0.95f && edge.hero.subY == 0.95f);
 }
@@ -111,8 +109,7 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
 
     // The origin scrolled over a layer with nothing beneath: the next step
     // puts it back and centres the hero.
-    w.shell.SZ = 7;
-    w.shell.SX = 10;
+    std::tie(w.shell.SX, w.shell.SZ) = std::tuple(10, 7);
     w.frame();
     EXPECT_TRUE(w.shell.SX == 50 && w.shell.SY == 60 && w.shell.SZ == 4);
     EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
@@ -128,21 +125,14 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
 
 TEST(HeroWalk, DamagedPositionsFromASaveAreSafe) {
     Walker w;
-    w.hero.subX = std::nanf("");
-    w.hero.subY = INFINITY;
-    w.hero.walkPhase = -INFINITY;
+    std::tie(w.hero.subX, w.hero.subY, w.hero.walkPhase) = std::tuple(std::nanf(""), INFINITY, -INFINITY);
     w.frame();
     EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
     EXPECT_FLOAT_EQ(w.hero.subZ, 0.54f);
 
     // A hero far outside the map walks without touching memory outside it.
-    w.hero.x = 65535;
-    w.hero.y = 0;
-    w.hero.z = 65535;
-    w.hero.subX = 3.0e9f;
-    w.shell.SX = -5;
-    w.shell.SY = 100000;
-    w.shell.frameCounter = -7;
+    std::tie(w.hero.x, w.hero.y, w.hero.z, w.hero.subX) = std::tuple(65535, 0, 65535, 3.0e9f);
+    std::tie(w.shell.SX, w.shell.SY, w.shell.frameCounter) = std::tuple(-5, 100000, -7);
     w.input.setKey(1, true);
     w.input.setKey(90, true);
     for (int i = 0; i < 5; ++i) w.frame();
