@@ -41,15 +41,6 @@ void reportPictures(const Game& g) {
     }
 }
 
-bool outputUsable(const char* flag, const std::string& path) {
-    if (path.empty()) return true;
-    const int err = checkOutput(path);
-    if (err == 0) return true;
-    std::fprintf(stderr, "delve: %s: cannot write %s: %s\n", flag, path.c_str(),
-                 fileErrorText(path, err).c_str());
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -84,10 +75,10 @@ int main(int argc, char** argv) {
     }
 
     // Outputs that can never be written are said before the run, not after it.
-    if (!outputUsable("--dump-state", opts.dumpState)) return 1;
-    if (!outputUsable("--record", opts.record)) return 1;
+    if (!outputUsable("delve", "--dump-state", opts.dumpState)) return 1;
+    if (!outputUsable("delve", "--record", opts.record)) return 1;
     for (const auto& [frame, path] : opts.screenshots)
-        if (!outputUsable("--screenshot", path)) return 1;
+        if (!outputUsable("delve", "--screenshot", path)) return 1;
 
     // A data folder named by the user must be there.
     const char* dataEnv = std::getenv("DELVE_DATA_DIR");

@@ -326,6 +326,15 @@ int checkOutput(const std::string& path, std::string* target) {
     return 0;
 }
 
+bool outputUsable(const char* program, const char* flag, const std::string& path) {
+    if (path.empty()) return true;
+    const int err = checkOutput(path);
+    if (err == 0) return true;
+    std::fprintf(stderr, "%s: %s: cannot write %s: %s\n", program, flag, path.c_str(),
+                 fileErrorText(path, err).c_str());
+    return false;
+}
+
 std::string fileErrorText(const std::string& path, int error) {
     if (error != NotRegularFile && error != EISDIR && error != ENOENT) return errorText(error);
     struct stat st {};

@@ -96,6 +96,11 @@ int writeNewFile(const std::string& path, const void* data, size_t size);
 // receives the name the bytes would land at (the link's file for a link).
 int checkOutput(const std::string& path, std::string* target = nullptr);
 
+// True when `path` is empty (no output asked for) or passes checkOutput;
+// otherwise says on stderr which option's file cannot be written and why,
+// as "PROGRAM: FLAG: cannot write PATH: REASON", and returns false.
+bool outputUsable(const char* program, const char* flag, const std::string& path);
+
 // An output written to a temporary file beside its target and put in place
 // in one step. The temporary name is new (created exclusively, never a
 // file of the user's), hidden, and removed again on every failure.

@@ -227,17 +227,6 @@ bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& click
     return true;
 }
 
-// Says why an output named on the command line cannot be written, before
-// the run spends any time on it.
-bool outputUsable(const char* flag, const std::string& path) {
-    if (path.empty()) return true;
-    const int err = checkOutput(path);
-    if (err == 0) return true;
-    std::fprintf(stderr, "delve-sim: %s: cannot write %s: %s\n", flag, path.c_str(),
-                 fileErrorText(path, err).c_str());
-    return false;
-}
-
 void printTurnHeader(int party) {
     std::printf(" turn  phase    ");
     for (int k = 1; k <= party; ++k) std::printf("| G%-2d alive stock  lost ", k);
@@ -486,7 +475,9 @@ int runChase(const SimOptions& o) {
 
 int runContest(const SimOptions& o) {
     auto w = std::make_unique<SimWorld>();
-    if (!outputUsable("--json", o.jsonFile) || !outputUsable("--png", o.pngFile)) return 1;
+    if (!outputUsable("delve-sim", "--json", o.jsonFile) ||
+        !outputUsable("delve-sim", "--png", o.pngFile))
+        return 1;
     if (!loadWorld(*w, o)) return 1;
     std::vector<std::pair<int, int>> clicks;
     if (!o.clicksFile.empty() && !readClicks(o.clicksFile, clicks)) return 2;

@@ -22,7 +22,7 @@ copy_tree() { # destination
 fails=0
 clean="$SCRATCH/clean"
 copy_tree "$clean"
-if ! bash "$clean/tests/check_layers.sh" "$clean" >"$SCRATCH/clean.log" 2>&1; then
+if ! python3 "$clean/cmake/check_layers.py" "$clean" >"$SCRATCH/clean.log" 2>&1; then
     echo "check_layers_test: the check fails on the unchanged tree:"
     cat "$SCRATCH/clean.log"
     exit 1
@@ -36,7 +36,7 @@ plant() {
     local tree="$SCRATCH/$name"
     cp -a "$clean" "$tree"
     (cd "$tree" && "$@")
-    if bash "$tree/tests/check_layers.sh" "$tree" >"$SCRATCH/$name.log" 2>&1; then
+    if python3 "$tree/cmake/check_layers.py" "$tree" >"$SCRATCH/$name.log" 2>&1; then
         echo "check_layers_test: $name: the check passed"
         fails=1
     elif ! grep -qF -- "$expect" "$SCRATCH/$name.log"; then

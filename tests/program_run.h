@@ -76,20 +76,17 @@ protected:
     std::string run(const std::string& script, int frames, uint32_t seed,
                     const std::string& extra = "") {
         std::ofstream(work_ / "input.txt") << script;
-        const auto dump = work_ / "dump.json";
-        std::filesystem::remove(dump);
-        std::ostringstream cmd;
-        cmd << program_ << " --headless --fast-clock --seed " << seed << " --frames " << frames
-            << " --input " << (work_ / "input.txt") << " --save-dir " << slots_
-            << " --dump-state " << dump << " --data-dir " << dataDir_ << " " << extra << " > "
-            << (work_ / "out.txt") << " 2>&1";
-        if (std::system(cmd.str().c_str()) != 0) {
-            ADD_FAILURE() << cmd.str();
+        std::filesystem::remove(work_ / "dump.json");
+        const std::string args = "--headless --fast-clock --seed " + std::to_string(seed) +
+                                 " --frames " + std::to_string(frames) + " --input " +
+                                 at("input.txt") + " --save-dir " + slots_.string() +
+                                 " --dump-state " + at("dump.json") + " " + extra;
+        std::string err;
+        if (launch("", args, err) != 0) {
+            ADD_FAILURE() << args << "\n" << err;
             return "";
         }
-        std::stringstream s;
-        s << std::ifstream(dump).rdbuf();
-        return s.str();
+        return slurp(work_ / "dump.json");
     }
 
     std::string at(const std::string& name) const { return (work_ / name).string(); }

@@ -1,6 +1,7 @@
-// The game driven in-process on the headless backend: the contest in a
-// running game, the frame loop's presentation, state dump and scrolling, and
-// a window that cannot be (re-)created.
+// The game driven in-process on the headless backend: the contest, the
+// edges command and the right-button walk in a running game, the frame
+// loop's presentation, state dump and scrolling, and a window that cannot
+// be (re-)created.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -19,6 +20,7 @@
 #include "app/game.h"
 #include "app/run.h"
 #include "app/window.h"
+#include "path/movement.h"
 #include "console/save_load.h"
 #include "platform/backends/backends.h"
 #include "platform/digest.h"
@@ -27,12 +29,12 @@ using namespace delve;
 
 namespace {
 
-// A game of seed 7 with offscreen GL and virtual waits, not yet started.
+// A game of `seed` with offscreen GL and virtual waits, not yet started.
 std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frames = -1,
-                                   const std::string& saveDir = "") {
+                                   const std::string& saveDir = "", uint32_t seed = 7) {
     Options o;
     o.headless = o.fastClock = o.haveSeed = true;
-    o.seed = 7;
+    o.seed = seed;
     o.frames = frames;
     if (!saveDir.empty())
         o.saveDir = saveDir;
@@ -40,19 +42,17 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
         o.dataDir = d;
     return std::make_unique<Game>(o, std::move(platform));
 }
-std::unique_ptr<Game> startHeadless(int frames = -1) {
-    auto g = headlessGame(makeHeadlessPlatform(), frames);
-    startGame(*g);
-    return g;
-}
 
-class ContestMode : public ::testing::Test {
+// A started game run frame by frame as the main loop does, its saves in a
+// folder of its own.
+class GameRig : public ::testing::Test {
   protected:
+    explicit GameRig(uint32_t seed = 7) : seed_(seed) {}
     void SetUp() override {
         saves_ = std::filesystem::temp_directory_path() /
-                 ("delve-contest-mode-" + std::to_string(::getpid()));
+                 ("delve-game-rig-" + std::to_string(::getpid()));
         std::filesystem::remove_all(saves_);
-        g = headlessGame(makeHeadlessPlatform(), -1, saves_.string());
+        g = headlessGame(makeHeadlessPlatform(), -1, saves_.string(), seed_);
         ASSERT_TRUE(startGame(*g));
         g->input().useScript({});
     }
@@ -91,9 +91,11 @@ class ContestMode : public ::testing::Test {
     int turn() const { return g->contest().contest.turnNumber; }
     std::string message() const { return g->contest().message; }
 
+    uint32_t seed_;
     std::filesystem::path saves_;
     std::unique_ptr<Game> g;
 };
+using ContestMode = GameRig;
 
 TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
     toggleContest(*g);
@@ -145,28 +147,113 @@ TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
     EXPECT_EQ(turn(), 2);
 }
 
-TEST(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
-    auto g = startHeadless();
+// The "edges" console command as a player sees it: white lattice lines over
+// the first-person picture while it is on, none once it is typed again.
+class EdgesCommand : public GameRig {
+  protected:
+    EdgesCommand() : GameRig(1) {}
+    // Pure white pixels away from the texts (banner at the top; credit,
+    // status and console lines at the bottom) and the cursor cross at 100, 88.
+    int whiteViewPixels() const {
+        const Screen& s = g->screen();
+        int n = 0;
+        for (int y = 80; y <= s.height - 20; ++y)
+            for (int x = 0; x < s.width; ++x) {
+                const uint8_t* p = &s.framebuffer[size_t(y * s.width + x) * 4];
+                n += (std::abs(x - 100) > 6 || std::abs(y - 88) > 6) && p[0] == 255 &&
+                     p[1] == 255 && p[2] == 255;
+            }
+        return n;
+    }
+};
+
+TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
+    g->input().setCursor(100, 88); // looking level along the corridor
+    frame(Vk::MiddleButton, true);
+    frame();
+    frame(Vk::MiddleButton, false);
+    press(Vk::Tab);
+    int white[2];
+    for (int& w : white) {
+        for (char c : std::string("edges"))
+            press(Vk::LetterA + (c - 'a'));
+        press(Vk::Enter);
+        for (int k = 0; k < 5; ++k)
+            press(Vk::Backspace);
+        w = whiteViewPixels();
+    }
+    EXPECT_GT(white[0], 300);
+    EXPECT_EQ(white[1], 0);
+}
+
+// The right button in the map view walks the hero to the floor cell under
+// the cursor, several rooms away. How the remaining path is drawn is
+// MapView's test.
+class MapWalk : public GameRig {
+  protected:
+    MapWalk() : GameRig(4242) {}
+};
+
+TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
+    press(Vk::F6);
+    press(Vk::Digit0 + 1);
+    const Shell& sh = g->shell();
+    const UnitRecord& hero = g->units()[1];
+    ASSERT_EQ(hero.z, 2);
+    ASSERT_EQ(sh.screenWidth, 640);
+    // The goal: the floor cell on the screen with the longest walk of at most 40 cells.
+    World& world = g->partsForRig().world;
+    auto finder = std::make_unique<PathFinder>();
+    auto noUnits = std::make_unique<Units>();
+    int goalX = -1, goalY = -1, length = 0;
+    for (int y = sh.SY; y < sh.SY + 30; ++y)
+        for (int x = sh.SX; x < sh.SX + 40; ++x) {
+            if (world.map.cell(x, y, 2) != Cell::Floor)
+                continue;
+            finder->beginSearch(world.marks, *noUnits, SearchMode::FreeStartAndGoal, hero.x, hero.y,
+                                x, y, 2, 256, 0);
+            if (finder->runSearch(world.map, world.stepCosts, 65536) != SearchFound)
+                continue;
+            finder->storeUnitPath(1);
+            if (finder->pathLength[1] > length && finder->pathLength[1] <= 40)
+                length = finder->pathLength[1], goalX = x, goalY = y;
+        }
+    ASSERT_GE(length, 12) << "no floor cell several rooms away on the screen";
+    g->input().setCursor((goalX - sh.SX) * 16 + 8, (goalY - sh.SY) * 16 + 8);
+    press(Vk::RightButton);
+    // A cell per movement frame (every 10th), after the plan.
+    for (int f = 0; f < 10 * (length + 3); ++f)
+        frame();
+    EXPECT_EQ(hero.x, goalX);
+    EXPECT_EQ(hero.y, goalY);
+    EXPECT_EQ(hero.moveState, 0);
+    EXPECT_EQ(g->pathFinder().pathStep[1], PathNone);
+}
+
+using FrameLoop = GameRig;
+
+TEST_F(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
     Game::Parts p = g->partsForRig();
     beginFrame(p.platform, p.renderer, p.screen);
     plotPixel(p.screen, 0, 0, 255, 0, 0);
     plotPixel(p.screen, 10, 5, 0, 255, 0);
     presentFrame(p.platform, p.renderer, p.screen, 2);
     glReadBuffer(GL_FRONT); // the pbuffer keeps what was drawn
-    uint8_t px[4 * 4] = {};
-    glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(px[i * 4], 255) << i;
-    glReadPixels(20, 10, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(px[i * 4 + 1], 255) << i;
-    glReadPixels(22, 12, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    EXPECT_EQ(px[1], 0);
+    // Each pixel becomes a 2 x 2 block: red at 0..1, green at 20..21 x 10..11.
+    auto channel = [](int x, int y, int c) {
+        uint8_t px[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+        return px[c];
+    };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(channel(i % 2, i / 2, 0), 255) << i;
+        EXPECT_EQ(channel(20 + i % 2, 10 + i / 2, 1), 255) << i;
+    }
+    EXPECT_EQ(channel(22, 12, 1), 0);
 }
 
-TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
-    auto g = startHeadless(2);
-    runMainLoop(*g);
+TEST_F(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
+    frame();
     Game::Parts p = g->partsForRig();
     p.units[1].hitPoints = std::nanf("");
     p.units[1].subX = INFINITY;
@@ -180,8 +267,7 @@ TEST(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
 
 // Any view origin (a loaded slot may hold one far outside the map) scrolls
 // into the map without overflowing.
-TEST(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
-    auto g = startHeadless();
+TEST_F(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
     const int Top = LayerCount - 1;
     const struct {
         int from, key, wantX, wantY, wantZ;

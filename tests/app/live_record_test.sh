@@ -8,33 +8,23 @@ set -euo pipefail
 NAME="live record test"
 T=$(mktemp -d)
 LOG=$T/log
+DUMP=$T/live.json
 PID=
 trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
 
-# The frames the main loop has run, read from a fresh state dump.
-frames() {
-    rm -f "$T/live.json"
-    kill -USR1 "$PID"
-    for _ in $(seq 1 200); do
-        if [ -s "$T/live.json" ] && python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["framesRun"])' \
-            "$T/live.json" 2>/dev/null; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "no state dump after SIGUSR1"
-}
 # Waits until the game has run N more frames (so it has seen what was done).
 wait_frames() {
-    local want=$(($(frames) + $1))
+    dump
+    local want=$(($(field framesRun) + $1))
     for _ in $(seq 1 400); do
-        [ "$(frames)" -ge "$want" ] && return 0
+        dump
+        [ "$(field framesRun)" -ge "$want" ] && return 0
     done
     fail "the game stopped running frames"
 }
 
-"$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$T/live.json" --save-dir "$T/a" >"$T/log" 2>&1 &
+"$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$DUMP" --save-dir "$T/a" >"$T/log" 2>&1 &
 PID=$!
 id=$(wait_for_window GAME) || fail "no game window"
 wait_frames 1 # start-up builds the world after the window appears

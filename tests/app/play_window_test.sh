@@ -6,31 +6,13 @@
 # nothing paces the display. The game's state is read with SIGUSR1, which
 # writes the --dump-state file between two frames.
 set -euo pipefail
-BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
+NAME="play window test"
 T=$(mktemp -d)
+LOG=$T/log
+DUMP=$T/state.json
 PID=
 trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
-fail() { echo "play window test: $*" >&2; cat "$T/log" >&2 || true; exit 1; }
-
-game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
-focus() { game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true; }
-geometry() { xdotool getwindowgeometry "$(game_window)" 2>/dev/null | tr '\n' ' '; }
-
-# Asks for a state dump and waits for the new file.
-dump() {
-    rm -f "$T/state.json"
-    asked=$(date +%s%N)
-    kill -USR1 "$PID"
-    for _ in $(seq 1 100); do
-        [ -s "$T/state.json" ] && python3 -c 'import json,sys; json.load(open(sys.argv[1]))' \
-            "$T/state.json" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "no state dump after SIGUSR1"
-}
-field() { python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
-for k in sys.argv[2].split("."): d=d[k]
-print(str(d).lower() if isinstance(d,bool) else d)' "$T/state.json" "$1"; }
+. "$(dirname "$0")/x_helpers.sh"
 
 # Types a line as a fast typist does: every key goes down 15 ms after the
 # one before, and comes up only after the next one is down.
@@ -47,10 +29,9 @@ type_overlapping() {
     xdotool "${args[@]}"
 }
 
-"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$T/state.json" >"$T/log" 2>&1 &
+"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$DUMP" >"$T/log" 2>&1 &
 PID=$!
-for _ in $(seq 1 100); do [ -n "$(game_window)" ] && break; sleep 0.2; done
-[ -n "$(game_window)" ] || fail "no game window"
+wait_for_window GAME >/dev/null || fail "no game window"
 sleep 1.5 # start-up builds the world after the window appears
 focus
 
@@ -89,23 +70,14 @@ sleep 1.5
 xdotool key Return
 sleep 1.5
 dump
-[ "$(field contest.active)" = "true" ] || { cat "$T/state.json" >&2; fail "the contest did not start"; }
+[ "$(field contest.active)" = "true" ] || { cat "$DUMP" >&2; fail "the contest did not start"; }
 [ "$(field contest.turnNumber)" = "1" ] || fail "the contest starts at turn $(field contest.turnNumber)"
 xdotool key Tab # the console closed, clicks go to the map
 sleep 0.8
-read -r px py < <(python3 - "$T/state.json" <<'PY'
-import json, sys
-d = json.load(open(sys.argv[1]))
-hx, hy, sx, sy = d["hero"]["x"], d["hero"]["y"], d["SX"], d["SY"]
-for dx, dy in ((10, 0), (-10, 0), (0, 10), (0, -10), (6, 6), (-6, -6)):
-    cx, cy = hx + dx - sx, hy + dy - sy
-    if 0 <= cx < 40 and 0 <= cy < 30:
-        print(cx * 16 + 8, 479 - (cy * 16 + 8))
-        break
-else:
-    sys.exit("the leader stands outside the view")
-PY
-) || fail "no cell to click"
+# Ten cells east of the leader, or west when that is off the view.
+hx=$(field hero.x) hy=$(field hero.y) sx=$(field SX) sy=$(field SY)
+cx=$((hx - sx + 10)); [ "$cx" -lt 40 ] || cx=$((hx - sx - 10))
+px=$((cx * 16 + 8)) py=$((479 - (hy - sy) * 16 - 8))
 xdotool mousemove "$px" "$py"
 sleep 0.5
 xdotool mousedown 1 sleep 0.002 mouseup 1
@@ -117,15 +89,12 @@ echo "play window test: a 2 ms click at ($px, $py) played one turn"
 # Full screen and back.
 focus
 xdotool key F11
-for _ in $(seq 1 50); do [[ $(geometry) == *"Geometry: 1280x1024"* ]] && break; sleep 0.2; done
-[[ $(geometry) == *"Geometry: 1280x1024"* ]] || fail "F11 gave $(geometry)"
+wait_for_geometry "0,0" "1280x1024"
 xdotool key F11
-for _ in $(seq 1 50); do [[ $(geometry) == *"Geometry: 640x480"* ]] && break; sleep 0.2; done
-[[ $(geometry) == *"Geometry: 640x480"* ]] || fail "F11 again gave $(geometry)"
-echo "play window test: F11 entered and left full screen"
+wait_for_geometry "0,0" "640x480"
 
 xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$PID" 2>/dev/null || break; sleep 0.2; done
-wait "$PID" || fail "exit status $?"
+wait_for_exit "$PID"
 PID=
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
 echo "play window test: passed"

@@ -8,34 +8,13 @@ NAME="window test"
 LOG=$(mktemp)
 trap 'rm -f "$LOG"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
-game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
-
-geometry() {
-    local id
-    id=$(game_window)
-    [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | tr '\n' ' '
-}
-
-has_geometry() { # POSITION SIZE
-    local got
-    got=$(geometry) || return 1
-    [[ $got == *"Position: $1"* && $got == *"Geometry: $2"* ]]
-}
-
-wait_for_geometry() {
-    for _ in $(seq 1 100); do
-        has_geometry "$1" "$2" && { echo "window test: $2 at $1"; return 0; }
-        sleep 0.2
-    done
-    fail "expected $2 at $1, got: $(geometry)"
-}
 
 # Holds KEY (with the game window focused: there is no window manager to
 # do it) until the window has the given geometry, then releases it.
 hold_until_geometry() { # KEY POSITION SIZE
     local key=$1
     for _ in $(seq 1 100); do
-        game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true
+        focus
         xdotool keydown "$key"
         sleep 0.2
         if has_geometry "$2" "$3"; then
@@ -54,7 +33,7 @@ wait_for_geometry "0,0" "640x480"
 hold_until_geometry F3 "0,0" "960x720"
 hold_until_geometry F6 "0,0" "640x480"
 sleep 0.5
-game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true
+focus
 xdotool keydown Escape
 wait_for_exit "$PID"
 xdotool keyup Escape

@@ -1,5 +1,5 @@
 # Sourced by the tests run under an X server (through xvfb-run). The caller
-# sets NAME and LOG first.
+# sets NAME and LOG first, and DUMP (the game's --dump-state file) to use dump.
 BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
 fail() { echo "$NAME: $*" >&2; cat "$LOG" >&2 || true; exit 1; }
 # The top-level window titled $1 (message boxes carry no class xdotool can
@@ -22,4 +22,37 @@ wait_for_exit() { # PID -> sets STATUS; fails if it runs on for 20 s
     kill -0 "$1" 2>/dev/null && { kill -9 "$1"; fail "the program did not end"; }
     STATUS=0
     wait "$1" || STATUS=$?
+}
+game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
+focus() { game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true; }
+geometry() { local id; id=$(game_window); [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | tr '\n' ' '; }
+has_geometry() { # POSITION SIZE
+    local got
+    got=$(geometry) || return 1
+    [[ $got == *"Position: $1"* && $got == *"Geometry: $2"* ]]
+}
+wait_for_geometry() { # POSITION SIZE
+    for _ in $(seq 1 100); do
+        has_geometry "$1" "$2" && { echo "$NAME: $2 at $1"; return 0; }
+        sleep 0.2
+    done
+    fail "expected $2 at $1, got: $(geometry)"
+}
+# Asks the game ($PID) for a state dump with SIGUSR1, which writes $DUMP
+# between two frames, and waits for the new file; `asked` is when, in ns.
+dump() {
+    rm -f "$DUMP"
+    asked=$(date +%s%N)
+    kill -USR1 "$PID"
+    for _ in $(seq 1 200); do
+        [ -s "$DUMP" ] && python3 -c 'import json,sys; json.load(open(sys.argv[1]))' "$DUMP" 2>/dev/null &&
+            return 0
+        sleep 0.05
+    done
+    fail "no state dump after SIGUSR1"
+}
+field() { # KEY, dotted for nested objects -> its value in the last dump
+    python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
+for k in sys.argv[2].split("."): d=d[k]
+print(str(d).lower() if isinstance(d,bool) else d)' "$DUMP" "$1"
 }

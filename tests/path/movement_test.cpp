@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "path/movement.h"
 #include "search_fixtures.h"
+#include "tests/hero_fixture.h"
 
 namespace delve {
 namespace {
@@ -12,28 +15,21 @@ class Movement : public ::testing::Test {
 protected:
     void SetUp() override {
         test::fillLayer(world.map, Layer, Cell::Floor);
-        finder().pathStep.assign(unitCapacity, PathNone);
-        hero().active = 1;
-        hero().side = 1;
-        hero().z = Layer;
-        hero().x = 50;
-        hero().y = 50;
-    }
-    static PathFinder& finder() {
-        static PathFinder* p = new PathFinder;
-        return *p;
+        finder.pathStep.assign(unitCapacity, PathNone);
+        test::standHero(hero(), 50, 50, Layer);
     }
     UnitRecord& hero() { return units[1]; }
-    int step() const { return finder().pathStep[1]; }
+    int step() const { return finder.pathStep[1]; }
     void pass() { advanceUnits(pw, units); }
 
+    static inline PathFinder& finder = *new PathFinder; // one for the program: its tables are large
     World& world = test::sharedWorld();
     Units units;
-    PathWorld pw{world.map, world.marks, world.stepCosts, finder()};
+    PathWorld pw{world.map, world.marks, world.stepCosts, finder};
 };
 
 TEST_F(Movement, WalksOneCellPerPassAndStopsOnTheGoal) {
-    orderMove(units, finder(), 1, 55, 50);
+    orderMove(units, finder, 1, 55, 50);
     EXPECT_EQ(hero().moveState, 1);
     EXPECT_EQ(step(), PathNone);
     for (int expected = 51; expected <= 54; ++expected) {
@@ -51,60 +47,56 @@ TEST_F(Movement, WalksOneCellPerPassAndStopsOnTheGoal) {
 }
 
 TEST_F(Movement, OwnCellAndUnreachableGoalsStopAtOnce) {
-    orderMove(units, finder(), 1, 50, 50);
+    orderMove(units, finder, 1, 50, 50);
     pass();
     EXPECT_TRUE(hero().moveState == 0 && step() == PathNone && hero().x == 50);
 
     world.map.setCell(70, 70, Layer, Cell::Rock);
-    finder().pathLength[1] = 12;
-    orderMove(units, finder(), 1, 70, 70);
+    finder.pathLength[1] = 12;
+    orderMove(units, finder, 1, 70, 70);
     pass();
     EXPECT_EQ(hero().moveState, 0);
     EXPECT_EQ(step(), PathNone);
-    EXPECT_EQ(finder().pathLength[1], 0);
+    EXPECT_EQ(finder.pathLength[1], 0);
     EXPECT_EQ(hero().x, 50);
 }
 
 TEST_F(Movement, ALoadedWalkerWithoutAPlanSearchesAnew) {
-    hero().moveState = 1;
-    hero().destX = 53;
-    hero().destY = 50;
+    std::tie(hero().moveState, hero().destX, hero().destY) = std::tuple(1, 53, 50);
     pass();
     EXPECT_EQ(hero().x, 51);
-    EXPECT_EQ(finder().pathGoalX[1], 53);
+    EXPECT_EQ(finder.pathGoalX[1], 53);
 }
 
 TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {
     // Fields as a hostile save file may carry them.
-    hero().x = 65535;
-    hero().y = 40000;
-    orderMove(units, finder(), 1, 65535, 65535);
+    std::tie(hero().x, hero().y) = std::tuple(65535, 40000);
+    orderMove(units, finder, 1, 65535, 65535);
     pass();
     EXPECT_EQ(hero().moveState, 0) << "start and goal clamp onto the same corner cell";
-    orderMove(units, finder(), 1, 200, 200);
+    orderMove(units, finder, 1, 200, 200);
     pass();
     EXPECT_TRUE(hero().x == 253 && hero().y == 253) << "the search starts from the nearest inner cell";
     hero().x = hero().y = 250;
-    orderMove(units, finder(), 1, 65535, 65535);
+    orderMove(units, finder, 1, 65535, 65535);
     for (int i = 0; i < 300 && hero().moveState == 1; ++i) pass();
     EXPECT_TRUE(hero().x == 255 && hero().y == 255) << "the goal is kept on the map";
 
     hero().z = 60000;
-    orderMove(units, finder(), 1, 10, 10);
+    orderMove(units, finder, 1, 10, 10);
     pass();
     EXPECT_EQ(hero().moveState, 0) << "a unit off every layer cannot plan";
     EXPECT_EQ(hero().x, 255);
 
-    hero().z = Layer;
-    hero().moveState = 1;
-    finder().pathStep[1] = 5000; // not a step the finder could have written
+    std::tie(hero().z, hero().moveState) = std::tuple(Layer, 1);
+    finder.pathStep[1] = 5000; // not a step the finder could have written
     pass();
     EXPECT_EQ(hero().moveState, 0);
     EXPECT_EQ(step(), PathNone);
 
     EXPECT_EQ(stepAlongPath(pw, units, unitCapacity, 1, 1, 256, 0, 1), 0);
     EXPECT_EQ(stepAlongPath(pw, units, -4, 1, 1, 256, 0, 1), 0);
-    orderMove(units, finder(), 7000, 1, 1); // ignored
+    orderMove(units, finder, 7000, 1, 1); // ignored
 }
 
 } // namespace

@@ -8,23 +8,13 @@ namespace delve {
 
 struct PathFinderInspector {
     PathFinder& f;
-    ZeroedArray<int16_t>& nodeX = f.nodeX;
-    ZeroedArray<int16_t>& nodeY = f.nodeY;
+    ZeroedArray<int16_t>&nodeX = f.nodeX, &nodeY = f.nodeY;
     ZeroedArray<uint32_t>& nodeParent = f.nodeParent;
-    ZeroedArray<uint8_t>& nodeState = f.nodeState;
+    ZeroedArray<uint8_t>&nodeState = f.nodeState, &windowMarks = f.windowMarks;
     ZeroedArray<float>& nodeCost = f.nodeCost;
-    ZeroedArray<uint8_t>& windowMarks = f.windowMarks;
-    const int32_t& startX = f.startX;
-    const int32_t& startY = f.startY;
-    const int32_t& goalX = f.goalX;
-    const int32_t& goalY = f.goalY;
-    const int32_t& windowX = f.windowX;
-    const int32_t& windowY = f.windowY;
-    const int32_t& windowSize = f.windowSize;
-    const int32_t& layer = f.layer;
-    const int32_t& currentNode = f.currentNode;
-    const int32_t& lastNode = f.lastNode;
-    const int32_t& firstOpen = f.firstOpen;
+    const int32_t &startX = f.startX, &startY = f.startY, &goalX = f.goalX, &goalY = f.goalY;
+    const int32_t &windowX = f.windowX, &windowY = f.windowY, &windowSize = f.windowSize, &layer = f.layer;
+    const int32_t &currentNode = f.currentNode, &lastNode = f.lastNode, &firstOpen = f.firstOpen;
 };
 
 } // namespace delve

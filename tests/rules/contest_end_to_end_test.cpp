@@ -13,12 +13,10 @@ namespace {
 std::string contestField(const std::string& dump, const std::string& key) {
     return dumpField(dump, key, dump.find("\"contest\""));
 }
-
 // The contest's status line message, which may hold commas.
 std::string contestMessage(const std::string& dump) {
     const auto j = nlohmann::json::parse(dump, nullptr, false);
-    if (!j.is_object() || !j.contains("contest")) return "<no contest>";
-    return j["contest"].value("message", "<no message>");
+    return j.is_object() && j.contains("contest") ? j["contest"].value("message", "<none>") : "<no contest>";
 }
 
 class ContestEndToEnd : public ProgramRun {
@@ -57,8 +55,7 @@ TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted)
     command("contest");
     for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
     command("save game 1");
-    const std::string saved = play();
-    ASSERT_EQ(contestField(saved, "turnNumber"), "4");
+    ASSERT_EQ(contestField(play(), "turnNumber"), "4");
 
     // A fresh process: the load alone resumes the contest in the map view.
     restart();
@@ -135,17 +132,14 @@ TEST_F(ContestEndToEnd, TheStatusLineSaysWhyAClickIsRefused) {
     EXPECT_EQ(std::stoi(dumpField(start, "SY")), std::stoi(heroField(start, "y")) - 15);
     EXPECT_NE(contestMessage(start).find("click a marked cell"), std::string::npos);
 
-    struct Case {
-        int dx, dy;
-        const char* says;
-    } cases[] = {{0, 0, "Refused: 160,55 is a member of G1"},
-                 {5, 0, "Refused: 165,55 is 5 cells from a member of G1; 8 needed."},
-                 {15, 0, "Refused: 175,55 is 14 or more cells from every member of G1."},
-                 {10, 0, "Turn 1: a member founded at 170,55 for "}};
-    for (const Case& c : cases) {
-        clickFromLeader(c.dx, c.dy);
-        const std::string dump = play();
-        EXPECT_EQ(contestMessage(dump).rfind(c.says, 0), 0u) << contestMessage(dump);
+    const std::pair<int, const char*> cases[] = {{0, "Refused: 160,55 is a member of G1"},
+                 {5, "Refused: 165,55 is 5 cells from a member of G1; 8 needed."},
+                 {15, "Refused: 175,55 is 14 or more cells from every member of G1."},
+                 {10, "Turn 1: a member founded at 170,55 for "}};
+    for (const auto& [dx, says] : cases) {
+        clickFromLeader(dx, 0);
+        const std::string said = contestMessage(play());
+        EXPECT_EQ(said.rfind(says, 0), 0u) << said;
     }
 }
 

@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "rules/generation.h"
-#include "rules_fixture.h"
+#include "tests/path/search_fixtures.h"
 
 namespace delve {
 namespace {
 
 TEST(Generation, PartiesOfAnySizeStayInsideTheTableAndMonstersSeekHills) {
-    WorldMap& map = test::rulesWorld().map;
+    WorldMap& map = test::sharedWorld().map;
     test::fillLayer(map, 0, Cell::Plain);
     for (int y = 0; y < MapSide; ++y)
         for (int x = 200; x < 230; ++x) map.setCell(x, y, 0, Cell::Hills);
     Rng rng;
-    auto table = std::make_unique<Units>();
-    Units& units = *table;
+    Units units;
     auto generate = [&](Units& u, int partySize) {
         u = Units{};
         u.partySize = partySize;

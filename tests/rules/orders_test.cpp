@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "rules/orders.h"
-#include "rules_fixture.h"
+#include "tests/path/search_fixtures.h"
 
 namespace delve {
 namespace {
@@ -16,17 +18,13 @@ protected:
     }
     UnitRecord& place(int i, int x, int y) {
         UnitRecord& u = units[i];
-        u.active = 1;
-        u.side = 9;
-        u.x = uint16_t(x);
-        u.y = uint16_t(y);
-        u.z = Layer;
+        std::tie(u.active, u.side, u.x, u.y, u.z) = std::tuple(1, 9, x, y, Layer);
         return u;
     }
     OrderPassReport pass(int frame = 0) { return advanceOrders(pw, units, frame); }
 
-    World& world = test::rulesWorld();
-    PathFinder& finder = test::rulesFinder();
+    World& world = test::sharedWorld();
+    static inline PathFinder& finder = *new PathFinder; // one for the program: its tables are large
     Units units;
     PathWorld pw{world.map, world.marks, world.stepCosts, finder};
 };
@@ -68,10 +66,7 @@ TEST_F(Orders, AChaserRetargetsAfterTwentyFiveSteps) {
 TEST_F(Orders, ATargetOutsideTheTableEndsTheChase) {
     for (int bad : {-4, 3000, 32767}) {
         UnitRecord& u = place(9, 50, 50);
-        u.moveState = 2;
-        u.targetUnit = int16_t(bad);
-        u.destX = 70;
-        u.destY = 50;
+        std::tie(u.moveState, u.targetUnit, u.destX, u.destY) = std::tuple(2, bad, 70, 50);
         finder.pathStep[9] = 3; // near: would read the target's cell
         pass();
         EXPECT_EQ(u.moveState, 0) << bad;

@@ -19,11 +19,6 @@ std::vector<uint8_t> readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-bool landOrSite(uint8_t c) {
-    const auto& codes = art::overworldCodes();
-    return std::find(codes.begin(), codes.end(), c) != codes.end();
-}
-
 bool village(uint8_t c) { return c >= Cell::Village && c <= Cell::VillageRed; }
 
 // 4-connected flood over road and village cells from one village.
@@ -54,23 +49,18 @@ TEST(ShippedOverworld, HoldsOnlyLandAndSiteCodesWithADryBorderAndJoinedVillages)
     ASSERT_NE(data, nullptr);
     auto cells = readFile(std::string(data) + "/map/1.overworld");
     ASSERT_EQ(cells.size(), size_t(LayerSize));
-    std::set<uint8_t> present(cells.begin(), cells.end());
-    for (uint8_t c : present) EXPECT_TRUE(landOrSite(c)) << "unexpected code " << int(c);
-    for (uint8_t c : art::overworldCodes()) EXPECT_TRUE(present.count(c)) << "missing code " << int(c);
+    const auto& codes = art::overworldCodes();
+    EXPECT_EQ(std::set<uint8_t>(cells.begin(), cells.end()), std::set<uint8_t>(codes.begin(), codes.end()))
+        << "every land and site code, and no other";
     // The border is dry land and the roads join every village.
     for (int i = 0; i < MapSide; ++i)
         for (int idx : {i, (MapSide - 1) * MapSide + i, i * MapSide, i * MapSide + MapSide - 1}) {
-            uint8_t c = cells[size_t(idx)];
-            ASSERT_TRUE(c >= Cell::Plain && c <= Cell::ForestC) << "border cell " << idx;
-            ASSERT_NE(c, Cell::Water);
-            ASSERT_NE(c, Cell::WaterDeep);
+            const uint8_t c = cells[size_t(idx)];
+            ASSERT_TRUE(c >= Cell::Plain && c <= Cell::ForestC && c != Cell::Water && c != Cell::WaterDeep)
+                << "border cell " << idx << " holds " << int(c);
         }
-    int villageCells = 0, first = -1;
-    for (int i = 0; i < LayerSize; ++i)
-        if (village(cells[size_t(i)])) {
-            ++villageCells;
-            if (first < 0) first = i;
-        }
-    ASSERT_GE(first, 0);
-    EXPECT_EQ(reachableVillages(cells, first), villageCells);
+    const auto first = std::find_if(cells.begin(), cells.end(), village);
+    ASSERT_NE(first, cells.end());
+    EXPECT_EQ(reachableVillages(cells, int(first - cells.begin())),
+              std::count_if(cells.begin(), cells.end(), village));
 }

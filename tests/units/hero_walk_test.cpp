@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "platform/shell.h"
 #include "tests/hero_fixture.h"
@@ -63,8 +64,9 @@ TEST(HeroWalk, StepLengthFollowsThePitch) {
     EXPECT_FLOAT_EQ(w.hero.walkPhase, 2.0f);
 }
 
+// Every third frame at 30; an interval below 10 (no division by zero) every frame.
 TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
-    for (auto [interval, expected] : {std::pair{10.0f, 12}, {30.0f, 4}, {60.0f, 2}, {0.0f, 12}}) {
+    for (auto [interval, expected] : {std::pair{30.0f, 4}, {0.0f, 12}}) {
         Walker w;
         w.shell.movementInterval = interval;
         w.look(10, 90);
@@ -76,29 +78,23 @@ TEST(HeroWalk, StepsOnlyOnTheMovementIntervalsFrames) {
 
 TEST(HeroWalk, PushOutIgnoresTheMapEdge) {
     Walker edge;
-    edge.hero.x = 0;
-    edge.hero.y = 255;
-    edge.hero.subX = edge.hero.subY = 0.95f;
+    std::tie(edge.hero.x, edge.hero.y, edge.hero.subX, edge.hero.subY) = std::tuple(0, 255, 0.95f, 0.95f);
     pushOutOfWalls(*edge.world, edge.hero, 0.05f, 0.95f, 0.5f);
     EXPECT_TRUE(edge.hero.subX == 0.95f && edge.hero.subY == 0.95f);
 }
 
+// Carried over either side; exactly 1.0 and 0.0 stay in the cell.
 TEST(HeroWalk, CellCarry) {
     struct Case {
-        float walkPhase, subX, subY;
+        float subX, subY;
         int x, y;
         float wantX, wantY;
     };
-    // Carried over either side; exactly 1.0 and 0.0 stay in the cell.
-    for (Case c : {Case{1.0f, 1.05f, -0.05f, 49, 59, 0.05f, 0.95f},
-                   Case{0.0f, 1.0f, 0.0f, 50, 60, 1.0f, 0.0f}}) {
+    for (Case c : {Case{1.05f, -0.05f, 49, 59, 0.05f, 0.95f}, Case{1.0f, 0.0f, 50, 60, 1.0f, 0.0f}}) {
         Walker w;
-        w.hero.walkPhase = c.walkPhase;
-        w.hero.subX = c.subX;
-        w.hero.subY = c.subY;
+        std::tie(w.hero.walkPhase, w.hero.subX, w.hero.subY) = std::tuple(1.0f, c.subX, c.subY);
         w.frame();
-        EXPECT_EQ(w.hero.x, c.x);
-        EXPECT_EQ(w.hero.y, c.y);
+        EXPECT_EQ(std::pair(int(w.hero.x), int(w.hero.y)), std::pair(c.x, c.y)) << c.subX;
         EXPECT_NEAR(w.hero.subX, c.wantX, 1e-6) << c.subX;
         EXPECT_NEAR(w.hero.subY, c.wantY, 1e-6) << c.subY;
     }
@@ -113,8 +109,7 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
 
     // The origin scrolled over a layer with nothing beneath: the next step
     // puts it back and centres the hero.
-    w.shell.SZ = 7;
-    w.shell.SX = 10;
+    std::tie(w.shell.SX, w.shell.SZ) = std::tuple(10, 7);
     w.frame();
     EXPECT_TRUE(w.shell.SX == 50 && w.shell.SY == 60 && w.shell.SZ == 4);
     EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
@@ -130,21 +125,14 @@ TEST(HeroWalk, GroundCheckRemembersAndRestoresTheViewOrigin) {
 
 TEST(HeroWalk, DamagedPositionsFromASaveAreSafe) {
     Walker w;
-    w.hero.subX = std::nanf("");
-    w.hero.subY = INFINITY;
-    w.hero.walkPhase = -INFINITY;
+    std::tie(w.hero.subX, w.hero.subY, w.hero.walkPhase) = std::tuple(std::nanf(""), INFINITY, -INFINITY);
     w.frame();
     EXPECT_TRUE(w.hero.subX == 0.5f && w.hero.subY == 0.5f);
     EXPECT_FLOAT_EQ(w.hero.subZ, 0.54f);
 
     // A hero far outside the map walks without touching memory outside it.
-    w.hero.x = 65535;
-    w.hero.y = 0;
-    w.hero.z = 65535;
-    w.hero.subX = 3.0e9f;
-    w.shell.SX = -5;
-    w.shell.SY = 100000;
-    w.shell.frameCounter = -7;
+    std::tie(w.hero.x, w.hero.y, w.hero.z, w.hero.subX) = std::tuple(65535, 0, 65535, 3.0e9f);
+    std::tie(w.shell.SX, w.shell.SY, w.shell.frameCounter) = std::tuple(-5, 100000, -7);
     w.input.setKey(1, true);
     w.input.setKey(90, true);
     for (int i = 0; i < 5; ++i) w.frame();

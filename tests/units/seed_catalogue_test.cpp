@@ -1,3 +1,6 @@
+// What a few seeds generate, committed beside this test: any change to a
+// draw, a template or a rule of the generator, or to where start-up puts the
+// hero, shows up here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,34 +19,22 @@
 namespace delve {
 namespace {
 
-// What a few seeds generate, committed beside this test: any change to a
-// draw, a template or a rule of the generator shows up here.
-constexpr uint32_t CatalogueSeeds[] = {1, 42, 1234, 20240601};
-
-std::string cataloguePath() {
-    return std::string(DELVE_SOURCE_DIR) + "/tests/units/seed_catalogue.txt";
-}
-
-int count(const WorldMap& map, int z, uint8_t code) {
-    const uint8_t* p = map.data() + cellIndex(0, 0, z);
-    return int(std::count(p, p + LayerSize, code));
-}
-
-std::string describe(uint32_t seed, const test::StartedWorld& s) {
+std::string describe(uint32_t seed) {
+    const test::StartedWorld& s = test::startupWorld(seed);
     const World& w = *s.world;
     std::ostringstream out;
     out << "seed " << seed << "\n";
     for (int level = 1; level <= 9; ++level) {
-        const int z = 2 * level; // the stacked copy of work layer 32 + level
-        const int work = 32 + level;
+        const int z = 2 * level, work = 32 + level; // layer z is the stacked copy of work layer 32 + level
+        const uint8_t* cells = w.map.data() + cellIndex(0, 0, z);
         out << "  level " << level << ": rooms "
-            << w.gen.levelRoomEnd[size_t(work)] - w.gen.levelFirstRoom[size_t(work)]
-            << " floor " << count(w.map, z, Cell::Floor) << " doors " << count(w.map, z, Cell::Door)
-            << " up " << count(w.map, z, Cell::StairsUp) << " down " << count(w.map, z, Cell::StairsDown)
-            << " chests " << count(w.map, z, Cell::Chest) << " candelabra "
-            << count(w.map, z, Cell::Candelabrum) << " scrolls " << count(w.map, z, Cell::Scrolls)
-            << " coffins " << count(w.map, z, Cell::Coffin) << " fountains "
-            << count(w.map, z, Cell::Fountain) << "\n";
+            << w.gen.levelRoomEnd[size_t(work)] - w.gen.levelFirstRoom[size_t(work)];
+        for (auto [name, code] : {std::pair{"floor", Cell::Floor}, {"doors", Cell::Door}, {"up", Cell::StairsUp},
+                                  {"down", Cell::StairsDown}, {"chests", Cell::Chest},
+                                  {"candelabra", Cell::Candelabrum}, {"scrolls", Cell::Scrolls},
+                                  {"coffins", Cell::Coffin}, {"fountains", Cell::Fountain}})
+            out << " " << name << " " << std::count(cells, cells + LayerSize, code);
+        out << "\n";
     }
     // Start-up places the hero next, with the generator where it stopped.
     auto units = std::make_unique<Units>();
@@ -51,8 +42,8 @@ std::string describe(uint32_t seed, const test::StartedWorld& s) {
     Rng rng = s.rng;
     const int heroPlaced = placeHero(w.map, *units, rng);
     const UnitRecord& hero = (*units)[1];
-    out << "  hero " << (heroPlaced ? "placed" : "unplaced") << " at " << hero.x << " " << hero.y
-        << " " << hero.z << "\n";
+    out << "  hero " << (heroPlaced ? "placed" : "unplaced") << " at " << hero.x << " " << hero.y << " "
+        << hero.z << "\n";
     char digest[32];
     std::snprintf(digest, sizeof digest, "%016llx",
                   static_cast<unsigned long long>(fnv1a64(w.map.data(), WorldBytes)));
@@ -61,18 +52,18 @@ std::string describe(uint32_t seed, const test::StartedWorld& s) {
 }
 
 TEST(SeedCatalogue, GeneratedWorldsMatchTheCommittedCatalogue) {
+    const std::string path = std::string(DELVE_SOURCE_DIR) + "/tests/units/seed_catalogue.txt";
     std::string text;
-    for (uint32_t seed : CatalogueSeeds) text += describe(seed, test::startupWorld(seed));
+    for (uint32_t seed : {1u, 42u, 1234u, 20240601u}) text += describe(seed);
     if (const char* update = std::getenv("DELVE_UPDATE_SEED_CATALOGUE"); update && *update == '1') {
-        std::ofstream(cataloguePath()) << text;
+        std::ofstream(path) << text;
         GTEST_SKIP() << "catalogue rewritten";
     }
-    std::ifstream in(cataloguePath());
-    ASSERT_TRUE(in) << "missing " << cataloguePath();
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << "missing " << path;
     std::stringstream committed;
     committed << in.rdbuf();
-    EXPECT_EQ(text, committed.str())
-        << "generation changed; if intended, rerun with DELVE_UPDATE_SEED_CATALOGUE=1";
+    EXPECT_EQ(text, committed.str()) << "generation changed; if intended, rerun with DELVE_UPDATE_SEED_CATALOGUE=1";
 }
 
 } // namespace

@@ -16,12 +16,10 @@ void solidPicture(BitmapCatalogue& cat, int index, Rgb c, bool keyedLeftHalf = f
     BitmapEntry& e = cat[index];
     e.width = e.height = 16;
     e.bytesPerPixel = 3;
-    e.pixels.resize(16 * 16 * 3);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            Rgb p = keyedLeftHalf && x < 8 ? Rgb{255, 0, 246} : c;
-            for (int i = 0; i < 3; ++i) e.pixels[size_t((y * 16 + x) * 3 + i)] = p[size_t(i)];
-        }
+    for (int i = 0; i < 16 * 16; ++i) {
+        const Rgb p = keyedLeftHalf && i % 16 < 8 ? Rgb{255, 0, 246} : c;
+        e.pixels.insert(e.pixels.end(), p.begin(), p.end());
+    }
 }
 
 constexpr Rgb FloorColour{10, 100, 10};
@@ -84,7 +82,6 @@ TEST_F(MapView, TilesFollowTheCodesAndEmptyCellsStayCleared) {
     map->setCell(101, 50, Layer, Cell::Rock);
     map->setCell(102, 50, Layer, Cell::TemplateMark);
     map->setCell(139, 79, Layer, Cell::Floor); // top-right cell of the view
-    map->setCell(140, 50, Layer, Cell::Floor); // one column past it
     draw();
     EXPECT_EQ(cellAt(0, 0), FloorColour);
     EXPECT_EQ(cellAt(1, 0), RockColour);
@@ -95,12 +92,8 @@ TEST_F(MapView, TilesFollowTheCodesAndEmptyCellsStayCleared) {
 
 TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
     place(1, 120, 60);
-    map->setCell(120, 60, Layer, Cell::Floor);
-    const int path[][2] = {{124, 60}, {123, 60}, {122, 60}, {121, 60}};
-    for (int k = 0; k < 4; ++k) {
-        finder->pathX[1000 + size_t(k)] = path[k][0];
-        finder->pathY[1000 + size_t(k)] = path[k][1];
-    }
+    for (size_t k = 0; k < 4; ++k) // from the goal (124, 60) back to (121, 60)
+        finder->pathX[1000 + k] = int(124 - k), finder->pathY[1000 + k] = 60;
     finder->pathStep[1] = 2; // entry 3 already walked
     draw();
     EXPECT_EQ(cellAt(24, 10), RoadColour) << "goal";
@@ -123,29 +116,25 @@ TEST_F(MapView, HealthBarColoursAndLengths) {
     units.selectedUnit = 0; // nothing selected: only the units themselves
     place(2, 100, 50);
     constexpr Rgb Green{0, 255, 0}, Red{255, 0, 0}, Purple{96, 44, 136};
-    // Checks columns [from, to] of the bar: `colour` or label white, and some of `colour`.
-    auto bar = [&](int from, int to, Rgb colour) {
-        int seen = 0;
-        for (int x = from; x <= to; ++x) {
-            Rgb c = at(x, 16);
-            EXPECT_TRUE(c == colour || c == White) << "column " << x;
-            seen += c == colour;
-        }
-        EXPECT_GT(seen, 0) << from << ".." << to;
-    };
     struct Segment { int from, to; Rgb colour; };
-    struct Case { float hitPoints; uint8_t condition; std::vector<Segment> segments; };
-    const Case cases[] = {
-        {24.0f, 0, {{0, 14, Green}}},          {12.0f, 0, {{0, 7, Green}, {8, 14, Red}}},
-        {0.0f, 0, {{1, 14, Red}}},             {12.0f, 3, {{0, 7, Purple}}},
-        {12.0f, 1, {{0, 7, Purple}}},          {12.0f, 2, {{0, 14, Red}}},
-        {48.0f, 0, {{15, 28, Green}}}, // twice the maximum: twice as long
+    const struct { float hitPoints; uint8_t condition; std::vector<Segment> segments; } cases[] = {
+        {12.0f, 0, {{0, 7, Green}, {8, 14, Red}}}, {0.0f, 0, {{1, 14, Red}}},
+        {12.0f, 3, {{0, 7, Purple}}},              {12.0f, 1, {{0, 7, Purple}}},
+        {12.0f, 2, {{0, 14, Red}}},                {48.0f, 0, {{15, 28, Green}}}, // twice as long
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         units[2].hitPoints = c.hitPoints;
         units[2].condition = c.condition;
         draw();
-        for (const Segment& seg : c.segments) bar(seg.from, seg.to, seg.colour);
+        for (const Segment& seg : c.segments) {
+            int seen = 0;
+            for (int x = seg.from; x <= seg.to; ++x) {
+                const Rgb got = at(x, 16);
+                EXPECT_TRUE(got == seg.colour || got == White) << c.hitPoints << " column " << x;
+                seen += got == seg.colour;
+            }
+            EXPECT_GT(seen, 0) << c.hitPoints << " " << int(c.condition) << ": " << seg.from;
+        }
     }
 }
 

@@ -17,61 +17,27 @@ with the desktop program's results, or with another page's.
       at least MIN pure white pixels between the texts at top and bottom
 """
 import base64
+import io
 import json
 import re
-import struct
 import sys
-import zlib
+
+from PIL import Image
 
 
 def read_png(data):
-    """Decodes an 8-bit RGB or RGBA PNG into (width, height, rows of RGB)."""
-    if data[:8] != b'\x89PNG\r\n\x1a\n':
-        sys.exit("page_check: not a PNG")
-    pos, idat, width, height, colour = 8, b'', 0, 0, 0
-    while pos < len(data):
-        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b'IHDR':
-            width, height, depth, colour, _, _, interlace = struct.unpack('>IIBBBBB', body)
-            if depth != 8 or colour not in (2, 6) or interlace:
-                sys.exit("page_check: unsupported PNG (depth %d, colour %d)" % (depth, colour))
-        elif kind == b'IDAT':
-            idat += body
-    channels = 3 if colour == 2 else 4
-    raw, stride = zlib.decompress(idat), width * channels
-    rows, prev, i = [], bytearray(stride), 0
-    for _ in range(height):
-        filt, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
-        i += 1 + stride
-        for x in range(stride):
-            a = line[x - channels] if x >= channels else 0
-            b, c = prev[x], prev[x - channels] if x >= channels else 0
-            if filt == 1:
-                line[x] = (line[x] + a) & 255
-            elif filt == 2:
-                line[x] = (line[x] + b) & 255
-            elif filt == 3:
-                line[x] = (line[x] + (a + b) // 2) & 255
-            elif filt == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else (b if pb <= pc else c))) & 255
-        rows.append(bytes(line[k] for k in range(stride) if k % channels < 3))
-        prev = line
-    return width, height, rows
+    """Decodes a picture into (width, height, rows of RGB bytes)."""
+    try:
+        img = Image.open(io.BytesIO(data)).convert('RGB')
+    except OSError as e:
+        sys.exit("page_check: not a picture: %s" % e)
+    w, h = img.size
+    raw = img.tobytes()
+    return w, h, [raw[y * w * 3:(y + 1) * w * 3] for y in range(h)]
 
 
 def write_png(path, width, height, rows):
-    def chunk(kind, body):
-        return (struct.pack('>I', len(body)) + kind + body +
-                struct.pack('>I', zlib.crc32(kind + body) & 0xffffffff))
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' +
-                chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)) +
-                chunk(b'IDAT', zlib.compress(b''.join(b'\x00' + r for r in rows))) +
-                chunk(b'IEND', b''))
+    Image.frombytes('RGB', (width, height), b''.join(rows)).save(path)
 
 
 def from_url(url):

@@ -23,7 +23,8 @@ mkdir -p "$WORK/native"
 
 source "$HERE/page_runner.sh"
 
-check() { python3 "$HERE/page_check.py" "$@"; }
+# Debian's own python3, which has python3-pil (a python3 earlier on PATH may not).
+check() { /usr/bin/python3 "$HERE/page_check.py" "$@"; }
 # The page's picture of frame $2 against the desktop's $3: a pixel differs when
 # a channel is more than 8 off; at most 1% may (rasterisers place a few rock
 # edge pixels differently).

@@ -18,26 +18,20 @@ struct StartedWorld {
 
 // Start-up's world steps after the overworld: seed, re-make the generator
 // tables, generate (128, 128, 33, 9, 255, 2400), stack.
-inline void buildStartupWorld(StartedWorld& s, uint32_t seed) {
-    World& w = *s.world;
-    fillStepCostTable(w.stepCosts);
-    allocateGeneratorTables(w);
-    Rng& rng = s.rng;
-    rng.srand(seed);
-    freeGeneratorTables(w);
-    allocateGeneratorTables(w);
-    generateDungeon(w, rng, 128, 128, 33, 9, 255, 2400);
-    stackDungeonLevels(w.map);
-}
-
 inline const StartedWorld& startupWorld(uint32_t seed) {
     static std::map<uint32_t, std::unique_ptr<StartedWorld>> cache;
-    auto& slot = cache[seed];
-    if (!slot) {
-        slot = std::make_unique<StartedWorld>();
-        buildStartupWorld(*slot, seed);
-    }
-    return *slot;
+    auto& s = cache[seed];
+    if (s) return *s;
+    s = std::make_unique<StartedWorld>();
+    World& w = *s->world;
+    fillStepCostTable(w.stepCosts);
+    allocateGeneratorTables(w);
+    s->rng.srand(seed);
+    freeGeneratorTables(w);
+    allocateGeneratorTables(w);
+    generateDungeon(w, s->rng, 128, 128, 33, 9, 255, 2400);
+    stackDungeonLevels(w.map);
+    return *s;
 }
 
 } // namespace delve::test
