@@ -73,11 +73,7 @@ pause() { read -r -t "$1" -u "$never" || true; }
 # Waits until the folder's names differ from `start_names` (the save has
 # created its first file); fails if the program ends first.
 wait_for_save_start() { # PID DIR
-    while kill -0 "$1" 2> /dev/null; do
-        list_names "$2"
-        [[ "$names" != "$start_names" ]] && return 0
-        pause 0.001
-    done
+    while kill -0 "$1" 2> /dev/null; do list_names "$2"; [[ "$names" != "$start_names" ]] && return 0; pause 0.001; done
     return 1
 }
 

@@ -26,7 +26,6 @@ TEST(DataDir, RequestedThenEnvironmentThenBesideTheProgramThenInstalledElseNothi
 
     fs::create_directories(installed);
     EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), installed.string());
-    EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), "../share/delve"), "");
 
     fs::create_directories(bin / "data");
     EXPECT_EQ(findDataDirFrom("", nullptr, bin.string(), rel), (bin / "data").string());

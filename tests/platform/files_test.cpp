@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -117,10 +118,12 @@ TEST_F(Files, AUsersOwnTmpFileIsNeverTouched) {
 }
 
 // One rule for every output: a new name, a regular file, or a link to one is
-// written; anything else is refused untouched, with words that say what it is
-// (one case for each way of refusing; devices take the FIFO's).
+// written; anything else is refused untouched, with words that say what it is.
 TEST_F(Files, OutputsGoToRegularFilesOnly) {
     const auto old = pattern(40), bytes = pattern(700);
+    // A character device: as root a node of the test's own (never a system one), else /dev/null.
+    const bool ownDevice = ::mknod(path("device").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+    const std::string device = ownDevice ? path("device") : "/dev/null";
     put(path("file"), old);
     fs::create_symlink(path("file"), path("link"));
     fs::create_directory(path("folder"));
@@ -136,6 +139,7 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
     const Case refused[] = {
         {path("folder"), EISDIR, "is a folder"},
         {path("fifo"), NotRegularFile, "is a named pipe (FIFO)"},
+        {device, NotRegularFile, "is a character device"},
         {path("to-fifo"), NotRegularFile, "is a link to a named pipe (FIFO)"},
         {path("dangling"), ENOENT, "is a link to nothing"},
         {path("missing/out"), ENOENT, "no such file or directory"},
@@ -155,6 +159,7 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
         EXPECT_EQ(fileErrorText(refused[i].name, got[i]), refused[i].words) << refused[i].name;
     }
     EXPECT_TRUE(fs::is_fifo(path("fifo")));
+    EXPECT_TRUE(fs::is_character_file(device));
     EXPECT_TRUE(fs::is_symlink(path("to-fifo")));
     EXPECT_TRUE(fs::is_empty(path("folder")));
     EXPECT_FALSE(fs::exists(path("nothing")));
