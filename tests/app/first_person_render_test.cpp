@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 
 #include "platform/shell.h"
@@ -20,7 +19,6 @@
 #include "gfx/renderers/renderers.h"
 #include "platform/input.h"
 #include "platform/backends/backends.h"
-#include "platform/rng.h"
 #include "units/unit_record.h"
 #include "views/edge_overlay.h"
 #include "views/first_person.h"
@@ -104,9 +102,14 @@ struct ViewScene {
     }
 };
 
-TEST(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerContext) {
-    ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
+// Each test draws into a fresh scene.
+template <class Scene> struct SceneTest : ::testing::Test {
+    Scene sc;
+    void SetUp() override { ASSERT_TRUE(sc.glReady); }
+};
+using FirstPersonRender = SceneTest<ViewScene>;
+
+TEST_F(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerContext) {
     sc.frame();
     ASSERT_TRUE(sc.view.emptyColourKnown);
     EXPECT_EQ(sc.drawnPixels(), 0);
@@ -119,9 +122,7 @@ TEST(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerCo
     EXPECT_EQ(cameraUnit(*sc.units), 1);
 }
 
-TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
-    ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
+TEST_F(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     sc.world->setCell(100, 97, 10, Cell::Rock); // three rows ahead of the hero
     EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10), 6);
     sc.frame();
@@ -142,39 +143,7 @@ TEST(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     EXPECT_EQ(sc.drawnPixels(), 0);
 }
 
-TEST(FirstPersonRender, VertexArraysGiveTheImmediateModePicture) {
-    ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
-    // A cave of random rock around the hero, seen from several angles.
-    Rng rng;
-    rng.srand(7);
-    for (int z = 86; z < 114; ++z)
-        for (int y = 86; y < 114; ++y)
-            for (int x = 86; x < 114; ++x)
-                if (rng.rand() % 3 == 0)
-                    sc.world->setCell(x, y, z - 76, Cell::Rock);
-    sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
-    sc.frame(); // the first frame settles the eye height, so both renderings share a camera
-    const float views[][2] = {{0, -90}, {37, -60}, {-120, -20}, {200, -75}};
-    for (const auto& v : views) {
-        sc.view.walk.cameraYaw = v[0];
-        sc.view.walk.cameraPitch = v[1];
-        sc.view.immediateMode = true;
-        sc.frame();
-        const std::vector<uint8_t> immediate = sc.screen.framebuffer;
-        sc.view.immediateMode = false;
-        sc.frame();
-        int differ = 0;
-        for (size_t i = 0; i < immediate.size(); i += 4)
-            differ += std::memcmp(&immediate[i], &sc.screen.framebuffer[i], 4) != 0;
-        EXPECT_LE(differ, 320 * 240 / 2000) << "yaw " << v[0] << " pitch " << v[1];
-        EXPECT_GT(sc.drawnPixels(), 320 * 240 / 2);
-    }
-}
-
-TEST(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
-    ViewScene sc;
-    ASSERT_TRUE(sc.glReady);
+TEST_F(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
     sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
     sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
     sc.shell.movementInterval = 10.0f;
@@ -194,8 +163,7 @@ TEST(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
     EXPECT_NE(sc.hero1().walkPhase, 0.0f);
 }
 
-TEST(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough) {
-    ViewScene sc;
+TEST_F(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough) {
     sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
     sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
     UnitRecord& h = sc.hero1();
@@ -230,9 +198,9 @@ struct OverlayScene : ViewScene {
     }
 };
 
-TEST(EdgeOverlay, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
-    OverlayScene sc;
-    ASSERT_TRUE(sc.glReady);
+using EdgeLattice = SceneTest<OverlayScene>;
+
+TEST_F(EdgeLattice, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
     EXPECT_EQ(sc.edgesAfterFrame(), 0); // an all-Empty world
 
     sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock); // a block ahead
@@ -258,9 +226,7 @@ TEST(EdgeOverlay, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
     });
 }
 
-TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
-    OverlayScene sc;
-    ASSERT_TRUE(sc.glReady);
+TEST_F(EdgeLattice, EdgesBehindAWallAreHidden) {
     sc.fillBox(80, 96, 1, 120, 96, 30, Cell::Rock); // a wall across the view
     const int wallOnly = sc.edgesAfterFrame();
     const std::vector<uint8_t> wallPicture = sc.screen.framebuffer;
@@ -273,9 +239,7 @@ TEST(EdgeOverlay, EdgesBehindAWallAreHidden) {
 // In each cell's frame the overlay's matrix copy must give what gluProject
 // gives with GL's own matrices, bit for bit, or the visibility tests would
 // keep other edges.
-TEST(EdgeOverlay, TheMatrixCopyProjectsExactlyAsGLDoes) {
-    OverlayScene sc;
-    ASSERT_TRUE(sc.glReady);
+TEST_F(EdgeLattice, TheMatrixCopyProjectsExactlyAsGLDoes) {
     const Camera eye{-71.0f, 33.0f, 0.37f, 0.81f, 0.54f};
     sc.view.walk.cameraPitch = eye.pitch;
     sc.view.walk.cameraYaw = eye.yaw;
