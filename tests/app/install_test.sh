@@ -13,7 +13,6 @@ PREFIX=$TMP/prefix
 fail() { echo "install test: $*" >&2; exit 1; }
 # Runs a command in the working folder $WORK, output to out.txt; on failure shows it and fails with $1.
 run_or_fail() { local why=$1; shift; (cd "$WORK" && "$@" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "$why"; }; }
-META=$PREFIX/share/metainfo/delve.metainfo.xml
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 installed=$(find "$PREFIX" -type f | wc -l)
@@ -27,33 +26,28 @@ done
 [ -x "$PREFIX/bin/delve" ] || fail "bin/delve is not executable"
 [ -d "$PREFIX/share/delve" ] && [ -n "$(ls -A "$PREFIX/share/delve")" ] || fail "no data in share/delve"
 
-desktop-file-validate "$PREFIX/share/applications/delve.desktop" || fail "desktop entry is not valid"
-appstreamcli validate --no-net --pedantic "$META" || fail "metainfo is not valid"
+# The entry and metadata are installed as written (./dev validates those);
+# they must name the icon and desktop file by their installed names.
 grep -qx 'Icon=delve' "$PREFIX/share/applications/delve.desktop" || fail "desktop entry names no icon"
-for want in '<project_license>GPL-3.0-or-later</project_license>' '<metadata_license>CC0-1.0</metadata_license>' \
-            '<launchable type="desktop-id">delve.desktop</launchable>'; do
-    grep -qF "$want" "$META" || fail "metainfo lacks $want"
-done
-grep -q 'GNU GENERAL PUBLIC LICENSE' "$PREFIX/share/doc/delve/LICENSE" &&
-    grep -q 'Version 3, 29 June 2007' "$PREFIX/share/doc/delve/LICENSE" || fail "LICENSE is not the GPL 3"
+grep -qF '<launchable type="desktop-id">delve.desktop</launchable>' "$PREFIX/share/metainfo/delve.metainfo.xml" ||
+    fail "metainfo does not launch delve.desktop"
 # Each icon is a PNG of its size with alpha (IHDR: width, height, depth 8, colour type 6).
 for size in 48 256; do
     got=$(od -An -tu1 -j16 -N10 "$PREFIX/share/icons/hicolor/${size}x${size}/apps/delve.png" | xargs)
     want="0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256)) 8 6"
     [[ $got == "$want" ]] || fail "icon ${size}: IHDR $got"
 done
-# Each manual page formats without warnings and names every flag of its --help.
-for program in delve delve-sim; do
+# Each manual page formats without warnings and names every flag of its
+# --help and DELVE_DATA_DIR; delve's (the last) also its keys and commands.
+for program in delve-sim delve; do
     page="$PREFIX/share/man/man6/$program.6"
     warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$page" 2>&1)
     [ -z "$warnings" ] || fail "manual page of $program: $warnings"
     manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$page" 2>/dev/null | col -b)
-    for flag in $("$PREFIX/bin/$program" --help | grep -o -- '--[a-z-]*' | sort -u); do
+    for flag in $("$PREFIX/bin/$program" --help | grep -o -- '--[a-z-]*' | sort -u) DELVE_DATA_DIR; do
         grep -q -- "$flag" <<<"$manual" || fail "the manual page of $program does not explain $flag"
     done
-    grep -q -- DELVE_DATA_DIR <<<"$manual" || fail "the manual page of $program does not mention DELVE_DATA_DIR"
 done
-manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$PREFIX/share/man/man6/delve.6" 2>/dev/null | col -b)
 for key in F12 Escape Tab 'save game' 'load game' env4teleport contest edges XDG_DATA_HOME XDG_PICTURES_DIR; do
     grep -q -- "$key" <<<"$manual" || fail "the manual page does not mention $key"
 done
@@ -64,14 +58,11 @@ before=$(cd "$PREFIX/share/delve" && find . -type f -exec md5sum {} + | sort)
 WORK=$TMP/elsewhere
 mkdir -p "$WORK" "$TMP/xdg" "$TMP/home"
 # Tab, "save game 4", Enter: one key per two frames.
-{
-    frame=1
-    for vk in 9 83 65 86 69 32 71 65 77 69 32 52 13; do
-        echo "$frame down $vk"
-        echo "$((frame + 1)) up $vk"
-        frame=$((frame + 2))
-    done
-} >"$TMP/save.script"
+frame=1
+for vk in 9 83 65 86 69 32 71 65 77 69 32 52 13; do
+    printf '%d down %d\n%d up %d\n' $frame $vk $((frame + 1)) $vk
+    frame=$((frame + 2))
+done >"$TMP/save.script"
 run_or_fail "the installed program failed" env -u XDG_PICTURES_DIR HOME="$TMP/home" XDG_DATA_HOME="$TMP/xdg" \
     "$PREFIX/bin/delve" --headless --fast-clock --seed 3 --frames 40 --input "$TMP/save.script" \
     --screenshot "0:$TMP/installed.png"
