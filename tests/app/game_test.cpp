@@ -20,7 +20,6 @@
 #include "app/game.h"
 #include "app/run.h"
 #include "app/window.h"
-#include "path/movement.h"
 #include "console/save_load.h"
 #include "platform/backends/backends.h"
 #include "platform/digest.h"
@@ -103,7 +102,6 @@ TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
     endByWin(10, 0);
     EXPECT_EQ(g->contest().winner, 1);
     EXPECT_EQ(message().rfind("You win", 0), 0u) << message();
-    EXPECT_NE(message().find("Type contest"), std::string::npos) << message();
     const uint64_t won = fnv1a64(g->units().bytes(), Units::byteSize());
     const int wonTurn = turn();
     clickNearLeader(0, 10);
@@ -137,14 +135,10 @@ TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
     press(Vk::F5);
     ASSERT_EQ(g->shell().screenWidth, 320);
     const uint64_t waited = g->clock().waitedMs();
-    g->input().setCursor(160, 120);
-    press(Vk::LeftButton);
+    clickNearLeader(-10, -1); // a founding cell, were this the map view
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(g->units().nextFreeUnit, 214);
     EXPECT_EQ(g->clock().waitedMs(), waited) << "no turn's pause";
-    press(Vk::F6);
-    clickNearLeader(10, 0);
-    EXPECT_EQ(turn(), 2);
 }
 
 // The "edges" console command as a player sees it: white lattice lines over
@@ -187,8 +181,8 @@ TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
 }
 
 // The right button in the map view walks the hero to the floor cell under
-// the cursor, several rooms away. How the remaining path is drawn is
-// MapView's test.
+// the cursor, the farthest one on the screen. How the remaining path is
+// drawn is MapView's test; the path finding is the path tests'.
 class MapWalk : public GameRig {
   protected:
     MapWalk() : GameRig(4242) {}
@@ -201,28 +195,18 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     const UnitRecord& hero = g->units()[1];
     ASSERT_EQ(hero.z, 2);
     ASSERT_EQ(sh.screenWidth, 640);
-    // The goal: the floor cell on the screen with the longest walk of at most 40 cells.
-    World& world = g->partsForRig().world;
-    auto finder = std::make_unique<PathFinder>();
-    auto noUnits = std::make_unique<Units>();
-    int goalX = -1, goalY = -1, length = 0;
+    int goalX = -1, goalY = -1, distance = 0;
     for (int y = sh.SY; y < sh.SY + 30; ++y)
         for (int x = sh.SX; x < sh.SX + 40; ++x) {
-            if (world.map.cell(x, y, 2) != Cell::Floor)
-                continue;
-            finder->beginSearch(world.marks, *noUnits, SearchMode::FreeStartAndGoal, hero.x, hero.y,
-                                x, y, 2, 256, 0);
-            if (finder->runSearch(world.map, world.stepCosts, 65536) != SearchFound)
-                continue;
-            finder->storeUnitPath(1);
-            if (finder->pathLength[1] > length && finder->pathLength[1] <= 40)
-                length = finder->pathLength[1], goalX = x, goalY = y;
+            const int d = std::abs(x - hero.x) + std::abs(y - hero.y);
+            if (g->partsForRig().world.map.cell(x, y, 2) == Cell::Floor && d > distance)
+                distance = d, goalX = x, goalY = y;
         }
-    ASSERT_GE(length, 12) << "no floor cell several rooms away on the screen";
+    ASSERT_GE(distance, 12) << "no floor cell several rooms away on the screen";
     g->input().setCursor((goalX - sh.SX) * 16 + 8, (goalY - sh.SY) * 16 + 8);
     press(Vk::RightButton);
-    // A cell per movement frame (every 10th), after the plan.
-    for (int f = 0; f < 10 * (length + 3); ++f)
+    // A cell per movement frame (every 10th) until the hero stands.
+    for (int f = 0; f < 10 * 200 && hero.moveState != 0; ++f)
         frame();
     EXPECT_EQ(hero.x, goalX);
     EXPECT_EQ(hero.y, goalY);
@@ -272,8 +256,7 @@ TEST_F(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
     const struct {
         int from, key, wantX, wantY, wantZ;
     } cases[] = {
-        {INT_MAX, Vk::Right, 236, 241, Top}, {INT_MAX, Vk::KeypadPlus, 236, 241, Top},
-        {INT_MIN, Vk::Left, 0, 0, 0},        {INT_MIN, Vk::KeypadMinus, 0, 0, 0},
+        {INT_MAX, Vk::Right, 236, 241, Top}, {INT_MIN, Vk::Left, 0, 0, 0},
         {100, Vk::Right, 101, 100, 5},       {100, Vk::Down, 100, 99, 5},
     };
     Shell& shell = g->partsForRig().shell;

@@ -129,12 +129,10 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
     ASSERT_FALSE(a.empty());
     EXPECT_EQ(slurp(rec).rfind("# seed 11\n", 0), 0u);
     // Replayed as a player would: no frame limit, the recording ends it.
+    const std::string replay = "--headless --fast-clock --seed 11 --input " + rec + " --save-dir " +
+                               at("b") + " --dump-state " + at("b.json");
     std::string out;
-    ASSERT_EQ(launch("", "--headless --fast-clock --seed 11 --input " + rec + " --save-dir " + at("b") +
-                             " --dump-state " + at("b.json"),
-                     out),
-              0)
-        << out;
+    ASSERT_EQ(launch("", replay, out), 0) << out;
     EXPECT_EQ(a, slurp(at("b.json")));
     EXPECT_EQ(number(a, "frameCounter") - number(a, "framesRun"), SaveProgressFrames);
     EXPECT_TRUE(fs::exists(slots_ / "SAVEGAME2.check")) << slots_;
