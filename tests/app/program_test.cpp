@@ -23,8 +23,17 @@ using Program = ProgramRun;
 
 // What cannot be done is said in one line naming the cause, with a status
 // that is not success; what can be done with less runs with a warning.
+// Dumps and screenshots go through the file layer: a special file in their
+// place is refused by name and left as it was.
 TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
     fs::create_directories(work_ / "empty");
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    // As root, a device node of the test's own, so that a faulty rename could
+    // only ever replace that; otherwise /dev/null, which a user cannot replace.
+    std::string device = at("device");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        device = "/dev/null";
+    fs::create_symlink(device, at("to-null"));
     // Two pictures missing and a short overworld, named with its size.
     fs::copy(dataDir_, work_ / "some", fs::copy_options::recursive);
     fs::remove(work_ / "some" / "bmp_land" / "plain.bmp");
@@ -32,7 +41,8 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
     const fs::path overworld = work_ / "some" / "map" / "1.overworld";
     fs::remove(overworld);
     std::ofstream(overworld) << std::string(300, char(22));
-    const std::string run = program_.string() + " --headless --fast-clock --seed 3 --frames 2 ";
+    // A blocking open fails the run instead of stalling the test.
+    const std::string run = "timeout 20 " + program_.string() + " --headless --fast-clock --seed 3 --frames 2 ";
     const std::string withData = run + "--data-dir " + dataDir_ + " ";
     const std::string nowhere = at("nowhere");
     std::ofstream(at("bad.script")) << "0 down 27\n1 wiggle 3\n";
@@ -52,13 +62,13 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
         {withData + "--input " + work_.string(), 2, {"is a directory"}},
         {withData + "--input /dev/zero", 2, {"larger than 16 MiB"}},
         {withData + "--input " + at("bad.script"), 2, {"line 2"}},
-        {withData + "--screenshot 1:" + at("no/x.png"), 1, {"no such file or directory"}},
         {withData + "--screenshot 2:x.png", 2, {"frame 2 never comes"}},
         {withData + "--frames 9 --input " + at("quit.script") + " --screenshot 5:" + at("late.png"), 1,
          {"1 screenshot was never taken: the run ended after 1 frames"}},
         {withData + "--frames ' 5'", 2, {"--frames needs a count"}},
         {withData + "--seed 12x", 2, {"--seed"}},
-        {withData + "--dump-state " + at("no/d.json"), 1, {"cannot write"}},
+        {withData + "--dump-state " + at("to-null"), 1, {at("to-null") + ": is a link to a character device"}},
+        {withData + "--screenshot 1:" + at("fifo"), 1, {at("fifo") + ": is a named pipe (FIFO)"}},
         {withData + "--record " + at("no/r.txt"), 1, {"--record: cannot write"}},
         {"DELVE_DATA_DIR=" + nowhere + " " + run, 2,
          {"DELVE_DATA_DIR: the folder " + nowhere + " does not exist"}},
@@ -73,33 +83,11 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.lines) << c.args << "\n" << text;
     }
     EXPECT_FALSE(fs::exists(at("late.png")));
-    for (const char* asked : {" --help", " --version"})
-        EXPECT_EQ(std::system((program_.string() + asked + " >/dev/null 2>&1").c_str()), 0);
-}
-
-// Dumps and screenshots are written through the file layer: a special file
-// in their place is refused by name and left as it was.
-TEST_F(Program, DumpsAndScreenshotsGoToRegularFilesOnly) {
-    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
-    // As root, a device node of the test's own, so that a faulty rename could
-    // only ever replace that; otherwise /dev/null, which a user cannot replace.
-    std::string device = at("device");
-    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
-        device = "/dev/null";
-    fs::create_symlink(device, at("to-null"));
-    const std::pair<std::string, std::string> cases[] = {
-        {"--dump-state " + at("to-null"), at("to-null") + ": is a link to a character device"},
-        {"--screenshot 1:" + at("fifo"), at("fifo") + ": is a named pipe (FIFO)"},
-    };
-    std::string err;
-    for (const auto& [args, says] : cases) {
-        EXPECT_EQ(launch("", "--headless --fast-clock --seed 4 --frames 2 " + args, err, "/dev/null"), 1)
-            << args;
-        EXPECT_NE(err.find(says), std::string::npos) << err;
-    }
     EXPECT_TRUE(fs::is_character_file(device));
     EXPECT_TRUE(fs::is_symlink(at("to-null")));
     EXPECT_TRUE(fs::is_fifo(at("fifo")));
+    for (const char* asked : {" --help", " --version"})
+        EXPECT_EQ(std::system((program_.string() + asked + " >/dev/null 2>&1").c_str()), 0);
 }
 
 // A session recorded and replayed reaches the same state. Its save's Enter
@@ -157,9 +145,7 @@ TEST_F(Program, F12WritesAPictureWhereTheDesktopKeepsThem) {
     std::string out;
     ASSERT_EQ(launch(inHome + "XDG_PICTURES_DIR='" + at("My Pictures") + "'", args, out), 0) << out;
     out += printed();
-    std::vector<fs::path> pictures;
-    for (const auto& e : fs::directory_iterator(work_ / "My Pictures" / "delve"))
-        pictures.push_back(e.path());
+    const std::vector<fs::path> pictures(fs::directory_iterator(work_ / "My Pictures" / "delve"), {});
     ASSERT_EQ(pictures.size(), 2u);
     const std::regex name(R"(delve-\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-2)?\.png)");
     for (const fs::path& p : pictures) {

@@ -26,14 +26,11 @@ wait_for_exit() { # PID -> sets STATUS; fails if it runs on for 20 s
 game_window() { xdotool search --onlyvisible --name '^GAME$' 2>/dev/null | tail -n 1; }
 focus() { game_window | xargs -r xdotool windowfocus --sync 2>/dev/null || true; }
 geometry() { local id; id=$(game_window); [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | tr '\n' ' '; }
-has_geometry() { # POSITION SIZE
-    local got
-    got=$(geometry) || return 1
-    [[ $got == *"Position: $1"* && $got == *"Geometry: $2"* ]]
-}
 wait_for_geometry() { # POSITION SIZE
+    local got
     for _ in $(seq 1 100); do
-        has_geometry "$1" "$2" && { echo "$NAME: $2 at $1"; return 0; }
+        got=$(geometry) && [[ $got == *"Position: $1"* && $got == *"Geometry: $2"* ]] &&
+            { echo "$NAME: $2 at $1"; return 0; }
         sleep 0.2
     done
     fail "expected $2 at $1, got: $(geometry)"

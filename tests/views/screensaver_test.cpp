@@ -26,9 +26,11 @@ struct Saver {
     }
 };
 
-TEST(Screensaver, RepaintIsBlueNoiseUnderFourCircleOutlines) {
+// A repaint every period: blue noise under four circle outlines, standing
+// still (and drawing no random number) until the next.
+TEST(Screensaver, RepaintsBlueNoiseUnderFourCirclesOncePerPeriod) {
     Saver s(320, 240);
-    s.draw(100);
+    s.draw(0);
     int coloured = 0;
     for (size_t i = 0; i < s.screen.framebuffer.size(); i += 4) {
         const uint8_t* p = &s.screen.framebuffer[i];
@@ -39,11 +41,6 @@ TEST(Screensaver, RepaintIsBlueNoiseUnderFourCircleOutlines) {
     // Four outlines of radius 64: some hundreds of pixels, far from all.
     EXPECT_GT(coloured, 50);
     EXPECT_LT(coloured, 4 * 4 * 320);
-}
-
-TEST(Screensaver, PictureStandsStillBetweenRepaints) {
-    Saver s(320, 240);
-    s.draw(0);
     const std::vector<uint8_t> picture = s.screen.framebuffer;
     const uint32_t state = s.rng.state();
     for (int f = 1; f < 50; ++f) {
@@ -51,7 +48,7 @@ TEST(Screensaver, PictureStandsStillBetweenRepaints) {
         s.draw(f);
         ASSERT_EQ(s.screen.framebuffer, picture) << f;
     }
-    EXPECT_EQ(s.rng.state(), state); // no random draw between repaints
+    EXPECT_EQ(s.rng.state(), state);
     s.draw(50);
     EXPECT_NE(s.screen.framebuffer, picture);
 }
