@@ -28,12 +28,12 @@ using namespace delve;
 
 namespace {
 
-// A game of `seed` with offscreen GL and virtual waits, not yet started.
+// A game of seed 7 with offscreen GL and virtual waits, not yet started.
 std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frames = -1,
-                                   const std::string& saveDir = "", uint32_t seed = 7) {
+                                   const std::string& saveDir = "") {
     Options o;
     o.headless = o.fastClock = o.haveSeed = true;
-    o.seed = seed;
+    o.seed = 7;
     o.frames = frames;
     if (!saveDir.empty())
         o.saveDir = saveDir;
@@ -46,12 +46,11 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
 // folder of its own.
 class GameRig : public ::testing::Test {
   protected:
-    explicit GameRig(uint32_t seed = 7) : seed_(seed) {}
     void SetUp() override {
         saves_ = std::filesystem::temp_directory_path() /
                  ("delve-game-rig-" + std::to_string(::getpid()));
         std::filesystem::remove_all(saves_);
-        g = headlessGame(makeHeadlessPlatform(), -1, saves_.string(), seed_);
+        g = headlessGame(makeHeadlessPlatform(), -1, saves_.string());
         ASSERT_TRUE(startGame(*g));
         g->input().useScript({});
     }
@@ -90,7 +89,6 @@ class GameRig : public ::testing::Test {
     int turn() const { return g->contest().contest.turnNumber; }
     std::string message() const { return g->contest().message; }
 
-    uint32_t seed_;
     std::filesystem::path saves_;
     std::unique_ptr<Game> g;
 };
@@ -143,26 +141,10 @@ TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
 
 // The "edges" console command as a player sees it: white lattice lines over
 // the first-person picture while it is on, none once it is typed again.
-class EdgesCommand : public GameRig {
-  protected:
-    EdgesCommand() : GameRig(1) {}
-    // Pure white pixels away from the texts (banner at the top; credit,
-    // status and console lines at the bottom) and the cursor cross at 100, 88.
-    int whiteViewPixels() const {
-        const Screen& s = g->screen();
-        int n = 0;
-        for (int y = 80; y <= s.height - 20; ++y)
-            for (int x = 0; x < s.width; ++x) {
-                const uint8_t* p = &s.framebuffer[size_t(y * s.width + x) * 4];
-                n += (std::abs(x - 100) > 6 || std::abs(y - 88) > 6) && p[0] == 255 &&
-                     p[1] == 255 && p[2] == 255;
-            }
-        return n;
-    }
-};
+using EdgesCommand = GameRig;
 
 TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
-    g->input().setCursor(100, 88); // looking level along the corridor
+    g->input().setCursor(100, 88); // looking level
     frame(Vk::MiddleButton, true);
     frame();
     frame(Vk::MiddleButton, false);
@@ -174,7 +156,16 @@ TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
         press(Vk::Enter);
         for (int k = 0; k < 5; ++k)
             press(Vk::Backspace);
-        w = whiteViewPixels();
+        // Pure white pixels away from the texts (banner at the top; credit,
+        // status and console lines at the bottom) and the cursor cross.
+        const Screen& s = g->screen();
+        w = 0;
+        for (int y = 80; y <= s.height - 20; ++y)
+            for (int x = 0; x < s.width; ++x) {
+                const uint8_t* p = &s.framebuffer[size_t(y * s.width + x) * 4];
+                w += (std::abs(x - 100) > 6 || std::abs(y - 88) > 6) && p[0] == 255 && p[1] == 255 &&
+                     p[2] == 255;
+            }
     }
     EXPECT_GT(white[0], 300);
     EXPECT_EQ(white[1], 0);
@@ -183,10 +174,7 @@ TEST_F(EdgesCommand, DrawsWhiteLatticeLinesOverTheViewUntilTypedAgain) {
 // The right button in the map view walks the hero to the floor cell under
 // the cursor, the farthest one on the screen. How the remaining path is
 // drawn is MapView's test; the path finding is the path tests'.
-class MapWalk : public GameRig {
-  protected:
-    MapWalk() : GameRig(4242) {}
-};
+using MapWalk = GameRig;
 
 TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     press(Vk::F6);
