@@ -85,20 +85,22 @@ struct ViewScene {
             for (int x = 0; x < screen.width; ++x)
                 f(x, y, &screen.framebuffer[size_t((y * screen.width + x) * 4)]);
     }
-    // Framebuffer pixels the view wrote (alpha 255).
-    int drawnPixels() const {
+    // How many framebuffer pixels `is` holds for.
+    template <class P> int count(P is) const {
         int n = 0;
-        eachPixel([&](int, int, const uint8_t* p) { n += p[3] == 255; });
+        eachPixel([&](int, int, const uint8_t* p) { n += is(p); });
         return n;
     }
-    // Of those, the ones that are neither texel colour.
+    // Pixels the view wrote (alpha 255); of those, the ones of neither texel colour.
+    int drawnPixels() const { return count([](const uint8_t* p) { return p[3] == 255; }); }
     int foreignPixels() const {
-        int n = 0;
-        eachPixel([&](int, int, const uint8_t* p) {
-            n += p[3] == 255 && !std::equal(p, p + 3, TexelA.begin()) &&
-                 !std::equal(p, p + 3, TexelB.begin());
+        return count([](const uint8_t* p) {
+            return p[3] == 255 && !std::equal(p, p + 3, TexelA.begin()) &&
+                   !std::equal(p, p + 3, TexelB.begin());
         });
-        return n;
+    }
+    int whitePixels() const {
+        return count([](const uint8_t* p) { return std::count(p, p + 4, 255) == 4; });
     }
 };
 
@@ -188,13 +190,6 @@ struct OverlayScene : ViewScene {
         screen.clearFramebuffer();
         drawCellEdges(overlay, screen, *world, *units, shell, view);
         return whitePixels();
-    }
-    int whitePixels() const {
-        int n = 0;
-        eachPixel([&](int, int, const uint8_t* p) {
-            n += p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255;
-        });
-        return n;
     }
 };
 
