@@ -295,12 +295,7 @@ TEST(WindowLoss, AWindowThatCannotBeMadeEndsTheGameAfterOneBox) {
     for (int vk : {0, Vk::F1 + 2, Vk::F6}) {
         int boxes = 0;
         auto g = headlessGame(std::make_unique<FailingPlatform>(vk ? 2 : 1, &boxes), 50);
-        const std::string key = std::to_string(vk);
-        const std::string script = vk ? "3 down " + key + "\n4 up " + key + "\n" : "";
-        std::vector<ScriptEvent> ev;
-        std::string err;
-        ASSERT_TRUE(parseInputScript(script.c_str(), ev, err)) << err;
-        g->input().useScript(ev);
+        g->input().useScript({{ScriptEvent::Down, 3, vk}, {ScriptEvent::Up, 4, vk}});
         ASSERT_EQ(startGame(*g), vk != 0);
         if (vk)
             runMainLoop(*g);

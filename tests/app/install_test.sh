@@ -11,18 +11,15 @@ trap 'chmod -R u+w "$TMP" 2>/dev/null; rm -rf "$TMP"' EXIT
 PREFIX=$TMP/prefix
 
 fail() { echo "install test: $*" >&2; exit 1; }
+trap 'echo "install test: line $LINENO failed" >&2' ERR
 # Runs a command in the working folder $WORK, output to out.txt; on failure shows it and fails with $1.
 run_or_fail() { local why=$1; shift; (cd "$WORK" && "$@" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "$why"; }; }
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 installed=$(find "$PREFIX" -type f | wc -l)
 
-for f in bin/delve bin/delve-sim share/applications/delve.desktop share/metainfo/delve.metainfo.xml \
-         share/man/man6/delve.6 share/man/man6/delve-sim.6 share/doc/delve/LICENSE \
-         share/icons/hicolor/48x48/apps/delve.png \
-         share/icons/hicolor/256x256/apps/delve.png; do
-    [ -s "$PREFIX/$f" ] || fail "missing $f"
-done
+# Every other installed file is read or run below, and a missing one named there.
+[ -s "$PREFIX/share/doc/delve/LICENSE" ] || fail "missing share/doc/delve/LICENSE"
 
 # The entry and metadata are installed as written (./dev validates those);
 # they must name the icon and desktop file by their installed names.
@@ -39,7 +36,7 @@ done
 # --help and DELVE_DATA_DIR; delve's (the last) also its keys and commands.
 for program in delve-sim delve; do
     page="$PREFIX/share/man/man6/$program.6"
-    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$page" 2>&1)
+    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$page" 2>&1) || true
     [ -z "$warnings" ] || fail "manual page of $program: $warnings"
     manual=$(LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$page" 2>/dev/null | col -b)
     for flag in $("$PREFIX/bin/$program" --help | grep -o -- '--[a-z-]*' | sort -u) DELVE_DATA_DIR; do

@@ -32,11 +32,8 @@ constexpr int Layer = 7;
 
 class MapView : public ::testing::Test {
 protected:
-    static const TrigTables& trig() {
-        static TrigTables* t = [] { auto* tables = new TrigTables; tables->build(); return tables; }();
-        return *t;
-    }
     void SetUp() override {
+        trig.build();
         screen.setMode(640, 480);
         shell.screenWidth = 640, shell.screenHeight = 480;
         shell.SX = 100, shell.SY = 50, shell.SZ = Layer;
@@ -65,10 +62,11 @@ protected:
     Rgb cellAt(int i, int j) const { return at(16 * i + 12, 16 * j + 8); }
     void draw() {
         screen.clearFramebuffer();
-        drawMapView(screen, text, pictures, *map, units, *finder, trig(), shell);
+        drawMapView(screen, text, pictures, *map, units, *finder, trig, shell);
     }
 
     Screen screen;
+    TrigTables trig;
     TextBuffer text;
     BitmapCatalogue pictures;
     std::unique_ptr<WorldMap> map = std::make_unique<WorldMap>();
