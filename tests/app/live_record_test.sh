@@ -6,11 +6,6 @@
 # between two frames, so the test waits for frames to pass, not for time.
 set -euo pipefail
 NAME="live record test"
-T=$(mktemp -d)
-LOG=$T/log
-DUMP=$T/live.json
-PID=
-trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
 
 # Waits until the game has run N more frames (so it has seen what was done).
@@ -24,7 +19,7 @@ wait_frames() {
     fail "the game stopped running frames"
 }
 
-"$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$DUMP" --save-dir "$T/a" >"$T/log" 2>&1 &
+"$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$DUMP" --save-dir "$T/a" >"$LOG" 2>&1 &
 PID=$!
 id=$(wait_for_window GAME) || fail "no game window"
 wait_frames 1 # start-up builds the world after the window appears
@@ -46,6 +41,6 @@ events=$(grep -c -v '^#' "$T/rec.txt")
 [ "$events" -ge 10 ] || fail "the recording holds only $events events"
 
 "$BIN" --headless --fast-clock --seed 9 --input "$T/rec.txt" --dump-state "$T/replay.json" \
-    --save-dir "$T/b" >>"$T/log" 2>&1 || fail "the replay failed"
-diff "$T/live.json" "$T/replay.json" >&2 || fail "the replay ended in another state"
-echo "live record test: passed ($events events, $(grep -o '"framesRun": [0-9]*' "$T/live.json"))"
+    --save-dir "$T/b" >>"$LOG" 2>&1 || fail "the replay failed"
+diff "$DUMP" "$T/replay.json" >&2 || fail "the replay ended in another state"
+echo "live record test: passed ($events events, $(grep -o '"framesRun": [0-9]*' "$DUMP"))"

@@ -7,11 +7,6 @@
 # writes the --dump-state file between two frames.
 set -euo pipefail
 NAME="play window test"
-T=$(mktemp -d)
-LOG=$T/log
-DUMP=$T/state.json
-PID=
-trap '[ -n "$PID" ] && kill -9 "$PID" 2>/dev/null; rm -rf "$T"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
 
 # Types a line as a fast typist does: every key goes down 15 ms after the
@@ -29,7 +24,7 @@ type_overlapping() {
     xdotool "${args[@]}"
 }
 
-"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$DUMP" >"$T/log" 2>&1 &
+"$BIN" --seed 5 --save-dir "$T/slots" --dump-state "$DUMP" >"$LOG" 2>&1 &
 PID=$!
 wait_for_window GAME >/dev/null || fail "no game window"
 sleep 1.5 # start-up builds the world after the window appears

@@ -5,8 +5,6 @@
 # Each key is one quick tap: a press between two frames is still seen.
 set -euo pipefail
 NAME="window test"
-LOG=$(mktemp)
-trap 'rm -f "$LOG"' EXIT
 . "$(dirname "$0")/x_helpers.sh"
 
 "$BIN" --seed 5 >"$LOG" 2>&1 &
