@@ -35,8 +35,7 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
     o.headless = o.fastClock = o.haveSeed = true;
     o.seed = 7;
     o.frames = frames;
-    if (!saveDir.empty())
-        o.saveDir = saveDir;
+    o.saveDir = saveDir; // empty: the desktop's data folder
     if (const char* d = std::getenv("DELVE_TEST_DATA"))
         o.dataDir = d;
     return std::make_unique<Game>(o, std::move(platform));
@@ -181,13 +180,12 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     press(Vk::Digit0 + 1);
     const Shell& sh = g->shell();
     const UnitRecord& hero = g->units()[1];
-    ASSERT_EQ(hero.z, 2);
     ASSERT_EQ(sh.screenWidth, 640);
     int goalX = -1, goalY = -1, distance = 0;
     for (int y = sh.SY; y < sh.SY + 30; ++y)
         for (int x = sh.SX; x < sh.SX + 40; ++x) {
             const int d = std::abs(x - hero.x) + std::abs(y - hero.y);
-            if (g->partsForRig().world.map.cell(x, y, 2) == Cell::Floor && d > distance)
+            if (g->partsForRig().world.map.cell(x, y, hero.z) == Cell::Floor && d > distance)
                 distance = d, goalX = x, goalY = y;
         }
     ASSERT_GE(distance, 12) << "no floor cell several rooms away on the screen";
@@ -199,7 +197,6 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     EXPECT_EQ(hero.x, goalX);
     EXPECT_EQ(hero.y, goalY);
     EXPECT_EQ(hero.moveState, 0);
-    EXPECT_EQ(g->pathFinder().pathStep[1], PathNone);
 }
 
 using FrameLoop = GameRig;

@@ -16,7 +16,6 @@ trap 'echo "install test: line $LINENO failed" >&2' ERR
 run_or_fail() { local why=$1; shift; (cd "$WORK" && "$@" >"$TMP/out.txt" 2>&1) || { cat "$TMP/out.txt" >&2; fail "$why"; }; }
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
-installed=$(find "$PREFIX" -type f | wc -l)
 
 # Every other installed file is read or run below, and a missing one named there.
 [ -s "$PREFIX/share/doc/delve/LICENSE" ] || fail "missing share/doc/delve/LICENSE"
@@ -86,4 +85,4 @@ status=0
 (cd "$WORK" && "$PREFIX/bin/delve-sim" --seed 3 >"$TMP/out.txt" 2>&1) || status=$?
 [ $status -ne 0 ] && grep -q 'no data folder' "$TMP/out.txt" ||
     { cat "$TMP/out.txt" >&2; fail "without data delve-sim ended with status $status"; }
-echo "install test: passed ($installed files installed)"
+echo "install test: passed"

@@ -41,7 +41,7 @@ protected:
         solidPicture(pictures, 111, RockColour);
         solidPicture(pictures, RoadPicture, RoadColour);
         solidPicture(pictures, 849, HeroColour, true);
-        units.selectedUnit = 1;
+        units.selectedUnit = 0; // the units alone; the path tests select one
     }
     UnitRecord& place(int i, int x, int y) {
         UnitRecord& u = units[i];
@@ -88,6 +88,7 @@ TEST_F(MapView, TilesFollowTheCodesAndCodesWithoutOneStayCleared) {
 }
 
 TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
+    units.selectedUnit = 1;
     place(1, 120, 60);
     for (size_t k = 0; k < 4; ++k) // from the goal (124, 60) back to (121, 60)
         finder->pathX[1000 + k] = int(124 - k), finder->pathY[1000 + k] = 60;
@@ -110,7 +111,6 @@ TEST_F(MapView, SelectedUnitShowsRemainingPathCircleAndMarker) {
 // The label is drawn last, one row above the bar, and its glyphs reach down
 // onto the bar's row: a bar pixel is its colour or the label's white.
 TEST_F(MapView, HealthBarColoursAndLengths) {
-    units.selectedUnit = 0; // nothing selected: only the units themselves
     place(2, 100, 50);
     constexpr Rgb Green{0, 255, 0}, Red{255, 0, 0}, Purple{96, 44, 136};
     struct Segment { int from, to; Rgb colour; };
@@ -136,7 +136,6 @@ TEST_F(MapView, HealthBarColoursAndLengths) {
 }
 
 TEST_F(MapView, OnlyLivingUnitsOfKnownSidesInsideTheViewAreDrawn) {
-    units.selectedUnit = 0;
     place(2, 139, 50);                  // last column: drawn
     place(3, 140, 50);                  // one past: not drawn (and not wrapped)
     place(4, 105, 50).side = 0;
@@ -155,6 +154,7 @@ TEST_F(MapView, OnlyLivingUnitsOfKnownSidesInsideTheViewAreDrawn) {
 // Path steps and a selection the finder and the game never write draw
 // inside their tables (hostile unit records are the fuzz target's).
 TEST_F(MapView, OutOfRangeStepsAndSelectionDrawSafely) {
+    units.selectedUnit = 1;
     place(1, 110, 55);
     finder->pathStep[1] = 2147483647;
     draw();
@@ -166,7 +166,6 @@ TEST_F(MapView, OutOfRangeStepsAndSelectionDrawSafely) {
 // A unit's picture covers at most 4 x 4 cells from its own, however large
 // the picture it names; a 16-pixel picture is drawn whole as before.
 TEST_F(MapView, AUnitPictureCoversAtMostFourCellsEachWay) {
-    units.selectedUnit = 0;
     BitmapEntry& big = pictures[1000];
     big.width = 320;
     big.height = 240;
@@ -183,7 +182,6 @@ TEST_F(MapView, AUnitPictureCoversAtMostFourCellsEachWay) {
 // Of the units on one cell, the last 32 drawn are shown: the frame is the
 // one drawn without the units before them, and a cell with 32 shows all.
 TEST_F(MapView, OneCellDrawsItsLastThirtyTwoUnits) {
-    units.selectedUnit = 0;
     // Half-transparent pictures and labels of different lengths: every unit drawn leaves a trace.
     for (int i = 1; i <= 40; ++i) place(i * 70, 103, 53);
     place(3000 - 1, 104, 53); // a neighbour stays drawn
