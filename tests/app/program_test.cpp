@@ -67,6 +67,7 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
          {"1 screenshot was never taken: the run ended after 1 frames"}},
         {withData + "--frames ' 5'", 2, {"--frames needs a count"}},
         {withData + "--seed 12x", 2, {"--seed"}},
+        {withData + "--dump-state " + at("no/d.json"), 1, {"cannot write"}}, // refused before the run
         {withData + "--dump-state " + at("to-null"), 1, {at("to-null") + ": is a link to a character device"}},
         {withData + "--screenshot 1:" + at("fifo"), 1, {at("fifo") + ": is a named pipe (FIFO)"}},
         {withData + "--record " + at("no/r.txt"), 1, {"--record: cannot write"}},
