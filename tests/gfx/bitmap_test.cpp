@@ -164,10 +164,13 @@ TEST(BitmapLoad, EveryRefusalSaysWhy) {
 }
 
 // The start-up report names each picture it could not use and the reason,
-// and a first-person texture that is not square.
-TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
+// and a first-person texture that is not square. Pictures that would take
+// the catalogue past its memory cap are refused by name; those before load.
+TEST(BitmapGroups, TheReportNamesEachFileItCouldNotUseAndWhy) {
     TempDir dir;
-    for (const char* folder : {"bmp_dungeon", "bmp_cube"}) fs::create_directories(dir.path / folder);
+    for (const char* folder : {"bmp_land", "bmp_dungeon", "bmp_cube"}) fs::create_directories(dir.path / folder);
+    for (const char* name : {"plain.bmp", "forest.bmp", "forest_fruit.bmp", "forest_gray.bmp"})
+        dir.file(std::string("bmp_land/") + name, plainBmp(512, 512));
     auto wall = plainBmp(16, 16);
     wall[28] = 8;
     dir.file("bmp_dungeon/wall.bmp", wall);
@@ -175,9 +178,13 @@ TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
     dir.file("bmp_cube/brickold2.bmp", plainBmp(64, 32));
     dir.file("bmp_cube/grass3.bmp", plainBmp(64, 64));
     BitmapCatalogue cat;
+    cat.memoryCap = 2 << 20; // room for two of the land pictures and the small ones after them
     const PictureReport report = loadAllBitmaps(cat, dir.path.string());
-    EXPECT_EQ(report.loaded, 3);
-    EXPECT_EQ(report.missing, int(bitmapFiles().size()) - 3);
+    EXPECT_EQ(report.loaded, 5);
+    EXPECT_EQ(report.refused,
+              (std::vector<std::string>{"bmp_land/forest_fruit.bmp", "bmp_land/forest_gray.bmp"}));
+    EXPECT_TRUE(cat[12].pixels.empty());
+    EXPECT_EQ(report.missing, int(bitmapFiles().size()) - 7); // wall.bmp among them
     auto has = [&](const std::string& line) {
         return std::find(report.problems.begin(), report.problems.end(), line) !=
                report.problems.end();
@@ -185,8 +192,12 @@ TEST(BitmapGroups, TheReportNamesEachFileAndItsReason) {
     EXPECT_TRUE(has("bmp_dungeon/wall.bmp: 8 bits per pixel; only 24 are read"));
     EXPECT_TRUE(has("bmp_cube/brickold2.bmp: 64 x 32 pixels, wider than tall: a first-person "
                     "texture must be square, so the walls drawn with it stay white"));
-    EXPECT_TRUE(has("bmp_land/plain.bmp: no such file or directory"));
+    EXPECT_TRUE(has("bmp_dungeon/chest.bmp: no such file or directory"));
     EXPECT_EQ(report.problems.size(), size_t(report.missing) + 1); // the missing and brickold2
+    // Loading a picture again over itself does not count it twice.
+    const uint64_t bytes = cat.pixelBytes;
+    EXPECT_TRUE(loadBitmap(cat, (dir.path / "bmp_land" / "plain.bmp").string(), 10));
+    EXPECT_EQ(cat.pixelBytes, bytes);
 }
 
 class BitmapDraw : public ::testing::Test {
@@ -312,26 +323,4 @@ TEST_F(BitmapDraw, AHugeTileClipsToWhatAPixelByPixelCopyDraws) {
                 else drawBitmap(screen, cat, at[0], at[1], index);
                 EXPECT_EQ(screen.framebuffer, want.framebuffer) << index << " at " << at[0] << "," << at[1];
             }
-}
-
-// Pictures that would take the catalogue past its memory cap are refused
-// and named; the ones before them load.
-TEST(BitmapGroups, PicturesPastTheMemoryCapAreRefusedByName) {
-    TempDir dir;
-    fs::create_directories(dir.path / "bmp_land");
-    const auto big = plainBmp(512, 512);
-    for (const char* name : {"plain.bmp", "forest.bmp", "forest_fruit.bmp", "forest_gray.bmp"})
-        dir.file(std::string("bmp_land/") + name, big);
-    BitmapCatalogue cat;
-    cat.memoryCap = 2 << 20;
-    const PictureReport report = loadAllBitmaps(cat, dir.path.string());
-    EXPECT_EQ(report.loaded, 2);
-    EXPECT_EQ(report.refused,
-              (std::vector<std::string>{"bmp_land/forest_fruit.bmp", "bmp_land/forest_gray.bmp"}));
-    EXPECT_EQ(report.missing, int(bitmapFiles().size()) - 4);
-    EXPECT_EQ(cat.pixelBytes, 2u * 512 * 512 * 3);
-    EXPECT_TRUE(cat[12].pixels.empty());
-    // Loading a picture again over itself does not count it twice.
-    EXPECT_TRUE(loadBitmap(cat, (dir.path / "bmp_land" / "plain.bmp").string(), 10));
-    EXPECT_EQ(cat.pixelBytes, 2u * 512 * 512 * 3);
 }
