@@ -76,11 +76,8 @@ struct Snapshot {
 
 TEST(SaveFailure, AFolderThatCannotBeMadeIsReported) {
     Rig r("nofolder");
-    fs::create_directories(fs::path(r.saveDir).parent_path());
     writeFile(r.saveDir, {1, 2, 3}); // a file where the folder should be
-    const std::string inside = r.saveDir + "/map";
-    ConsoleContext ctx{r.input, r.clock, r.shell, r.screen, r.text, r.world, r.units, r.host, inside};
-    EXPECT_EQ(saveGame(r.console, ctx, 3), SlotResult::SaveFailed);
+    EXPECT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::SaveFailed);
     EXPECT_EQ(r.host.presented.size(), 0u);
     EXPECT_TRUE(fs::is_regular_file(r.saveDir));
 }
