@@ -61,13 +61,6 @@ TEST_F(Movement, OwnCellAndUnreachableGoalsStopAtOnce) {
     EXPECT_EQ(hero().x, 50);
 }
 
-TEST_F(Movement, ALoadedWalkerWithoutAPlanSearchesAnew) {
-    std::tie(hero().moveState, hero().destX, hero().destY) = std::tuple(1, 53, 50);
-    pass();
-    EXPECT_EQ(hero().x, 51);
-    EXPECT_EQ(finder.pathGoalX[1], 53);
-}
-
 TEST_F(Movement, DamagedUnitFieldsStayInsideTheTables) {
     // Fields as a hostile save file may carry them.
     std::tie(hero().x, hero().y) = std::tuple(65535, 40000);
