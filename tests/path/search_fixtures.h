@@ -1,16 +1,14 @@
 #pragma once
 // Worlds for the path and rules tests: one shared grid (11.8 MB), one with
-// generated dungeon levels and the shipped overworld, and random layers.
+// generated dungeon levels, and random or overworld-like layers.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "path/path_finder.h"
-#include "platform/clock.h"
 #include "platform/rng.h"
 #include "tests/world/world_fixture.h"
-#include "world/overworld.h"
 #include "world/world.h"
 
 namespace delve::test {
@@ -42,14 +40,38 @@ inline void randomGrid(WorldMap& map, Rng& rng, int z, int blockedPercent) {
                                                                    : open[rng.rand() % 13]);
 }
 
-// A start-up world (dungeon levels stacked on layers 2..18) with the
-// shipped overworld on layer 0.
+// Overworld-like land: ragged 8 x 8 patches of land codes, then roads ending
+// in villages.
+inline void overworldLike(WorldMap& map, Rng& rng, int z) {
+    static constexpr uint8_t land[] = {Cell::Plain,  Cell::Forest, Cell::ForestFruit, Cell::ForestGray,
+                                       Cell::Water,  Cell::WaterDeep, Cell::Swamp,    Cell::Desert,
+                                       Cell::Hills,  Cell::Mountain,  Cell::MountainHigh, Cell::ForestLeaf,
+                                       Cell::ForestB, Cell::ForestC};
+    for (int py = 0; py < MapSide; py += 8)
+        for (int px = 0; px < MapSide; px += 8) {
+            uint8_t main = land[rng.rand() % 14], other = land[rng.rand() % 14];
+            for (int y = py; y < py + 8; ++y)
+                for (int x = px; x < px + 8; ++x) map.setCell(x, y, z, rng.rand() % 4 == 0 ? other : main);
+        }
+    for (int r = 0; r < 12; ++r) {
+        int x = rng.rand() % MapSide, y = rng.rand() % MapSide;
+        for (int s = 0; s < 120; ++s) {
+            map.setCell(x, y, z, Cell::Road);
+            if (rng.rand() % 2) x = std::clamp(x + (rng.rand() % 3) - 1, 0, MapSide - 1);
+            else y = std::clamp(y + (rng.rand() % 3) - 1, 0, MapSide - 1);
+        }
+        map.setCell(x, y, z, uint8_t(Cell::Village + rng.rand() % 5));
+    }
+}
+
+// A start-up world (dungeon levels stacked on layers 2..18) with
+// overworld-like land on layer 0.
 inline World& generatedWorld() {
     static World& w = []() -> World& {
         World& world = *startupWorld(1234).world;
-        Clock clock(true);
-        const char* data = std::getenv("DELVE_TEST_DATA");
-        loadOverworld(world.map, clock, data ? data : DELVE_BUILD_DIR "/data", 1);
+        Rng rng;
+        rng.srand(1234);
+        overworldLike(world.map, rng, 0);
         return world;
     }();
     return w;
