@@ -67,14 +67,17 @@ TEST(Teleport, ClampsIntoTheMapMovesHeroAndViewAndRefusesRock) {
     r.world.setCell(50, 60, 6, Cell::Rock);
     r.units[1].moveState = 1; // a walking hero keeps walking
     using At = std::tuple<int, int, int>;
-    const std::pair<const char*, At> steps[] = {
-        {"env4teleport 0 0 0", {1, 1, 2}}, {"env4teleport 999 999 999", {254, 254, 178}},
-        {"env4teleport 30 40 5", {30, 40, 5}}, {"env4teleport 50 60 6", {30, 40, 5}}, // onto Rock: refused
-        {"env4teleport 50 60 7 8", {30, 40, 5}}};
-    for (const auto& [line, at] : steps) {
+    const struct { const char* line; At at; const char* answer; } steps[] = {
+        {"env4teleport 0 0 0", {1, 1, 2}, "teleported to 1 1 2"},
+        {"env4teleport 999 999 999", {254, 254, 178}, "teleported to 254 254 178"},
+        {"env4teleport 30 40 5", {30, 40, 5}, "teleported to 30 40 5"},
+        {"env4teleport 50 60 6", {30, 40, 5}, "50 60 6 is rock: not moved"},
+        {"env4teleport 50 60 7 8", {30, 40, 5}, "env4teleport X Y Z: three numbers"}};
+    for (const auto& [line, at, answer] : steps) {
         r.command(line);
         EXPECT_EQ(At(hero.x, hero.y, hero.z), at) << line;
         EXPECT_EQ(At(r.shell.SX, r.shell.SY, r.shell.SZ), at) << line;
+        EXPECT_STREQ(r.console.message, answer) << line;
     }
     EXPECT_EQ(hero.moveState, 1);
 }
@@ -94,15 +97,11 @@ TEST(ConsoleCommands, ActOnlyWhenTheirWordsMatchAndAnswerUntilTheNextOne) {
     r.command("screensavertoggle");
     EXPECT_EQ(r.shell.screensaverMode, 1);
 
-    r.world.setCell(101, 83, 2, Cell::Floor);
-    r.world.setCell(50, 50, 2, Cell::Rock);
     const std::pair<const char*, const char*> cases[] = {
-        {"env4teleport 101 83 2", "teleported to 101 83 2"},
-        {"env4teleport 50 50 0", "50 50 2 is rock: not moved"},
         {"contetst", "unknown command: contetst (type help)"},
         {"load game", "load game N: N is 1 to 12"},
         {"save game 3", "slot 3 saved"},
-        {"env4block", "block set at 101 83 2"},
+        {"env4block", "block set at 100 120 2"},
     };
     for (auto [line, answer] : cases) {
         r.command(line);

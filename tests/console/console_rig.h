@@ -122,16 +122,6 @@ inline void RecordingHost::presentFrame() {
     presentedAtWaitMs.push_back(rig->clock.waitedMs());
 }
 
-// White text drawn alone on a cleared screen of the rig's size, for comparison.
-inline std::vector<uint8_t> renderLarge(const char* s, int x, int y) {
-    Screen screen;
-    screen.setMode(320, 240);
-    TextBuffer text;
-    text.set(s);
-    drawLargeText(screen, text, x, y, 255, 255, 255);
-    return screen.framebuffer;
-}
-
 inline size_t inkPixels(const std::vector<uint8_t>& pic) {
     size_t n = 0;
     for (size_t i = 0; i + 3 < pic.size(); i += 4)

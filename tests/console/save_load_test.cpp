@@ -76,11 +76,8 @@ struct Snapshot {
 
 TEST(SaveFailure, AFolderThatCannotBeMadeIsReported) {
     Rig r("nofolder");
-    fs::create_directories(fs::path(r.saveDir).parent_path());
     writeFile(r.saveDir, {1, 2, 3}); // a file where the folder should be
-    const std::string inside = r.saveDir + "/map";
-    ConsoleContext ctx{r.input, r.clock, r.shell, r.screen, r.text, r.world, r.units, r.host, inside};
-    EXPECT_EQ(saveGame(r.console, ctx, 3), SlotResult::SaveFailed);
+    EXPECT_EQ(saveGame(r.console, r.ctx(), 3), SlotResult::SaveFailed);
     EXPECT_EQ(r.host.presented.size(), 0u);
     EXPECT_TRUE(fs::is_regular_file(r.saveDir));
 }
@@ -226,6 +223,8 @@ struct ContestHost : RecordingHost {
     }
 };
 
+// A contest file that is damaged, missing or unreadable to the app refuses the
+// whole slot and touches nothing; one the check file does not name is ignored.
 TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
     Rig r("contest");
     ContestHost host(r);
@@ -237,50 +236,38 @@ TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
     for (int i = 0; i < SlotFileCount; ++i) // the three files are as without a contest
         EXPECT_EQ(readFile(r.slotPath(1, SlotFileKinds[i])), readFile(r.slotPath(2, SlotFileKinds[i])));
     EXPECT_FALSE(fs::exists(r.slotPath(1, ContestFileKind)));
-    EXPECT_EQ(readFile(r.slotPath(2, ContestFileKind)), host.bytes);
+    const fs::path file = r.slotPath(2, ContestFileKind);
+    EXPECT_EQ(readFile(file), host.bytes);
 
-    makeGame(r, 9);
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
-    EXPECT_EQ(stateOf(r, std::get<2>(saved)), saved);
-    EXPECT_EQ(host.restored, host.bytes);
-
-    // A contest file the check file does not name no longer counts: the contest is reset.
-    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
-    ASSERT_TRUE(fs::exists(r.slotPath(2, ContestFileKind)));
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
-    EXPECT_EQ(host.restored, std::nullopt);
-}
-
-TEST(LoadRefusal, AContestThatCannotBeResumedRefusesTheWholeSlot) {
-    Rig r("contestbad");
-    ContestHost host(r);
-    makeGame(r, 5);
-    ASSERT_EQ(saveGame(r.console, r.ctx(host), 4), SlotResult::Done);
-    const fs::path file = r.slotPath(4, ContestFileKind);
-    const std::vector<uint8_t> contest = readFile(file);
     makeGame(r, 9);
     const GameState other = stateOf(r);
     host.presented.clear();
-
-    const std::pair<std::function<void()>, SlotResult> cases[] = {
+    const std::pair<std::function<void()>, SlotResult> refusals[] = {
         {[&] { host.readable = false; }, SlotResult::Damaged}, // the app cannot read it
-        {[&] { auto b = contest; b[9] ^= 1; writeFile(file, b); }, SlotResult::Mixed},
+        {[&] { auto b = host.bytes; b[9] ^= 1; writeFile(file, b); }, SlotResult::Mixed},
         {[&] { fs::remove(file); }, SlotResult::Mixed},
         {[&] { fs::remove(file); fs::create_directory(file); }, SlotResult::Mixed},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) {
+    for (size_t i = 0; i < std::size(refusals); ++i) {
         SCOPED_TRACE(i);
-        cases[i].first();
-        EXPECT_EQ(loadGame(r.console, r.ctx(host), 4), cases[i].second);
+        refusals[i].first();
+        EXPECT_EQ(loadGame(r.console, r.ctx(host), 2), refusals[i].second);
         EXPECT_EQ(stateOf(r), other) << "nothing is touched";
         EXPECT_EQ(host.restores, 0);
         EXPECT_EQ(host.presented.size(), 0u);
         host.readable = true;
         fs::remove_all(file);
-        writeFile(file, contest);
+        writeFile(file, host.bytes);
     }
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 4), SlotResult::Done);
-    EXPECT_EQ(host.restored, contest);
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
+    EXPECT_EQ(stateOf(r, std::get<2>(saved)), saved);
+    EXPECT_EQ(host.restored, host.bytes);
+
+    // Saved again without a contest, the old contest file is left but no longer counts.
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
+    ASSERT_TRUE(fs::exists(file));
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
+    EXPECT_EQ(host.restored, std::nullopt);
 }
 
 } // namespace

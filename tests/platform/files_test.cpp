@@ -155,7 +155,6 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
     const std::vector<int> got = run.get();
     for (size_t i = 0; i < std::size(refused); ++i) {
         EXPECT_EQ(got[i], refused[i].error) << refused[i].name;
-        EXPECT_EQ(checkOutput(refused[i].name), refused[i].error) << refused[i].name;
         EXPECT_EQ(fileErrorText(refused[i].name, got[i]), refused[i].words) << refused[i].name;
     }
     EXPECT_TRUE(fs::is_fifo(path("fifo")));
@@ -165,9 +164,6 @@ TEST_F(Files, OutputsGoToRegularFilesOnly) {
     EXPECT_FALSE(fs::exists(path("nothing")));
 
     // Through the link: the file it names is replaced and the link stays.
-    std::string target;
-    ASSERT_EQ(checkOutput(path("link"), &target), 0);
-    EXPECT_EQ(fs::path(target), fs::canonical(path("file")));
     ASSERT_EQ(replaceFile(path("link"), bytes.data(), bytes.size()), 0);
     EXPECT_TRUE(fs::is_symlink(path("link")));
     EXPECT_EQ(get(path("file")), bytes);

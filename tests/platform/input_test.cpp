@@ -14,7 +14,7 @@ using namespace delve;
 TEST(InputScript, MalformedLinesNameTheLine) {
     std::vector<ScriptEvent> ev;
     std::string err;
-    for (const char* bad : {"x down 27", "1 down", "1 down 256", "1 down -1", "1 jump 3",
+    for (const char* bad : {"x down 27", "1", "1 down", "1 down 256", "1 down -1", "1 jump 3",
                             "1 cursor 4", "1 close now", "1 down 27x"}) {
         EXPECT_FALSE(parseInputScript(std::string("0 down 1\n") + bad + "\n", ev, err)) << bad;
         EXPECT_NE(err.find("line 2"), std::string::npos) << err;

@@ -45,7 +45,11 @@ protected:
 // Founding clicks 10 cells from an earlier member of group 1: turns 2..7.
 constexpr int Founding[6][2] = {{10, 0}, {0, 10}, {-10, 0}, {0, -10}, {10, 10}, {-10, 10}};
 
-TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted) {
+// A contest saved at turn 4, once running and once paused, resumes in
+// another process: the running one by the load alone, the paused one when
+// typed (loaded over a contest of that process's own), and the rest of the
+// game is the one never interrupted.
+TEST_F(ContestEndToEnd, ASavedContestResumesInAnotherProcessAsIfNeverInterrupted) {
     command("contest");
     for (const auto& c : Founding) clickFromLeader(c[0], c[1]);
     const std::string straight = play();
@@ -55,14 +59,25 @@ TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted)
     command("contest");
     for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
     command("save game 1");
+    command("contest");
+    command("save game 4");
     ASSERT_EQ(contestField(play(), "turnNumber"), "4");
 
-    // A fresh process: the load alone resumes the contest in the map view.
     restart();
     command("load game 1");
     const std::string loaded = play();
     EXPECT_EQ(contestField(loaded, "active"), "true");
     EXPECT_EQ(dumpField(loaded, "screenWidth"), "640");
+
+    restart();
+    command("contest");
+    clickFromLeader(10, 0);
+    command("load game 4");
+    const std::string paused = play();
+    EXPECT_EQ(contestField(paused, "active"), "false");
+    EXPECT_EQ(contestField(paused, "turnNumber"), "4");
+    command("contest");
+    EXPECT_EQ(contestField(play(), "active"), "true");
     for (int i = 3; i < 6; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
     const std::string resumed = play();
     for (const char* key : {"turnNumber", "nextFreeUnit", "seed", "winner", "active"})
@@ -70,27 +85,9 @@ TEST_F(ContestEndToEnd, ASavedContestResumesInAFreshProcessAsIfNeverInterrupted)
     EXPECT_EQ(dumpField(resumed, "unitsFnv1a64"), dumpField(straight, "unitsFnv1a64"));
 }
 
-TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
-    command("contest");
-    command("save game 7"); // turn 1
-    for (int i = 0; i < 3; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
-    command("save game 1"); // turn 4
-    const std::string atFour = play();
-    ASSERT_EQ(contestField(atFour, "turnNumber"), "4");
-    ASSERT_GT(std::stoi(contestField(atFour, "nextFreeUnit")), 214);
-
-    // A turn-1 save loaded during a turn-4 contest and played on; then the turn-4 save again.
-    command("load game 7");
-    clickFromLeader(10, 0);
-    command("load game 1");
-    const std::string back = play();
-    EXPECT_EQ(contestField(back, "turnNumber"), "4");
-    EXPECT_EQ(contestField(back, "nextFreeUnit"), contestField(atFour, "nextFreeUnit"));
-    EXPECT_EQ(dumpField(back, "unitsFnv1a64"), dumpField(atFour, "unitsFnv1a64"));
-
-    // A slot saved before any contest, loaded during one: the contest is off
-    // and reset, the view is the saved one, and typing contest starts anew.
-    restart();
+// A slot saved before any contest, loaded during one: the contest is off
+// and reset, the view is the saved one, and typing contest starts anew.
+TEST_F(ContestEndToEnd, ASlotWithoutAContestEndsTheRunningOne) {
     command("save game 6");
     command("contest");
     clickFromLeader(10, 0);
@@ -103,25 +100,6 @@ TEST_F(ContestEndToEnd, ALoadBringsTheContestOfItsSlotOrNone) {
     const std::string anew = play();
     EXPECT_EQ(contestField(anew, "active"), "true");
     EXPECT_EQ(heroField(anew, "z"), "0");
-}
-
-TEST_F(ContestEndToEnd, APausedContestLoadedGoesOnWhenTyped) {
-    command("contest");
-    for (int i = 0; i < 2; ++i) clickFromLeader(Founding[i][0], Founding[i][1]);
-    command("contest");
-    command("save game 4");
-    ASSERT_EQ(contestField(play(), "turnNumber"), "3");
-
-    restart();
-    command("load game 4");
-    const std::string paused = play();
-    EXPECT_EQ(contestField(paused, "active"), "false");
-    EXPECT_EQ(contestField(paused, "turnNumber"), "3");
-    command("contest");
-    const std::string goesOn = play();
-    EXPECT_EQ(contestField(goesOn, "active"), "true");
-    EXPECT_EQ(contestField(goesOn, "turnNumber"), "3");
-    EXPECT_EQ(dumpField(goesOn, "unitsFnv1a64"), dumpField(paused, "unitsFnv1a64"));
 }
 
 TEST_F(ContestEndToEnd, TheStatusLineSaysWhyAClickIsRefused) {

@@ -32,9 +32,7 @@ TEST(Art, BmpEncodingIsBottomUpAndPadded) {
     ASSERT_EQ(b.size(), 54u + 2u * 12u); // 9 bytes a row padded to 12
     EXPECT_EQ(b[28], 24);
     // The top row is stored last: its first pixel sits at 54 + 12, blue first.
-    EXPECT_EQ(b[54 + 12], 30);
-    EXPECT_EQ(b[54 + 13], 20);
-    EXPECT_EQ(b[54 + 14], 10);
+    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 54 + 12, b.begin() + 54 + 15), (std::vector<uint8_t>{30, 20, 10}));
     EXPECT_EQ(b[54], 3);
 }
 
@@ -57,6 +55,5 @@ TEST(Icon, EverySizeHasClearCornersAnOpaqueTileAndALitDoorway) {
         EXPECT_LT(dark[0] + dark[1] + dark[2], 120) << size;
         EXPECT_GT(stairs[0], stairs[2] + 40) << size;
     }
-    EXPECT_EQ(paintIcon(48), paintIcon(48));
     EXPECT_THROW(paintIcon(4), std::invalid_argument);
 }

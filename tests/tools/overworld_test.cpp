@@ -4,20 +4,14 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <set>
 
+#include "platform/files.h"
 #include "world/world.h"
 
 using namespace delve;
 
 namespace {
-
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 bool village(uint8_t c) { return c >= Cell::Village && c <= Cell::VillageRed; }
 
@@ -47,7 +41,8 @@ int reachableVillages(const std::vector<uint8_t>& cells, int start) {
 TEST(ShippedOverworld, HoldsOnlyLandAndSiteCodesWithADryBorderAndJoinedVillages) {
     const char* data = std::getenv("DELVE_TEST_DATA");
     ASSERT_NE(data, nullptr);
-    auto cells = readFile(std::string(data) + "/map/1.overworld");
+    std::vector<uint8_t> cells;
+    ASSERT_EQ(readWholeFile(std::string(data) + "/map/1.overworld", cells, 1 << 20), 0);
     ASSERT_EQ(cells.size(), size_t(LayerSize));
     const auto& codes = art::overworldCodes();
     EXPECT_EQ(std::set<uint8_t>(cells.begin(), cells.end()), std::set<uint8_t>(codes.begin(), codes.end()))

