@@ -173,6 +173,11 @@ TEST_F(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrou
     EXPECT_TRUE(backFacesNeverShow(*sc.world, h, eye)); // the middle of the room
     // Every face around a room faces into it.
     EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10, nullptr, eye), 30);
+    // Near the west wall (0.15 from its face) but clear of the near plane:
+    // culling stays on, and the face just in front is still drawn.
+    h.x = 99, h.subX = 0.85f;
+    ASSERT_TRUE(backFacesNeverShow(*sc.world, h, eye));
+    EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 99, 100, 10, nullptr, eye), 30);
     // Against a wall (column 94), where the near plane can cut into rock: no culling.
     h.x = 95, h.subX = 0.95f;
     EXPECT_FALSE(backFacesNeverShow(*sc.world, h, eye));
