@@ -239,11 +239,16 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
     if (checkError != 0 || !parseSlotCheck(std::string(checkBytes.begin(), checkBytes.end()), check))
         return refuse(SlotState::Damaged);
 
-    // The contest file counts only where the check file names one.
+    // The contest file counts only where the check file names one, and is
+    // read only then.
+    const bool contestNamed =
+        check.current.hasContest || (check.hasPrevious && check.previous.hasContest);
     std::vector<uint8_t> contest;
     const int contestError =
-        readWholeFile(slotFilePath(dir, slot, ContestFileKind).string(), contest, ContestFileLimit);
-    const uint64_t contestDigest = fnv1a64(contest.data(), contest.size());
+        contestNamed ? readWholeFile(slotFilePath(dir, slot, ContestFileKind).string(), contest,
+                                     ContestFileLimit)
+                     : 0;
+    const uint64_t contestDigest = contestNamed ? fnv1a64(contest.data(), contest.size()) : 0;
     auto sameGame = [&](const SlotDigests& listed) {
         for (int i = 0; i < SlotFileCount; ++i)
             if (image.digests.size[i] != listed.size[i] ||
@@ -266,8 +271,6 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
         return SlotState::Valid;
     }
     // A named contest file that is there but could not be read.
-    const bool contestNamed =
-        check.current.hasContest || (check.hasPrevious && check.previous.hasContest);
     if (contestNamed && contestError != 0 && contestError != ENOENT && !meansDamaged(contestError)) {
         image.error = contestError;
         return refuse(SlotState::Unreadable);
