@@ -602,9 +602,9 @@ void runFrame(Game& g) {
     if (g.console_.contestRequested != 0) {
         g.console_.contestRequested = 0;
         toggleContest(g);
-        answerCommand(g.console_, g.clock_,
-                      g.contestMode_.active ? "contest on: click in the map to found members"
-                                            : "contest paused: type contest to go on");
+        showConsoleMessage(g.console_, g.clock_,
+                           g.contestMode_.active ? "contest on: click in the map to found members"
+                                                 : "contest paused: type contest to go on");
     }
     if (g.console_.edgesRequested != 0) {
         g.console_.edgesRequested = 0;

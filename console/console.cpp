@@ -42,11 +42,11 @@ void teleport(ConsoleState& console, const ConsoleContext& ctx) {
     char answer[ConsoleMessageSize];
     if (ctx.world.cell(x, y, z) == Cell::Rock) {
         std::snprintf(answer, sizeof answer, "%d %d %d is rock: not moved", x, y, z);
-        answerCommand(console, ctx.clock, answer);
+        showConsoleMessage(console, ctx.clock, answer);
         return;
     }
     std::snprintf(answer, sizeof answer, "teleported to %d %d %d", x, y, z);
-    answerCommand(console, ctx.clock, answer);
+    showConsoleMessage(console, ctx.clock, answer);
     UnitRecord& hero = ctx.units[HeroUnit];
     hero.x = uint16_t(x);
     hero.y = uint16_t(y);
@@ -65,7 +65,7 @@ void reportSlot(ConsoleState& console, const Clock& clock, int slot, bool saving
         if (saving || !console.slotUnchecked) {
             char line[ConsoleMessageSize];
             std::snprintf(line, sizeof line, "slot %d %s", slot, saving ? "saved" : "loaded");
-            answerCommand(console, clock, line);
+            showConsoleMessage(console, clock, line);
             return;
         }
         what = "loaded without a check file";
@@ -85,7 +85,7 @@ void reportSlot(ConsoleState& console, const Clock& clock, int slot, bool saving
                       errorText(console.slotError).c_str());
     else
         std::snprintf(line, sizeof line, "Slot %d %s", slot, what);
-    answerCommand(console, clock, line);
+    showConsoleMessage(console, clock, line);
 }
 
 // The cell commands answer with the cell they changed, or why they did not.
@@ -99,13 +99,13 @@ void setCellAnswered(ConsoleState& console, const ConsoleContext& ctx, int x, in
         std::snprintf(answer, sizeof answer, "%d %d %d is outside the map: nothing changed", x, y,
                       z);
     }
-    answerCommand(console, ctx.clock, answer);
+    showConsoleMessage(console, ctx.clock, answer);
 }
 
 void answerSlotRange(ConsoleState& console, const Clock& clock, const char* verb) {
     char answer[ConsoleMessageSize];
     std::snprintf(answer, sizeof answer, "%s game N: N is %d to %d", verb, FirstSlot, LastSlot);
-    answerCommand(console, clock, answer);
+    showConsoleMessage(console, clock, answer);
 }
 
 // Short lines: the first-person view is 320 pixels wide.
@@ -190,8 +190,8 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     if (wordIs(console, 0, "screensavertoggle") && n == 1) {
         known = true;
         ctx.shell.screensaverMode = ctx.shell.screensaverMode == 0 ? 1 : 0;
-        answerCommand(console, ctx.clock,
-                      ctx.shell.screensaverMode ? "screensaver on" : "screensaver off");
+        showConsoleMessage(console, ctx.clock,
+                           ctx.shell.screensaverMode ? "screensaver on" : "screensaver off");
         ctx.clock.sleep(ConsolePauseMs);
     }
     for (const bool saving : {true, false}) {
@@ -227,7 +227,7 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
             std::snprintf(answer, sizeof answer, "%d %d %d is outside the map: nothing changed", x,
                           y, z);
         }
-        answerCommand(console, ctx.clock, answer);
+        showConsoleMessage(console, ctx.clock, answer);
         ctx.clock.sleep(ConsolePauseMs);
     }
     if (wordIs(console, 0, "env4teleport")) {
@@ -235,7 +235,7 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
         if (n == 4)
             teleport(console, ctx);
         else
-            answerCommand(console, ctx.clock, "env4teleport X Y Z: three numbers");
+            showConsoleMessage(console, ctx.clock, "env4teleport X Y Z: three numbers");
     }
     if (wordIs(console, 0, "contest") && n == 1) {
         known = true;
@@ -244,27 +244,23 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     if (wordIs(console, 0, "edges") && n == 1) {
         known = true;
         console.edgesRequested = 1;
-        answerCommand(console, ctx.clock, "edges: cell edge overlay switched");
+        showConsoleMessage(console, ctx.clock, "edges: cell edge overlay switched");
     }
     if (wordIs(console, 0, "help")) {
         known = true;
-        answerCommand(console, ctx.clock, HelpText);
+        showConsoleMessage(console, ctx.clock, HelpText);
     }
     if (!known) {
         char answer[ConsoleMessageSize];
         std::snprintf(answer, sizeof answer, "unknown command: %.40s (type help)",
                       console.commandTokens[0].data());
-        answerCommand(console, ctx.clock, answer);
+        showConsoleMessage(console, ctx.clock, answer);
     }
 }
 
 void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message) {
     std::snprintf(console.message, sizeof console.message, "%s", message);
     console.messageUntilMs = clock.nowMs() + ConsoleMessageMs;
-}
-
-void answerCommand(ConsoleState& console, const Clock& clock, const char* answer) {
-    showConsoleMessage(console, clock, answer);
 }
 
 bool consoleMessageVisible(const ConsoleState& console, const Clock& clock) {

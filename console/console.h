@@ -37,13 +37,10 @@ int splitCommandLine(ConsoleState& console, const char* line);
 // Reads a decimal number like atoi, but saturates instead of overflowing.
 int readNumber(const char* word);
 
-// Shows a one-line notice under the command line: while the console is
-// open, until the next command answers; when it is closed, for a few
-// seconds.
+// Shows a notice, such as a command's answer, under the command line (lines
+// after a '\n' stand above the prompt): while the console is open, until the
+// next command answers; when it is closed, for a few seconds.
 void showConsoleMessage(ConsoleState& console, const Clock& clock, const char* message);
-// The answer of a command (a notice; lines after a '\n' stand above the
-// prompt).
-void answerCommand(ConsoleState& console, const Clock& clock, const char* answer);
 bool consoleMessageVisible(const ConsoleState& console, const Clock& clock);
 
 } // namespace delve
