@@ -153,11 +153,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "delve: %d screenshot%s never taken: the run ended after %d frames\n",
                      missing, missing == 1 ? " was" : "s were", game->framesRun());
     if (missing > 0 || game->screenshotsFailed() > 0) status = 1;
-    int dumpError = 0;
-    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState, &dumpError)) {
-        std::fprintf(stderr, "delve: could not write %s: %s\n", opts.dumpState.c_str(),
-                     fileErrorText(opts.dumpState, dumpError).c_str());
-        status = 1;
-    }
+    if (!opts.dumpState.empty() && !writeStateDump(*game, opts.dumpState)) status = 1;
     return status;
 }

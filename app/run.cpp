@@ -97,21 +97,18 @@ void runMainLoop(Game& g) {
         writeScreenshots(g.framesRun_);
         g.framesRun_ += 1;
         // A look at a running game from outside (SIGUSR1), between frames.
-        if (takeStateDumpRequest() && !g.options_.dumpState.empty()) {
-            int error = 0;
-            if (!writeStateDump(g, g.options_.dumpState, &error))
-                std::fprintf(stderr, "delve: could not write %s: %s\n",
-                             g.options_.dumpState.c_str(),
-                             fileErrorText(g.options_.dumpState, error).c_str());
-        }
+        if (takeStateDumpRequest() && !g.options_.dumpState.empty())
+            writeStateDump(g, g.options_.dumpState);
         if (limit > 0 && g.framesRun_ >= limit) g.shell_.quitRequested = 1;
     }
 }
 
-bool writeStateDump(const Game& g, const std::string& path, int* error) {
+bool writeStateDump(const Game& g, const std::string& path) {
     const std::string text = stateJson(g);
     const int err = replaceFile(path, text.data(), text.size());
-    if (error) *error = err;
+    if (err != 0)
+        std::fprintf(stderr, "delve: could not write %s: %s\n", path.c_str(),
+                     fileErrorText(path, err).c_str());
     return err == 0;
 }
 

@@ -7,8 +7,8 @@ class Game;
 
 // The game state as one JSON object (for --dump-state and tests).
 std::string stateJson(const Game& g);
-// Writes stateJson to `path` in one step; the reason of a failure goes to
-// `error` (see platform/files.h) when given.
-bool writeStateDump(const Game& g, const std::string& path, int* error = nullptr);
+// Writes stateJson to `path` in one step; a failure is said on stderr with
+// its reason.
+bool writeStateDump(const Game& g, const std::string& path);
 
 } // namespace delve
