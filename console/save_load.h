@@ -48,12 +48,12 @@ enum class SlotResult {
 int mapChunkPercent(int offset);
 
 // Writes the grid, the unit table and the game variables into the slot's
-// three files, and the host's contest bytes (if any) into a fourth, with a
-// progress screen between steps. Each file is written
-// whole under a temporary name and flushed; then the check file and the
-// three files replace the old ones, so an interrupted save leaves either
-// game or a slot that loading recognises as mixed. A save that fails (rather
-// than being cut off) puts back every file it replaced.
+// three files, with a progress screen between steps, and the host's contest
+// bytes (if any) into a fourth. Each file is written whole under a temporary
+// name and flushed; then the check file and the game's files replace the old
+// ones, so an interrupted save leaves either game or a slot that loading
+// recognises as mixed. A save that fails (rather than being cut off) puts
+// back every file it replaced.
 // `stopAfterSteps` >= 0 abandons the save after that many file steps, as a
 // crash would (for crash tests); -1 runs it to the end.
 SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,

@@ -78,8 +78,9 @@ struct SlotImage {
 };
 
 // Reads the slot's files read-only (never creating one), checks their sizes
-// and, where a check file exists, their digests and the contest file's. With keepBytes the bytes
-// stay in `image` for loading; otherwise only the digests are kept.
+// and, where a check file exists, their digests and those of the contest
+// file it names. With keepBytes the bytes stay in `image` for loading;
+// otherwise only the digests are kept.
 SlotState readSlot(const std::filesystem::path& dir, int slot, SlotImage& image,
                    bool keepBytes = true);
 
