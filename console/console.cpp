@@ -213,21 +213,16 @@ void runCommand(ConsoleState& console, const ConsoleContext& ctx) {
     if ((wordIs(console, 0, "get") || wordIs(console, 0, "search") || wordIs(console, 0, "flush")) &&
         n == 1) {
         known = true;
-        char answer[ConsoleMessageSize];
-        if (insideMap(x, y, z)) {
-            uint8_t c = world.cell(x, y, z);
-            if (c != Cell::Door && c != Cell::Rock) {
-                world.setCell(x, y, z, Cell::Floor);
-                std::snprintf(answer, sizeof answer, "floor at %d %d %d", x, y, z);
-            } else {
-                std::snprintf(answer, sizeof answer, "%d %d %d is %s: not changed", x, y, z,
-                              c == Cell::Door ? "a door" : "rock");
-            }
+        // Doors and rock stay; any other cell of the map becomes floor.
+        const uint8_t c = insideMap(x, y, z) ? world.cell(x, y, z) : Cell::Empty;
+        if (c == Cell::Door || c == Cell::Rock) {
+            char answer[ConsoleMessageSize];
+            std::snprintf(answer, sizeof answer, "%d %d %d is %s: not changed", x, y, z,
+                          c == Cell::Door ? "a door" : "rock");
+            showConsoleMessage(console, ctx.clock, answer);
         } else {
-            std::snprintf(answer, sizeof answer, "%d %d %d is outside the map: nothing changed", x,
-                          y, z);
+            setCellAnswered(console, ctx, x, y, z, Cell::Floor, "floor");
         }
-        showConsoleMessage(console, ctx.clock, answer);
         ctx.clock.sleep(ConsolePauseMs);
     }
     if (wordIs(console, 0, "env4teleport")) {
