@@ -209,30 +209,6 @@ bool pictureMode(const Screen& screen, const Shell& shell) {
 
 // `under`: only into pixels not drawn since the framebuffer was cleared, as
 // when the picture is copied in before anything else is drawn.
-void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under);
-
-} // namespace
-
-void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
-    if (!view.renderer) return;
-    view.picturePending = false;
-    if (view.renderer->composesPicture()) {
-        if (!pictureMode(screen, shell)) return;
-        view.renderer->composePicture(view.emptyColour);
-        view.picturePending = true;
-        return;
-    }
-    readAndCopyPicture(view, screen, shell, false);
-}
-
-void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
-    if (!view.picturePending || !view.renderer) return;
-    view.picturePending = false;
-    readAndCopyPicture(view, screen, shell, true);
-}
-
-namespace {
-
 void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under) {
     constexpr size_t pixels = size_t(ViewWidth) * ViewHeight;
     // The canvas of every screen mode holds the 3-byte picture; a canvas that
@@ -255,6 +231,24 @@ void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shel
 }
 
 } // namespace
+
+void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.renderer) return;
+    view.picturePending = false;
+    if (view.renderer->composesPicture()) {
+        if (!pictureMode(screen, shell)) return;
+        view.renderer->composePicture(view.emptyColour);
+        view.picturePending = true;
+        return;
+    }
+    readAndCopyPicture(view, screen, shell, false);
+}
+
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.picturePending || !view.renderer) return;
+    view.picturePending = false;
+    readAndCopyPicture(view, screen, shell, true);
+}
 
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
                          const WorldMap& world, const Units& units, const Shell& shell) {
