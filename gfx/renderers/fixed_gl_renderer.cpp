@@ -13,10 +13,6 @@ namespace delve {
 
 namespace {
 
-constexpr double FieldOfViewDegrees = 45.0; // vertical
-constexpr float NearPlane = 0.1f;
-constexpr double FarPlane = 100.0;
-
 class FixedFunctionRenderer final : public Renderer {
 public:
     void contextCreated(BitmapCatalogue& pictures) override {
