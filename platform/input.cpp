@@ -225,16 +225,9 @@ void Input::setCursor(int x, int y) {
     cursorY_ = y;
 }
 
-} // namespace delve
-
-namespace delve {
-
-InputRecorder::~InputRecorder() {
-    if (open_) out_.abandon();
-}
-
+// An unfinished recording is abandoned by its OutputFile: on destruction,
+// and when open() starts a new one.
 int InputRecorder::open(const std::string& path, uint32_t seed) {
-    if (open_) out_.abandon();
     open_ = false;
     used_ = 0;
     haveCursor_ = false;
