@@ -188,8 +188,7 @@ bool Input::isHeld(int virtualKey) const {
 }
 
 bool Input::takePress(KeyPress& press) {
-    if (inProgress_ || pressCount_ == 0) return false;
-    press = presses_[pressHead_];
+    if (!peekPress(press)) return false;
     pressHead_ = (pressHead_ + 1) % presses_.size();
     --pressCount_;
     return true;
