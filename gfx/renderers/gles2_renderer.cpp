@@ -19,9 +19,6 @@ namespace {
 // Quads per draw: their vertices stay within 16-bit indices.
 constexpr int QuadsPerBatch = 16384;
 constexpr int CubeTextures = 7;
-constexpr double FieldOfViewDegrees = 45.0; // vertical
-constexpr float NearPlane = 0.1f;
-constexpr double FarPlane = 100.0;
 
 const char* const QuadVertexShader = R"(
 attribute vec2 aTex;
