@@ -58,8 +58,8 @@ struct CellCuller {
     float ty = 0, cy = 0, tx = 0, cx = 0;
 
     explicit CellCuller(const float* matrix) : m(matrix) {
-        const double halfY = std::tan(22.5 * 3.14159265358979323846 / 180.0);
-        const double halfX = halfY * double(4.0f / 3.0f);
+        const double halfY = std::tan(FieldOfViewDegrees / 2 * 3.14159265358979323846 / 180.0);
+        const double halfX = halfY * double(float(ViewWidth) / float(ViewHeight));
         // Unit normals (a, b) of the planes y = -z * halfY and x = -z * halfX.
         ty = float(1.0 / std::sqrt(1.0 + halfY * halfY));
         cy = float(halfY / std::sqrt(1.0 + halfY * halfY));
@@ -71,12 +71,11 @@ struct CellCuller {
         // A cell's corners lie within sqrt(3)/2 of its centre; a little more
         // covers rounding.
         constexpr float radius = 0.8661f + 0.01f;
-        constexpr float nearPlane = 0.1f;
         const float ex = m[0] * x + m[4] * y + m[8] * z + m[12];
         const float ey = m[1] * x + m[5] * y + m[9] * z + m[13];
         const float ez = m[2] * x + m[6] * y + m[10] * z + m[14];
         const float depth = -ez;
-        if (depth < nearPlane - radius) return true;
+        if (depth < NearPlane - radius) return true;
         if (ey * ty - depth * cy > radius) return true;
         if (-ey * ty - depth * cy > radius) return true;
         if (ex * tx - depth * cx > radius) return true;
