@@ -511,11 +511,11 @@ void createTextures(BitmapCatalogue& cat) {
     GLint oldAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows are packed 3-byte pixels
-    for (int t = 0; t < 7; ++t) {
+    for (uint32_t t = 0; t < TextureCount; ++t) {
         glBindTexture(GL_TEXTURE_2D, cat.textureNames[t]);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        const BitmapEntry& e = cat[1200 + t];
+        const BitmapEntry& e = cat[int(FirstTextureIndex + t)];
         // The texture is width x width: upload only when that many pixels exist.
         uint64_t need = uint64_t(e.width) * e.width * 3;
         if (e.width == 0 || e.height < e.width || e.pixels.size() < need) continue;

@@ -9,6 +9,11 @@ struct Screen;
 // Size of the rendered first-person picture, its viewport and its read-back.
 constexpr int ViewWidth = 320;
 constexpr int ViewHeight = 240;
+// The first-person projection both renderers set up: the vertical field of
+// view and the near and far clip planes (aspect ViewWidth : ViewHeight).
+constexpr double FieldOfViewDegrees = 45.0;
+constexpr float NearPlane = 0.1f;
+constexpr double FarPlane = 100.0;
 
 // Where the first-person camera looks from: its two angles in degrees and
 // the eye's place inside its cell (0..1 on each axis).

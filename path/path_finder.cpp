@@ -80,6 +80,9 @@ PathFinder::PathFinder()
 
 void PathFinder::setScanOrder(int order) {
     order = std::clamp(order, 0, 7);
+    // Every search sets order 0 up: the tables already hold it.
+    if (order == tablesOrder_) return;
+    tablesOrder_ = order;
     for (int d = 0; d < 8; ++d) {
         dirX[d] = ScanOrders[order][d][0];
         dirY[d] = ScanOrders[order][d][1];

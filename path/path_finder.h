@@ -218,6 +218,7 @@ private:
     // Direction bits in scan order for each mask of open neighbours given
     // in the order of scan order 0.
     uint8_t fromOrderZero_[256] = {};
+    int tablesOrder_ = -1; // the order the direction tables were built for; -1 none yet
     int closedBelow_ = 0; // every node below this index is closed
     int nodesWritten_ = NodeCapacity;    // node slots that may differ from their empty state
     int entriesWritten_ = 0;           // queue entries likewise

@@ -282,10 +282,6 @@ unsigned nextTemporaryNumber() {
     return ++counter;
 }
 
-} // namespace
-
-namespace {
-
 // The name an output at `path` lands at, or why there is none.
 int resolveOutput(const std::string& path, std::string& target) {
     if (path.empty()) return ENOENT;

@@ -188,8 +188,7 @@ bool Input::isHeld(int virtualKey) const {
 }
 
 bool Input::takePress(KeyPress& press) {
-    if (inProgress_ || pressCount_ == 0) return false;
-    press = presses_[pressHead_];
+    if (!peekPress(press)) return false;
     pressHead_ = (pressHead_ + 1) % presses_.size();
     --pressCount_;
     return true;
@@ -225,16 +224,9 @@ void Input::setCursor(int x, int y) {
     cursorY_ = y;
 }
 
-} // namespace delve
-
-namespace delve {
-
-InputRecorder::~InputRecorder() {
-    if (open_) out_.abandon();
-}
-
+// An unfinished recording is abandoned by its OutputFile: on destruction,
+// and when open() starts a new one.
 int InputRecorder::open(const std::string& path, uint32_t seed) {
-    if (open_) out_.abandon();
     open_ = false;
     used_ = 0;
     haveCursor_ = false;

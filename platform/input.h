@@ -47,7 +47,6 @@ ScreenRect fullscreenPictureRect(const ScreenRect& area, int width, int height);
 class InputRecorder {
 public:
     InputRecorder() = default;
-    ~InputRecorder();
     InputRecorder(const InputRecorder&) = delete;
     InputRecorder& operator=(const InputRecorder&) = delete;
 

@@ -13,10 +13,10 @@ bool validUnit(int unit) { return unit >= 0 && unit < unitCapacity; }
 // damaged save) or no path was found.
 bool searchFrom(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
                 int queueMode, bool placed, int originX, int originY) {
+    if (!placed) return planPath(pw, units, unit, toX, toY, window, queueMode);
     const UnitRecord& u = units[unit];
     if (u.z >= LayerCount) return false;
     PathFinder& pf = pw.finder;
-    if (!placed) return planPath(pw, units, unit, toX, toY, window, queueMode);
     pf.beginSearchAt(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z, window,
                      originX, originY, queueMode);
     pf.runSearch(pw.world, pw.costs, window * window);

@@ -32,16 +32,27 @@ bool anyNotEmpty(const WorldMap& w, int x0, int y0, int z0, int x1, int y1, int 
            w.cell(x2, y2, z2) != Cell::Empty || w.cell(x3, y3, z3) != Cell::Empty;
 }
 
-// Whether the point lies in front of the eye (clip w above zero): only
-// those have a place in the window.
-bool inFrontOfEye(const EdgeProjection& p, double x, double y, double z) {
+// Model-space point to clip space: the model-view and projection transforms
+// in double, as gluProject makes them.
+void toClip(const EdgeProjection& p, double x, double y, double z, double clip[4]) {
+    const double in[4] = {x, y, z, 1.0};
     double eye[4];
     for (int r = 0; r < 4; ++r)
-        eye[r] = x * double(p.modelView[r]) + y * double(p.modelView[4 + r]) +
-                 z * double(p.modelView[8 + r]) + double(p.modelView[12 + r]);
-    const double w = eye[0] * double(p.projection[3]) + eye[1] * double(p.projection[7]) +
-                     eye[2] * double(p.projection[11]) + eye[3] * double(p.projection[15]);
-    return w > 1e-9;
+        eye[r] = in[0] * double(p.modelView[r]) + in[1] * double(p.modelView[4 + r]) +
+                 in[2] * double(p.modelView[8 + r]) + in[3] * double(p.modelView[12 + r]);
+    for (int r = 0; r < 4; ++r)
+        clip[r] = eye[0] * double(p.projection[r]) + eye[1] * double(p.projection[4 + r]) +
+                  eye[2] * double(p.projection[8 + r]) + eye[3] * double(p.projection[12 + r]);
+}
+
+// Clip space (w not zero) to window column, row and depth.
+void clipToWindow(const EdgeProjection& p, const double clip[4], double& wx, double& wy,
+                  double& wz) {
+    double n[3];
+    for (int i = 0; i < 3; ++i) n[i] = clip[i] / clip[3] * 0.5 + 0.5;
+    wx = n[0] * p.viewport[2] + p.viewport[0];
+    wy = n[1] * p.viewport[3] + p.viewport[1];
+    wz = n[2];
 }
 
 } // namespace
@@ -80,20 +91,10 @@ EdgeProjection translated(const EdgeProjection& p, float x, float y, float z) {
 
 bool projectWithCopy(const EdgeProjection& p, double x, double y, double z, double& wx, double& wy,
                      double& wz) {
-    const double in[4] = {x, y, z, 1.0};
-    double eye[4], clip[4];
-    for (int r = 0; r < 4; ++r)
-        eye[r] = in[0] * double(p.modelView[r]) + in[1] * double(p.modelView[4 + r]) +
-                 in[2] * double(p.modelView[8 + r]) + in[3] * double(p.modelView[12 + r]);
-    for (int r = 0; r < 4; ++r)
-        clip[r] = eye[0] * double(p.projection[r]) + eye[1] * double(p.projection[4 + r]) +
-                  eye[2] * double(p.projection[8 + r]) + eye[3] * double(p.projection[12 + r]);
+    double clip[4];
+    toClip(p, x, y, z, clip);
     if (clip[3] == 0.0) return false;
-    double n[3];
-    for (int i = 0; i < 3; ++i) n[i] = clip[i] / clip[3] * 0.5 + 0.5;
-    wx = n[0] * p.viewport[2] + p.viewport[0];
-    wy = n[1] * p.viewport[3] + p.viewport[1];
-    wz = n[2];
+    clipToWindow(p, clip, wx, wy, wz);
     return true;
 }
 
@@ -195,12 +196,16 @@ void captureEdgeOverlay(EdgeOverlay& overlay, const Units& units, const Shell& s
                 const double x = k - HalfSpan - 0.5, y = HalfSpan - j - 0.5,
                              z = i - HalfSpan - 0.5;
                 EdgePoint& e = overlay.edgePointTable[size_t(i * 10000 + j * 100 + k)];
-                // A point at or behind the eye has no place in the window.
-                double wx = 0, wy = 0, wz = 0;
-                if (!inFrontOfEye(camera, x, y, z) || !projectWithCopy(camera, x, y, z, wx, wy, wz)) {
+                // A point at or behind the eye (clip w not above zero) has
+                // no place in the window.
+                double clip[4];
+                toClip(camera, x, y, z, clip);
+                if (!(clip[3] > 1e-9)) {
                     e = EdgePoint{-1, -1, 0};
                     continue;
                 }
+                double wx = 0, wy = 0, wz = 0;
+                clipToWindow(camera, clip, wx, wy, wz);
                 e.column = toInt16(std::floor(wx));
                 e.row = toInt16(std::floor(wy));
                 e.unused = 0;

@@ -58,8 +58,8 @@ struct CellCuller {
     float ty = 0, cy = 0, tx = 0, cx = 0;
 
     explicit CellCuller(const float* matrix) : m(matrix) {
-        const double halfY = std::tan(22.5 * 3.14159265358979323846 / 180.0);
-        const double halfX = halfY * double(4.0f / 3.0f);
+        const double halfY = std::tan(FieldOfViewDegrees / 2 * 3.14159265358979323846 / 180.0);
+        const double halfX = halfY * double(float(ViewWidth) / float(ViewHeight));
         // Unit normals (a, b) of the planes y = -z * halfY and x = -z * halfX.
         ty = float(1.0 / std::sqrt(1.0 + halfY * halfY));
         cy = float(halfY / std::sqrt(1.0 + halfY * halfY));
@@ -71,12 +71,11 @@ struct CellCuller {
         // A cell's corners lie within sqrt(3)/2 of its centre; a little more
         // covers rounding.
         constexpr float radius = 0.8661f + 0.01f;
-        constexpr float nearPlane = 0.1f;
         const float ex = m[0] * x + m[4] * y + m[8] * z + m[12];
         const float ey = m[1] * x + m[5] * y + m[9] * z + m[13];
         const float ez = m[2] * x + m[6] * y + m[10] * z + m[14];
         const float depth = -ez;
-        if (depth < nearPlane - radius) return true;
+        if (depth < NearPlane - radius) return true;
         if (ey * ty - depth * cy > radius) return true;
         if (-ey * ty - depth * cy > radius) return true;
         if (ex * tx - depth * cx > radius) return true;
@@ -209,30 +208,6 @@ bool pictureMode(const Screen& screen, const Shell& shell) {
 
 // `under`: only into pixels not drawn since the framebuffer was cleared, as
 // when the picture is copied in before anything else is drawn.
-void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under);
-
-} // namespace
-
-void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
-    if (!view.renderer) return;
-    view.picturePending = false;
-    if (view.renderer->composesPicture()) {
-        if (!pictureMode(screen, shell)) return;
-        view.renderer->composePicture(view.emptyColour);
-        view.picturePending = true;
-        return;
-    }
-    readAndCopyPicture(view, screen, shell, false);
-}
-
-void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
-    if (!view.picturePending || !view.renderer) return;
-    view.picturePending = false;
-    readAndCopyPicture(view, screen, shell, true);
-}
-
-namespace {
-
 void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shell, bool under) {
     constexpr size_t pixels = size_t(ViewWidth) * ViewHeight;
     // The canvas of every screen mode holds the 3-byte picture; a canvas that
@@ -255,6 +230,24 @@ void readAndCopyPicture(FirstPersonView& view, Screen& screen, const Shell& shel
 }
 
 } // namespace
+
+void copyViewToFramebuffer(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.renderer) return;
+    view.picturePending = false;
+    if (view.renderer->composesPicture()) {
+        if (!pictureMode(screen, shell)) return;
+        view.renderer->composePicture(view.emptyColour);
+        view.picturePending = true;
+        return;
+    }
+    readAndCopyPicture(view, screen, shell, false);
+}
+
+void resolvePicture(FirstPersonView& view, Screen& screen, const Shell& shell) {
+    if (!view.picturePending || !view.renderer) return;
+    view.picturePending = false;
+    readAndCopyPicture(view, screen, shell, true);
+}
 
 void drawFirstPersonView(FirstPersonView& view, Screen& screen, const BitmapCatalogue& catalogue,
                          const WorldMap& world, const Units& units, const Shell& shell) {

@@ -13,9 +13,9 @@ namespace delve {
 
 namespace {
 
-constexpr double FieldOfViewDegrees = 45.0; // vertical
-constexpr float NearPlane = 0.1f;
-constexpr double FarPlane = 100.0;
+// What the first-person picture is cleared to; a present that blacks out the
+// window around the framebuffer puts it back.
+constexpr GLfloat ClearColour[4] = {1.0f, 0.0f, 0.9f, 0.0f};
 
 class FixedFunctionRenderer final : public Renderer {
 public:
@@ -32,7 +32,7 @@ public:
         createTextures(pictures);
         glEnable(GL_TEXTURE_2D);
         glShadeModel(GL_SMOOTH);
-        glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
+        glClearColor(ClearColour[0], ClearColour[1], ClearColour[2], ClearColour[3]);
         glClearDepth(1.0);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
@@ -114,11 +114,9 @@ public:
     void present(const Screen& screen, const Placement& place) override {
         glDisable(GL_TEXTURE_2D);
         if (place.blackSurround) {
-            GLfloat clear[4];
-            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
             glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
             glClear(GL_COLOR_BUFFER_BIT);
-            glClearColor(clear[0], clear[1], clear[2], clear[3]);
+            glClearColor(ClearColour[0], ClearColour[1], ClearColour[2], ClearColour[3]);
         }
         glWindowPos2i(place.left, place.bottom);
         if (place.scale >= 1) glPixelZoom(float(place.scale), float(place.scale));

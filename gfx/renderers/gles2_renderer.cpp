@@ -19,9 +19,6 @@ namespace {
 // Quads per draw: their vertices stay within 16-bit indices.
 constexpr int QuadsPerBatch = 16384;
 constexpr int CubeTextures = 7;
-constexpr double FieldOfViewDegrees = 45.0; // vertical
-constexpr float NearPlane = 0.1f;
-constexpr double FarPlane = 100.0;
 
 const char* const QuadVertexShader = R"(
 attribute vec2 aTex;
@@ -107,15 +104,38 @@ GLuint link(const char* vertex, const char* fragment) {
 
 bool powerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
+// A program that draws the cube quads, with the places of its inputs looked
+// up once when it is linked (-1 for an input the program does not use).
+struct QuadProgram {
+    GLuint id = 0;
+    GLint modelView = -1, projection = -1, texture = -1, tex = -1, pos = -1;
+
+    void link(const char* vertexSource, const char* fragmentSource) {
+        id = ::delve::link(vertexSource, fragmentSource);
+        modelView = glGetUniformLocation(id, "uModelView");
+        projection = glGetUniformLocation(id, "uProjection");
+        texture = glGetUniformLocation(id, "uTexture");
+        tex = glGetAttribLocation(id, "aTex");
+        pos = glGetAttribLocation(id, "aPos");
+    }
+};
+
 class Gles2Renderer final : public Renderer {
 public:
     ~Gles2Renderer() override = default; // the context takes its objects along
 
     void contextCreated(BitmapCatalogue& pictures) override {
         releaseObjects();
-        quadProgram_ = link(QuadVertexShader, QuadFragmentShader);
-        depthProgram_ = link(QuadVertexShader, DepthFragmentShader);
+        quadProgram_.link(QuadVertexShader, QuadFragmentShader);
+        depthProgram_.link(QuadVertexShader, DepthFragmentShader);
         presentProgram_ = link(PresentVertexShader, PresentFragmentShader);
+        glUseProgram(presentProgram_);
+        glUniform1i(glGetUniformLocation(presentProgram_, "uTexture"), 0);
+        glUniform1i(glGetUniformLocation(presentProgram_, "uPicture"), 1);
+        presentCompose_ = glGetUniformLocation(presentProgram_, "uCompose");
+        presentEmpty_ = glGetUniformLocation(presentProgram_, "uEmpty");
+        presentScale_ = glGetUniformLocation(presentProgram_, "uScale");
+        presentCorner_ = glGetAttribLocation(presentProgram_, "aCorner");
 
         glGenBuffers(1, &vertexBuffer_);
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
@@ -280,18 +300,16 @@ public:
         const bool compose =
             pictureComposed_ && screen.width == ViewWidth && screen.height == ViewHeight;
         glUseProgram(presentProgram_);
-        glUniform1i(glGetUniformLocation(presentProgram_, "uTexture"), 0);
-        glUniform1i(glGetUniformLocation(presentProgram_, "uPicture"), 1);
-        glUniform1f(glGetUniformLocation(presentProgram_, "uCompose"), compose ? 1.0f : 0.0f);
-        glUniform3f(glGetUniformLocation(presentProgram_, "uEmpty"), float(empty_[0]) / 255.0f,
+        glUniform1f(presentCompose_, compose ? 1.0f : 0.0f);
+        glUniform3f(presentEmpty_, float(empty_[0]) / 255.0f,
                     float(empty_[1]) / 255.0f, float(empty_[2]) / 255.0f);
         glActiveTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_2D, colourTexture_);
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, screenTexture_);
-        glUniform2f(glGetUniformLocation(presentProgram_, "uScale"), 1.0f, 1.0f);
+        glUniform2f(presentScale_, 1.0f, 1.0f);
         glBindBuffer(GL_ARRAY_BUFFER, cornerBuffer_);
-        const GLint corner = glGetAttribLocation(presentProgram_, "aCorner");
+        const GLint corner = presentCorner_;
         glEnableVertexAttribArray(GLuint(corner));
         glVertexAttribPointer(GLuint(corner), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
@@ -336,21 +354,18 @@ private:
         boundTarget_ = framebuffer;
     }
 
-    void drawBatches(GLuint program, const float modelView[16]) {
+    void drawBatches(const QuadProgram& program, const float modelView[16]) {
         glEnable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
-        glUseProgram(program);
-        glUniformMatrix4fv(glGetUniformLocation(program, "uModelView"), 1, GL_FALSE, modelView);
-        glUniformMatrix4fv(glGetUniformLocation(program, "uProjection"), 1, GL_FALSE,
-                           projection_);
-        const GLint texLocation = glGetUniformLocation(program, "uTexture");
-        if (texLocation >= 0) glUniform1i(texLocation, 0);
+        glUseProgram(program.id);
+        glUniformMatrix4fv(program.modelView, 1, GL_FALSE, modelView);
+        glUniformMatrix4fv(program.projection, 1, GL_FALSE, projection_);
+        if (program.texture >= 0) glUniform1i(program.texture, 0);
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, drawnTexture_);
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        const GLint tex = glGetAttribLocation(program, "aTex");
-        const GLint pos = glGetAttribLocation(program, "aPos");
+        const GLint tex = program.tex, pos = program.pos;
         if (tex >= 0) glEnableVertexAttribArray(GLuint(tex));
         glEnableVertexAttribArray(GLuint(pos));
         constexpr GLsizei stride = FloatsPerVertex * sizeof(float);
@@ -376,8 +391,8 @@ private:
 
     void releaseObjects() {
         if (!ready_) return;
-        glDeleteProgram(quadProgram_);
-        glDeleteProgram(depthProgram_);
+        glDeleteProgram(quadProgram_.id);
+        glDeleteProgram(depthProgram_.id);
         glDeleteProgram(presentProgram_);
         glDeleteBuffers(1, &vertexBuffer_);
         glDeleteBuffers(1, &indexBuffer_);
@@ -394,7 +409,9 @@ private:
     }
 
     bool ready_ = false;
-    GLuint quadProgram_ = 0, depthProgram_ = 0, presentProgram_ = 0;
+    QuadProgram quadProgram_, depthProgram_;
+    GLuint presentProgram_ = 0;
+    GLint presentCompose_ = -1, presentEmpty_ = -1, presentScale_ = -1, presentCorner_ = -1;
     GLuint vertexBuffer_ = 0, indexBuffer_ = 0, cornerBuffer_ = 0;
     size_t vertexCapacity_ = 0;
     GLuint textures_[CubeTextures] = {};

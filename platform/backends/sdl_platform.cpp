@@ -1,25 +1,20 @@
 // The real window: SDL2 for the window, its GL context, the message queue
-// and the polled key and mouse state.
+// and the key and mouse events.
 #include <SDL.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 
 #include "platform/backends/backends.h"
-#include "platform/keymap.h"
 
 namespace delve {
 
 namespace {
 
-static_assert(SDL_SCANCODE_A == ScancodeLetterA && SDL_SCANCODE_UNKNOWN == ScancodeUnknown);
-
+// The place on the keyboard of a virtual key other than a letter (letters
+// follow the layout: see virtualKeyOf); unknown for a key the game has no
+// use for.
 SDL_Scancode scancodeFor(int vk) {
-    // Letters follow the active layout; the other keys keep their places.
-    if (vk >= 'A' && vk <= 'Z')
-        return SDL_Scancode(
-            letterScancode(vk, [](int key) { return SDL_GetScancodeFromKey(SDL_Keycode(key)); }));
     if (vk >= '1' && vk <= '9') return SDL_Scancode(SDL_SCANCODE_1 + (vk - '1'));
     if (vk >= 112 && vk <= 123) return SDL_Scancode(SDL_SCANCODE_F1 + (vk - 112));
     if (vk >= 97 && vk <= 105) return SDL_Scancode(SDL_SCANCODE_KP_1 + (vk - 97));
@@ -53,25 +48,24 @@ SDL_Scancode scancodeFor(int vk) {
 }
 
 // The virtual key of a key event: letters by the letter the layout gives the
-// key (as the key-down queries of the game map them), the other keys by
-// their place on the keyboard.
+// key (so Z and M are the keys labelled so on AZERTY, QWERTZ or Dvorak
+// keyboards), the other keys by their place on the keyboard.
 int virtualKeyOf(const SDL_Keysym& key) {
     if (key.sym >= 'a' && key.sym <= 'z') return int('A' + (key.sym - 'a'));
     switch (key.scancode) {
-    case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return 16;
-    case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return 17;
-    case SDL_SCANCODE_LALT: case SDL_SCANCODE_RALT: return 18;
-    case SDL_SCANCODE_KP_ENTER: return 13;
+    case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return Vk::Shift;
+    case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return Vk::Control;
+    case SDL_SCANCODE_LALT: case SDL_SCANCODE_RALT: return Vk::Alt;
+    case SDL_SCANCODE_KP_ENTER: return Vk::Enter;
     default: break;
     }
     // A letter key that types no Latin letter (a non-Latin layout) keeps
-    // its US place, as the key-down queries do.
+    // its US place.
     if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z)
         return int('A' + (key.scancode - SDL_SCANCODE_A));
-    for (int vk = 0; vk < 256; ++vk) {
-        if (vk >= 'A' && vk <= 'Z') continue;
-        if (scancodeFor(vk) == key.scancode && key.scancode != SDL_SCANCODE_UNKNOWN) return vk;
-    }
+    if (key.scancode == SDL_SCANCODE_UNKNOWN) return 0;
+    for (int vk = 0; vk < Vk::Count; ++vk)
+        if (scancodeFor(vk) == key.scancode) return vk;
     return 0;
 }
 
@@ -181,9 +175,9 @@ public:
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            const int vk = ev.button.button == SDL_BUTTON_LEFT    ? 1
-                           : ev.button.button == SDL_BUTTON_RIGHT ? 2
-                           : ev.button.button == SDL_BUTTON_MIDDLE ? 4
+            const int vk = ev.button.button == SDL_BUTTON_LEFT     ? Vk::LeftButton
+                           : ev.button.button == SDL_BUTTON_RIGHT  ? Vk::RightButton
+                           : ev.button.button == SDL_BUTTON_MIDDLE ? Vk::MiddleButton
                                                                    : 0;
             if (vk) events_.push(vk, ev.type == SDL_MOUSEBUTTONDOWN);
             break;
@@ -255,7 +249,6 @@ private:
         messageBox("ERROR", withReason(text).c_str());
         return false;
     }
-
 
     DeviceEventQueue events_; // transitions waiting for the frame loop
     bool fullscreen_ = false;

@@ -1,29 +1,10 @@
-// Key names into virtual keys: letters through the keyboard layout, and the
-// browser's key names into the keys the SDL window uses.
+// The browser's key names into the keys the SDL window uses.
 #include <gtest/gtest.h>
 
-#include "platform/keymap.h"
 #include "platform/web_keys.h"
 
 namespace delve {
 namespace {
-
-TEST(LetterKeys, FollowTheActiveLayoutElseStayWhereAUsKeyboardHasThem) {
-    // AZERTY as the scancodes of the keys that type a and m: the key in the US
-    // place of Q, and the one right of L (51). No key types z: as on a
-    // Cyrillic layout, that letter stays at its US place.
-    auto azerty = [](int key) {
-        return key == 'a' ? ScancodeLetterA + ('q' - 'a') : key == 'm' ? 51 : ScancodeUnknown;
-    };
-    EXPECT_EQ(letterScancode('A', azerty), ScancodeLetterA + ('q' - 'a'));
-    EXPECT_EQ(letterScancode('M', azerty), 51);
-    EXPECT_EQ(letterScancode('Z', azerty), ScancodeLetterA + ('z' - 'a'));
-    // What is not a capital letter has no letter key, and the layout is not asked.
-    int asked = 0;
-    auto counting = [&](int) { ++asked; return 9; };
-    for (int vk : {int('@'), int('['), int('a')}) EXPECT_EQ(letterScancode(vk, counting), ScancodeUnknown) << vk;
-    EXPECT_EQ(asked, 0);
-}
 
 // A letter key counts as the letter it types (AZERTY's key in the US place of
 // Q types a); one that types no ASCII letter keeps its US place, as other keys do.
