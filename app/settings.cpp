@@ -111,6 +111,18 @@ std::string settingsPath(const std::function<const char*(const char*)>& getenv) 
 }
 
 bool parseSettings(std::string_view text, Settings& out, int& line, std::string& error) {
+    // Binary bytes anywhere (comments too) mean this is no text file.
+    line = 1;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n') ++line;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02x", c);
+            error = std::string("holds the control byte ") + hex + ": this is not a text file";
+            return false;
+        }
+    }
     Settings s;
     int setOn[KeyCount] = {};
     line = 0;
@@ -122,15 +134,6 @@ bool parseSettings(std::string_view text, Settings& out, int& line, std::string&
         pos = end + 1;
         ++line;
         if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        for (const char ch : l) {
-            const auto c = static_cast<unsigned char>(ch);
-            if ((c < 0x20 && c != '\t') || c == 0x7f) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "0x%02x", c);
-                error = std::string("holds the control byte ") + hex + ": this is not a text file";
-                return false;
-            }
-        }
         l = trimmed(l.substr(0, l.find('#')));
         if (l.empty()) continue;
         const size_t eq = l.find('=');
