@@ -513,7 +513,9 @@ bool startGame(Game& g) {
     g.seed_ = g.options_.haveSeed ? g.options_.seed : uint32_t(std::time(nullptr));
 
     setScreenMode(g, 320, 240);
-    g.shell_.pixelZoom = 2;
+    g.shell_.pixelZoom = g.options_.windowScale;
+    // A remembered full screen is put on the new window as F11 puts it.
+    g.fullscreen_ = g.options_.fullscreen;
 
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,8 +39,9 @@ void runFrame(Game& g);
 // The reduced frame drawn between the stages of a save or load.
 void runProgressFrame(Game& g);
 // Runs frames until Escape, the close message, SIGINT or SIGTERM, the
-// frame limit, or a window that could not be re-created.
-void runMainLoop(Game& g);
+// frame limit, or a window that could not be re-created; `afterFrame`
+// (when given) runs after each.
+void runMainLoop(Game& g, const std::function<void()>& afterFrame = {});
 void shutdownGame(Game& g);
 
 void setScreenMode(Game& g, int width, int height);
@@ -104,6 +106,8 @@ public:
     // failure status.
     bool windowFailed() const { return windowFailed_; }
     bool hasWindow() const { return platform_->hasWindow(); }
+    // Desktop full screen (F11, Alt+Enter) is on.
+    bool fullscreen() const { return fullscreen_; }
 
     // The keyboard, mouse and input script the frames read.
     Input& input() { return input_; }
@@ -146,7 +150,7 @@ private:
     friend bool startGame(Game&);
     friend void runFrame(Game&);
     friend void runProgressFrame(Game&);
-    friend void runMainLoop(Game&);
+    friend void runMainLoop(Game&, const std::function<void()>&);
     friend void shutdownGame(Game&);
     friend void setScreenMode(Game&, int, int);
     friend int recreateWindow(Game&);

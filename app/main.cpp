@@ -5,6 +5,7 @@
 #include "app/game.h"
 #include "platform/backends/backends.h"
 #include "app/run.h"
+#include "app/settings.h"
 #include "platform/data_dir.h"
 #include "platform/files.h"
 
@@ -92,6 +93,22 @@ int main(int argc, char** argv) {
         }
     }
 
+    // What a player's game remembers: the window scale, full screen, the
+    // pace and the renderer. Flags given win for this run.
+    std::unique_ptr<SettingsKeeper> settings;
+    if (usesSettingsFile(opts)) {
+        const std::string path = settingsPath([](const char* n) { return std::getenv(n); });
+        const LoadedSettings loaded = loadSettings(path);
+        if (!loaded.problem.empty()) std::fprintf(stderr, "delve: %s\n", loaded.problem.c_str());
+        applySettings(loaded.settings, opts);
+        settings = std::make_unique<SettingsKeeper>(path, loaded.settings, loaded.writable);
+    }
+    // Written when the player changes one of them, and checked once more at exit.
+    const auto keepSettings = [&settings](const Game& g) {
+        if (settings)
+            settings->observe(g.shell().screenWidth, g.shell().pixelZoom, g.fullscreen());
+    };
+
     std::unique_ptr<Platform> platform;
 #ifdef __EMSCRIPTEN__
     // In the browser the page's canvas is the window, scripted or not.
@@ -137,7 +154,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    runMainLoop(*game);
+    if (settings)
+        settings->start(game->shell().screenWidth, game->shell().pixelZoom, game->fullscreen());
+    runMainLoop(*game, [&] { keepSettings(*game); });
+    keepSettings(*game);
     shutdownGame(*game);
 
     int status = game->windowFailed() ? 1 : 0;

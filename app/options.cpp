@@ -24,6 +24,8 @@ const char* usageText() {
            "  --dump-state FILE      write the game state as JSON at exit (and on SIGUSR1)\n"
            "  --data-dir DIR         folder with the pictures and the overworld\n"
            "  --save-dir DIR         folder of the twelve save slots\n"
+           "  --renderer API         gl1 (fixed-function OpenGL) or gles2\n"
+           "  --no-settings          neither read nor write the settings file\n"
            "  --help                 show this text\n"
            "  --version              show the version\n";
 }
@@ -92,6 +94,17 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (!std::strcmp(arg, "--data-dir")) {
             if (!value(v)) return false;
             o.dataDir = v;
+        } else if (!std::strcmp(arg, "--no-settings")) {
+            o.noSettings = true;
+        } else if (!std::strcmp(arg, "--renderer")) {
+            if (!value(v)) return false;
+            if (!std::strcmp(v, "gl1")) o.renderer = GraphicsApi::Gl1;
+            else if (!std::strcmp(v, "gles2")) o.renderer = GraphicsApi::Gles2;
+            else {
+                error = std::string("--renderer needs gl1 or gles2, not '") + v + "'";
+                return false;
+            }
+            o.rendererGiven = true;
         } else if (!std::strcmp(arg, "--save-dir")) {
             if (!value(v)) return false;
             o.saveDir = v;

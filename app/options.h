@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace delve {
 
 // What the command line asks for. Without flags the program runs exactly
@@ -21,6 +23,13 @@ struct Options {
     std::string dumpState;
     std::string dataDir;
     std::string saveDir;
+    GraphicsApi renderer = GraphicsApi::Gl1; // --renderer
+    bool rendererGiven = false;
+    bool noSettings = false; // --no-settings: the settings file is neither read nor written
+    // The window at start-up. No flag sets them: they come from the
+    // settings file (app/settings.h).
+    int windowScale = 2; // 1 to 4, as F1 to F4 give
+    bool fullscreen = false;
     bool showHelp = false;
     bool showVersion = false;
 };

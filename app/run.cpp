@@ -64,7 +64,7 @@ std::string stateJson(const Game& g) {
     return o.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-void runMainLoop(Game& g) {
+void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
     // The pictures --screenshot asks for, of the frame just shown.
     const auto writeScreenshots = [&g](int frame) {
         for (const auto& [f, path] : g.options_.screenshots) {
@@ -96,6 +96,7 @@ void runMainLoop(Game& g) {
         g.clock_.endFrame();
         writeScreenshots(g.framesRun_);
         g.framesRun_ += 1;
+        if (afterFrame) afterFrame();
         // A look at a running game from outside (SIGUSR1), between frames.
         if (takeStateDumpRequest() && !g.options_.dumpState.empty())
             writeStateDump(g, g.options_.dumpState);

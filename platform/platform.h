@@ -44,6 +44,9 @@ struct ScreenRect {
 // What a pumped message was.
 enum class Message { None, Close, Other };
 
+// The GL flavour a renderer draws with.
+enum class GraphicsApi { Gl1, Gles2 };
+
 // One key or mouse-button transition, as the devices reported it. The
 // backend keeps them in the order they happened; the input layer takes
 // them once a frame, so a press that ends before the next frame is still

@@ -1,5 +1,5 @@
 // The page around the game: command line from the URL, saves in IndexedDB,
-// the loading bar, screenshots offered as downloads, and the results the
+// settings in localStorage, the loading bar, screenshots offered as downloads, and the results the
 // automated runs read from the page.
 //
 // URL parameters:
@@ -35,6 +35,10 @@
   const SaveDir = '/saves';
   const StatePath = '/state.json';
   const ScriptPath = '/input.script';
+  // The game keeps its settings file where the desktop's would be (HOME is
+  // /home/web_user here); the page keeps its text in localStorage.
+  const SettingsPath = '/home/web_user/.config/delve/settings.ini';
+  const SettingsKey = 'delve.settings';
 
   function resultElement(id) {
     let el = document.getElementById(id);
@@ -134,6 +138,24 @@
     });
   }
 
+  // localStorage may be switched off; the game then forgets, as before.
+  function stored(key) {
+    try { return window.localStorage.getItem(key); } catch (e) { return null; }
+  }
+  function store(key, text) {
+    try { window.localStorage.setItem(key, text); } catch (e) {
+      console.warn('delve: cannot keep the settings in localStorage', e);
+    }
+  }
+
+  // The game writes its settings by a rename over the file, and sets a
+  // damaged file aside the same way (as settings.ini.bad).
+  function keepSettings(from, to) {
+    if (to === SettingsPath) store(SettingsKey, FS.readFile(to, { encoding: 'utf8' }));
+    else if (from === SettingsPath && to === SettingsPath + '.bad')
+      store(SettingsKey + '.bad', FS.readFile(to, { encoding: 'utf8' }));
+  }
+
   // F12 writes a PNG below the pictures folder; the page offers it.
   function offerScreenshot(path) {
     if (!/\/Pictures\/delve\/[^/]+\.png$/.test(path)) return;
@@ -193,11 +215,17 @@
         if (err) console.error('delve: reading saves from IndexedDB failed', err);
         removeRunDependency('delve-saves');
       });
-      // The screenshot is put in place by a rename.
+      const settings = stored(SettingsKey);
+      if (settings !== null) {
+        FS.mkdirTree(SettingsPath.substring(0, SettingsPath.lastIndexOf('/')));
+        FS.writeFile(SettingsPath, settings);
+      }
+      // The screenshot and the settings are put in place by a rename.
       const rename = FS.rename;
       FS.rename = (from, to) => {
         rename(from, to);
         offerScreenshot(to);
+        keepSettings(from, to);
       };
       if (eventsUrl) {
         addRunDependency('delve-events');

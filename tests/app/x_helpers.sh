@@ -1,12 +1,16 @@
 # Sourced by the tests run under an X server (through xvfb-run), which set
 # NAME first. Each gets a folder $T (gone at the end, with the game $PID if
-# it still runs), the game's log $LOG and its --dump-state file $DUMP.
+# it still runs), the game's log $LOG, its --dump-state file $DUMP and its
+# settings folder $XDG_CONFIG_HOME.
 BIN=${DELVE_BIN:?DELVE_BIN must name the folder of the delve binary}/delve
 T=$(mktemp -d)
 LOG=$T/log
 DUMP=$T/state.json
 PID=
 trap '[ -z "$PID" ] || kill -9 "$PID" 2>/dev/null || true; rm -rf "$T"' EXIT
+# A settings folder of the test's own: the player's remembered window never
+# changes what a test sees, and a test never changes it.
+export XDG_CONFIG_HOME=$T/config
 fail() { echo "$NAME: $*" >&2; cat "$LOG" >&2 || true; exit 1; }
 # The top-level window titled $1 (message boxes carry no class xdotool can
 # search by, so the window tree is read instead).
