@@ -109,10 +109,10 @@ bool stepAllowed(const WorldMap& map, int z, int x, int y, int nx, int ny) {
 
 // The four fresh-search steps on the generated levels and overworld-like
 // land, against a flood of the window: 0 exactly when the goal cannot be
-// reached or is the unit's cell, 2 (nothing stored, the next cell untouched) exactly when it is one
-// step away and the step is not to be taken, else 1 with a stored path of
-// allowed steps inside the window that starts next to the unit and ends on
-// the goal brought into the window.
+// reached or is the unit's own cell; 2 (nothing stored, the next cell
+// untouched) exactly when the goal is one step away and that step is not to
+// be taken; else 1, with a stored path of allowed steps inside the window
+// that starts next to the unit and ends on the goal brought into the window.
 TEST_F(Orders, FreshSearchStepsAnswerAsAFloodOfTheirWindow) {
     World& generated = test::generatedWorld();
     PathWorld gw{generated.map, generated.marks, generated.stepCosts, finder};
@@ -176,7 +176,8 @@ TEST_F(Orders, FreshSearchStepsAnswerAsAFloodOfTheirWindow) {
                          : (v.always ? stepNearAlways(gw, units, 20, gx, gy, w, 0) : stepNear(gw, units, 20, gx, gy, w, 0));
 
             // A goal brought onto the unit's own cell gives no path.
-            const bool reachable = (goalX != sx || goalY != sy) && reachableInWindow(map, z, wx, wy, w, sx, sy)[size_t(goalY * MapSide + goalX)];
+            const bool reachable = (goalX != sx || goalY != sy) &&
+                                   reachableInWindow(map, z, wx, wy, w, sx, sy)[size_t(goalY * MapSide + goalX)];
             const bool oneStep = stepAllowed(map, z, sx, sy, goalX, goalY);
             const int expected = !reachable ? 0 : oneStep && !v.always ? 2 : 1;
             ASSERT_EQ(result, expected);
