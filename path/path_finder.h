@@ -149,11 +149,12 @@ private:
     void selectCheapestOpen();
     int advanceOpenCursor();
 
-    OpenList open_;      // the linear mode's open list
-    BucketQueue queue_;  // the queue mode's open list
-    int takenCell_ = -1; // cell of the node the open list last gave, -1 for none
     void chooseOpenScale(const StepCostTable& costs);
     OpenNodes openNodes() const { return {nodeCost.data(), nodeX.data(), nodeY.data()}; }
+
+    OpenList open_;      // open nodes of the linear mode
+    BucketQueue queue_;  // open nodes of the queue mode
+    int takenCell_ = -1; // cell of the node the open list last gave, -1 for none
 
     // Direction bits in scan order for each mask of open neighbours given
     // in the order of scan order 0.
