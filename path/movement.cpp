@@ -13,15 +13,36 @@ void orderMove(Units& units, PathFinder& finder, int unit, int destX, int destY)
     finder.dropPath(unit);
 }
 
-bool planPath(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
-              int queueMode) {
+namespace {
+
+// Sets up and runs one search for `unit`; its window is centred on the unit
+// unless `origin` places its top-left cell.
+bool plan(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window, int queueMode,
+          const int* origin) {
     const UnitRecord& u = units[unit];
     if (u.z >= LayerCount) return false; // outside the world (a damaged save): no plan
     PathFinder& pf = pw.finder;
-    pf.beginSearch(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z, window,
-                   queueMode);
+    if (origin)
+        pf.beginSearchAt(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z,
+                         window, origin[0], origin[1], queueMode);
+    else
+        pf.beginSearch(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z,
+                       window, queueMode);
     pf.runSearch(pw.world, pw.costs, window * window);
     return pf.foundFlag == GoalReached;
+}
+
+} // namespace
+
+bool planPath(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
+              int queueMode) {
+    return plan(pw, units, unit, toX, toY, window, queueMode, nullptr);
+}
+
+bool planPathAt(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
+                int originX, int originY, int queueMode) {
+    const int origin[2] = {originX, originY};
+    return plan(pw, units, unit, toX, toY, window, queueMode, origin);
 }
 
 int followPath(PathWorld& pw, Units& units, int unit, int toX, int toY, int window, int queueMode,

@@ -29,6 +29,11 @@ enum class Arrival {
 // outside the world.
 bool planPath(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
               int queueMode);
+// The same in a window whose top-left cell the caller places at (originX,
+// originY) (brought into 0..MapSide - 1 - window); start and goal are
+// clamped into the window's interior.
+bool planPathAt(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
+                int originX, int originY, int queueMode);
 
 // One step of a unit along its path: plans when the unit has none (a failed
 // search clears its path and stops it), else takes the next stored cell.

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
-#include <cstring>
 
 namespace delve {
 
@@ -35,45 +33,15 @@ constexpr std::array<uint8_t, 256> CellClass = [] {
 // nodes and free cells.
 static_assert(NodeOpen == 0 && MarkFree == 0);
 
-constexpr QueueEntry EmptyEntry{0, -1, -1, -1, -1};
-constexpr QueueBucket EmptyBucket{0, -1, -1, -1.0f, -1, -1};
-
 } // namespace
-
-FreeSlots::FreeSlots(int count)
-    : words_(size_t((count + 63) / 64), 0), summary_(size_t((count + 4095) / 4096), 0) {
-    for (int i = 0; i < count; ++i) setFree(i);
-}
-
-void FreeSlots::setFree(int i) {
-    words_[size_t(i >> 6)] |= uint64_t(1) << (i & 63);
-    summary_[size_t(i >> 12)] |= uint64_t(1) << ((i >> 6) & 63);
-}
-
-void FreeSlots::setUsed(int i) {
-    uint64_t& w = words_[size_t(i >> 6)];
-    w &= ~(uint64_t(1) << (i & 63));
-    if (w == 0) summary_[size_t(i >> 12)] &= ~(uint64_t(1) << ((i >> 6) & 63));
-}
-
-int FreeSlots::lowestFree() const {
-    for (size_t s = 0; s < summary_.size(); ++s) {
-        if (summary_[s] == 0) continue;
-        size_t word = s * 64 + size_t(std::countr_zero(summary_[s]));
-        return int(word * 64 + size_t(std::countr_zero(words_[word])));
-    }
-    return -1;
-}
 
 PathFinder::PathFinder()
     : pathGoalX(unitCapacity, 0), pathGoalY(unitCapacity, 0),
       pathX(size_t(unitCapacity) * PathCapacity), pathY(size_t(unitCapacity) * PathCapacity),
       pathLength(unitCapacity, 0), pathStep(unitCapacity, PathNone),
       nodeX(NodeCapacity), nodeY(NodeCapacity), nodeParent(NodeCapacity),
-      nodeState(NodeCapacity), nodeCost(NodeCapacity), windowMarks(NodeCapacity), buckets(BucketCount, EmptyBucket),
-      queueEntries(NodeCapacity, EmptyEntry), heap_(NodeCapacity),
-      bucketNext_(NodeCapacity),
-      freeEntries_(NodeCapacity), freeBuckets_(BucketCount) {
+      nodeState(NodeCapacity), nodeCost(NodeCapacity), windowMarks(NodeCapacity), open_(NodeCapacity),
+      queue_(NodeCapacity) {
     setScanOrder(0);
     ready = 0;
 }
@@ -112,17 +80,8 @@ void PathFinder::resetSearch() {
     std::fill_n(nodeState.begin(), nodes, NodeOpen);
     nodesWritten_ = 0;
     std::fill_n(windowMarks.begin(), size_t(windowSize) * size_t(windowSize), MarkFree);
-    for (int i = 0; i < entriesWritten_; ++i) {
-        queueEntries[size_t(i)] = EmptyEntry;
-        freeEntries_.setFree(i);
-    }
-    entriesWritten_ = 0;
-    for (int b = 0; b < BucketCount; ++b) {
-        buckets[size_t(b)] = EmptyBucket;
-        freeBuckets_.setFree(b);
-    }
-    headBucket = 0;
-    openReset();
+    queue_.reset();
+    open_.reset();
     closedBelow_ = 0;
 }
 
@@ -236,159 +195,19 @@ int PathFinder::setUpSearch(MarkGrid& marks, const Units& units, SearchMode mode
     return 0;
 }
 
-namespace {
-// Cost as an unsigned key whose order follows float order (-0.0 ties with 0.0).
-inline uint32_t costKey(float cost) {
-    if (cost == 0.0f) cost = 0.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &cost, sizeof bits); // std::bit_cast, which not every libc++ has
-    return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
-}
-// Heap key: smaller = chosen first; the cost above the node index reversed,
-// so among equal costs the newest node comes first. Every key is distinct.
-// The node's cell (row * MapSide + column) rides in the low bits, so the
-// search knows where the node taken stands without reading the node tables.
-static_assert(NodeCapacity <= 0x10000 && MapSide * MapSide <= 0x10000);
-inline uint64_t openKey(uint32_t cost, int node, int cell) {
-    return (uint64_t(cost) << 32) | (uint64_t(0xFFFFu - uint32_t(node)) << 16) | uint64_t(uint32_t(cell));
-}
-inline int keyNode(uint64_t key) { return int(0xFFFFu - uint32_t(key >> 16 & 0xFFFF)); }
-inline int keyCell(uint64_t key) { return int(key & 0xFFFF); }
-} // namespace
-
-void PathFinder::openReset() {
-    std::fill(std::begin(bucketUsed_), std::end(bucketUsed_), 0);
-    bucketsHeld_ = 0;
-    heapBucket_ = 0;
-    heapSize_ = 0;
-    scaleChosen_ = false;
-}
-
-// The scale of the bucket index: the largest power of two at which a
-// node's dearest step (a diagonal onto the dearest passable code) spans
-// fewer buckets than the circle holds, so every waiting node's bucket lies
-// less than one turn ahead of the cheapest. A table too dear for any scale
-// keeps every node in the heap.
-void PathFinder::openChooseScale(const StepCostTable& costs) {
-    scaleChosen_ = true;
+// The open list's buckets are sized by the dearest step: a diagonal onto
+// the dearest passable code.
+void PathFinder::chooseOpenScale(const StepCostTable& costs) {
     float dearest = 0.0f;
     for (int code = 0; code < 256; ++code)
         if (CellClass[size_t(code)] & PassableBit) dearest = std::max(dearest, costs[size_t(code)]);
-    const double span = double(dearest) + 1.4142 + 1.0; // the start costs 1.0
-    bucketScale_ = 0.0f;
-    for (float scale = 32.0f; scale >= 1.0f / 65536.0f; scale *= 0.5f)
-        if (span * scale + 4.0 <= double(CostBuckets)) {
-            bucketScale_ = scale;
-            return;
-        }
-}
-
-// Nodes above the selection ceiling (and NaN costs) can never be chosen, so
-// they are not kept. A node whose scaled cost is no more than that of the
-// nodes in the heap joins the heap; a dearer one waits in its bucket. The
-// scaled cost truncates toward zero, which keeps its order with the cost
-// also below zero (a step-cost table may lower costs).
-inline void PathFinder::openPush(int node, float cost, int cell) {
-    if (!(cost <= SelectionCeiling)) return;
-    if (bucketScale_ != 0.0f) {
-        const int32_t scaled = int32_t(cost * bucketScale_);
-        if (scaled > heapBucket_) {
-            if (scaled - heapBucket_ >= CostBuckets) [[unlikely]] {
-                // Only a step dearer than the scale allows lands here (a
-                // cost table changed during a search): the heap alone
-                // keeps the order from now on.
-                openSpillToHeap();
-            } else {
-                const int b = scaled & (CostBuckets - 1);
-                uint64_t& used = bucketUsed_[b >> 6];
-                const uint64_t bit = uint64_t(1) << (b & 63);
-                bucketNext_[size_t(node)] = (used & bit) ? bucketHead_[b] : -1;
-                bucketHead_[b] = node;
-                bucketsHeld_ += (used & bit) ? 0 : 1;
-                used |= bit;
-                return;
-            }
-        }
-    }
-    heapPush(openKey(costKey(cost), node, cell));
-}
-
-void PathFinder::openSpillToHeap() {
-    for (int b = 0; b < CostBuckets; ++b) {
-        if (!(bucketUsed_[b >> 6] >> (b & 63) & 1)) continue;
-        for (int n = bucketHead_[b]; n != -1; n = bucketNext_[size_t(n)])
-            heapPush(openKey(costKey(nodeCost[size_t(n)]), n, cellOf(n)));
-    }
-    std::fill(std::begin(bucketUsed_), std::end(bucketUsed_), 0);
-    bucketsHeld_ = 0;
-    bucketScale_ = 0.0f;
-}
-
-// Takes the cheapest open node (newest among equals) out of the list and
-// returns it, or -1 when none is held. The node taken is the one the search
-// expands next, so it never needs to be found again.
-int PathFinder::openTakeCheapest() {
-    if (heapSize_ == 0) {
-        if (bucketsHeld_ == 0) return -1;
-        // The next bucket round the circle after the heap's one holds the
-        // cheapest waiting nodes; they all go to the heap.
-        const int from = (heapBucket_ + 1) & (CostBuckets - 1);
-        int b = -1;
-        for (int i = 0, word = from >> 6; i <= CostBuckets / 64; ++i, word = (word + 1) & (CostBuckets / 64 - 1)) {
-            uint64_t bits = bucketUsed_[word];
-            if (i == 0) bits &= ~uint64_t(0) << (from & 63);
-            if (bits != 0) {
-                b = word * 64 + std::countr_zero(bits);
-                break;
-            }
-        }
-        heapBucket_ += ((b - from) & (CostBuckets - 1)) + 1;
-        bucketUsed_[b >> 6] &= ~(uint64_t(1) << (b & 63));
-        --bucketsHeld_;
-        const int first = bucketHead_[b];
-        if (bucketNext_[size_t(first)] == -1) { // alone in its bucket: no ordering to do
-            takenCell_ = cellOf(first);
-            return first;
-        }
-        const float* const cost = nodeCost.data();
-        for (int n = first; n != -1; n = bucketNext_[size_t(n)])
-            heapPush(openKey(costKey(cost[size_t(n)]), n, cellOf(n)));
-    }
-    const int node = keyNode(heap_[0]);
-    takenCell_ = keyCell(heap_[0]);
-    heapPopTop();
-    return node;
-}
-
-void PathFinder::heapPush(uint64_t key) {
-    int i = heapSize_++;
-    while (i > 0) {
-        const int parent = (i - 1) / 2;
-        if (heap_[size_t(parent)] <= key) break;
-        heap_[size_t(i)] = heap_[size_t(parent)];
-        i = parent;
-    }
-    heap_[size_t(i)] = key;
-}
-
-void PathFinder::heapPopTop() {
-    const uint64_t moved = heap_[size_t(--heapSize_)];
-    int i = 0;
-    for (;;) {
-        int child = 2 * i + 1;
-        if (child >= heapSize_) break;
-        if (child + 1 < heapSize_ && heap_[size_t(child + 1)] < heap_[size_t(child)]) ++child;
-        if (moved <= heap_[size_t(child)]) break;
-        heap_[size_t(i)] = heap_[size_t(child)];
-        i = child;
-    }
-    heap_[size_t(i)] = moved;
+    open_.chooseScale(dearest);
 }
 
 void PathFinder::selectCheapestOpen() {
     bestCost = SelectionCeiling;
     bestNode = lastNode;
-    const int n = openTakeCheapest();
+    const int n = open_.takeCheapest(openNodes(), takenCell_);
     if (n != -1 && bestCost >= nodeCost[size_t(n)]) {
         bestNode = n;
         bestCost = nodeCost[size_t(n)];
@@ -434,7 +253,8 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
     float* const cost = nodeCost.data();
     const float* const stepCost = costs.data();
     const bool linear = queueMode == 0;
-    if (linear && !scaleChosen_) openChooseScale(costs);
+    if (linear && !open_.scaleChosen()) chooseOpenScale(costs);
+    const OpenNodes nodes{cost, nx, ny};
     int stepX[8], stepY[8];
     float stepLength[8];
     for (int d = 0; d < 8; ++d) {
@@ -506,9 +326,9 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
             cost[n] = c;
             marks[mark + markStep[d]] = MarkQueued;
             if (linear)
-                openPush(n, c, y * MapSide + x);
+                open_.push(n, c, y * MapSide + x, nodes);
             else
-                queueInsert(n);
+                queue_.insert(n, c);
         }
         lastNode = n;
         nodesWritten_ = std::max(nodesWritten_, n + 1);
@@ -517,7 +337,7 @@ int PathFinder::runSearch(const WorldMap& world, const StepCostTable& costs, int
 
         const bool addedNone = n == before;
         if (queueMode != 0) {
-            const int n = queuePopCheapest();
+            const int n = queue_.popCheapest();
             if (n != -1) currentNode = n;
         } else {
             takenCell_ = -1;
@@ -568,113 +388,6 @@ int PathFinder::storeUnitPath(int u) {
         pathGoalY[size_t(u)] = pathY[base];
     }
     return std::min(links, ParentWalkGuard);
-}
-
-// ---- bucket queue ----
-
-int PathFinder::findFreeEntry() const { return freeEntries_.lowestFree(); }
-
-int PathFinder::findFreeBucket() const { return freeBuckets_.lowestFree(); }
-
-void PathFinder::freeEntry(int e) {
-    queueEntries[size_t(e)] = EmptyEntry;
-    freeEntries_.setFree(e);
-}
-
-void PathFinder::freeBucket(int b) {
-    buckets[size_t(b)] = EmptyBucket;
-    freeBuckets_.setFree(b);
-}
-
-void PathFinder::queueInsert(int node) {
-    const float k = nodeCost[size_t(node)];
-    for (;;) {
-        int found = -1;
-        for (int b = headBucket; b != -1; b = buckets[size_t(b)].next) {
-            if (buckets[size_t(b)].inUse == 1 && buckets[size_t(b)].key == k) {
-                found = b;
-                break;
-            }
-            if (buckets[size_t(b)].next == -1) break;
-        }
-        if (found != -1) {
-            QueueBucket& B = buckets[size_t(found)];
-            const int e = findFreeEntry();
-            if (e == -1) return;
-            if (B.last == -1) {
-                if (B.first == -1) B.first = e;
-                queueEntries[size_t(e)] = QueueEntry{1, found, -1, -1, node};
-            } else {
-                int t = B.last;
-                while (queueEntries[size_t(t)].next != -1) t = queueEntries[size_t(t)].next;
-                queueEntries[size_t(t)].next = e;
-                queueEntries[size_t(e)] = QueueEntry{1, found, t, -1, node};
-            }
-            freeEntries_.setUsed(e);
-            entriesWritten_ = std::max(entriesWritten_, e + 1);
-            B.last = e;
-            return;
-        }
-        if (buckets[size_t(headBucket)].inUse == 0) {
-            buckets[size_t(headBucket)] = QueueBucket{1, -1, -1, k, -1, -1};
-            freeBuckets_.setUsed(headBucket);
-            continue;
-        }
-        const int N = findFreeBucket();
-        if (N == -1) return;
-        int C = headBucket;
-        for (;;) {
-            QueueBucket& c = buckets[size_t(C)];
-            const bool isHead = C == headBucket;
-            if (c.key >= k && !isHead) {
-                const int p = c.prev;
-                buckets[size_t(p)].next = N;
-                c.prev = N;
-                buckets[size_t(N)] = QueueBucket{1, p, C, k, -1, -1};
-                break;
-            }
-            if (k > c.key && c.next == -1) { // after the tail, head or not
-                c.next = N;
-                buckets[size_t(N)] = QueueBucket{1, C, -1, k, -1, -1};
-                break;
-            }
-            if (c.key >= k && isHead) {
-                c.prev = N;
-                buckets[size_t(N)] = QueueBucket{1, -1, C, k, -1, -1};
-                headBucket = N;
-                break;
-            }
-            C = c.next;
-            if (C == -1) return; // a key that compares with nothing (NaN) is not queued
-        }
-        freeBuckets_.setUsed(N);
-    }
-}
-
-int PathFinder::queuePopCheapest() {
-    if (headBucket == -1) return -1;
-    QueueBucket& head = buckets[size_t(headBucket)];
-    if (head.first == -1 || queueEntries[size_t(head.first)].node == -1) return -1;
-    const int e = head.first;
-    const int n = queueEntries[size_t(e)].node;
-    const int f = queueEntries[size_t(e)].next;
-    if (f != -1) {
-        head.first = f;
-        queueEntries[size_t(f)].prev = -1;
-        freeEntry(e);
-        return n;
-    }
-    freeEntry(e);
-    const int following = head.next;
-    if (following == -1) {
-        freeBucket(headBucket);
-        return n;
-    }
-    const int old = headBucket;
-    headBucket = following;
-    buckets[size_t(following)].prev = -1;
-    freeBucket(old);
-    return n;
 }
 
 } // namespace delve

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "path/bucket_queue.h"
+#include "path/open_list.h"
 #include "platform/zeroed_array.h"
 #include "units/unit_record.h"
 #include "world/world_map.h"
@@ -11,9 +13,7 @@ namespace delve {
 constexpr int PathNone = -9;           // pathStep: no planned path, search before the next step
 constexpr int PathCapacity = 1000;     // cells of one unit's share of pathX/pathY
 constexpr int ParentWalkGuard = 10000; // most parent links storeUnitPath follows
-constexpr int BucketCount = 1000;
 constexpr int NodeCapacity = MapSide * MapSide; // one node per cell of the largest window
-constexpr float SelectionCeiling = 2.0f * MapSide * MapSide; // 131072.0
 
 constexpr uint8_t NodeOpen = 0;
 constexpr uint8_t NodeClosed = 9;
@@ -52,37 +52,6 @@ constexpr bool isPassable(uint8_t code) {
 constexpr bool permitsCorner(uint8_t code) {
     return code == Cell::Plain || code == Cell::Forest || code == Cell::Hills || code == Cell::Floor;
 }
-
-struct QueueBucket {
-    uint8_t inUse;
-    int32_t prev;
-    int32_t next;
-    float key;
-    int32_t first;
-    int32_t last;
-};
-
-struct QueueEntry {
-    uint8_t inUse;
-    int32_t bucket;
-    int32_t prev;
-    int32_t next;
-    int32_t node;
-};
-
-// Lowest-free-index lookup over a fixed number of slots, two levels of
-// 64-bit words, so taking the first free slot never scans the whole table.
-class FreeSlots {
-public:
-    explicit FreeSlots(int count);
-    void setFree(int i);
-    void setUsed(int i);
-    int lowestFree() const; // -1 when none
-
-private:
-    std::vector<uint64_t> words_;   // bit set = slot free
-    std::vector<uint64_t> summary_; // bit set = word has a free slot
-};
 
 // The one path search object: a cheapest-first search over the eight
 // neighbours of a cell in a square window of one layer, plus the stored path
@@ -144,12 +113,6 @@ private:
     // Tests read the search's machinery through this (tests/path).
     friend struct PathFinderInspector;
 
-    // The bucket queue (queue mode only).
-    void queueInsert(int node);
-    int queuePopCheapest();
-    int findFreeEntry() const;
-    int findFreeBucket() const;
-
     // Index of the window mark of map cell (x, y); the cell must lie in the window.
     int markIndex(int x, int y) const { return (y - windowY) * windowSize + (x - windowX); }
     // Node tables, one entry per cell of the largest window; they start as
@@ -168,9 +131,6 @@ private:
     float dirCost[8] = {};
     int32_t scanOrder = 0;
     ZeroedArray<uint8_t> windowMarks; // MarkFree is zero
-    std::vector<QueueBucket> buckets;
-    std::vector<QueueEntry> queueEntries;
-    int32_t headBucket = 0;
     int32_t layer = 0;
     int32_t queueMode = 0;
     int32_t currentNode = 0;
@@ -188,43 +148,20 @@ private:
     void markUnits(MarkGrid& marks, const Units& units);
     void selectCheapestOpen();
     int advanceOpenCursor();
-    void freeEntry(int e);
-    void freeBucket(int b);
 
-    // Open list of the linear mode: gives the node the cheapest-first scan
-    // over all nodes would pick (cheapest, newest among equals). Nodes wait
-    // in buckets by their cost scaled and truncated (a circle of buckets
-    // that always spans the dearest step), and the nodes of the cheapest
-    // bucket in a binary heap ordered by (cost, newest first).
-    static constexpr int CostBuckets = 4096;
-    void openReset();
-    void openChooseScale(const StepCostTable& costs);
-    void openPush(int node, float cost, int cell);
-    int cellOf(int node) const { return nodeY[size_t(node)] * MapSide + nodeX[size_t(node)]; }
-    int openTakeCheapest();
-    void openSpillToHeap();
-    void heapPush(uint64_t key);
-    void heapPopTop();
-    ZeroedArray<uint64_t> heap_;
-    int heapSize_ = 0;
-    ZeroedArray<int32_t> bucketNext_;  // next node of the same bucket, by node
-    int32_t bucketHead_[CostBuckets] = {};
-    uint64_t bucketUsed_[CostBuckets / 64] = {}; // bit set: the bucket holds nodes
-    int bucketsHeld_ = 0;
-    int32_t heapBucket_ = 0;   // scaled cost of the nodes the heap was filled with
-    float bucketScale_ = 1.0f; // a power of two; 0 = every node goes to the heap
-    bool scaleChosen_ = false;
-    int takenCell_ = -1; // cell of the node openTakeCheapest last gave, -1 for none
+    void chooseOpenScale(const StepCostTable& costs);
+    OpenNodes openNodes() const { return {nodeCost.data(), nodeX.data(), nodeY.data()}; }
+
+    OpenList open_;      // open nodes of the linear mode
+    BucketQueue queue_;  // open nodes of the queue mode
+    int takenCell_ = -1; // cell of the node the open list last gave, -1 for none
+
     // Direction bits in scan order for each mask of open neighbours given
     // in the order of scan order 0.
     uint8_t fromOrderZero_[256] = {};
     int tablesOrder_ = -1; // the order the direction tables were built for; -1 none yet
     int closedBelow_ = 0; // every node below this index is closed
-    int nodesWritten_ = NodeCapacity;    // node slots that may differ from their empty state
-    int entriesWritten_ = 0;           // queue entries likewise
-
-    FreeSlots freeEntries_;
-    FreeSlots freeBuckets_;
+    int nodesWritten_ = NodeCapacity; // node slots that may differ from their empty state
 };
 
 } // namespace delve

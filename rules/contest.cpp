@@ -112,8 +112,8 @@ FoundingCheck checkAmong(const Units& units, const int* anchors, int count, int 
 bool playerFounding(ContestWorld& cw, const TurnInput& in, UnitRecord& scratch,
                     TurnReport& report) {
     Units& units = cw.units;
-    const int x = in.cursorX / ContestCellPixels + cw.SX;
-    const int y = in.cursorY / ContestCellPixels + cw.SY;
+    const int x = in.cursorX / MapCellPixels + cw.SX;
+    const int y = in.cursorY / MapCellPixels + cw.SY;
     report.x = x;
     report.y = y;
     Prepared n = prepareMember(units, cw.rng, 1, scratch);
@@ -333,12 +333,12 @@ ViewOrigin centredViewOrigin(int x, int y, int z, int columns, int rows) {
 }
 
 CellClick clickOnCell(int x, int y, int screenWidth, int screenHeight) {
-    const int columns = screenWidth / ContestCellPixels, rows = screenHeight / ContestCellPixels;
+    const int columns = screenWidth / MapCellPixels, rows = screenHeight / MapCellPixels;
     CellClick c;
     c.SX = std::clamp(x - columns / 2, 0, MapSide - columns);
     c.SY = std::clamp(y - rows / 2, 0, MapSide - rows);
-    c.cursorX = (x - c.SX) * ContestCellPixels + ContestCellPixels / 2;
-    c.cursorY = (y - c.SY) * ContestCellPixels + ContestCellPixels / 2;
+    c.cursorX = (x - c.SX) * MapCellPixels + MapCellPixels / 2;
+    c.cursorY = (y - c.SY) * MapCellPixels + MapCellPixels / 2;
     return c;
 }
 

@@ -21,7 +21,6 @@ constexpr int TurnPauseMs = 1480;
 constexpr int MemberListLimit = 1000;
 constexpr int ViewKeyCount = 5;
 constexpr uint16_t MemberSprite = 189;
-constexpr int ContestCellPixels = 16;
 // What playExpansionTurn returns once no leader is left at all.
 constexpr int ContestDraw = -1;
 

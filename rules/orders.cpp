@@ -8,21 +8,6 @@ namespace {
 
 bool validUnit(int unit) { return unit >= 0 && unit < unitCapacity; }
 
-// Sets up and runs one search for `unit`, centred on it or in a window
-// placed by the caller. False when the unit stands outside the world (a
-// damaged save) or no path was found.
-bool searchFrom(PathWorld& pw, const Units& units, int unit, int toX, int toY, int window,
-                int queueMode, bool placed, int originX, int originY) {
-    if (!placed) return planPath(pw, units, unit, toX, toY, window, queueMode);
-    const UnitRecord& u = units[unit];
-    if (u.z >= LayerCount) return false;
-    PathFinder& pf = pw.finder;
-    pf.beginSearchAt(pw.marks, units, SearchMode::FreeStartAndGoal, u.x, u.y, toX, toY, u.z, window,
-                     originX, originY, queueMode);
-    pf.runSearch(pw.world, pw.costs, window * window);
-    return pf.foundFlag == GoalReached;
-}
-
 // Stores the found path and puts its first cell into nextX/nextY.
 void takeFirstCell(PathFinder& pf, UnitRecord& u, int unit) {
     pf.storeUnitPath(unit);
@@ -35,7 +20,9 @@ int stepNearImpl(PathWorld& pw, Units& units, int unit, int toX, int toY, int wi
                  int queueMode, bool placed, int originX, int originY, bool always) {
     if (!validUnit(unit)) return 0;
     UnitRecord& u = units[unit];
-    if (!searchFrom(pw, units, unit, toX, toY, window, queueMode, placed, originX, originY)) {
+    const bool found = placed ? planPathAt(pw, units, unit, toX, toY, window, originX, originY, queueMode)
+                              : planPath(pw, units, unit, toX, toY, window, queueMode);
+    if (!found) {
         u.moveState = 0;
         return 0;
     }
@@ -159,20 +146,21 @@ OrderPassReport advanceOrders(PathWorld& pw, Units& units, int frameCounter) {
             }
             const UnitRecord& target = units[t];
             const int32_t step = pf.pathStep[size_t(i)];
-            if (step > NearLimit || step == PathNone) {
-                if (approachAlongPath(pw, units, i, u.destX, u.destY, OrderWindow, 0, 1) == 1) {
-                    stepOn(u);
-                    report.moved += 1;
-                    u.chaseSteps += 1;
-                    if (u.chaseSteps > ChaseReplanSteps) retarget(pf, u, target, i);
-                    if (u.x == u.destX && u.y == u.destY) u.moveState = 0;
-                }
-            } else if (stepNear(pw, units, i, target.x, target.y, OrderWindow, 0) == 1) {
+            // Far, the chaser approaches its recorded destination; near, it
+            // searches anew toward where the target stands now.
+            const bool far = step > NearLimit || step == PathNone;
+            const bool stepped =
+                far ? approachAlongPath(pw, units, i, u.destX, u.destY, OrderWindow, 0, 1) == 1
+                    : stepNear(pw, units, i, target.x, target.y, OrderWindow, 0) == 1;
+            if (stepped) {
                 stepOn(u);
                 report.moved += 1;
                 u.chaseSteps += 1;
                 if (u.chaseSteps > ChaseReplanSteps) retarget(pf, u, target, i);
-                if (u.x == target.x && u.y == target.y) u.moveState = 0;
+                // The end is read after a re-target, which moves the destination.
+                const bool arrived = far ? u.x == u.destX && u.y == u.destY
+                                         : u.x == target.x && u.y == target.y;
+                if (arrived) u.moveState = 0;
             }
             if (u.moveState == 0) report.caughtUp += 1;
         }

@@ -61,6 +61,18 @@ TEST_F(Items, CopiedObjectsCarryTheirTypeAndOnlyTheTableIsWritten) {
     EXPECT_STREQ(objectName(*db, typeCapacity), "");
 }
 
+// Material word and piece word; from Plate up the second piece is a helmet.
+TEST_F(Items, ArmourNamesJoinMaterialAndPieceAndHelmetsStartAtPlate) {
+    const int object = containerSlotId(2, 0);
+    for (auto [type, name] : {std::tuple{8100, "Robe Suit"}, {8101, "Robe Hat"}, {8221, "Scale Hat"},
+                              {8231, "Scale Sleeves"}, {8250, "Plate Suit"}, {8251, "Plate Helmet"},
+                              {8252, "Plate Cape"}, {8281, "Full Plate Helmet"}, {8321, "Magic Helmet"},
+                              {8333, "Magic Boots"}}) {
+        copyObjectType(*db, object, type);
+        EXPECT_STREQ(objectName(*db, object), name) << type;
+    }
+}
+
 TEST_F(Items, UnitNamesJoinThreeSyllablesAndIgnorePartsPastTheirTable) {
     Units units;
     NameBuffer name;

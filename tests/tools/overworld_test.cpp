@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 
+#include "platform/digest.h"
 #include "platform/files.h"
 #include "world/world.h"
 
@@ -58,4 +63,18 @@ TEST(ShippedOverworld, HoldsOnlyLandAndSiteCodesWithADryBorderAndJoinedVillages)
     ASSERT_NE(first, cells.end());
     EXPECT_EQ(reachableVillages(cells, int(first - cells.begin())),
               std::count_if(cells.begin(), cells.end(), village));
+}
+
+// The generator from its fixed seed always makes the same land: any change to
+// the height bands, the midpoint displacement or the later passes shows here.
+TEST(ShippedOverworld, TheGeneratorMakesTheSameLandEveryTime) {
+    const auto dir = std::filesystem::temp_directory_path() / ("delve_overworld_gen_" + std::to_string(::getpid()));
+    const art::OverworldStats stats = art::writeOverworld(dir.string());
+    std::filesystem::remove_all(dir);
+    ASSERT_EQ(stats.cells.size(), size_t(LayerSize));
+    std::array<int, 256> counts{};
+    for (uint8_t c : stats.cells) ++counts[c];
+    EXPECT_EQ(fnv1a64(stats.cells.data(), stats.cells.size()), 0xcc263280861a4a54ull)
+        << "Hills " << counts[Cell::Hills] << ", Mountain " << counts[Cell::Mountain] << ", MountainHigh "
+        << counts[Cell::MountainHigh] << ", villages " << stats.villages << ", road " << stats.roadCells;
 }

@@ -65,6 +65,32 @@ TEST(HeightField, WholeMapFillsEveryCellWithinRange) {
         for (int x = 0; x <= 255; ++x) ASSERT_TRUE(h.height(x, y) >= 1 && h.height(x, y) <= 24) << x << "," << y;
 }
 
+// Each band's first and last height; one draw per cell classified, none on
+// the border.
+TEST(HeightField, ClassifyWritesTheLandCodeOfEachHeightBand) {
+    HeightGrid h;
+    auto map = std::make_unique<WorldMap>();
+    Rng rng, reference;
+    rng.srand(5);
+    reference.srand(5);
+    int x = 1;
+    for (auto [height, code] : {std::tuple{0, Cell::Plain}, {3, Cell::Plain}, {4, Cell::Forest}, {10, Cell::Forest},
+                                {11, Cell::Hills}, {15, Cell::Hills}, {16, Cell::Mountain}, {18, Cell::Mountain},
+                                {19, Cell::MountainHigh}, {255, Cell::MountainHigh}}) {
+        h.setHeight(x, 7, uint8_t(height));
+        classifyHeight(h, *map, rng, x, 7, 0);
+        reference.rand();
+        EXPECT_EQ(map->cell(x, 7, 0), code) << "height " << height;
+        ++x;
+    }
+    EXPECT_EQ(rng.state(), reference.state());
+    for (auto [bx, by] : {std::pair{0, 7}, {MapSide - 1, 7}, {7, 0}, {7, MapSide - 1}}) {
+        classifyHeight(h, *map, rng, bx, by, 0);
+        EXPECT_EQ(map->cell(bx, by, 0), 0) << bx << "," << by;
+    }
+    EXPECT_EQ(rng.state(), reference.state()) << "the border draws nothing";
+}
+
 TEST(DiagonalPinch, NeverLooksPastTheLastColumnOrRow) {
     auto map = std::make_unique<WorldMap>();
     // A pinch whose top-left would be column 255 / row 255 does not exist.
