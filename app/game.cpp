@@ -374,6 +374,29 @@ struct Game::Loop {
                           FoundingSpacing, FoundingReach - 1);
     }
 
+    // The console commands that act on the game. "contest" switches the
+    // screen mode, so it runs after the console step has drawn.
+    static void addConsoleCommands(Game& g) {
+        ConsoleCommand contest;
+        contest.words = "contest";
+        contest.help = "contest (starts, pauses, goes on)";
+        contest.time = CommandTime::AfterConsoleStep;
+        contest.handler = [&g](const CommandCall& call) {
+            toggleContest(g);
+            call.answer(g.contestMode_.active ? "contest on: click in the map to found members"
+                                              : "contest paused: type contest to go on");
+        };
+        g.console_.commands.addCommand(contest);
+        ConsoleCommand edges;
+        edges.words = "edges";
+        edges.help = "edges";
+        edges.handler = [&g](const CommandCall& call) {
+            call.answer("edges: cell edge overlay switched");
+            g.edgesShown_ = !g.edgesShown_;
+        };
+        g.console_.commands.addCommand(edges);
+    }
+
     // The contest as a saved game keeps it.
     static ContestSave contestSave(const Game& g) {
         const Game::ContestMode& cm = g.contestMode_;
@@ -528,6 +551,7 @@ bool startGame(Game& g) {
     // computed when a circle first reads it.
     g.trig_.build();
     initCommandStore(g.console_);
+    Game::Loop::addConsoleCommands(g);
     initTypeDatabase(g.types_);
     makeStartingObjects(g.types_);
     g.units_[HeroUnit].subX = g.units_[HeroUnit].subY = g.units_[HeroUnit].subZ = 0.5f;
@@ -599,17 +623,6 @@ void runFrame(Game& g) {
     Shell& sh = g.shell_;
     beginFrame(*g.platform_, *g.renderer_, g.screen_);
     Game::Loop::drawViewAndTexts(g, Banner);
-    if (g.console_.contestRequested != 0) {
-        g.console_.contestRequested = 0;
-        toggleContest(g);
-        showConsoleMessage(g.console_, g.clock_,
-                           g.contestMode_.active ? "contest on: click in the map to found members"
-                                                 : "contest paused: type contest to go on");
-    }
-    if (g.console_.edgesRequested != 0) {
-        g.console_.edgesRequested = 0;
-        g.edgesShown_ = !g.edgesShown_;
-    }
     if (g.contestMode_.showMap) {
         // A contest that was on when it was saved goes on in the map view.
         g.contestMode_.showMap = false;

@@ -26,7 +26,9 @@ void runConsole(ConsoleState& console, Input& input, Clock& clock, Shell& shell,
                 const std::string& saveDir);
 void runConsole(ConsoleState& console, const ConsoleContext& ctx);
 
-// Splits the command line into words and runs the commands it names.
+// Splits the command line into words and runs the row of the command table
+// that fits them, or answers why none does. A row that runs after the
+// console step is left pending: runConsole runs it once it has drawn.
 void runCommand(ConsoleState& console, const ConsoleContext& ctx);
 
 // Splits `line` at spaces, '-', ',', tabs and newlines into the console's
