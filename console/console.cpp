@@ -134,29 +134,7 @@ void runPendingCommand(ConsoleState& console, const ConsoleContext& ctx) {
 } // namespace
 
 void runConsole(ConsoleState& console, const ConsoleContext& ctx) {
-    // The presses since the last frame, in order: Tab shows or hides the
-    // prompt, and while it is shown the others type. Presses made while
-    // it is hidden type nothing.
-    KeyPress press;
-    bool typed = false;
-    while (ctx.input.peekPress(press)) {
-        if (press.virtualKey == Vk::Tab) {
-            ctx.input.takePress(press);
-            console.consoleOpen = console.consoleOpen == 0 ? 1 : 0;
-            ctx.clock.sleep(ConsolePauseMs);
-            continue;
-        }
-        if (console.consoleOpen != 1) {
-            ctx.input.takePress(press);
-            continue;
-        }
-        typeCommandLine(console, ctx.input, ctx.clock, ConsoleLineLimit);
-        typed = true;
-        if (console.commandReady == 1) break;
-    }
-    // A held key repeats also in a frame without presses.
-    if (!typed && console.consoleOpen == 1 && console.commandReady == 0)
-        typeCommandLine(console, ctx.input, ctx.clock, ConsoleLineLimit);
+    editCommandLine(console, ctx.input, ctx.clock, ConsoleLineLimit);
     ctx.input.captureTyping(console.consoleOpen == 1);
     if (console.consoleOpen == 1 && console.commandReady == 0)
         drawCommandLine(console, ctx.shell.frameCounter, ctx.screen, ctx.text, ConsolePromptX,

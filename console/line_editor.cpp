@@ -66,11 +66,17 @@ bool editWith(ConsoleState& console, Clock& clock, int limit, int vk, bool shift
 
 } // namespace
 
-void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength) {
+void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength) {
     const int limit = std::min(maxLength, CommandHardLimit);
     KeyPress press;
-    while (input.peekPress(press) && press.virtualKey != Vk::Tab) {
-        input.takePress(press);
+    while (input.takePress(press)) {
+        if (press.virtualKey == Vk::Tab) {
+            console.consoleOpen = console.consoleOpen == 0 ? 1 : 0;
+            clock.sleep(PromptTogglePauseMs);
+            continue;
+        }
+        // Presses made while the prompt is hidden type nothing.
+        if (console.consoleOpen != 1) continue;
         if (press.virtualKey == Vk::Enter) {
             // Alt+Enter is the full-screen key, not a command.
             if (press.alt) continue;
@@ -87,7 +93,9 @@ void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxL
         }
     }
     // A key still held well after its press repeats, once a frame.
-    if (console.repeatKey == 0 || input.inProgressFrame()) return;
+    if (console.consoleOpen != 1 || console.commandReady == 1 || console.repeatKey == 0 ||
+        input.inProgressFrame())
+        return;
     if (!input.isHeld(console.repeatKey)) {
         console.repeatKey = 0;
         return;
@@ -104,14 +112,6 @@ void drawCommandLine(const ConsoleState& console, int frameCounter, Screen& scre
     else
         text.format("%s%s", prompt, console.commandLine);
     drawLargeText(screen, text, x, y, 255, 255, 255);
-}
-
-void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int frameCounter,
-                     Screen& screen, TextBuffer& text, int x, int y, int maxLength,
-                     const char* prompt) {
-    typeCommandLine(console, input, clock, maxLength);
-    if (console.commandReady == 1) return;
-    drawCommandLine(console, frameCounter, screen, text, x, y, prompt);
 }
 
 } // namespace delve

@@ -5,11 +5,11 @@
 namespace delve::test {
 namespace {
 
-// Runs the editor alone, as the console does while the prompt is shown.
+// Runs the editor alone with the prompt shown, as the console does each
+// frame.
 void edit(Rig& r, int maxLength = ConsoleLineLimit) {
-    r.screen.clearFramebuffer();
-    editCommandLine(r.console, r.input, r.clock, r.shell.frameCounter, r.screen, r.text,
-                    ConsolePromptX, ConsolePromptY, maxLength, ConsolePrompt);
+    r.console.consoleOpen = 1;
+    editCommandLine(r.console, r.input, r.clock, maxLength);
     r.clock.endFrame();
 }
 
@@ -61,12 +61,19 @@ TEST(LineEditor, EnterEndsTheLineAndLeavesLaterPressesForTheNextFrame) {
     edit(r);
     EXPECT_EQ(r.console.commandReady, 1);
     EXPECT_STREQ(r.console.commandLine, "d");
-    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u); // nothing drawn in Enter's frame
     r.console.commandReady = 0;
     edit(r);
     EXPECT_EQ(r.console.commandReady, 0);
     EXPECT_STREQ(r.console.commandLine, "d");
-    EXPECT_GT(inkPixels(r.screen.framebuffer), 0u);
+
+    // The prompt is not drawn in Enter's frame (an empty line answers
+    // nothing), and is again in the next.
+    Rig drawn("enter-drawn");
+    drawn.console.consoleOpen = 1;
+    drawn.press({Vk::Enter});
+    EXPECT_EQ(inkPixels(drawn.screen.framebuffer), 0u);
+    drawn.frame();
+    EXPECT_GT(inkPixels(drawn.screen.framebuffer), 0u);
 
     // Alt+Enter is the full-screen key, not a command.
     r.input.setKey(Vk::Alt, true);
@@ -101,6 +108,16 @@ TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
     EXPECT_TRUE(r.input.isHeld(Vk::KeyM));
     r.press({Vk::Tab});
     EXPECT_TRUE(r.input.isKeyDown(Vk::KeyM));
+
+    // A held key repeats once a frame, however many Tabs split its presses.
+    Rig held("held");
+    held.press({Vk::Tab});
+    held.input.setKey(Vk::LetterA + 23, true); // x
+    while (held.clock.gameMs() < KeyRepeatDelayMs) held.frame();
+    const int before = held.console.commandLength;
+    tap(held, {Vk::F5, Vk::Tab, Vk::Tab, Vk::F5, Vk::Tab, Vk::Tab});
+    held.frame();
+    EXPECT_EQ(held.console.commandLength, before + 1);
 }
 
 } // namespace
