@@ -56,9 +56,11 @@ ConsoleCommands::ConsoleCommands() { addConsoleOwnCommands(*this); }
 
 void ConsoleCommands::addCommand(ConsoleCommand row) { rows_.push_back(std::move(row)); }
 
-bool ConsoleCommands::guard(const char* words, std::function<const char*()> refusal) {
+bool ConsoleCommands::guard(const char* words, const char* help,
+                            std::function<const char*()> refusal) {
     for (ConsoleCommand& row : rows_) {
         if (std::strcmp(row.words, words) != 0) continue;
+        row.help = help;
         row.refusal = std::move(refusal);
         return true;
     }

@@ -66,8 +66,9 @@ public:
 
     void addCommand(ConsoleCommand row);
     // Lets `refusal` refuse the row named `words` (with its answer) while
-    // the program cannot allow it; false when no row has those words.
-    bool guard(const char* words, std::function<const char*()> refusal);
+    // the program cannot allow it, and gives the row the help line `help`
+    // that says so; false when no row has those words.
+    bool guard(const char* words, const char* help, std::function<const char*()> refusal);
 
     // The row that runs the split line in `console`, or null; `usage` is set
     // to the answer for a line that names a row but does not fit it (null

@@ -39,6 +39,10 @@ int splitCommandLine(ConsoleState& console, const char* line);
 // Reads a decimal number like atoi, but saturates instead of overflowing.
 int readNumber(const char* word);
 
+// Whether the Escape key down now hid the prompt: the console took that
+// press, and the key quits nothing until it has been let go.
+inline bool consoleTookEscape(const ConsoleState& console) { return console.escapeTaken; }
+
 // Shows a notice, such as a command's answer, under the command line (lines
 // after a '\n' stand above the prompt): while the console is open, until the
 // next command answers; when it is closed, for a few seconds.

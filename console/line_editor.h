@@ -19,14 +19,14 @@ void initCommandStore(ConsoleState& console);
 // Frees the word buffers (at shutdown).
 void releaseCommandStore(ConsoleState& console);
 
-// Pause after Tab shows or hides the prompt.
+// Pause after Tab or Escape shows or hides the prompt.
 constexpr int PromptTogglePauseMs = 400;
 
 // One editing step, once a frame: takes the key presses since the last
 // frame in one pass, in the order they were made. Tab shows or hides the
-// prompt (with a pause). While the prompt is shown a press types a
-// character or a Backspace (with a pause after each), and Enter marks the
-// line ready and
+// prompt, and Escape hides a shown one (with a pause each). While the
+// prompt is shown a press types a character or a Backspace (with a pause
+// after each), Ctrl+U empties the line, and Enter marks the line ready and
 // leaves the presses after it for the next frame; while it is hidden a
 // press types nothing. Then a character or Backspace key held since its
 // press for longer than the repeat delay types once more.

@@ -120,5 +120,59 @@ TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
     EXPECT_EQ(held.console.commandLength, before + 1);
 }
 
+// Escape hides a shown prompt as Tab does and is then the console's until
+// it is let go; pressed with the prompt hidden it is the game's. Ctrl+U
+// empties a shown line and types nothing; hidden, it does nothing.
+TEST(Console, EscapeHidesTheShownPromptAndCtrlUEmptiesTheLine) {
+    Rig r("escape");
+    r.command("abc");
+    ASSERT_EQ(r.console.consoleOpen, 1);
+    const uint64_t before = r.clock.waitedMs();
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    EXPECT_EQ(r.console.consoleOpen, 0);
+    EXPECT_EQ(r.clock.waitedMs() - before, uint64_t(PromptTogglePauseMs));
+    for (int held = 0; held < 3; ++held) {
+        EXPECT_TRUE(consoleTookEscape(r.console)) << "held for " << held << " frames";
+        r.frame();
+    }
+    EXPECT_EQ(r.console.consoleOpen, 0); // a held Escape hides once, opens nothing
+    r.input.setKey(Vk::Escape, false);
+    r.frame();
+    EXPECT_FALSE(consoleTookEscape(r.console));
+    r.press({Vk::Escape});
+    EXPECT_FALSE(consoleTookEscape(r.console)); // hidden: the game's
+    // Let go and pressed again before the next frame: a new press.
+    r.press({Vk::Tab});
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    tap(r, {Vk::Escape});
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    EXPECT_FALSE(consoleTookEscape(r.console));
+    r.input.setKey(Vk::Escape, false);
+
+    const int u = Vk::LetterA + 20;
+    const struct { bool open; const char* line; } cases[] = {{true, ""}, {false, "abc"}};
+    for (const auto& c : cases) {
+        r.console.consoleOpen = c.open;
+        r.console.commandReady = 0;
+        std::strcpy(r.console.commandLine, "abc");
+        r.console.commandLength = 3;
+        r.input.setKey(Vk::Control, true);
+        r.input.setKey(u, true);
+        for (int i = 0; i < 60; ++i) r.frame(); // held well past the repeat delay
+        r.input.setKey(u, false);
+        r.input.setKey(Vk::Control, false);
+        EXPECT_STREQ(r.console.commandLine, c.line) << c.open;
+        EXPECT_EQ(r.console.commandLength, int(std::strlen(c.line))) << c.open;
+        EXPECT_EQ(r.console.commandReady, 0) << c.open;
+    }
+    r.console.consoleOpen = 1;
+    tap(r, {Vk::LetterA, u});
+    r.frame();
+    EXPECT_STREQ(r.console.commandLine, "abcau"); // U alone types
+}
+
 } // namespace
 } // namespace delve::test
