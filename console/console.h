@@ -18,9 +18,10 @@ constexpr int ConsoleMessageMs = 3000;
 constexpr int ConsoleMessageX = 14;
 constexpr int ConsoleMessageY = 53;
 
-// One console step (once a frame, and inside every progress frame): Tab
-// toggles the prompt, the line editor runs while it is shown, and a line
-// finished with Enter is run as a command.
+// One console step (once a frame, and inside every progress frame): the
+// line editor takes the frame's presses (Tab and Escape show and hide the
+// prompt), the prompt is drawn while it is shown, and a line finished with
+// Enter is run as a command.
 void runConsole(ConsoleState& console, Input& input, Clock& clock, Shell& shell, Screen& screen,
                 TextBuffer& text, WorldMap& world, Units& units, FrameHost& host,
                 const std::string& saveDir);
