@@ -53,6 +53,9 @@ void frameRect(Screen& s, int x0, int y0, int x1, int y1, Rgb c) {
 // A loaded game may carry any counter; it wraps instead of overflowing.
 int nextFrameCount(int frameCounter) { return int(uint32_t(frameCounter) + 1u); }
 
+// The party size a new contest starts with.
+constexpr int StartingPartySize = 3;
+
 volatile std::sig_atomic_t quitSignal = 0;
 
 extern "C" void onQuitSignal(int) { quitSignal = 1; }
@@ -374,6 +377,48 @@ struct Game::Loop {
                           FoundingSpacing, FoundingReach - 1);
     }
 
+    // The console commands that act on the game. "contest" switches the
+    // screen mode, so it runs after the console step has drawn.
+    static void addConsoleCommands(Game& g) {
+        ConsoleCommand contest;
+        contest.words = "contest";
+        contest.help = "contest (starts, pauses, goes on)";
+        contest.time = CommandTime::AfterConsoleStep;
+        contest.handler = [&g](const CommandCall& call) {
+            toggleContest(g);
+            call.answer(g.contestMode_.active ? "contest on: click in the map to found members"
+                                              : "contest paused: type contest to go on");
+        };
+        g.console_.commands.addCommand(contest);
+        ConsoleCommand fresh;
+        fresh.words = "contest new";
+        fresh.wordCount = 2;
+        fresh.help = "contest new (drops the contest under way)";
+        fresh.time = CommandTime::AfterConsoleStep;
+        fresh.handler = [&g](const CommandCall& call) {
+            startContestAfresh(g);
+            call.answer("contest new: a fresh contest is on; click in the map to found members");
+        };
+        g.console_.commands.addCommand(fresh);
+        // Founding counts only members on the overworld: a hero taken off it
+        // would leave group 1 unable to found, and the contest stuck.
+        g.console_.commands.guard("env4teleport", "env4teleport X Y Z (not in a contest)",
+                                  [&g]() -> const char* {
+            const Game::ContestMode& cm = g.contestMode_;
+            return cm.started && cm.winner == 0 ? "env4teleport: refused while the contest is on "
+                                                  "(the hero stays on the overworld)"
+                                                : nullptr;
+        });
+        ConsoleCommand edges;
+        edges.words = "edges";
+        edges.help = "edges";
+        edges.handler = [&g](const CommandCall& call) {
+            call.answer("edges: cell edge overlay switched");
+            g.edgesShown_ = !g.edgesShown_;
+        };
+        g.console_.commands.addCommand(edges);
+    }
+
     // The contest as a saved game keeps it.
     static ContestSave contestSave(const Game& g) {
         const Game::ContestMode& cm = g.contestMode_;
@@ -507,6 +552,18 @@ void toggleContest(Game& g) {
     cm.active = true;
 }
 
+void startContestAfresh(Game& g) {
+    // The contest under way is dropped, whatever its state, and the new one
+    // starts from the first set-up: three groups.
+    Game::ContestMode& cm = g.contestMode_;
+    g.units_.partySize = StartingPartySize;
+    // toggleContest starts a new contest in place of a decided one: the one
+    // under way ends here, unpaused, as a draw.
+    cm.active = false;
+    if (cm.started) cm.winner = ContestDraw;
+    toggleContest(g);
+}
+
 bool startGame(Game& g) {
     g.dataDir_ = findDataDir(g.options_.dataDir);
     g.saveDir_ = findSaveDir(g.options_.saveDir);
@@ -530,6 +587,7 @@ bool startGame(Game& g) {
     // computed when a circle first reads it.
     g.trig_.build();
     initCommandStore(g.console_);
+    Game::Loop::addConsoleCommands(g);
     initTypeDatabase(g.types_);
     makeStartingObjects(g.types_);
     g.units_[HeroUnit].subX = g.units_[HeroUnit].subY = g.units_[HeroUnit].subZ = 0.5f;
@@ -601,17 +659,6 @@ void runFrame(Game& g) {
     Shell& sh = g.shell_;
     beginFrame(*g.platform_, *g.renderer_, g.screen_);
     Game::Loop::drawViewAndTexts(g, Banner);
-    if (g.console_.contestRequested != 0) {
-        g.console_.contestRequested = 0;
-        toggleContest(g);
-        showConsoleMessage(g.console_, g.clock_,
-                           g.contestMode_.active ? "contest on: click in the map to found members"
-                                                 : "contest paused: type contest to go on");
-    }
-    if (g.console_.edgesRequested != 0) {
-        g.console_.edgesRequested = 0;
-        g.edgesShown_ = !g.edgesShown_;
-    }
     if (g.contestMode_.showMap) {
         // A contest that was on when it was saved goes on in the map view.
         g.contestMode_.showMap = false;
@@ -638,7 +685,7 @@ void runFrame(Game& g) {
 
     handleWindowKeys(g);
     scrollView(g);
-    if (g.input_.isKeyDown(Vk::Escape)) sh.quitRequested = 1;
+    if (g.input_.isKeyDown(Vk::Escape) && !consoleTookEscape(g.console_)) sh.quitRequested = 1;
     if (g.input_.wasPressed(Vk::F5)) Game::Loop::switchScreenMode(g, 320, 240, 2);
     if (g.input_.wasPressed(Vk::F6)) Game::Loop::switchScreenMode(g, 640, 480, 1);
     if (g.input_.isKeyDown('1')) sh.movementInterval = 10.0f;

@@ -59,6 +59,10 @@ void setViewOriginFromSelectedUnit(Game& g);
 // shows them in the map view centred on the player's leader; otherwise it
 // pauses the contest or goes on with it.
 void toggleContest(Game& g);
+// The "contest new" command: drops the contest under way, whatever its state
+// (on, paused, decided or stuck), and starts a new one as toggleContest does,
+// with the first set-up's party size.
+void startContestAfresh(Game& g);
 // F12: the frame as presented, to a new PNG (see app/screenshot.h).
 std::string takeScreenshot(Game& g);
 
@@ -159,6 +163,7 @@ private:
     friend void scrollView(Game&);
     friend void setViewOriginFromSelectedUnit(Game&);
     friend void toggleContest(Game&);
+    friend void startContestAfresh(Game&);
     friend std::string takeScreenshot(Game&);
     // The frame loop's own steps, defined with it.
     struct Loop;

@@ -3,14 +3,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "console/commands.h"
+
 namespace delve {
 
 constexpr int CommandTextSize = 256;   // line and word buffers, terminator included
 constexpr int CommandTokenCount = 20;  // words kept from one command line
-constexpr int ConsoleMessageSize = 256;
+// Answers, help included (about a dozen short lines).
+constexpr int ConsoleMessageSize = 640;
 
-// The console's state: the prompt switch, the line store and the answer to
-// the last command, shown under the command line.
+// The console's state: the prompt switch, the line store, the command table
+// and the answer to the last command, shown under the command line.
 struct ConsoleState {
     int consoleOpen = 0;
     int commandReady = 0;
@@ -35,12 +38,14 @@ struct ConsoleState {
     int slotError = 0;
     bool slotUnchecked = false;
 
-    // Set by the "contest" command; the shell starts or stops the party
-    // contest and clears it (the console itself knows no game rules).
-    int contestRequested = 0;
-    // Set by the "edges" command; the shell turns the cell edge overlay of
-    // the first-person view on or off and clears it.
-    int edgesRequested = 0;
+    // The commands a line can run; the program adds its own at start-up.
+    ConsoleCommands commands;
+    // A command whose handler runs after the console step (its row in
+    // `commands`), or -1.
+    int pendingCommand = -1;
+    // Set when Escape closed the prompt, until that key is let go: the
+    // press was the console's, so it quits nothing.
+    bool escapeTaken = false;
 
     char message[ConsoleMessageSize] = {};
     uint64_t messageUntilMs = 0; // Clock time at which the notice disappears

@@ -1,6 +1,7 @@
 #include "console/line_editor.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "gfx/text.h"
 #include "platform/clock.h"
@@ -42,6 +43,11 @@ void backspace(ConsoleState& console, Clock& clock) {
     clock.sleep(CharacterPauseMs);
 }
 
+void clearLine(ConsoleState& console) {
+    std::memset(console.commandLine, 0, sizeof console.commandLine);
+    console.commandLength = 0;
+}
+
 // The character a key types: Space, a letter (a capital with Shift) or a
 // digit (Shift does not change digits); 0 for a key that types nothing.
 char characterOf(int vk, bool shift) {
@@ -66,11 +72,35 @@ bool editWith(ConsoleState& console, Clock& clock, int limit, int vk, bool shift
 
 } // namespace
 
-void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength) {
+void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength) {
     const int limit = std::min(maxLength, CommandHardLimit);
+    // The Escape that hid the prompt is the console's until it is let go.
+    if (console.escapeTaken && !input.isHeld(Vk::Escape)) console.escapeTaken = false;
     KeyPress press;
-    while (input.peekPress(press) && press.virtualKey != Vk::Tab) {
-        input.takePress(press);
+    while (input.takePress(press)) {
+        if (press.virtualKey == Vk::Tab) {
+            console.consoleOpen = console.consoleOpen == 0 ? 1 : 0;
+            clock.sleep(PromptTogglePauseMs);
+            continue;
+        }
+        if (press.virtualKey == Vk::Escape) {
+            // Escape hides a shown prompt, as Tab does; pressed while the
+            // prompt is hidden it is the game's (it quits).
+            console.escapeTaken = console.consoleOpen == 1;
+            if (console.consoleOpen == 1) {
+                console.consoleOpen = 0;
+                clock.sleep(PromptTogglePauseMs);
+            }
+            continue;
+        }
+        // Presses made while the prompt is hidden type nothing.
+        if (console.consoleOpen != 1) continue;
+        if (press.control && press.virtualKey == Vk::LetterA + ('u' - 'a')) {
+            // Ctrl+U empties the line and types nothing.
+            clearLine(console);
+            console.repeatKey = 0;
+            continue;
+        }
         if (press.virtualKey == Vk::Enter) {
             // Alt+Enter is the full-screen key, not a command.
             if (press.alt) continue;
@@ -87,7 +117,9 @@ void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxL
         }
     }
     // A key still held well after its press repeats, once a frame.
-    if (console.repeatKey == 0 || input.inProgressFrame()) return;
+    if (console.consoleOpen != 1 || console.commandReady == 1 || console.repeatKey == 0 ||
+        input.inProgressFrame())
+        return;
     if (!input.isHeld(console.repeatKey)) {
         console.repeatKey = 0;
         return;
@@ -104,14 +136,6 @@ void drawCommandLine(const ConsoleState& console, int frameCounter, Screen& scre
     else
         text.format("%s%s", prompt, console.commandLine);
     drawLargeText(screen, text, x, y, 255, 255, 255);
-}
-
-void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int frameCounter,
-                     Screen& screen, TextBuffer& text, int x, int y, int maxLength,
-                     const char* prompt) {
-    typeCommandLine(console, input, clock, maxLength);
-    if (console.commandReady == 1) return;
-    drawCommandLine(console, frameCounter, screen, text, x, y, prompt);
 }
 
 } // namespace delve

@@ -19,20 +19,20 @@ void initCommandStore(ConsoleState& console);
 // Frees the word buffers (at shutdown).
 void releaseCommandStore(ConsoleState& console);
 
-// One editing step: types the waiting key presses in the order they were
-// made (a character, Backspace or Enter each, with a pause after each), then
-// repeats a character or Backspace key held since its press for longer than
-// the repeat delay, and draws prompt, line and blinking cursor at (x, y).
-// Enter marks the line ready, leaves the presses after it waiting for the
-// next frame, and draws nothing in that frame.
-void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int frameCounter,
-                     Screen& screen, TextBuffer& text, int x, int y, int maxLength,
-                     const char* prompt);
+// Pause after Tab or Escape shows or hides the prompt.
+constexpr int PromptTogglePauseMs = 400;
 
-// The typing half of editCommandLine: stops before a Tab press, which is
-// the console's own key, and after Enter.
-void typeCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength);
-// The drawing half: prompt, line and the underscore that blinks every 20
+// One editing step, once a frame: takes the key presses since the last
+// frame in one pass, in the order they were made. Tab shows or hides the
+// prompt, and Escape hides a shown one (with a pause each). While the
+// prompt is shown a press types a character or a Backspace (with a pause
+// after each), Ctrl+U empties the line, and Enter marks the line ready and
+// leaves the presses after it for the next frame; while it is hidden a
+// press types nothing. Then a character or Backspace key held since its
+// press for longer than the repeat delay types once more.
+void editCommandLine(ConsoleState& console, Input& input, Clock& clock, int maxLength);
+
+// Draws the prompt, line and the underscore that blinks every 20
 // frames.
 void drawCommandLine(const ConsoleState& console, int frameCounter, Screen& screen,
                      TextBuffer& text, int x, int y, const char* prompt);

@@ -109,8 +109,58 @@ TEST(ConsoleCommands, ActOnlyWhenTheirWordsMatchAndAnswerUntilTheNextOne) {
         for (int i = 0; i < 300; ++i) r.frame();
         EXPECT_TRUE(consoleMessageVisible(r.console, r.clock)) << line;
     }
+}
+
+// A line that names a command with the wrong number of words answers with
+// its usage where it has one, else as an unknown command; only a slot
+// outside 1..12 in a well-formed line still pauses.
+TEST(ConsoleCommands, WrongWordCountsAnswerWithUsageOrAsUnknown) {
+    Rig r("counts");
+    r.console.consoleOpen = 1;
+    const struct { const char* line; const char* answer; uint64_t pausedMs; } cases[] = {
+        {"", "", 0},
+        {"screensavertoggle now", "unknown command: screensavertoggle (type help)", 0},
+        {"flush it", "unknown command: flush (type help)", 0},
+        {"save game", "save game N: N is 1 to 12", 0},
+        {"save slot 3", "save game N: N is 1 to 12", 0},
+        {"load game 3 now", "load game N: N is 1 to 12", 0},
+        {"load game 13", "load game N: N is 1 to 12", ConsolePauseMs},
+        {"env4teleport 1 2", "env4teleport X Y Z: three numbers", 0},
+        {"help me please", "help: type it alone for this list", 0},
+        {"env4dirt 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21", "dirt set at 100 120 2", 0},
+    };
+    for (const auto& c : cases) {
+        const uint64_t before = r.clock.waitedMs();
+        r.enterLine(c.line, std::strlen(c.line));
+        EXPECT_STREQ(r.console.message, c.answer) << c.line;
+        EXPECT_EQ(r.clock.waitedMs() - before, c.pausedMs) << c.line;
+    }
+}
+
+// help lists every command the table holds, added ones too, in lines that
+// fit the first-person view, and the keys that close and clear the line.
+TEST(ConsoleCommands, HelpIsMadeFromTheTable) {
+    Rig r("help");
+    ConsoleCommand added;
+    added.words = "wave hand";
+    added.wordCount = 2;
+    added.help = "wave hand";
+    int waved = 0;
+    added.handler = [&waved](const CommandCall&) { ++waved; };
+    r.console.commands.addCommand(added);
+    r.command("WAVE hand");
+    EXPECT_EQ(waved, 1);
     r.command("help");
-    EXPECT_NE(std::strstr(r.console.message, "env4teleport"), nullptr);
+    const std::string help = r.console.message;
+    for (const ConsoleCommand& row : r.console.commands.rows())
+        if (*row.help) {
+            EXPECT_NE(help.find(row.help), std::string::npos) << row.words;
+        }
+    for (const char* key : {"Esc", "Ctrl+U"}) EXPECT_NE(help.find(key), std::string::npos) << key;
+    for (size_t start = 0, end; start < help.size(); start = end + 1) {
+        end = std::min(help.find('\n', start), help.size());
+        EXPECT_LE(end - start, 64u) << help.substr(start, end - start);
+    }
 }
 
 } // namespace

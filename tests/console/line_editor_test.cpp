@@ -5,11 +5,11 @@
 namespace delve::test {
 namespace {
 
-// Runs the editor alone, as the console does while the prompt is shown.
+// Runs the editor alone with the prompt shown, as the console does each
+// frame.
 void edit(Rig& r, int maxLength = ConsoleLineLimit) {
-    r.screen.clearFramebuffer();
-    editCommandLine(r.console, r.input, r.clock, r.shell.frameCounter, r.screen, r.text,
-                    ConsolePromptX, ConsolePromptY, maxLength, ConsolePrompt);
+    r.console.consoleOpen = 1;
+    editCommandLine(r.console, r.input, r.clock, maxLength);
     r.clock.endFrame();
 }
 
@@ -61,12 +61,19 @@ TEST(LineEditor, EnterEndsTheLineAndLeavesLaterPressesForTheNextFrame) {
     edit(r);
     EXPECT_EQ(r.console.commandReady, 1);
     EXPECT_STREQ(r.console.commandLine, "d");
-    EXPECT_EQ(inkPixels(r.screen.framebuffer), 0u); // nothing drawn in Enter's frame
     r.console.commandReady = 0;
     edit(r);
     EXPECT_EQ(r.console.commandReady, 0);
     EXPECT_STREQ(r.console.commandLine, "d");
-    EXPECT_GT(inkPixels(r.screen.framebuffer), 0u);
+
+    // The prompt is not drawn in Enter's frame (an empty line answers
+    // nothing), and is again in the next.
+    Rig drawn("enter-drawn");
+    drawn.console.consoleOpen = 1;
+    drawn.press({Vk::Enter});
+    EXPECT_EQ(inkPixels(drawn.screen.framebuffer), 0u);
+    drawn.frame();
+    EXPECT_GT(inkPixels(drawn.screen.framebuffer), 0u);
 
     // Alt+Enter is the full-screen key, not a command.
     r.input.setKey(Vk::Alt, true);
@@ -101,6 +108,70 @@ TEST(Console, TabPressesAndTypedKeysActInTheOrderTheyCame) {
     EXPECT_TRUE(r.input.isHeld(Vk::KeyM));
     r.press({Vk::Tab});
     EXPECT_TRUE(r.input.isKeyDown(Vk::KeyM));
+
+    // A held key repeats once a frame, however many Tabs split its presses.
+    Rig held("held");
+    held.press({Vk::Tab});
+    held.input.setKey(Vk::LetterA + 23, true); // x
+    while (held.clock.gameMs() < KeyRepeatDelayMs) held.frame();
+    const int before = held.console.commandLength;
+    tap(held, {Vk::F5, Vk::Tab, Vk::Tab, Vk::F5, Vk::Tab, Vk::Tab});
+    held.frame();
+    EXPECT_EQ(held.console.commandLength, before + 1);
+}
+
+// Escape hides a shown prompt as Tab does and is then the console's until
+// it is let go; pressed with the prompt hidden it is the game's. Ctrl+U
+// empties a shown line and types nothing; hidden, it does nothing.
+TEST(Console, EscapeHidesTheShownPromptAndCtrlUEmptiesTheLine) {
+    Rig r("escape");
+    r.command("abc");
+    ASSERT_EQ(r.console.consoleOpen, 1);
+    const uint64_t before = r.clock.waitedMs();
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    EXPECT_EQ(r.console.consoleOpen, 0);
+    EXPECT_EQ(r.clock.waitedMs() - before, uint64_t(PromptTogglePauseMs));
+    for (int held = 0; held < 3; ++held) {
+        EXPECT_TRUE(consoleTookEscape(r.console)) << "held for " << held << " frames";
+        r.frame();
+    }
+    EXPECT_EQ(r.console.consoleOpen, 0); // a held Escape hides once, opens nothing
+    r.input.setKey(Vk::Escape, false);
+    r.frame();
+    EXPECT_FALSE(consoleTookEscape(r.console));
+    r.press({Vk::Escape});
+    EXPECT_FALSE(consoleTookEscape(r.console)); // hidden: the game's
+    // Let go and pressed again before the next frame: a new press.
+    r.press({Vk::Tab});
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    tap(r, {Vk::Escape});
+    r.input.setKey(Vk::Escape, true);
+    r.frame();
+    EXPECT_FALSE(consoleTookEscape(r.console));
+    r.input.setKey(Vk::Escape, false);
+
+    const int u = Vk::LetterA + 20;
+    const struct { bool open; const char* line; } cases[] = {{true, ""}, {false, "abc"}};
+    for (const auto& c : cases) {
+        r.console.consoleOpen = c.open;
+        r.console.commandReady = 0;
+        std::strcpy(r.console.commandLine, "abc");
+        r.console.commandLength = 3;
+        r.input.setKey(Vk::Control, true);
+        r.input.setKey(u, true);
+        for (int i = 0; i < 60; ++i) r.frame(); // held well past the repeat delay
+        r.input.setKey(u, false);
+        r.input.setKey(Vk::Control, false);
+        EXPECT_STREQ(r.console.commandLine, c.line) << c.open;
+        EXPECT_EQ(r.console.commandLength, int(std::strlen(c.line))) << c.open;
+        EXPECT_EQ(r.console.commandReady, 0) << c.open;
+    }
+    r.console.consoleOpen = 1;
+    tap(r, {Vk::LetterA, u});
+    r.frame();
+    EXPECT_STREQ(r.console.commandLine, "abcau"); // U alone types
 }
 
 } // namespace
