@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 #include <csignal>
 #include <cstdio>
@@ -43,13 +42,6 @@ constexpr const char* CreditLines[3] = {
     "DELVE - A DUNGEON EXPLORER. TAB OPENS THE CONSOLE, ESC QUITS.",
 };
 
-void frameRect(Screen& s, int x0, int y0, int x1, int y1, Rgb c) {
-    drawLine(s, x0, y0, x1, y0, c.r, c.g, c.b);
-    drawLine(s, x0, y1, x1, y1, c.r, c.g, c.b);
-    drawLine(s, x0, y0, x0, y1, c.r, c.g, c.b);
-    drawLine(s, x1, y0, x1, y1, c.r, c.g, c.b);
-}
-
 // A loaded game may carry any counter; it wraps instead of overflowing.
 int nextFrameCount(int frameCounter) { return int(uint32_t(frameCounter) + 1u); }
 
@@ -65,68 +57,20 @@ extern "C" void onDumpSignal(int) { dumpSignal = 1; }
 
 // The steps of the frame loop that work on the game's own state.
 struct Game::Loop {
-    static int contestParty(const Game& g) {
-        return std::clamp(g.units_.partySize, 0, unitCapacity - 1);
-    }
-
-    static bool contestInMapView(const Game& g) {
-        return g.shell_.screenWidth == 640 && g.shell_.screensaverMode == 0;
-    }
-
-    // While the player may found, the cells of the view a click would accept,
-    // in group 1's colour; false when nothing is to be marked.
-    static bool contestFoundingTint(Game& g, MapCellTint& tint) {
-        Game::ContestMode& cm = g.contestMode_;
-        const Shell& sh = g.shell_;
-        const int columns = sh.screenWidth / MapCellPixels, rows = sh.screenHeight / MapCellPixels;
-        if (!cm.active || cm.winner != 0 || sh.SZ != 0 ||
-            contestPhase(cm.contest.turnNumber) != ContestPhase::Founding ||
-            size_t(columns * rows) > cm.foundingMarks.size())
-            return false;
-        markFoundingCells(cm.contest, g.units_, sh.SX, sh.SY, columns, rows,
-                          cm.foundingMarks.data());
-        const Rgb c = groupColour(1);
-        tint = MapCellTint{cm.foundingMarks.data(), c.r, c.g, c.b};
-        return true;
-    }
-
-    // Every member of a contest group framed in its group's colour over its
-    // sprite; leaders get a double frame.
-    static void drawGroupColours(Game& g) {
-        const Shell& sh = g.shell_;
-        const int columns = sh.screenWidth / MapCellPixels, rows = sh.screenHeight / MapCellPixels;
-        const int party = contestParty(g);
-        for (int i = 1; i < unitCapacity; ++i) {
-            const UnitRecord& u = g.units_[i];
-            if (u.active != 1 || u.dead != 0 || u.side != PartySide || u.group < 1 ||
-                u.group > party)
-                continue;
-            const int dx = int(u.x) - sh.SX, dy = int(u.y) - sh.SY;
-            if (int(u.z) != sh.SZ || dx < 0 || dx >= columns || dy < 0 || dy >= rows) continue;
-            const int px = dx * MapCellPixels, py = dy * MapCellPixels;
-            const Rgb c = groupColour(u.group);
-            frameRect(g.screen_, px, py, px + MapCellPixels - 1, py + MapCellPixels - 1, c);
-            frameRect(g.screen_, px + 1, py + 1, px + MapCellPixels - 2, py + MapCellPixels - 2, c);
-            if (i == u.group)
-                frameRect(g.screen_, px - 2, py - 2, px + MapCellPixels + 1, py + MapCellPixels + 1,
-                          c);
-        }
-    }
-
     // The drawn part of a frame: the view, the texts and the console.
     static void drawViewAndTexts(Game& g, const char* banner) {
         Shell& sh = g.shell_;
         if (sh.screensaverMode == 1) {
             drawScreensaverView(g.screen_, g.trig_, g.rng_, sh);
         } else {
-            if (sh.screenWidth == 640) {
+            if (sh.viewMode() == ViewMode::Map) {
                 MapCellTint tint;
-                const bool marked = contestFoundingTint(g, tint);
+                const bool marked = g.contestMode_.foundingTint(g.units_, sh, tint);
                 drawMapView(g.screen_, g.text_, g.pictures_, g.world_.map, g.units_, g.pathFinder_,
                             g.trig_, sh, marked ? &tint : nullptr);
-                if (g.contestMode_.started) drawGroupColours(g);
+                if (g.contestMode_.started) g.contestMode_.drawGroupFrames(g.screen_, g.units_, sh);
             }
-            if (sh.screenWidth == 320 && g.platform_->hasWindow()) {
+            if (sh.viewMode() == ViewMode::FirstPerson && g.platform_->hasWindow()) {
                 // The picture shows the camera as it stood when the frame began;
                 // the hero walks and looks after it is drawn.
                 drawFirstPersonView(g.firstPerson_, g.screen_, g.pictures_, g.world_.map, g.units_,
@@ -170,162 +114,6 @@ struct Game::Loop {
         advanceUnits(pw, g.units_);
     }
 
-    [[gnu::format(printf, 2, 3)]] static void setContestMessage(Game& g, const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(g.contestMode_.message, sizeof g.contestMode_.message, format, args);
-        va_end(args);
-    }
-
-    static void describeEnd(Game& g) {
-        const int w = g.contestMode_.winner;
-        if (w == ContestDraw)
-            setContestMessage(g, "A draw: no leader is left. Type contest (Tab) to play again.");
-        else if (w == 1)
-            setContestMessage(g,
-                              "You win: G1 is the last group. Type contest (Tab) to play again.");
-        else
-            setContestMessage(
-                g, "G%d wins: it is the last group. Type contest (Tab) to play again.", w);
-    }
-
-    // What a click did, for the status line.
-    static void describeClick(Game& g, const TurnReport& r, int turn) {
-        const FoundingCheck& f = r.founding;
-        switch (f.verdict) {
-        case Founding::TooClose:
-            if (f.distance == 0)
-                setContestMessage(g,
-                                  "Refused: %d,%d is a member of G1; found %d or more cells away.",
-                                  r.x, r.y, FoundingSpacing);
-            else
-                setContestMessage(g, "Refused: %d,%d is %d cell%s from a member of G1; %d needed.",
-                                  r.x, r.y, f.distance, f.distance == 1 ? "" : "s",
-                                  FoundingSpacing);
-            return;
-        case Founding::TooFar:
-            setContestMessage(g, "Refused: %d,%d is %d or more cells from every member of G1.", r.x,
-                              r.y, FoundingReach);
-            return;
-        case Founding::OffMap: setContestMessage(g, "Refused: that cell lies off the map."); return;
-        case Founding::Over:
-            setContestMessage(g, "Turn %d played. Founding is over: clicks only play turns now.",
-                              turn);
-            return;
-        case Founding::Accepted: break;
-        }
-        if (r.founded)
-            setContestMessage(g, "Turn %d: a member founded at %d,%d for %d stock.", turn, r.x, r.y,
-                              r.cost);
-        else if (g.units_.nextFreeUnit >= unitCapacity - 2)
-            setContestMessage(g, "Turn %d played; no member founded: the unit table is full.",
-                              turn);
-        else
-            setContestMessage(g, "Turn %d played; no member founded: G1 has too little stock.",
-                              turn);
-    }
-
-    // The contest's status lines under the banner, in the large font on a dark
-    // strip: the turn and phase, a legend of the groups in their colours, and
-    // the last message.
-    static void drawContestStatus(Game& g) {
-        const Game::ContestMode& cm = g.contestMode_;
-        Screen& s = g.screen_;
-        const int width = g.shell_.screenWidth;
-        const int lineHeight = 14, left = 12, right = width - 12;
-        constexpr int SwatchWidth = 12, LegendGap = 16;
-        const int top = g.shell_.screenHeight - 20; // under the banner
-        const int party = contestParty(g);
-
-        // Lay the legend out first, to know how many lines the strip needs.
-        auto legendLabel = [&](int k) {
-            const GroupStatus st = groupStatus(g.units_, k);
-            g.text_.format("G%d%s%s: %d unit%s, %d stock", k, k == 1 ? " you" : "",
-                           st.leaderActive ? "" : " out", st.alive, st.alive == 1 ? "" : "s",
-                           st.stock);
-            return SwatchWidth + 8 * int(std::strlen(g.text_.text)) + LegendGap;
-        };
-        int legendLines = 1;
-        for (int k = 1, x = left; k <= party; ++k) {
-            const int w = legendLabel(k);
-            if (x + w - LegendGap > right && x > left) {
-                ++legendLines;
-                x = left;
-            }
-            x += w;
-        }
-        legendLines = std::min(legendLines, 4);
-        const int lines = 2 + legendLines;
-        const int bottom = top - lines * lineHeight - 1;
-        fillRect(s, 0, bottom, width, top + 1 - bottom, Rgb{0, 0, 0});
-
-        int y = top;
-        const ContestPhase phase = contestPhase(cm.contest.turnNumber);
-        const char* phaseText = cm.winner != 0                    ? "Over"
-                                : phase == ContestPhase::Founding ? "Founding phase (turns 1-13)"
-                                : phase == ContestPhase::Growth   ? "Growth phase (turns 14-27)"
-                                                                  : "Late phase (turn 28 on)";
-        g.text_.format("CONTEST  Turn %d  %s  Keys 1-%d: view a leader", cm.contest.turnNumber,
-                       phaseText, std::clamp(party, 1, ViewKeyCount));
-        drawLargeText(s, g.text_, left, y, 255, 255, 255);
-
-        y -= lineHeight;
-        int x = left, line = 1;
-        for (int k = 1; k <= party; ++k) {
-            const int w = legendLabel(k);
-            if (x + w - LegendGap > right && x > left) {
-                if (++line > legendLines) break;
-                x = left;
-                y -= lineHeight;
-            }
-            const Rgb c = groupColour(k);
-            fillRect(s, x, y - 10, 9, 9, c);
-            drawLargeText(s, g.text_, x + SwatchWidth, y, c.r, c.g, c.b);
-            x += w;
-        }
-
-        y -= lineHeight;
-        g.text_.set(cm.message);
-        if (cm.winner != 0)
-            drawLargeText(s, g.text_, left, y, 255, 255, 0);
-        else if (std::strncmp(cm.message, "Refused", 7) == 0)
-            drawLargeText(s, g.text_, left, y, 255, 150, 110);
-        else
-            drawLargeText(s, g.text_, left, y, 220, 220, 220);
-    }
-
-    // After the move order, while the contest is on and the map view shows:
-    // one call of the turn rules. Clicks in the first-person view walk; they
-    // play no turn. A decided contest plays no more turns.
-    static void contestTick(Game& g) {
-        Game::ContestMode& cm = g.contestMode_;
-        Shell& sh = g.shell_;
-        if (!contestInMapView(g)) return;
-        TurnInput in;
-        in.leftButton = g.input_.isKeyDown(Vk::LeftButton) && cm.winner == 0;
-        for (int k = 0; k < ViewKeyCount; ++k)
-            in.viewKey[k] = g.input_.isKeyDown(Vk::Digit0 + 1 + k);
-        in.cursorX = g.input_.cursorX(sh.screenWidth);
-        in.cursorY = g.input_.cursorY(sh.screenHeight);
-        ContestWorld cw{g.units_,
-                        g.world_.map,
-                        cm.rng,
-                        g.clock_,
-                        sh.SX,
-                        sh.SY,
-                        sh.SZ,
-                        sh.screenWidth / MapCellPixels,
-                        sh.screenHeight / MapCellPixels};
-        const int turn = cm.contest.turnNumber;
-        TurnReport report;
-        const int result = playExpansionTurn(cm.contest, cw, in, &report);
-        if (in.leftButton) describeClick(g, report, turn);
-        if (result != 0) {
-            cm.winner = result;
-            describeEnd(g);
-        }
-    }
-
     // Window creation with everything a new GL context needs.
     static int createGameWindow(Game& g) {
         int ok = createWindowAndContext(*g.platform_, *g.renderer_, g.pictures_, WindowTitle,
@@ -344,49 +132,13 @@ struct Game::Loop {
         }
     }
 
-    // F5, F6 and the contest: a new screen mode and zoom, in a new window.
-    static void switchScreenMode(Game& g, int width, int height, int zoom) {
-        setScreenMode(g, width, height);
-        g.shell_.pixelZoom = zoom;
+    // F5, F6 and the contest: the mode's screen size and zoom, in a new window.
+    static void switchViewMode(Game& g, ViewMode mode) {
+        const ScreenModeSize size = screenModeSize(mode);
+        setScreenMode(g, size.width, size.height);
+        g.shell_.pixelZoom = size.pixelZoom;
         destroyWindowAndContext(*g.platform_);
         recreateWindow(g);
-    }
-
-    // A new contest over the overworld: the party and monsters are generated
-    // again, and members an earlier contest founded (with the record it had
-    // prepared for the next one) leave with it.
-    static void startNewContest(Game& g) {
-        Game::ContestMode& cm = g.contestMode_;
-        const int earlier = cm.started ? std::clamp(g.units_.nextFreeUnit, 0, unitCapacity - 1) : 0;
-        cm.seed = contestSeed(g.seed_, g.shell_.frameCounter);
-        generatePartyAndMonsters(g.units_, g.world_.map, cm.rng, cm.seed);
-        for (int i = std::max(g.units_.nextFreeUnit, 1); i <= earlier; ++i)
-            g.units_[i] = UnitRecord{};
-        // The hero now leads group 1 on the overworld; a walk it had begun
-        // in the dungeon would carry it along a path of another layer.
-        g.units_[HeroUnit].moveState = 0;
-        g.pathFinder_.dropPath(HeroUnit);
-        cm.contest.turnNumber = 1;
-        cm.winner = 0;
-        cm.started = true;
-        setContestMessage(g,
-                          "Turn 1: click a marked cell, %d to %d cells from G1, to found a member.",
-                          FoundingSpacing, FoundingReach - 1);
-    }
-
-    // The contest as a saved game keeps it.
-    static ContestSave contestSave(const Game& g) {
-        const Game::ContestMode& cm = g.contestMode_;
-        ContestSave c;
-        c.turnNumber = cm.contest.turnNumber;
-        c.active = cm.active;
-        c.started = cm.started;
-        c.winner = cm.winner;
-        c.partySize = g.units_.partySize;
-        c.nextFreeUnit = g.units_.nextFreeUnit;
-        c.seed = cm.seed;
-        c.rngState = cm.rng.state();
-        return c;
     }
 };
 
@@ -476,27 +228,18 @@ void setViewOriginFromSelectedUnit(Game& g) {
     sh.clampViewOrigin(StartOriginRange, LayerCount);
 }
 
-uint32_t contestSeed(uint32_t worldSeed, int frameCounter) {
-    uint32_t h = worldSeed ^ (uint32_t(frameCounter) * 0x9E3779B9u);
-    h ^= h >> 16;
-    h *= 0x85EBCA6Bu;
-    h ^= h >> 13;
-    h *= 0xC2B2AE35u;
-    h ^= h >> 16;
-    return h;
-}
-
 void toggleContest(Game& g) {
-    Game::ContestMode& cm = g.contestMode_;
+    ContestMode& cm = g.contestMode_;
     if (cm.active && cm.winner == 0) {
         cm.active = false;
-        Game::Loop::setContestMessage(g, "Contest paused at turn %d. Type contest to go on.",
-                                      cm.contest.turnNumber);
+        cm.setMessage(ContestNews::Progress, "Contest paused at turn %d. Type contest to go on.",
+                      cm.contest.turnNumber);
         return;
     }
-    if (!cm.started || cm.winner != 0) Game::Loop::startNewContest(g);
-    else Game::Loop::setContestMessage(g, "Contest resumed at turn %d.", cm.contest.turnNumber);
-    if (g.shell_.screenWidth != 640) Game::Loop::switchScreenMode(g, 640, 480, 1);
+    if (!cm.started || cm.winner != 0)
+        cm.startNew(g.units_, g.world_.map, g.pathFinder_, g.seed_, g.shell_.frameCounter);
+    else cm.setMessage(ContestNews::Progress, "Contest resumed at turn %d.", cm.contest.turnNumber);
+    if (g.shell_.viewMode() != ViewMode::Map) Game::Loop::switchViewMode(g, ViewMode::Map);
     const UnitRecord& leader = g.units_[1];
     const ViewOrigin v = centredViewOrigin(leader.x, leader.y, leader.z,
                                            g.shell_.screenWidth / MapCellPixels,
@@ -512,8 +255,8 @@ bool startGame(Game& g) {
     g.saveDir_ = findSaveDir(g.options_.saveDir);
     g.seed_ = g.options_.haveSeed ? g.options_.seed : uint32_t(std::time(nullptr));
 
-    setScreenMode(g, 320, 240);
-    g.shell_.pixelZoom = 2;
+    setScreenMode(g, FirstPersonModeSize.width, FirstPersonModeSize.height);
+    g.shell_.pixelZoom = FirstPersonModeSize.pixelZoom;
 
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.
@@ -613,20 +356,22 @@ void runFrame(Game& g) {
     if (g.contestMode_.showMap) {
         // A contest that was on when it was saved goes on in the map view.
         g.contestMode_.showMap = false;
-        if (g.contestMode_.active && sh.screenWidth != 640)
-            Game::Loop::switchScreenMode(g, 640, 480, 1);
+        if (g.contestMode_.active && sh.viewMode() != ViewMode::Map)
+            Game::Loop::switchViewMode(g, ViewMode::Map);
     }
-    if (g.contestMode_.active && Game::Loop::contestInMapView(g)) Game::Loop::drawContestStatus(g);
+    if (g.contestMode_.active && contestInMapView(sh))
+        g.contestMode_.drawStatus(g.screen_, g.text_, g.units_, sh);
 
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
-    if (g.input_.isKeyDown(Vk::RightButton) && sh.screenWidth == 640) {
+    if (g.input_.isKeyDown(Vk::RightButton) && sh.viewMode() == ViewMode::Map) {
         const long long cx = (long long)g.input_.cursorX(sh.screenWidth) / MapCellPixels + sh.SX;
         const long long cy = (long long)g.input_.cursorY(sh.screenHeight) / MapCellPixels + sh.SY;
         orderMove(g.units_, g.pathFinder_, HeroUnit, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
                   int(std::clamp(cy, -1LL << 30, 1LL << 30)));
     }
-    if (g.contestMode_.active) Game::Loop::contestTick(g);
+    if (g.contestMode_.active)
+        g.contestMode_.playFrame(g.units_, g.world_.map, g.clock_, sh, g.input_);
     Game::Loop::movementTick(g);
 
     drawCursorCross(g.screen_, g.input_.cursorX(sh.screenWidth), g.input_.cursorY(sh.screenHeight));
@@ -637,8 +382,8 @@ void runFrame(Game& g) {
     handleWindowKeys(g);
     scrollView(g);
     if (g.input_.isKeyDown(Vk::Escape)) sh.quitRequested = 1;
-    if (g.input_.wasPressed(Vk::F5)) Game::Loop::switchScreenMode(g, 320, 240, 2);
-    if (g.input_.wasPressed(Vk::F6)) Game::Loop::switchScreenMode(g, 640, 480, 1);
+    if (g.input_.wasPressed(Vk::F5)) Game::Loop::switchViewMode(g, ViewMode::FirstPerson);
+    if (g.input_.wasPressed(Vk::F6)) Game::Loop::switchViewMode(g, ViewMode::Map);
     if (g.input_.isKeyDown('1')) sh.movementInterval = 10.0f;
     if (g.input_.isKeyDown('2')) sh.movementInterval = 30.0f;
     if (g.input_.isKeyDown('3')) sh.movementInterval = 60.0f;
@@ -676,7 +421,7 @@ void Game::ProgressHost::presentFrame() {
     delve::presentFrame(*game.platform_, *game.renderer_, game.screen_, game.shell_.pixelZoom);
 }
 std::vector<uint8_t> Game::ProgressHost::contestBytes() {
-    return encodeContestSave(Game::Loop::contestSave(game));
+    return encodeContestSave(game.contestMode_.saved(game.units_));
 }
 
 bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
@@ -685,27 +430,7 @@ bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
 }
 
 void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
-    Game::ContestMode& cm = game.contestMode_;
-    ContestSave c;
-    // A slot without a contest file (or saved before there was one) has no
-    // contest: the contest is off and starts anew when typed.
-    if (!bytes || !decodeContestSave(bytes->data(), bytes->size(), c)) c = ContestSave{};
-    cm.contest.turnNumber = c.turnNumber;
-    cm.active = c.active;
-    cm.started = c.started;
-    cm.winner = c.winner;
-    cm.seed = c.seed;
-    cm.rng.srand(c.rngState);
-    if (c.started) {
-        game.units_.partySize = c.partySize;
-        game.units_.nextFreeUnit = c.nextFreeUnit;
-    }
-    cm.showMap = c.active;
-    cm.message[0] = 0;
-    if (cm.winner != 0) Game::Loop::describeEnd(game);
-    else if (c.started)
-        Game::Loop::setContestMessage(game, "Loaded contest at turn %d%s.", c.turnNumber,
-                                      c.active ? "" : ", paused: type contest to go on");
+    game.contestMode_.restore(game.units_, bytes);
 }
 
 void Game::ProgressHost::enableTexturingAndBlending() {

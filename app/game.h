@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/contest_mode.h"
 #include "app/options.h"
 #include "platform/shell.h"
 #include "console/console.h"
@@ -65,20 +66,6 @@ std::string takeScreenshot(Game& g);
 // rest of the program reads it through the accessors below.
 class Game {
 public:
-    // The party contest, started by the "contest" console command.
-    struct ContestMode {
-        Contest contest;
-        Rng rng;              // the contest's own random numbers, saved with it
-        uint32_t seed = 0;    // what its party was generated from
-        bool active = false;  // in the map view a left click plays a turn
-        bool started = false; // the party and monsters have been generated
-        int winner = 0;       // the only leader left, ContestDraw, or 0 while it goes on
-        bool showMap = false; // a loaded contest that is on opens the map view
-        char message[96] = {}; // the status line's last message
-        // The cells of the view a click would found a member on.
-        std::vector<uint8_t> foundingMarks = std::vector<uint8_t>(size_t(40 * 30));
-    };
-
     Game(const Options& opts, std::unique_ptr<Platform> backend);
 
     // What start-up and the frames leave behind, to read.
@@ -212,9 +199,6 @@ private:
 void installQuitSignals();
 // True once after each SIGUSR1.
 bool takeStateDumpRequest();
-
-// The seed of a contest started in frame `frameCounter` of world `worldSeed`.
-uint32_t contestSeed(uint32_t worldSeed, int frameCounter);
 
 // Where save slots live: --save-dir, else $XDG_DATA_HOME/delve/map, else
 // ~/.local/share/delve/map.

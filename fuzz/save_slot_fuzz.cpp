@@ -79,7 +79,7 @@ struct SlotRig : fuzz::GameRig {
     std::string savedCheck;
     int fds[RigFiles] = {-1, -1, -1, -1};
     std::vector<uint8_t> startWorld;
-    Game::ContestMode startContest;
+    ContestMode startContest;
     int startNextFreeUnit = 0;
 
     SlotRig() : GameRig("slot") {
