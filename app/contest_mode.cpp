@@ -203,6 +203,15 @@ ContestSave ContestMode::saved(const Units& units) const {
     return c;
 }
 
+std::vector<uint8_t> ContestMode::savedBytes(const Units& units) const {
+    return encodeContestSave(saved(units));
+}
+
+bool contestBytesReadable(const std::vector<uint8_t>& bytes) {
+    ContestSave c;
+    return decodeContestSave(bytes.data(), bytes.size(), c);
+}
+
 void ContestMode::restore(Units& units, const std::vector<uint8_t>* bytes) {
     ContestSave c;
     // A slot without a contest file (or saved before there was one) has no

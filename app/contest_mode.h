@@ -65,8 +65,9 @@ struct ContestMode {
     void startNew(Units& units, WorldMap& map, PathFinder& pathFinder, uint32_t worldSeed,
                   int frameCounter);
 
-    // The contest as a saved game keeps it.
+    // The contest as a saved game keeps it, and as its slot file holds it.
     ContestSave saved(const Units& units) const;
+    std::vector<uint8_t> savedBytes(const Units& units) const;
     // The contest of a loaded slot; none (no contest file, or one that does
     // not decode) leaves the contest off, to start anew when typed.
     void restore(Units& units, const std::vector<uint8_t>* bytes);
@@ -76,6 +77,9 @@ struct ContestMode {
     // What a click did, for the status line.
     void describeClick(const TurnReport& report, int turn, int nextFreeUnit);
 };
+
+// Whether a slot's contest file holds a contest that can be restored.
+bool contestBytesReadable(const std::vector<uint8_t>& bytes);
 
 // The contest shows and plays only in the map view, screensaver off.
 bool contestInMapView(const Shell& shell);

@@ -59,94 +59,101 @@ extern "C" void onDumpSignal(int) { dumpSignal = 1; }
 struct Game::Loop {
     // The drawn part of a frame: the view, the texts and the console.
     static void drawViewAndTexts(Game& g, const char* banner) {
-        Shell& sh = g.shell_;
+        Shell& sh = g.parts_->shell;
         if (sh.screensaverMode == 1) {
-            drawScreensaverView(g.screen_, g.trig_, g.rng_, sh);
+            drawScreensaverView(g.parts_->screen, g.parts_->trig, g.parts_->rng, sh);
         } else {
             if (sh.viewMode() == ViewMode::Map) {
                 MapCellTint tint;
-                const bool marked = g.contestMode_.foundingTint(g.units_, sh, tint);
-                drawMapView(g.screen_, g.text_, g.pictures_, g.world_.map, g.units_, g.pathFinder_,
-                            g.trig_, sh, marked ? &tint : nullptr);
-                if (g.contestMode_.started) g.contestMode_.drawGroupFrames(g.screen_, g.units_, sh);
+                const bool marked = g.parts_->contest.foundingTint(g.parts_->units, sh, tint);
+                drawMapView(g.parts_->screen, g.parts_->text, g.parts_->pictures, g.parts_->world.map, g.parts_->units, g.parts_->pathFinder,
+                            g.parts_->trig, sh, marked ? &tint : nullptr);
+                if (g.parts_->contest.started) g.parts_->contest.drawGroupFrames(g.parts_->screen, g.parts_->units, sh);
             }
             if (sh.viewMode() == ViewMode::FirstPerson && g.platform_->hasWindow()) {
                 // The picture shows the camera as it stood when the frame began;
                 // the hero walks and looks after it is drawn.
-                drawFirstPersonView(g.firstPerson_, g.screen_, g.pictures_, g.world_.map, g.units_,
+                drawFirstPersonView(g.parts_->firstPerson, g.parts_->screen, g.parts_->pictures, g.parts_->world.map, g.parts_->units,
                                     sh);
                 // The overlay reads the depth of the picture just rendered and
                 // uses the same camera, so it comes before the hero moves.
-                if (g.edgesShown_) {
-                    captureEdgeOverlay(g.edgeOverlay_, g.units_, sh, g.firstPerson_);
-                    drawCellEdges(g.edgeOverlay_, g.screen_, g.world_.map, g.units_, sh,
-                                  g.firstPerson_);
+                if (g.parts_->edgesShown) {
+                    captureEdgeOverlay(g.parts_->edgeOverlay, g.parts_->units, sh, g.parts_->firstPerson);
+                    drawCellEdges(g.parts_->edgeOverlay, g.parts_->screen, g.parts_->world.map, g.parts_->units, sh,
+                                  g.parts_->firstPerson);
                 }
-                updateHero(g.firstPerson_.walk, g.world_.map, g.units_[HeroUnit], sh, g.input_);
-                mouseLook(g.firstPerson_.walk, sh, g.input_);
+                updateHero(g.parts_->firstPerson.walk, g.parts_->world.map, g.parts_->units[HeroUnit], sh, g.input_);
+                mouseLook(g.parts_->firstPerson.walk, sh, g.input_);
             }
         }
 
-        g.text_.set(banner);
-        drawSmallText(g.screen_, g.text_, 12, g.shell_.screenHeight - 14, 255, 255, 0);
+        g.parts_->text.set(banner);
+        drawSmallText(g.parts_->screen, g.parts_->text, 12, g.parts_->shell.screenHeight - 14, 255, 255, 0);
         const int creditY[3] = {14, 23, 32};
         for (int i = 0; i < 3; ++i) {
-            g.text_.set(CreditLines[i]);
-            drawSmallText(g.screen_, g.text_, 12, creditY[i], 255, 255, 0);
+            g.parts_->text.set(CreditLines[i]);
+            drawSmallText(g.parts_->screen, g.parts_->text, 12, creditY[i], 255, 255, 0);
         }
-        int mx = g.input_.cursorX(g.shell_.screenWidth);
-        int my = g.input_.cursorY(g.shell_.screenHeight);
-        g.text_.format("SX=%d,SY=%d,SZ=%d mx=%d my=%d", g.shell_.SX, g.shell_.SY, g.shell_.SZ, mx,
+        int mx = g.input_.cursorX(g.parts_->shell.screenWidth);
+        int my = g.input_.cursorY(g.parts_->shell.screenHeight);
+        g.parts_->text.format("SX=%d,SY=%d,SZ=%d mx=%d my=%d", g.parts_->shell.SX, g.parts_->shell.SY, g.parts_->shell.SZ, mx,
                        my);
-        drawLargeText(g.screen_, g.text_, 12, 46, 255, 255, 0);
+        drawLargeText(g.parts_->screen, g.parts_->text, 12, 46, 255, 255, 0);
 
-        runConsole(g.console_, g.input_, g.clock_, sh, g.screen_, g.text_, g.world_.map, g.units_,
+        runConsole(g.parts_->console, g.input_, g.clock_, sh, g.parts_->screen, g.parts_->text, g.parts_->world.map, g.parts_->units,
                    g.progressHost_, g.saveDir_);
     }
 
     // On every movement frame the walking units advance one cell.
     static void movementTick(Game& g) {
-        int interval = int(g.shell_.movementInterval);
+        int interval = int(g.parts_->shell.movementInterval);
         // A zero interval cannot come from the keys; treat it as every frame
         // rather than dividing by zero.
-        if (interval != 0 && g.shell_.frameCounter % interval != 0) return;
-        PathWorld pw{g.world_.map, g.world_.marks, g.world_.stepCosts, g.pathFinder_};
-        advanceUnits(pw, g.units_);
+        if (interval != 0 && g.parts_->shell.frameCounter % interval != 0) return;
+        PathWorld pw{g.parts_->world.map, g.parts_->world.marks, g.parts_->world.stepCosts, g.parts_->pathFinder};
+        advanceUnits(pw, g.parts_->units);
     }
 
     // Window creation with everything a new GL context needs.
     static int createGameWindow(Game& g) {
-        int ok = createWindowAndContext(*g.platform_, *g.renderer_, g.pictures_, WindowTitle,
-                                        g.shell_.screenWidth * g.shell_.pixelZoom,
-                                        g.shell_.screenHeight * g.shell_.pixelZoom);
-        g.firstPerson_.contextCreated();
+        int ok = createWindowAndContext(*g.platform_, *g.renderer_, g.parts_->pictures, WindowTitle,
+                                        g.parts_->shell.screenWidth * g.parts_->shell.pixelZoom,
+                                        g.parts_->shell.screenHeight * g.parts_->shell.pixelZoom);
+        g.parts_->firstPerson.contextCreated();
         return ok;
     }
 
     static void drainMessages(Game& g) {
-        if (quitSignal) g.shell_.quitRequested = 1;
+        if (quitSignal) g.parts_->shell.quitRequested = 1;
         for (;;) {
             Message m = g.platform_->pumpOneMessage();
             if (m == Message::None) break;
-            if (m == Message::Close) g.shell_.quitRequested = 1;
+            if (m == Message::Close) g.parts_->shell.quitRequested = 1;
         }
+    }
+
+    static void toggleFullscreen(Game& g) {
+        const bool on = !g.fullscreen_;
+        if (g.platform_->setFullscreen(on)) g.fullscreen_ = on;
     }
 
     // F5, F6 and the contest: the mode's screen size and zoom, in a new window.
     static void switchViewMode(Game& g, ViewMode mode) {
         const ScreenModeSize size = screenModeSize(mode);
         setScreenMode(g, size.width, size.height);
-        g.shell_.pixelZoom = size.pixelZoom;
+        g.parts_->shell.pixelZoom = size.pixelZoom;
         destroyWindowAndContext(*g.platform_);
         recreateWindow(g);
     }
 };
 
-Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
+Game::Game(const Options& opts, std::unique_ptr<Platform> backend,
+           std::unique_ptr<Renderer> renderer, std::unique_ptr<GameParts> parts)
     : options_(opts), clock_(opts.fastClock), platform_(std::move(backend)),
-      renderer_(makeRenderer()), input_(*platform_) {
+      renderer_(std::move(renderer)), input_(*platform_),
+      parts_(parts ? std::move(parts) : std::make_unique<GameParts>()) {
     clock_.setFramePace(framePace(opts));
-    firstPerson_.renderer = renderer_.get();
+    parts_->firstPerson.renderer = renderer_.get();
 }
 
 int Game::startRecording(const std::string& path) {
@@ -158,15 +165,21 @@ int Game::startRecording(const std::string& path) {
 int Game::finishRecording() { return recorder_.finish(framesRun_); }
 
 ConsoleContext Game::consoleContext() {
-    return ConsoleContext{input_,     clock_, shell_,        screen_, text_,
-                          world_.map, units_, progressHost_, saveDir_};
+    return ConsoleContext{input_,           clock_,        parts_->shell, parts_->screen,
+                          parts_->text,     parts_->world.map, parts_->units, progressHost_,
+                          saveDir_};
 }
 
-Game::Parts Game::partsForRig() {
-    return Parts{input_,       clock_,       shell_,        screen_,      text_,
-                 trig_,        pictures_,    world_,        units_,       pathFinder_,
-                 firstPerson_, edgeOverlay_, console_,      contestMode_, types_,
-                 *platform_,   *renderer_,   progressHost_, saveDir_,     framesRun_};
+SlotResult saveGameSlot(Game& g, int slot) {
+    return saveGame(g.parts_->console, g.consoleContext(), slot);
+}
+
+SlotResult loadGameSlot(Game& g, int slot) {
+    return loadGame(g.parts_->console, g.consoleContext(), slot);
+}
+
+StoppedGame stopGame(std::unique_ptr<Game> g) {
+    return StoppedGame{std::move(g->parts_), std::move(g->platform_), std::move(g->renderer_)};
 }
 
 std::string findSaveDir(const std::string& requested) {
@@ -178,9 +191,9 @@ std::string findSaveDir(const std::string& requested) {
 }
 
 void setScreenMode(Game& g, int width, int height) {
-    g.shell_.screenWidth = width;
-    g.shell_.screenHeight = height;
-    g.screen_.setMode(width, height);
+    g.parts_->shell.screenWidth = width;
+    g.parts_->shell.screenHeight = height;
+    g.parts_->screen.setMode(width, height);
 }
 
 int recreateWindow(Game& g) {
@@ -193,7 +206,7 @@ int recreateWindow(Game& g) {
         // The error box has been shown; with no window no key can be read,
         // so the program ends after this frame instead of running blind.
         g.windowFailed_ = true;
-        g.shell_.quitRequested = 1;
+        g.parts_->shell.quitRequested = 1;
     }
     return ok;
 }
@@ -216,11 +229,10 @@ bool takeStateDumpRequest() {
     return true;
 }
 
-void setViewOriginFromSelectedUnit(Game& g) {
-    Shell& sh = g.shell_;
-    int sel = g.units_.selectedUnit;
+void setViewOriginFromSelectedUnit(Shell& sh, const Units& units) {
+    int sel = units.selectedUnit;
     if (sel >= 0 && sel < unitCapacity) {
-        const UnitRecord& u = g.units_[sel];
+        const UnitRecord& u = units[sel];
         sh.SX = u.x;
         sh.SY = u.y;
         sh.SZ = u.z;
@@ -229,7 +241,7 @@ void setViewOriginFromSelectedUnit(Game& g) {
 }
 
 void toggleContest(Game& g) {
-    ContestMode& cm = g.contestMode_;
+    ContestMode& cm = g.parts_->contest;
     if (cm.active && cm.winner == 0) {
         cm.active = false;
         cm.setMessage(ContestNews::Progress, "Contest paused at turn %d. Type contest to go on.",
@@ -237,16 +249,16 @@ void toggleContest(Game& g) {
         return;
     }
     if (!cm.started || cm.winner != 0)
-        cm.startNew(g.units_, g.world_.map, g.pathFinder_, g.seed_, g.shell_.frameCounter);
+        cm.startNew(g.parts_->units, g.parts_->world.map, g.parts_->pathFinder, g.seed_, g.parts_->shell.frameCounter);
     else cm.setMessage(ContestNews::Progress, "Contest resumed at turn %d.", cm.contest.turnNumber);
-    if (g.shell_.viewMode() != ViewMode::Map) Game::Loop::switchViewMode(g, ViewMode::Map);
-    const UnitRecord& leader = g.units_[1];
+    if (g.parts_->shell.viewMode() != ViewMode::Map) Game::Loop::switchViewMode(g, ViewMode::Map);
+    const UnitRecord& leader = g.parts_->units[1];
     const ViewOrigin v = centredViewOrigin(leader.x, leader.y, leader.z,
-                                           g.shell_.screenWidth / MapCellPixels,
-                                           g.shell_.screenHeight / MapCellPixels);
-    g.shell_.SX = v.SX;
-    g.shell_.SY = v.SY;
-    g.shell_.SZ = v.SZ;
+                                           g.parts_->shell.screenWidth / MapCellPixels,
+                                           g.parts_->shell.screenHeight / MapCellPixels);
+    g.parts_->shell.SX = v.SX;
+    g.parts_->shell.SY = v.SY;
+    g.parts_->shell.SZ = v.SZ;
     cm.active = true;
 }
 
@@ -254,57 +266,56 @@ bool startGame(Game& g) {
     g.dataDir_ = findDataDir(g.options_.dataDir);
     g.saveDir_ = findSaveDir(g.options_.saveDir);
     g.seed_ = g.options_.haveSeed ? g.options_.seed : uint32_t(std::time(nullptr));
+    // Handed-in parts that start-up already filled go on in the window the
+    // platform has, or in a new one.
+    if (g.parts_->started) return g.platform_->hasWindow() || recreateWindow(g);
 
     setScreenMode(g, FirstPersonModeSize.width, FirstPersonModeSize.height);
-    g.shell_.pixelZoom = FirstPersonModeSize.pixelZoom;
+    g.parts_->shell.pixelZoom = FirstPersonModeSize.pixelZoom;
 
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.
-    setScreenMode(g, g.shell_.screenWidth, g.shell_.screenHeight);
-    g.types_.allocate();
+    setScreenMode(g, g.parts_->shell.screenWidth, g.parts_->shell.screenHeight);
+    g.parts_->types.allocate();
     if (g.dataDir_.empty()) return false; // no data folder anywhere
-    g.pictureReport_ = loadAllBitmaps(g.pictures_, g.dataDir_);
-    if (g.pictureReport_.loaded == 0) return false;
-    fillStepCostTable(g.world_.stepCosts);
-    allocateGeneratorTables(g.world_);
+    g.parts_->pictureReport = loadAllBitmaps(g.parts_->pictures, g.dataDir_);
+    if (g.parts_->pictureReport.loaded == 0) return false;
+    fillStepCostTable(g.parts_->world.stepCosts);
+    allocateGeneratorTables(g.parts_->world);
     // The sine and cosine tables are made here; each page of them is
     // computed when a circle first reads it.
-    g.trig_.build();
-    initCommandStore(g.console_);
-    initTypeDatabase(g.types_);
-    makeStartingObjects(g.types_);
-    g.units_[HeroUnit].subX = g.units_[HeroUnit].subY = g.units_[HeroUnit].subZ = 0.5f;
+    g.parts_->trig.build();
+    initCommandStore(g.parts_->console);
+    initTypeDatabase(g.parts_->types);
+    makeStartingObjects(g.parts_->types);
+    g.parts_->units[HeroUnit].subX = g.parts_->units[HeroUnit].subY = g.parts_->units[HeroUnit].subZ = 0.5f;
 
     if (!recreateWindow(g)) return false;
-    g.edgeOverlay_.allocate();
+    g.parts_->edgeOverlay.allocate();
 
     int overworldError = 0;
     const int overworldBytes =
-        loadOverworld(g.world_.map, g.clock_, g.dataDir_, 1, &overworldError);
+        loadOverworld(g.parts_->world.map, g.clock_, g.dataDir_, 1, &overworldError);
     // The game runs on with a blank or partly blank overworld, but says so.
     const std::string overworld = overworldPath(g.dataDir_, 1);
     if (const std::string problem = overworldProblem(overworld, overworldBytes, overworldError);
         !problem.empty())
         std::fprintf(stderr, "delve: warning: %s: %s\n", overworld.c_str(), problem.c_str());
-    g.rng_.srand(g.seed_);
+    g.parts_->rng.srand(g.seed_);
     // The generator tables made above are still empty: nothing has used them
     // yet, so they are not freed and made again.
-    generateDungeon(g.world_, g.rng_, DungeonCentre, DungeonCentre, FirstWorkLayer, WorkLayerCount,
+    generateDungeon(g.parts_->world, g.parts_->rng, DungeonCentre, DungeonCentre, FirstWorkLayer, WorkLayerCount,
                     DungeonLevelSide, DungeonAttempts);
-    stackDungeonLevels(g.world_.map);
-    g.units_.selectedUnit = 1;
-    placeHero(g.world_.map, g.units_, g.rng_);
-    setViewOriginFromSelectedUnit(g);
+    stackDungeonLevels(g.parts_->world.map);
+    g.parts_->units.selectedUnit = 1;
+    placeHero(g.parts_->world.map, g.parts_->units, g.parts_->rng);
+    setViewOriginFromSelectedUnit(g.parts_->shell, g.parts_->units);
+    g.parts_->started = true;
     return true;
 }
 
-void toggleFullscreen(Game& g) {
-    const bool on = !g.fullscreen_;
-    if (g.platform_->setFullscreen(on)) g.fullscreen_ = on;
-}
-
 void handleWindowKeys(Game& g) {
-    Shell& sh = g.shell_;
+    Shell& sh = g.parts_->shell;
     // The window keys act once per press: a held key does not re-create
     // the window on every frame.
     for (int zoom = 1; zoom <= 4; ++zoom) {
@@ -316,7 +327,7 @@ void handleWindowKeys(Game& g) {
     // F11 and Alt+Enter: desktop full screen on or off.
     if (g.input_.wasPressed(Vk::F11) ||
         (g.input_.wasPressed(Vk::Enter) && g.input_.isHeld(Vk::Alt)))
-        toggleFullscreen(g);
+        Game::Loop::toggleFullscreen(g);
     // In full screen the window fills the screen and has nowhere to move.
     if (g.input_.isKeyDown(Vk::KeyM) && !g.fullscreen_) {
         int x = 0, y = 0;
@@ -328,7 +339,7 @@ void handleWindowKeys(Game& g) {
 }
 
 void scrollView(Game& g) {
-    Shell& sh = g.shell_;
+    Shell& sh = g.parts_->shell;
     const bool zUp = g.input_.isKeyDown(Vk::KeypadPlus);
     const bool zDown = g.input_.isKeyDown(Vk::KeypadMinus);
     if (zUp) g.clock_.sleep(380);
@@ -339,43 +350,43 @@ void scrollView(Game& g) {
 }
 
 void runFrame(Game& g) {
-    Shell& sh = g.shell_;
-    beginFrame(*g.platform_, *g.renderer_, g.screen_);
+    Shell& sh = g.parts_->shell;
+    beginFrame(*g.platform_, *g.renderer_, g.parts_->screen);
     Game::Loop::drawViewAndTexts(g, Banner);
-    if (g.console_.contestRequested != 0) {
-        g.console_.contestRequested = 0;
+    if (g.parts_->console.contestRequested != 0) {
+        g.parts_->console.contestRequested = 0;
         toggleContest(g);
-        showConsoleMessage(g.console_, g.clock_,
-                           g.contestMode_.active ? "contest on: click in the map to found members"
+        showConsoleMessage(g.parts_->console, g.clock_,
+                           g.parts_->contest.active ? "contest on: click in the map to found members"
                                                  : "contest paused: type contest to go on");
     }
-    if (g.console_.edgesRequested != 0) {
-        g.console_.edgesRequested = 0;
-        g.edgesShown_ = !g.edgesShown_;
+    if (g.parts_->console.edgesRequested != 0) {
+        g.parts_->console.edgesRequested = 0;
+        g.parts_->edgesShown = !g.parts_->edgesShown;
     }
-    if (g.contestMode_.showMap) {
+    if (g.parts_->contest.showMap) {
         // A contest that was on when it was saved goes on in the map view.
-        g.contestMode_.showMap = false;
-        if (g.contestMode_.active && sh.viewMode() != ViewMode::Map)
+        g.parts_->contest.showMap = false;
+        if (g.parts_->contest.active && sh.viewMode() != ViewMode::Map)
             Game::Loop::switchViewMode(g, ViewMode::Map);
     }
-    if (g.contestMode_.active && contestInMapView(sh))
-        g.contestMode_.drawStatus(g.screen_, g.text_, g.units_, sh);
+    if (g.parts_->contest.active && contestInMapView(sh))
+        g.parts_->contest.drawStatus(g.parts_->screen, g.parts_->text, g.parts_->units, sh);
 
     // Move order: the right button in the map view sends the hero to the
     // cell under the cursor.
     if (g.input_.isKeyDown(Vk::RightButton) && sh.viewMode() == ViewMode::Map) {
         const long long cx = (long long)g.input_.cursorX(sh.screenWidth) / MapCellPixels + sh.SX;
         const long long cy = (long long)g.input_.cursorY(sh.screenHeight) / MapCellPixels + sh.SY;
-        orderMove(g.units_, g.pathFinder_, HeroUnit, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
+        orderMove(g.parts_->units, g.parts_->pathFinder, HeroUnit, int(std::clamp(cx, -1LL << 30, 1LL << 30)),
                   int(std::clamp(cy, -1LL << 30, 1LL << 30)));
     }
-    if (g.contestMode_.active)
-        g.contestMode_.playFrame(g.units_, g.world_.map, g.clock_, sh, g.input_);
+    if (g.parts_->contest.active)
+        g.parts_->contest.playFrame(g.parts_->units, g.parts_->world.map, g.clock_, sh, g.input_);
     Game::Loop::movementTick(g);
 
-    drawCursorCross(g.screen_, g.input_.cursorX(sh.screenWidth), g.input_.cursorY(sh.screenHeight));
-    presentFrame(*g.platform_, *g.renderer_, g.screen_, sh.pixelZoom);
+    drawCursorCross(g.parts_->screen, g.input_.cursorX(sh.screenWidth), g.input_.cursorY(sh.screenHeight));
+    presentFrame(*g.platform_, *g.renderer_, g.parts_->screen, sh.pixelZoom);
     // F12: one picture per press, of the frame just shown.
     if (g.input_.wasPressed(Vk::F12)) takeScreenshot(g);
 
@@ -397,40 +408,39 @@ void runProgressFrame(Game& g) {
     Game::Loop::drawViewAndTexts(g, ProgressBanner);
     g.input_.endProgressFrame();
     Game::Loop::movementTick(g);
-    drawCursorCross(g.screen_, g.input_.cursorX(g.shell_.screenWidth),
-                    g.input_.cursorY(g.shell_.screenHeight));
+    drawCursorCross(g.parts_->screen, g.input_.cursorX(g.parts_->shell.screenWidth),
+                    g.input_.cursorY(g.parts_->shell.screenHeight));
     Game::Loop::drainMessages(g);
-    g.shell_.frameCounter = nextFrameCount(g.shell_.frameCounter);
+    g.parts_->shell.frameCounter = nextFrameCount(g.parts_->shell.frameCounter);
 }
 
 void shutdownGame(Game& g) {
     destroyWindowAndContext(*g.platform_);
-    g.screen_.release();
-    g.types_.release();
-    freeGeneratorTables(g.world_);
-    g.trig_.release();
-    releaseCommandStore(g.console_);
-    g.edgeOverlay_.release();
+    g.parts_->screen.release();
+    g.parts_->types.release();
+    freeGeneratorTables(g.parts_->world);
+    g.parts_->trig.release();
+    releaseCommandStore(g.parts_->console);
+    g.parts_->edgeOverlay.release();
 }
 
 void Game::ProgressHost::beginFrame() {
-    delve::beginFrame(*game.platform_, *game.renderer_, game.screen_);
+    delve::beginFrame(*game.platform_, *game.renderer_, game.parts_->screen);
 }
 void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
-    delve::presentFrame(*game.platform_, *game.renderer_, game.screen_, game.shell_.pixelZoom);
+    delve::presentFrame(*game.platform_, *game.renderer_, game.parts_->screen, game.parts_->shell.pixelZoom);
 }
 std::vector<uint8_t> Game::ProgressHost::contestBytes() {
-    return encodeContestSave(game.contestMode_.saved(game.units_));
+    return game.parts_->contest.savedBytes(game.parts_->units);
 }
 
 bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
-    ContestSave c;
-    return decodeContestSave(bytes.data(), bytes.size(), c);
+    return contestBytesReadable(bytes);
 }
 
 void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
-    game.contestMode_.restore(game.units_, bytes);
+    game.parts_->contest.restore(game.parts_->units, bytes);
 }
 
 void Game::ProgressHost::enableTexturingAndBlending() {
