@@ -145,6 +145,13 @@ struct Game::Loop {
         destroyWindowAndContext(*g.platform_);
         recreateWindow(g);
     }
+
+    static void setScreenMode(Game& g, int width, int height);
+    // Creates the window at the current mode and scale, then hides the cursor.
+    static int recreateWindow(Game& g);
+    static void handleWindowKeys(Game& g);
+    // The reduced frame drawn between the stages of a save or load.
+    static void runProgressFrame(Game& g);
 };
 
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend,
@@ -170,13 +177,9 @@ ConsoleContext Game::consoleContext() {
                           saveDir_};
 }
 
-SlotResult saveGameSlot(Game& g, int slot) {
-    return saveGame(g.parts_->console, g.consoleContext(), slot);
-}
+SlotResult Game::saveSlot(int slot) { return saveGame(parts_->console, consoleContext(), slot); }
 
-SlotResult loadGameSlot(Game& g, int slot) {
-    return loadGame(g.parts_->console, g.consoleContext(), slot);
-}
+SlotResult Game::loadSlot(int slot) { return loadGame(parts_->console, consoleContext(), slot); }
 
 StoppedGame stopGame(std::unique_ptr<Game> g) {
     return StoppedGame{std::move(g->parts_), std::move(g->platform_), std::move(g->renderer_)};
@@ -190,13 +193,13 @@ std::string findSaveDir(const std::string& requested) {
     return std::string(home && *home ? home : ".") + "/.local/share/delve/map";
 }
 
-void setScreenMode(Game& g, int width, int height) {
+void Game::Loop::setScreenMode(Game& g, int width, int height) {
     g.parts_->shell.screenWidth = width;
     g.parts_->shell.screenHeight = height;
     g.parts_->screen.setMode(width, height);
 }
 
-int recreateWindow(Game& g) {
+int Game::Loop::recreateWindow(Game& g) {
     int ok = Game::Loop::createGameWindow(g);
     if (ok) {
         // A new window keeps the player's full screen.
@@ -268,14 +271,14 @@ bool startGame(Game& g) {
     g.seed_ = g.options_.haveSeed ? g.options_.seed : uint32_t(std::time(nullptr));
     // Handed-in parts that start-up already filled go on in the window the
     // platform has, or in a new one.
-    if (g.parts_->started) return g.platform_->hasWindow() || recreateWindow(g);
+    if (g.parts_->started) return g.platform_->hasWindow() || Game::Loop::recreateWindow(g);
 
-    setScreenMode(g, FirstPersonModeSize.width, FirstPersonModeSize.height);
+    Game::Loop::setScreenMode(g, FirstPersonModeSize.width, FirstPersonModeSize.height);
     g.parts_->shell.pixelZoom = FirstPersonModeSize.pixelZoom;
 
     // Tables and assets. The grid, marks, unit table and catalogue are
     // allocated zeroed with the Game itself.
-    setScreenMode(g, g.parts_->shell.screenWidth, g.parts_->shell.screenHeight);
+    Game::Loop::setScreenMode(g, g.parts_->shell.screenWidth, g.parts_->shell.screenHeight);
     g.parts_->types.allocate();
     if (g.dataDir_.empty()) return false; // no data folder anywhere
     g.parts_->pictureReport = loadAllBitmaps(g.parts_->pictures, g.dataDir_);
@@ -290,7 +293,7 @@ bool startGame(Game& g) {
     makeStartingObjects(g.parts_->types);
     g.parts_->units[HeroUnit].subX = g.parts_->units[HeroUnit].subY = g.parts_->units[HeroUnit].subZ = 0.5f;
 
-    if (!recreateWindow(g)) return false;
+    if (!Game::Loop::recreateWindow(g)) return false;
     g.parts_->edgeOverlay.allocate();
 
     int overworldError = 0;
@@ -314,7 +317,7 @@ bool startGame(Game& g) {
     return true;
 }
 
-void handleWindowKeys(Game& g) {
+void Game::Loop::handleWindowKeys(Game& g) {
     Shell& sh = g.parts_->shell;
     // The window keys act once per press: a held key does not re-create
     // the window on every frame.
@@ -390,7 +393,7 @@ void runFrame(Game& g) {
     // F12: one picture per press, of the frame just shown.
     if (g.input_.wasPressed(Vk::F12)) takeScreenshot(g);
 
-    handleWindowKeys(g);
+    Game::Loop::handleWindowKeys(g);
     scrollView(g);
     if (g.input_.isKeyDown(Vk::Escape)) sh.quitRequested = 1;
     if (g.input_.wasPressed(Vk::F5)) Game::Loop::switchViewMode(g, ViewMode::FirstPerson);
@@ -402,7 +405,7 @@ void runFrame(Game& g) {
     sh.frameCounter = nextFrameCount(sh.frameCounter);
 }
 
-void runProgressFrame(Game& g) {
+void Game::Loop::runProgressFrame(Game& g) {
     // Runs inside the main-loop frame that started the save or load.
     g.input_.beginProgressFrame();
     Game::Loop::drawViewAndTexts(g, ProgressBanner);
@@ -427,7 +430,7 @@ void shutdownGame(Game& g) {
 void Game::ProgressHost::beginFrame() {
     delve::beginFrame(*game.platform_, *game.renderer_, game.parts_->screen);
 }
-void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
+void Game::ProgressHost::runProgressFrame() { Game::Loop::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
     delve::presentFrame(*game.platform_, *game.renderer_, game.parts_->screen, game.parts_->shell.pixelZoom);
 }

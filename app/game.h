@@ -74,8 +74,6 @@ struct StoppedGame {
 bool startGame(Game& g);
 // One frame of the main loop.
 void runFrame(Game& g);
-// The reduced frame drawn between the stages of a save or load.
-void runProgressFrame(Game& g);
 // Runs frames until Escape, the close message, SIGINT or SIGTERM, the
 // frame limit, or a window that could not be re-created.
 void runMainLoop(Game& g);
@@ -85,10 +83,6 @@ void shutdownGame(Game& g);
 // kept open) and renderer, for a rig that goes on from them.
 StoppedGame stopGame(std::unique_ptr<Game> g);
 
-void setScreenMode(Game& g, int width, int height);
-// Creates the window at the current mode and scale, then hides the cursor.
-int recreateWindow(Game& g);
-void handleWindowKeys(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
 void setViewOriginFromSelectedUnit(Shell& shell, const Units& units);
@@ -98,9 +92,6 @@ void setViewOriginFromSelectedUnit(Shell& shell, const Units& units);
 // shows them in the map view centred on the player's leader; otherwise it
 // pauses the contest or goes on with it.
 void toggleContest(Game& g);
-// The console's "save game N" and "load game N", with their progress frames.
-SlotResult saveGameSlot(Game& g, int slot);
-SlotResult loadGameSlot(Game& g, int slot);
 
 // Everything the running program keeps for the whole process, in one
 // place. Its state is its own: the frame loop above works on it, and the
@@ -144,21 +135,19 @@ public:
     int startRecording(const std::string& path);
     // Ends the recording after the last frame; 0 or the errno.
     int finishRecording();
+    // The console's "save game N" and "load game N", with their progress
+    // frames.
+    SlotResult saveSlot(int slot);
+    SlotResult loadSlot(int slot);
 
 private:
     friend bool startGame(Game&);
     friend void runFrame(Game&);
-    friend void runProgressFrame(Game&);
     friend void runMainLoop(Game&);
     friend void shutdownGame(Game&);
     friend StoppedGame stopGame(std::unique_ptr<Game>);
-    friend void setScreenMode(Game&, int, int);
-    friend int recreateWindow(Game&);
-    friend void handleWindowKeys(Game&);
     friend void scrollView(Game&);
     friend void toggleContest(Game&);
-    friend SlotResult saveGameSlot(Game&, int);
-    friend SlotResult loadGameSlot(Game&, int);
     friend std::string takeScreenshot(Game&);
     // The frame loop's own steps, defined with it.
     struct Loop;

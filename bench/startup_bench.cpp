@@ -160,7 +160,7 @@ BENCHMARK_CAPTURE(framesPerSecond, map_view, true)->Unit(benchmark::kMillisecond
 void BM_Save(benchmark::State& state) {
     Game& game = bench::sharedGame();
     for (auto _ : state)
-        if (saveGameSlot(game, 1) != SlotResult::Done) {
+        if (game.saveSlot(1) != SlotResult::Done) {
             state.SkipWithError("save failed");
             return;
         }
@@ -169,12 +169,12 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)-
 
 void BM_Load(benchmark::State& state) {
     Game& game = bench::sharedGame();
-    if (saveGameSlot(game, 2) != SlotResult::Done) {
+    if (game.saveSlot(2) != SlotResult::Done) {
         state.SkipWithError("save failed");
         return;
     }
     for (auto _ : state)
-        if (loadGameSlot(game, 2) != SlotResult::Done) {
+        if (game.loadSlot(2) != SlotResult::Done) {
             state.SkipWithError("load failed");
             return;
         }

@@ -83,14 +83,14 @@ class GameRig : public ::testing::Test {
                              (leader.y + dy - g->shell().SY) * 16 + 8);
         press(Vk::LeftButton);
     }
-    SlotResult slot(bool save) { return save ? saveGameSlot(*g, 1) : loadGameSlot(*g, 1); }
+    SlotResult slot(bool save) { return save ? g->saveSlot(1) : g->loadSlot(1); }
     // Leaders 2 and 3 put out of the contest through a slot: the game as it
     // stands is saved, their records are marked inactive in the unit file
     // (and its digest in the check file) and it is loaded back. The next
     // click then leaves G1 the last group.
     void endByWin(int dx, int dy) {
         constexpr int Edited = 9;
-        ASSERT_EQ(saveGameSlot(*g, Edited), SlotResult::Done);
+        ASSERT_EQ(g->saveSlot(Edited), SlotResult::Done);
         const auto unitPath = slotFilePath(saves_, Edited, "unit");
         std::vector<uint8_t> units(Units::byteSize());
         std::ifstream(unitPath, std::ios::binary).read(reinterpret_cast<char*>(units.data()),
@@ -104,7 +104,7 @@ class GameRig : public ::testing::Test {
         ASSERT_TRUE(parseSlotCheck(std::string(std::istreambuf_iterator<char>(checkIn), {}), check));
         check.current.digest[UnitFile] = fnv1a64(units.data(), units.size());
         std::ofstream(slotCheckPath(saves_, Edited), std::ios::trunc) << formatSlotCheck(check);
-        ASSERT_EQ(loadGameSlot(*g, Edited), SlotResult::Done);
+        ASSERT_EQ(g->loadSlot(Edited), SlotResult::Done);
         ASSERT_EQ(g->units()[2].active + g->units()[3].active, 0);
         clickNearLeader(dx, dy);
     }
@@ -160,6 +160,29 @@ TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(g->units().nextFreeUnit, 214);
     EXPECT_EQ(g->clock().waitedMs(), waited) << "no turn's pause";
+}
+
+// A refused click shows its message in the refusal colour; an accepted one
+// in the plain colour.
+TEST_F(ContestMode, TheStatusLineShowsARefusalInItsOwnColour) {
+    toggleContest(*g);
+    const auto refusalPixels = [this] {
+        const Screen& s = g->screen();
+        int n = 0;
+        for (size_t i = 0; i + 3 < s.framebuffer.size(); i += 4)
+            n += s.framebuffer[i] == 255 && s.framebuffer[i + 1] == 150 && s.framebuffer[i + 2] == 110;
+        return n;
+    };
+    const struct {
+        int dx;
+        bool refused;
+    } clicks[] = {{0, true}, {10, false}};
+    for (const auto& c : clicks) {
+        clickNearLeader(c.dx, 0);
+        frame(); // draws the message the click left
+        EXPECT_EQ(message().rfind("Refused", 0) == 0, c.refused) << message();
+        EXPECT_EQ(refusalPixels() > 0, c.refused) << message();
+    }
 }
 
 // The "edges" console command as a player sees it: white lattice lines over
