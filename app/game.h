@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "app/contest_mode.h"
 #include "app/options.h"
 #include "platform/shell.h"
 #include "console/console.h"
+#include "console/save_load.h"
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
-#include "gfx/renderers/renderers.h"
+#include "gfx/renderer.h"
 #include "gfx/text.h"
 #include "platform/clock.h"
 #include "platform/data_dir.h"
@@ -29,30 +31,63 @@ namespace delve {
 
 class Game;
 
+// Everything a game works on: the tables, the world, the units, the views'
+// and the console's state, the contest. Start-up fills them in a new Game.
+// A rig (test, fuzz target, benchmark) may instead fill them itself, or
+// take them from a stopped game, and hand them to the Game it builds: the
+// game then starts from them. Each part is a plain struct that a rig may
+// also drive alone.
+struct GameParts {
+    Shell shell;
+    Screen screen;
+    TrigTables trig;
+    TextBuffer text;
+    BitmapCatalogue pictures;
+    PictureReport pictureReport; // what start-up found in the data folder
+    World world;
+    Units units;
+    PathFinder pathFinder;
+    FirstPersonView firstPerson;
+    EdgeOverlay edgeOverlay;
+    bool edgesShown = false; // the "edges" command: lattice lines over the first-person view
+    ConsoleState console;
+    ContestMode contest;
+    TypeDatabase types;
+    Rng rng; // the game's random numbers: the dungeon, the hero's place, the screensaver
+    // Set by start-up once the tables, pictures, world and hero are made; a
+    // game handed started parts only makes its window (unless it has one).
+    bool started = false;
+};
+
+// A game's parts, platform and renderer, handed back by stopGame; the
+// window stays open, so a game built from them goes on where it stopped.
+struct StoppedGame {
+    std::unique_ptr<GameParts> parts;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<Renderer> renderer;
+};
+
 // Start-up up to the first frame: tables, pictures, window, world, hero.
 // Returns false when the data folder holds no picture at all (before any
 // window is made: the game would be an empty screen), or when the window
-// could not be made (windowFailed; the error box has been shown).
+// could not be made (windowFailed; the error box has been shown). Parts
+// that were handed in started only get their window.
 bool startGame(Game& g);
 // One frame of the main loop.
 void runFrame(Game& g);
-// The reduced frame drawn between the stages of a save or load.
-void runProgressFrame(Game& g);
 // Runs frames until Escape, the close message, SIGINT or SIGTERM, the
 // frame limit, or a window that could not be re-created; `afterFrame`
 // (when given) runs after each.
 void runMainLoop(Game& g, const std::function<void()>& afterFrame = {});
+// Releases the tables and closes the window.
 void shutdownGame(Game& g);
+// Ends a game without releasing anything: its parts, platform (the window
+// kept open) and renderer, for a rig that goes on from them.
+StoppedGame stopGame(std::unique_ptr<Game> g);
 
-void setScreenMode(Game& g, int width, int height);
-// Creates the window at the current mode and scale, then hides the cursor.
-int recreateWindow(Game& g);
-void handleWindowKeys(Game& g);
-// Desktop full screen on or off (F11, Alt+Enter).
-void toggleFullscreen(Game& g);
 void scrollView(Game& g);
 // The view origin from the selected unit, with the start-up clamps.
-void setViewOriginFromSelectedUnit(Game& g);
+void setViewOriginFromSelectedUnit(Shell& shell, const Units& units);
 // The "contest" command: the first time, and after a contest has ended, it
 // generates the party and the monsters on the overworld (seeded from the
 // world seed and the frame counter, so a replay gives the same contest) and
@@ -63,29 +98,16 @@ void toggleContest(Game& g);
 // (on, paused, decided or stuck), and starts a new one as toggleContest does,
 // with the first set-up's party size.
 void startContestAfresh(Game& g);
-// F12: the frame as presented, to a new PNG (see app/screenshot.h).
-std::string takeScreenshot(Game& g);
 
 // Everything the running program keeps for the whole process, in one
 // place. Its state is its own: the frame loop above works on it, and the
 // rest of the program reads it through the accessors below.
 class Game {
 public:
-    // The party contest, started by the "contest" console command.
-    struct ContestMode {
-        Contest contest;
-        Rng rng;              // the contest's own random numbers, saved with it
-        uint32_t seed = 0;    // what its party was generated from
-        bool active = false;  // in the map view a left click plays a turn
-        bool started = false; // the party and monsters have been generated
-        int winner = 0;       // the only leader left, ContestDraw, or 0 while it goes on
-        bool showMap = false; // a loaded contest that is on opens the map view
-        char message[96] = {}; // the status line's last message
-        // The cells of the view a click would found a member on.
-        std::vector<uint8_t> foundingMarks = std::vector<uint8_t>(size_t(40 * 30));
-    };
-
-    Game(const Options& opts, std::unique_ptr<Platform> backend);
+    // `parts`: none for a new game that start-up fills; a rig's parts to
+    // start from them.
+    Game(const Options& opts, std::unique_ptr<Platform> backend,
+         std::unique_ptr<Renderer> renderer, std::unique_ptr<GameParts> parts = nullptr);
 
     // What start-up and the frames leave behind, to read.
     const Options& options() const { return options_; }
@@ -93,15 +115,16 @@ public:
     const std::string& saveDir() const { return saveDir_; }
     uint32_t seed() const { return seed_; }
     const Clock& clock() const { return clock_; }
-    const Shell& shell() const { return shell_; }
-    const Screen& screen() const { return screen_; }
-    const World& world() const { return world_; }
-    const Units& units() const { return units_; }
-    const PathFinder& pathFinder() const { return pathFinder_; }
-    const FirstPersonView& firstPerson() const { return firstPerson_; }
-    const ConsoleState& console() const { return console_; }
-    const ContestMode& contest() const { return contestMode_; }
-    const PictureReport& pictureReport() const { return pictureReport_; }
+    const GameParts& parts() const { return *parts_; }
+    const Shell& shell() const { return parts_->shell; }
+    const Screen& screen() const { return parts_->screen; }
+    const World& world() const { return parts_->world; }
+    const Units& units() const { return parts_->units; }
+    const PathFinder& pathFinder() const { return parts_->pathFinder; }
+    const FirstPersonView& firstPerson() const { return parts_->firstPerson; }
+    const ConsoleState& console() const { return parts_->console; }
+    const ContestMode& contest() const { return parts_->contest; }
+    const PictureReport& pictureReport() const { return parts_->pictureReport; }
     int framesRun() const { return framesRun_; }
     int screenshotsWritten() const { return screenshotsWritten_; }
     int screenshotsFailed() const { return screenshotsFailed_; }
@@ -120,53 +143,26 @@ public:
     int startRecording(const std::string& path);
     // Ends the recording after the last frame; 0 or the errno.
     int finishRecording();
-
-    // Every part, writable. The program never uses this: it is the one door
-    // for rigs (tests, fuzz targets, benchmarks) that set up a scene in one
-    // step the frames would take long to reach, or drive one subsystem alone.
-    struct Parts {
-        Input& input;
-        Clock& clock;
-        Shell& shell;
-        Screen& screen;
-        TextBuffer& text;
-        TrigTables& trig;
-        BitmapCatalogue& pictures;
-        World& world;
-        Units& units;
-        PathFinder& pathFinder;
-        FirstPersonView& firstPerson;
-        EdgeOverlay& edgeOverlay;
-        ConsoleState& console;
-        ContestMode& contest;
-        TypeDatabase& types;
-        Platform& platform;
-        Renderer& renderer;
-        FrameHost& progressHost;
-        const std::string& saveDir;
-        int& framesRun;
-    };
-    Parts partsForRig();
-    // What a console step, a save and a load work on.
-    ConsoleContext consoleContext();
+    // The console's "save game N" and "load game N", with their progress
+    // frames.
+    SlotResult saveSlot(int slot);
+    SlotResult loadSlot(int slot);
 
 private:
     friend bool startGame(Game&);
     friend void runFrame(Game&);
-    friend void runProgressFrame(Game&);
     friend void runMainLoop(Game&, const std::function<void()>&);
     friend void shutdownGame(Game&);
-    friend void setScreenMode(Game&, int, int);
-    friend int recreateWindow(Game&);
-    friend void handleWindowKeys(Game&);
-    friend void toggleFullscreen(Game&);
+    friend StoppedGame stopGame(std::unique_ptr<Game>);
     friend void scrollView(Game&);
-    friend void setViewOriginFromSelectedUnit(Game&);
     friend void toggleContest(Game&);
     friend void startContestAfresh(Game&);
     friend std::string takeScreenshot(Game&);
     // The frame loop's own steps, defined with it.
     struct Loop;
+
+    // What a console step, a save and a load work on.
+    ConsoleContext consoleContext();
 
     Options options_;
     std::string dataDir_;
@@ -174,23 +170,11 @@ private:
     uint32_t seed_ = 0;
 
     Clock clock_;
-    Rng rng_;
     std::unique_ptr<Platform> platform_;
-    std::unique_ptr<Renderer> renderer_; // made by the build's renderer factory
+    std::unique_ptr<Renderer> renderer_;
     Input input_;
+    std::unique_ptr<GameParts> parts_;
 
-    Shell shell_;
-    Screen screen_;
-    TrigTables trig_;
-    TextBuffer text_;
-    BitmapCatalogue pictures_;
-    World world_;
-    Units units_;
-    PathFinder pathFinder_;
-    FirstPersonView firstPerson_;
-    EdgeOverlay edgeOverlay_;
-    bool edgesShown_ = false; // the "edges" command: lattice lines over the first-person view
-    ConsoleState console_;
     // Save and load draw their progress screens through the shell's frame.
     struct ProgressHost final : FrameHost {
         Game& game;
@@ -205,12 +189,8 @@ private:
     } progressHost_{*this};
 
     int framesRun_ = 0; // frames of the main loop (not progress frames)
-    PictureReport pictureReport_; // what start-up found in the data folder
     int screenshotsWritten_ = 0;
     int screenshotsFailed_ = 0;
-
-    TypeDatabase types_;
-    ContestMode contestMode_;
     bool windowFailed_ = false;
     InputRecorder recorder_; // --record
     bool fullscreen_ = false; // F11 / Alt+Enter: desktop full screen
@@ -221,9 +201,6 @@ private:
 void installQuitSignals();
 // True once after each SIGUSR1.
 bool takeStateDumpRequest();
-
-// The seed of a contest started in frame `frameCounter` of world `worldSeed`.
-uint32_t contestSeed(uint32_t worldSeed, int frameCounter);
 
 // Where save slots live: --save-dir, else $XDG_DATA_HOME/delve/map, else
 // ~/.local/share/delve/map.

@@ -6,6 +6,7 @@
 #include "platform/backends/backends.h"
 #include "app/run.h"
 #include "app/settings.h"
+#include "gfx/renderers/renderers.h"
 #include "platform/data_dir.h"
 #include "platform/files.h"
 
@@ -125,7 +126,7 @@ int main(int argc, char** argv) {
         }
     }
 #endif
-    auto game = std::make_unique<Game>(opts, std::move(platform));
+    auto game = std::make_unique<Game>(opts, std::move(platform), makeRenderer());
     if (!opts.inputScript.empty()) game->input().useScript(std::move(events));
     installQuitSignals();
     if (!startGame(*game)) {

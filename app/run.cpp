@@ -65,14 +65,15 @@ std::string stateJson(const Game& g) {
 }
 
 void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
+    GameParts& p = *g.parts_;
     // The pictures --screenshot asks for, of the frame just shown.
-    const auto writeScreenshots = [&g](int frame) {
+    const auto writeScreenshots = [&g, &p](int frame) {
         for (const auto& [f, path] : g.options_.screenshots) {
             if (f != frame) continue;
-            resolvePicture(g.firstPerson_, g.screen_, g.shell_);
+            resolvePicture(p.firstPerson, p.screen, p.shell);
             int error = 0;
-            if (writePngBottomUp(path, g.screen_.width, g.screen_.height,
-                                 g.screen_.framebuffer.data(), &error)) {
+            if (writePngBottomUp(path, p.screen.width, p.screen.height, p.screen.framebuffer.data(),
+                                 &error)) {
                 ++g.screenshotsWritten_;
             } else {
                 ++g.screenshotsFailed_;
@@ -82,12 +83,12 @@ void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
         }
     };
     const int limit = g.options_.frames;
-    if (limit == 0) g.shell_.quitRequested = 1;
-    while (!g.shell_.quitRequested) {
-        if (g.input_.beginFrame(g.framesRun_, g.shell_.screenWidth, g.shell_.screenHeight)) {
+    if (limit == 0) p.shell.quitRequested = 1;
+    while (!p.shell.quitRequested) {
+        if (g.input_.beginFrame(g.framesRun_, p.shell.screenWidth, p.shell.screenHeight)) {
             // The script's close message arrives as if pumped after the
             // previous frame.
-            g.shell_.quitRequested = 1;
+            p.shell.quitRequested = 1;
             break;
         }
         runFrame(g);
@@ -100,7 +101,7 @@ void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
         // A look at a running game from outside (SIGUSR1), between frames.
         if (takeStateDumpRequest() && !g.options_.dumpState.empty())
             writeStateDump(g, g.options_.dumpState);
-        if (limit > 0 && g.framesRun_ >= limit) g.shell_.quitRequested = 1;
+        if (limit > 0 && g.framesRun_ >= limit) p.shell.quitRequested = 1;
     }
 }
 

@@ -77,9 +77,9 @@ std::string takeScreenshot(Game& g) {
     std::tm local{};
     localtime_r(&now, &local);
     // The picture of the view as the player saw it, in the framebuffer.
-    resolvePicture(g.firstPerson_, g.screen_, g.shell_);
+    resolvePicture(g.parts_->firstPerson, g.parts_->screen, g.parts_->shell);
     std::vector<uint8_t> png;
-    int error = encodePngBottomUp(g.screen_.width, g.screen_.height, g.screen_.framebuffer.data(), png);
+    int error = encodePngBottomUp(g.parts_->screen.width, g.parts_->screen.height, g.parts_->screen.framebuffer.data(), png);
     std::string name, path;
     // A new file only: an existing one (another program's, or one that
     // appears meanwhile) is never replaced; a name taken meanwhile moves
@@ -104,7 +104,7 @@ std::string takeScreenshot(Game& g) {
                      fileErrorText(path.empty() ? folder.string() : path, error).c_str());
         std::snprintf(notice, sizeof notice, "Screenshot could not be saved");
     }
-    showConsoleMessage(g.console_, g.clock_, notice);
+    showConsoleMessage(g.parts_->console, g.clock_, notice);
     return error == 0 ? path : std::string();
 }
 

@@ -13,32 +13,36 @@
 namespace delve {
 namespace {
 
-// The shared game, looking level along the corridor instead of down at the floor.
-Game::Parts game() {
-    Game::Parts g = bench::sharedGame().partsForRig();
-    g.firstPerson.walk.cameraPitch = -90.0f;
-    return g;
+// Runs `drive` on the shared game's parts, platform and renderer, looking
+// level along the corridor instead of down at the floor.
+template <class Drive>
+void onSharedGame(Drive drive) {
+    bench::withSharedParts([&](StoppedGame& s) {
+        s.parts->firstPerson.walk.cameraPitch = -90.0f;
+        drive(*s.parts, *s.platform, *s.renderer);
+    });
 }
 
 void runViewFrames(benchmark::State& state, bool immediate) {
-    Game::Parts g = game();
-    if (!g.platform.hasWindow()) {
-        state.SkipWithError("no GL context");
-        return;
-    }
-    g.firstPerson.immediateMode = immediate;
-    int turn = 0;
-    for (auto _ : state) {
-        // Turn a little every frame so the picture is not the same each time.
-        g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(g.platform, g.renderer, g.screen);
-        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
-        benchmark::DoNotOptimize(g.screen.framebuffer.data());
-    }
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
-                                               benchmark::Counter::kIsRate);
-    state.counters["quads"] = g.firstPerson.quadCount;
-    g.firstPerson.immediateMode = false;
+    onSharedGame([&](GameParts& g, Platform& platform, Renderer& renderer) {
+        if (!platform.hasWindow()) {
+            state.SkipWithError("no GL context");
+            return;
+        }
+        g.firstPerson.immediateMode = immediate;
+        int turn = 0;
+        for (auto _ : state) {
+            // Turn a little every frame so the picture is not the same each time.
+            g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
+            beginFrame(platform, renderer, g.screen);
+            drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
+            benchmark::DoNotOptimize(g.screen.framebuffer.data());
+        }
+        state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+        state.counters["quads"] = g.firstPerson.quadCount;
+        g.firstPerson.immediateMode = false;
+    });
 }
 
 void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); }
@@ -46,67 +50,71 @@ void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); 
 // A frame of the view with the cell edge overlay on (the "edges" command):
 // the picture, its depth and lattice points read back, the edges drawn.
 void BM_FirstPersonViewWithEdges(benchmark::State& state) {
-    Game::Parts g = game();
-    if (!g.platform.hasWindow()) {
-        state.SkipWithError("no GL context");
-        return;
-    }
-    if (!g.edgeOverlay.ready()) g.edgeOverlay.allocate();
-    int turn = 0;
-    for (auto _ : state) {
-        g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-        beginFrame(g.platform, g.renderer, g.screen);
-        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
-        captureEdgeOverlay(g.edgeOverlay, g.units, g.shell, g.firstPerson);
-        drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, g.shell, g.firstPerson);
-        benchmark::DoNotOptimize(g.screen.framebuffer.data());
-    }
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    onSharedGame([&](GameParts& g, Platform& platform, Renderer& renderer) {
+        if (!platform.hasWindow()) {
+            state.SkipWithError("no GL context");
+            return;
+        }
+        if (!g.edgeOverlay.ready()) g.edgeOverlay.allocate();
+        int turn = 0;
+        for (auto _ : state) {
+            g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
+            beginFrame(platform, renderer, g.screen);
+            drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
+            captureEdgeOverlay(g.edgeOverlay, g.units, g.shell, g.firstPerson);
+            drawCellEdges(g.edgeOverlay, g.screen, g.world.map, g.units, g.shell, g.firstPerson);
+            benchmark::DoNotOptimize(g.screen.framebuffer.data());
+        }
+        state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+    });
 }
 void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, true); }
 
 // The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
 void BM_ClearAndReadBack(benchmark::State& state) {
-    Game::Parts g = game();
-    if (!g.platform.hasWindow()) {
-        state.SkipWithError("no GL context");
-        return;
-    }
-    for (auto _ : state) {
-        beginFrame(g.platform, g.renderer, g.screen);
-        g.renderer.clear();
-        copyViewToFramebuffer(g.firstPerson, g.screen, g.shell);
-        benchmark::DoNotOptimize(g.screen.framebuffer.data());
-    }
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    onSharedGame([&](GameParts& g, Platform& platform, Renderer& renderer) {
+        if (!platform.hasWindow()) {
+            state.SkipWithError("no GL context");
+            return;
+        }
+        for (auto _ : state) {
+            beginFrame(platform, renderer, g.screen);
+            renderer.clear();
+            copyViewToFramebuffer(g.firstPerson, g.screen, g.shell);
+            benchmark::DoNotOptimize(g.screen.framebuffer.data());
+        }
+        state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+    });
 }
 
 // The frame's CPU work without GL: the 28 x 28 x 28 cube walk that collects
 // the rock faces in view, and walking, push-out, bob and carry.
 void BM_FirstPersonCpuPart(benchmark::State& state) {
-    Game::Parts g = game();
-    const UnitRecord& hero = g.units[1];
-    // The camera matrix the view culls with, taken once from the renderer.
-    float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    if (g.platform.hasWindow()) {
-        g.renderer.clear();
-        g.renderer.beginCamera(Camera{g.firstPerson.walk.cameraPitch, g.firstPerson.walk.cameraYaw,
-                                       hero.subX, hero.subY, hero.subZ},
-                                camera);
-        g.renderer.endCamera();
-    }
-    for (auto _ : state) {
-        float eye[3];
-        const bool cull = backFacesNeverShow(g.world.map, hero, eye);
-        collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera,
-                         cull ? eye : nullptr);
-        updateHero(g.firstPerson.walk, g.world.map, g.units[1], g.shell, g.input);
-        benchmark::DoNotOptimize(g.firstPerson.quadCount);
-    }
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    onSharedGame([&](GameParts& g, Platform& platform, Renderer& renderer) {
+        const UnitRecord& hero = g.units[1];
+        Input input; // no keys down: the hero stands
+        // The camera matrix the view culls with, taken once from the renderer.
+        float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+        if (platform.hasWindow()) {
+            renderer.clear();
+            renderer.beginCamera(Camera{g.firstPerson.walk.cameraPitch, g.firstPerson.walk.cameraYaw,
+                                           hero.subX, hero.subY, hero.subZ},
+                                    camera);
+            renderer.endCamera();
+        }
+        for (auto _ : state) {
+            float eye[3];
+            const bool cull = backFacesNeverShow(g.world.map, hero, eye);
+            collectRockFaces(g.firstPerson, g.world.map, hero.x, hero.y, hero.z, camera,
+                             cull ? eye : nullptr);
+            updateHero(g.firstPerson.walk, g.world.map, g.units[1], g.shell, input);
+            benchmark::DoNotOptimize(g.firstPerson.quadCount);
+        }
+        state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+    });
 }
 
 BENCHMARK(BM_FirstPersonView)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();

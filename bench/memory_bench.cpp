@@ -69,10 +69,10 @@ int startupMemoryChild(const char* outPath) {
     opts.frames = 1;
     opts.dataDir = dataDir();
     opts.saveDir = std::filesystem::temp_directory_path().string();
-    Game game(opts, makeHeadlessPlatform());
+    Game game(opts, makeHeadlessPlatform(), makeRenderer());
     if (!startGame(game)) return 1;
     runFrame(game);
-    const Game::Parts g = game.partsForRig();
+    const GameParts& g = game.parts();
 
     std::ostringstream out;
     auto table = [&](const char* name, double sizeMB, double residentMB) {

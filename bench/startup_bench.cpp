@@ -156,17 +156,11 @@ void framesPerSecond(benchmark::State& state, bool mapView) {
 BENCHMARK_CAPTURE(framesPerSecond, first_person, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK_CAPTURE(framesPerSecond, map_view, true)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-// The game's console context with the slots in `saveDir`.
-ConsoleContext contextOf(const Game::Parts& g, const std::string& saveDir) {
-    return ConsoleContext{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
-                          g.progressHost, saveDir};
-}
-
+// Saves and loads of the shared game, through its console's slot code.
 void BM_Save(benchmark::State& state) {
-    const Game::Parts g = bench::sharedGame().partsForRig();
-    const std::string dir = scratchDir();
+    Game& game = bench::sharedGame();
     for (auto _ : state)
-        if (saveGame(g.console, contextOf(g, dir), 1) != SlotResult::Done) {
+        if (game.saveSlot(1) != SlotResult::Done) {
             state.SkipWithError("save failed");
             return;
         }
@@ -174,14 +168,13 @@ void BM_Save(benchmark::State& state) {
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_Load(benchmark::State& state) {
-    const Game::Parts g = bench::sharedGame().partsForRig();
-    const std::string dir = scratchDir();
-    if (saveGame(g.console, contextOf(g, dir), 2) != SlotResult::Done) {
+    Game& game = bench::sharedGame();
+    if (game.saveSlot(2) != SlotResult::Done) {
         state.SkipWithError("save failed");
         return;
     }
     for (auto _ : state)
-        if (loadGame(g.console, contextOf(g, dir), 2) != SlotResult::Done) {
+        if (game.loadSlot(2) != SlotResult::Done) {
             state.SkipWithError("load failed");
             return;
         }

@@ -1,8 +1,10 @@
 #pragma once
 // The whole game, started once per fuzzing process (pictures from the
-// build's data folder, seed 7, the fast clock, an offscreen GL context), and
-// put back to its start-up units, counters and paths before every input, so
-// each input runs on the same game.
+// build's data folder, seed 7, the fast clock, an offscreen GL context),
+// then stopped: the rig keeps its parts, puts them back to the start-up
+// units, counters and paths before every input, so each input runs on the
+// same game, and runs each frame in a game that goes on from them (the
+// window stays open between games).
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "gfx/renderers/renderers.h"
 #include "platform/backends/backends.h"
 
 namespace delve::fuzz {
@@ -49,70 +52,96 @@ inline std::filesystem::path scratchDir(const char* name) {
 
 struct GameRig {
     std::filesystem::path scratch;
-    std::unique_ptr<Game> game;
+    Options options;
+    StoppedGame stopped; // the parts, platform and renderer between frames
     std::vector<uint8_t> startUnits;
     Shell startShell;
     HeroWalk startWalk;
+    // The keys held and the cursor, as every frame's game sees them.
+    std::vector<int> keysDown;
+    int cursorX = 0, cursorY = 0;
 
     explicit GameRig(const char* name) : scratch(scratchDir(name)) {
-        Options o;
-        o.headless = true;
-        o.fastClock = true;
-        o.haveSeed = true;
-        o.seed = 7;
-        o.dataDir = DELVE_FUZZ_DATA_DIR;
-        o.saveDir = (scratch / "saves").string();
-        game = std::make_unique<Game>(o, makeHeadlessPlatform());
+        options.headless = true;
+        options.fastClock = true;
+        options.haveSeed = true;
+        options.seed = 7;
+        options.dataDir = DELVE_FUZZ_DATA_DIR;
+        options.saveDir = (scratch / "saves").string();
+        auto game = std::make_unique<Game>(options, makeHeadlessPlatform(), makeRenderer());
         startGame(*game);
-        game->input().useScript({}); // keys and cursor come from the inputs
         const uint8_t* u = game->units().bytes();
         startUnits.assign(u, u + Units::byteSize());
         startShell = game->shell();
         startWalk = game->firstPerson().walk;
+        stopped = stopGame(std::move(game));
     }
     ~GameRig() {
-        shutdownGame(*game);
+        shutdownGame(*resume());
         std::error_code ec;
         std::filesystem::remove_all(scratch, ec);
     }
     GameRig(const GameRig&) = delete;
     GameRig& operator=(const GameRig&) = delete;
 
+    // The game's parts while no frame runs.
+    GameParts& parts() { return *stopped.parts; }
+
+    // A game that goes on from the parts, its keys and cursor the rig's.
+    std::unique_ptr<Game> resume() {
+        auto game = std::make_unique<Game>(options, std::move(stopped.platform),
+                                           std::move(stopped.renderer), std::move(stopped.parts));
+        startGame(*game);
+        Input& input = game->input();
+        input.useScript({}); // keys and cursor come from the inputs
+        for (int vk : keysDown) input.setKey(vk, true);
+        input.setCursor(cursorX, cursorY);
+        return game;
+    }
+    void stop(std::unique_ptr<Game> game) { stopped = stopGame(std::move(game)); }
+
+    void setKey(int vk, bool down) {
+        keysDown.erase(std::remove(keysDown.begin(), keysDown.end(), vk), keysDown.end());
+        if (down) keysDown.push_back(vk);
+    }
+    void setCursor(int x, int y) {
+        cursorX = x;
+        cursorY = y;
+    }
+
     // Units, counters, stored paths, camera and devices as at start-up.
     void reset() {
-        Game::Parts g = game->partsForRig();
+        GameParts& g = parts();
         std::memcpy(g.units.bytes(), startUnits.data(), startUnits.size());
         g.units.selectedUnit = 1;
         g.shell = startShell;
         std::fill(g.pathFinder.pathStep.begin(), g.pathFinder.pathStep.end(), PathNone);
         std::fill(g.pathFinder.pathLength.begin(), g.pathFinder.pathLength.end(), 0);
         g.firstPerson.walk = startWalk;
-        for (int k = 0; k < Vk::Count; ++k) g.input.setKey(k, false);
-        g.input.setCursor(0, 0);
+        keysDown.clear();
+        setCursor(0, 0);
     }
 
     // Switches the view mode without re-creating the window: the offscreen
     // context of the start-up size serves both modes.
     // The buffers of a mode are only made when the mode changes.
-    void mapMode() {
-        if (game->screen().width != 640) setScreenMode(*game, 640, 480);
-        Shell& shell = game->partsForRig().shell;
-        shell.screenWidth = 640;
-        shell.screenHeight = 480;
-        shell.pixelZoom = 1;
+    void viewMode(ViewMode mode) {
+        const ScreenModeSize size = screenModeSize(mode);
+        GameParts& g = parts();
+        if (g.screen.width != size.width) g.screen.setMode(size.width, size.height);
+        g.shell.screenWidth = size.width;
+        g.shell.screenHeight = size.height;
+        g.shell.pixelZoom = size.pixelZoom;
     }
-    void firstPersonMode() {
-        if (game->screen().width != 320) setScreenMode(*game, 320, 240);
-        Shell& shell = game->partsForRig().shell;
-        shell.screenWidth = 320;
-        shell.screenHeight = 240;
-        shell.pixelZoom = 2;
-    }
+    void mapMode() { viewMode(ViewMode::Map); }
+    void firstPersonMode() { viewMode(ViewMode::FirstPerson); }
 
     // One main-loop frame that is also a movement frame.
     void movementFrame() {
-        game->partsForRig().shell.frameCounter = 0;
+        parts().shell.frameCounter = 0;
+        auto game = resume();
         runFrame(*game);
+        stop(std::move(game));
     }
 
     // Patches of the unit table: <unit u16> <offset u16> <length u8> <bytes>,
@@ -126,7 +155,7 @@ struct GameRig {
             length = in.bytes(length, bytes);
             size_t at = unit * sizeof(UnitRecord) + offset;
             length = std::min(length, Units::byteSize() - at);
-            std::memcpy(game->partsForRig().units.bytes() + at, bytes, length);
+            std::memcpy(parts().units.bytes() + at, bytes, length);
         }
     }
 };

@@ -16,7 +16,7 @@ struct OverworldRig : delve::fuzz::GameRig {
     std::vector<uint8_t> startLayer;
     OverworldRig() : GameRig("overworld") {
         std::filesystem::create_directories(scratch / "map");
-        const uint8_t* layer = game->world().map.data();
+        const uint8_t* layer = parts().world.map.data();
         startLayer.assign(layer, layer + delve::LayerSize);
     }
 };
@@ -31,12 +31,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace delve;
     static auto& rig = delve::fuzz::rigOfThisTarget<OverworldRig>();
-    Game::Parts g = rig.game->partsForRig();
+    GameParts& g = rig.parts();
     rig.reset();
     std::memcpy(g.world.map.data(), rig.startLayer.data(), rig.startLayer.size());
     std::ofstream(overworldPath(rig.scratch.string(), 1), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    loadOverworld(g.world.map, g.clock, rig.scratch.string(), 1);
+    Clock clock(true);
+    loadOverworld(g.world.map, clock, rig.scratch.string(), 1);
 
     fuzz::InputReader in{data, size};
     UnitRecord& hero = g.units[1];
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     hero.y = uint16_t(1 + in.u8() % 254);
     hero.z = 0;
     const int destX = in.u8(), destY = in.u8();
-    setViewOriginFromSelectedUnit(*rig.game);
+    setViewOriginFromSelectedUnit(g.shell, g.units);
     orderMove(g.units, g.pathFinder, 1, destX, destY);
     rig.mapMode();
     rig.movementFrame();

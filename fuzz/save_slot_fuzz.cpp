@@ -35,23 +35,23 @@ constexpr int MaxChanges = 16;
 constexpr int ContestIndex = SlotFileCount; // the fourth file of the rig's arrays
 constexpr int RigFiles = SlotFileCount + 1;
 
-// No progress screens; the contest goes to and from the game as in a
-// console load.
+// No progress screens; the contest goes to and from the game's parts as in
+// a console load.
 class NoProgressHost final : public FrameHost {
 public:
-    explicit NoProgressHost(FrameHost& game) : game_(game) {}
+    explicit NoProgressHost(GameParts& game) : game_(game) {}
     void beginFrame() override {}
     void runProgressFrame() override {}
     void presentFrame() override {}
     void enableTexturingAndBlending() override {}
-    std::vector<uint8_t> contestBytes() override { return game_.contestBytes(); }
-    bool contestReadable(const std::vector<uint8_t>& b) override {
-        return game_.contestReadable(b);
+    std::vector<uint8_t> contestBytes() override { return game_.contest.savedBytes(game_.units); }
+    bool contestReadable(const std::vector<uint8_t>& b) override { return contestBytesReadable(b); }
+    void restoreContest(const std::vector<uint8_t>* b) override {
+        game_.contest.restore(game_.units, b);
     }
-    void restoreContest(const std::vector<uint8_t>* b) override { game_.restoreContest(b); }
 
 private:
-    FrameHost& game_;
+    GameParts& game_;
 };
 
 const char* kindOf(int file) { return file == ContestIndex ? ContestFileKind : SlotFileKinds[file]; }
@@ -73,23 +73,25 @@ bool pwriteAll(int fd, const uint8_t* p, size_t n, uint64_t at) {
 }
 
 struct SlotRig : fuzz::GameRig {
-    std::filesystem::path dir;
+    std::string dir;
     std::vector<uint8_t> saved[RigFiles]; // the files as saved
     std::vector<uint8_t> work[RigFiles];  // the files as they are now
     std::string savedCheck;
     int fds[RigFiles] = {-1, -1, -1, -1};
     std::vector<uint8_t> startWorld;
-    Game::ContestMode startContest;
+    ContestMode startContest;
     int startNextFreeUnit = 0;
 
     SlotRig() : GameRig("slot") {
-        Game::Parts g = game->partsForRig();
-        dir = g.saveDir;
+        dir = options.saveDir;
         // The party on the overworld (units 2 to 5 are then made walkers
         // below), without re-creating the window.
         mapMode();
+        auto game = resume();
         toggleContest(*game);
+        stop(std::move(game));
         firstPersonMode();
+        GameParts& g = parts();
         // Walkers that plan on the first movement frame after a load.
         const UnitRecord& hero = g.units[1];
         for (int i = 2; i <= 5; ++i) {
@@ -105,9 +107,11 @@ struct SlotRig : fuzz::GameRig {
             u.moveState = 1;
             u.health = u.maxHealth = 10;
         }
-        NoProgressHost host(g.progressHost);
-        ConsoleContext ctx{g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units,
-                           host, g.saveDir};
+        NoProgressHost host(g);
+        Input input;
+        Clock clock(true);
+        ConsoleContext ctx{input, clock, g.shell, g.screen, g.text, g.world.map, g.units,
+                           host, dir};
         if (saveGame(g.console, ctx, Slot) != SlotResult::Done) std::abort();
         for (int i = 0; i < RigFiles; ++i) {
             auto path = slotFilePath(dir, Slot, kindOf(i));
@@ -194,7 +198,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto& rig = delve::fuzz::rigOfThisTarget<SlotRig>();
-    Game::Parts g = rig.game->partsForRig();
+    GameParts& g = rig.parts();
     fuzz::InputReader in{data, size};
     const uint8_t control = in.u8();
     rig.contestFilePresent(true); // as saved, whatever the last input did
@@ -264,18 +268,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(g.console.commandLine, line, sizeof line);
     g.console.commandLength = int(sizeof line - 1);
     g.console.commandReady = 1;
-    NoProgressHost host(g.progressHost);
-    runConsole(g.console, g.input, g.clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
-               g.saveDir);
-    scrollView(*rig.game);
+    NoProgressHost host(g);
+    Input input;
+    Clock clock(true);
+    runConsole(g.console, input, clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
+               rig.dir);
+    // The clamps of the load's frame: a scroll with no key down.
+    g.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
 
     if ((control >> 2) & 3) rig.mapMode();
     if (control & 0x40) {
-        g.input.setCursor(320, 240);
-        g.input.setKey(Vk::LeftButton, true);
+        rig.setCursor(320, 240);
+        rig.setKey(Vk::LeftButton, true);
     }
     for (int i = 0; i < ((control >> 2) & 3); ++i) rig.movementFrame();
-    g.input.setKey(Vk::LeftButton, false);
+    rig.setKey(Vk::LeftButton, false);
     if (control & 0x10) {
         rig.firstPersonMode();
         rig.movementFrame();

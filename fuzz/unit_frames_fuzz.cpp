@@ -31,17 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rig.reset();
     rig.patchUnits(in);
 
-    delve::Input& input = rig.game->input();
     if (control & 3) rig.mapMode();
-    input.setCursor(cursorX * 640 / 256, cursorY * 480 / 256);
-    input.setKey(Vk::RightButton, control & 0x40);
+    rig.setCursor(cursorX * 640 / 256, cursorY * 480 / 256);
+    rig.setKey(Vk::RightButton, control & 0x40);
     for (int i = 0; i < (control & 3); ++i) rig.movementFrame();
-    input.setKey(Vk::RightButton, false);
+    rig.setKey(Vk::RightButton, false);
 
     if (control & 12) rig.firstPersonMode();
-    input.setCursor(cursorX * 320 / 256, cursorY * 240 / 256);
-    input.setKey(Vk::LeftButton, control & 0x10);
-    input.setKey(Vk::KeyZ, control & 0x20);
+    rig.setCursor(cursorX * 320 / 256, cursorY * 240 / 256);
+    rig.setKey(Vk::LeftButton, control & 0x10);
+    rig.setKey(Vk::KeyZ, control & 0x20);
     for (int i = 0; i < ((control >> 2) & 3); ++i) rig.movementFrame();
     return 0;
 }

@@ -30,6 +30,22 @@ inline void clampViewOrigin(int& SX, int& SY, int& SZ, ViewOriginRange range, in
     SZ = clampAxis(SZ, dz, 0, layers - 1);
 }
 
+// The two screen modes and the view each shows: the first-person view at
+// 320 by 240 (window scale 2), the map view at 640 by 480 (scale 1). The
+// width names the mode; a width of neither (no key makes one) shows
+// neither view.
+enum class ViewMode { FirstPerson, Map, Neither };
+
+struct ScreenModeSize {
+    int width, height, pixelZoom;
+};
+constexpr ScreenModeSize FirstPersonModeSize{320, 240, 2};
+constexpr ScreenModeSize MapModeSize{640, 480, 1};
+
+constexpr ScreenModeSize screenModeSize(ViewMode mode) {
+    return mode == ViewMode::Map ? MapModeSize : FirstPersonModeSize;
+}
+
 // The settings and counters of the running program, and who writes them:
 //   screenWidth, screenHeight, pixelZoom  the frame loop's mode and scale keys
 //                                         and start-up (app)
@@ -50,6 +66,12 @@ struct Shell {
     int quitRequested = 0;
     int screensaverMode = 0;
     int SX = 0, SY = 0, SZ = 0;
+
+    ViewMode viewMode() const {
+        return screenWidth == MapModeSize.width           ? ViewMode::Map
+               : screenWidth == FirstPersonModeSize.width ? ViewMode::FirstPerson
+                                                          : ViewMode::Neither;
+    }
 
     // The same for this screen's view of map cells.
     void clampViewOrigin(ViewOriginRange range, int layers, int dx = 0, int dy = 0, int dz = 0) {

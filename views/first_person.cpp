@@ -202,7 +202,7 @@ void measureEmptyColour(FirstPersonView& view) {
 namespace {
 
 bool pictureMode(const Screen& screen, const Shell& shell) {
-    return shell.screenWidth == ViewWidth && shell.screenHeight == ViewHeight &&
+    return shell.viewMode() == ViewMode::FirstPerson && shell.screenHeight == ViewHeight &&
            screen.width == ViewWidth && screen.height == ViewHeight;
 }
 

@@ -8,7 +8,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,6 +24,8 @@
 #include "app/run.h"
 #include "app/window.h"
 #include "console/save_load.h"
+#include "console/slot_files.h"
+#include "gfx/renderers/renderers.h"
 #include "platform/backends/backends.h"
 #include "platform/digest.h"
 
@@ -28,9 +33,11 @@ using namespace delve;
 
 namespace {
 
-// A game of seed 7 with offscreen GL and virtual waits, not yet started.
+// A game of seed 7 with offscreen GL and virtual waits, not yet started;
+// from `parts` when given.
 std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frames = -1,
-                                   const std::string& saveDir = "") {
+                                   const std::string& saveDir = "",
+                                   std::unique_ptr<GameParts> parts = nullptr) {
     Options o;
     o.headless = o.fastClock = o.haveSeed = true;
     o.seed = 7;
@@ -38,7 +45,7 @@ std::unique_ptr<Game> headlessGame(std::unique_ptr<Platform> platform, int frame
     o.saveDir = saveDir; // empty: the desktop's data folder
     if (const char* d = std::getenv("DELVE_TEST_DATA"))
         o.dataDir = d;
-    return std::make_unique<Game>(o, std::move(platform));
+    return std::make_unique<Game>(o, std::move(platform), makeRenderer(), std::move(parts));
 }
 
 // A started game run frame by frame as the main loop does, its saves in a
@@ -60,11 +67,10 @@ class GameRig : public ::testing::Test {
     }
     // One main-loop frame, with `vk` going down or up as it begins.
     void frame(int vk = -1, bool down = false) {
-        g->input().beginFrame(g->framesRun(), g->shell().screenWidth, g->shell().screenHeight);
+        g->input().beginFrame(frames_++, g->shell().screenWidth, g->shell().screenHeight);
         if (vk >= 0)
             g->input().setKey(vk, down);
         runFrame(*g);
-        g->partsForRig().framesRun += 1;
     }
     void press(int vk) {
         frame(vk, true);
@@ -77,12 +83,29 @@ class GameRig : public ::testing::Test {
                              (leader.y + dy - g->shell().SY) * 16 + 8);
         press(Vk::LeftButton);
     }
-    SlotResult slot(bool save) {
-        ConsoleState& c = g->partsForRig().console;
-        return save ? saveGame(c, g->consoleContext(), 1) : loadGame(c, g->consoleContext(), 1);
-    }
+    SlotResult slot(bool save) { return save ? g->saveSlot(1) : g->loadSlot(1); }
+    // Leaders 2 and 3 put out of the contest through a slot: the game as it
+    // stands is saved, their records are marked inactive in the unit file
+    // (and its digest in the check file) and it is loaded back. The next
+    // click then leaves G1 the last group.
     void endByWin(int dx, int dy) {
-        g->partsForRig().units[2].active = g->partsForRig().units[3].active = 0;
+        constexpr int Edited = 9;
+        ASSERT_EQ(g->saveSlot(Edited), SlotResult::Done);
+        const auto unitPath = slotFilePath(saves_, Edited, "unit");
+        std::vector<uint8_t> units(Units::byteSize());
+        std::ifstream(unitPath, std::ios::binary).read(reinterpret_cast<char*>(units.data()),
+                                                       std::streamsize(units.size()));
+        for (int leader : {2, 3})
+            units[leader * sizeof(UnitRecord) + offsetof(UnitRecord, active)] = 0;
+        std::ofstream(unitPath, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(units.data()), std::streamsize(units.size()));
+        std::ifstream checkIn(slotCheckPath(saves_, Edited));
+        SlotCheck check;
+        ASSERT_TRUE(parseSlotCheck(std::string(std::istreambuf_iterator<char>(checkIn), {}), check));
+        check.current.digest[UnitFile] = fnv1a64(units.data(), units.size());
+        std::ofstream(slotCheckPath(saves_, Edited), std::ios::trunc) << formatSlotCheck(check);
+        ASSERT_EQ(g->loadSlot(Edited), SlotResult::Done);
+        ASSERT_EQ(g->units()[2].active + g->units()[3].active, 0);
         clickNearLeader(dx, dy);
     }
     int turn() const { return g->contest().contest.turnNumber; }
@@ -90,6 +113,7 @@ class GameRig : public ::testing::Test {
 
     std::filesystem::path saves_;
     std::unique_ptr<Game> g;
+    int frames_ = 0;
 };
 using ContestMode = GameRig;
 
@@ -136,6 +160,29 @@ TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(g->units().nextFreeUnit, 214);
     EXPECT_EQ(g->clock().waitedMs(), waited) << "no turn's pause";
+}
+
+// A refused click shows its message in the refusal colour; an accepted one
+// in the plain colour.
+TEST_F(ContestMode, TheStatusLineShowsARefusalInItsOwnColour) {
+    toggleContest(*g);
+    const auto refusalPixels = [this] {
+        const Screen& s = g->screen();
+        int n = 0;
+        for (size_t i = 0; i + 3 < s.framebuffer.size(); i += 4)
+            n += s.framebuffer[i] == 255 && s.framebuffer[i + 1] == 150 && s.framebuffer[i + 2] == 110;
+        return n;
+    };
+    const struct {
+        int dx;
+        bool refused;
+    } clicks[] = {{0, true}, {10, false}};
+    for (const auto& c : clicks) {
+        clickNearLeader(c.dx, 0);
+        frame(); // draws the message the click left
+        EXPECT_EQ(message().rfind("Refused", 0) == 0, c.refused) << message();
+        EXPECT_EQ(refusalPixels() > 0, c.refused) << message();
+    }
 }
 
 // The "edges" console command as a player sees it: white lattice lines over
@@ -185,7 +232,7 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     for (int y = sh.SY; y < sh.SY + 30; ++y)
         for (int x = sh.SX; x < sh.SX + 40; ++x) {
             const int d = std::abs(x - hero.x) + std::abs(y - hero.y);
-            if (g->partsForRig().world.map.cell(x, y, hero.z) == Cell::Floor && d > distance)
+            if (g->world().map.cell(x, y, hero.z) == Cell::Floor && d > distance)
                 distance = d, goalX = x, goalY = y;
         }
     ASSERT_GE(distance, 12) << "no floor cell several rooms away on the screen";
@@ -199,14 +246,18 @@ TEST_F(MapWalk, RightButtonWalksTheHeroToTheCellUnderTheCursor) {
     EXPECT_EQ(hero.moveState, 0);
 }
 
-using FrameLoop = GameRig;
-
-TEST_F(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
-    Game::Parts p = g->partsForRig();
-    beginFrame(p.platform, p.renderer, p.screen);
-    plotPixel(p.screen, 0, 0, 255, 0, 0);
-    plotPixel(p.screen, 10, 5, 0, 255, 0);
-    presentFrame(p.platform, p.renderer, p.screen, 2);
+// The presentation alone, on a window and renderer of its own.
+TEST(Presentation, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
+    auto platform = makeHeadlessPlatform();
+    auto renderer = makeRenderer();
+    auto pictures = std::make_unique<BitmapCatalogue>();
+    Screen screen;
+    screen.setMode(320, 240);
+    ASSERT_EQ(createWindowAndContext(*platform, *renderer, *pictures, "GAME", 640, 480), 1);
+    beginFrame(*platform, *renderer, screen);
+    plotPixel(screen, 0, 0, 255, 0, 0);
+    plotPixel(screen, 10, 5, 0, 255, 0);
+    presentFrame(*platform, *renderer, screen, 2);
     glReadBuffer(GL_FRONT); // the pbuffer keeps what was drawn
     // Each pixel becomes a 2 x 2 block: red at 0..1, green at 20..21 x 10..11.
     auto channel = [](int x, int y, int c) {
@@ -219,13 +270,14 @@ TEST_F(FrameLoop, ZoomedCopyAnchorsAtTheLowerLeftCorner) {
         EXPECT_EQ(channel(20 + i % 2, 10 + i / 2, 1), 255) << i;
     }
     EXPECT_EQ(channel(22, 12, 1), 0);
+    destroyWindowAndContext(*platform);
 }
 
-TEST_F(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
-    frame();
-    Game::Parts p = g->partsForRig();
-    p.units[1].hitPoints = std::nanf("");
-    std::strcpy(p.console.commandLine, "say \"hi\" \\ \x01\xff");
+TEST(StateDump, StaysJsonWhateverFloatsAndBytesTheGameHolds) {
+    auto parts = std::make_unique<GameParts>();
+    parts->units[1].hitPoints = std::nanf("");
+    std::strcpy(parts->console.commandLine, "say \"hi\" \\ \x01\xff");
+    const auto g = headlessGame(makeHeadlessPlatform(), -1, "", std::move(parts));
     const nlohmann::json odd = nlohmann::json::parse(stateJson(*g));
     EXPECT_TRUE(odd["hero"]["hitPoints"].is_null());
     EXPECT_EQ(odd["commandLine"].get<std::string>().substr(0, 12), "say \"hi\" \\ \x01");
@@ -233,7 +285,7 @@ TEST_F(FrameLoop, StateDumpStaysJsonWhateverFloatsAndBytesTheGameHolds) {
 
 // Any view origin (a loaded slot may hold one far outside the map) scrolls
 // into the map without overflowing.
-TEST_F(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
+TEST(Scrolling, FromAnyOriginStaysInsideTheMap) {
     const int Top = LayerCount - 1;
     const struct {
         int from, key, wantX, wantY, wantZ;
@@ -241,13 +293,14 @@ TEST_F(FrameLoop, ScrollingFromAnyOriginStaysInsideTheMap) {
         {INT_MAX, Vk::Right, 236, 241, Top}, {INT_MIN, Vk::Left, 0, 0, 0},
         {100, Vk::Right, 101, 100, 5},       {100, Vk::Down, 100, 99, 5},
     };
-    Shell& shell = g->partsForRig().shell;
     for (const auto& c : cases) {
-        shell.SX = shell.SY = c.from;
-        shell.SZ = c.from == 100 ? 5 : c.from;
+        auto parts = std::make_unique<GameParts>();
+        parts->shell.SX = parts->shell.SY = c.from;
+        parts->shell.SZ = c.from == 100 ? 5 : c.from;
+        const auto g = headlessGame(makeHeadlessPlatform(), -1, "", std::move(parts));
         g->input().setKey(c.key, true);
         scrollView(*g);
-        g->input().setKey(c.key, false);
+        const Shell& shell = g->shell();
         EXPECT_EQ(std::tuple(shell.SX, shell.SY, shell.SZ), std::tuple(c.wantX, c.wantY, c.wantZ))
             << c.key;
     }
