@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "console/slot_files.h"
-#include "platform/files.h"
+#include "platform/output_file.h"
 #include "console_rig.h"
 
 namespace delve::test {

@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 #include <chrono>
