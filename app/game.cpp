@@ -668,7 +668,11 @@ void shutdownGame(Game& g) {
     g.edgeOverlay_.release();
 }
 
-void Game::ProgressHost::beginFrame() {
+void Game::ProgressHost::beginFrame(ProgressStage stage) {
+    // From the unit stage on, a present blends the framebuffer over the
+    // window's picture (until the next rock cube turns blending off).
+    if (stage == ProgressStage::Units && game.platform_->hasWindow())
+        game.renderer_->enableTexturingAndBlending();
     delve::beginFrame(*game.platform_, *game.renderer_, game.screen_);
 }
 void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
@@ -706,11 +710,6 @@ void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
     else if (c.started)
         Game::Loop::setContestMessage(game, "Loaded contest at turn %d%s.", c.turnNumber,
                                       c.active ? "" : ", paused: type contest to go on");
-}
-
-void Game::ProgressHost::enableTexturingAndBlending() {
-    if (!game.platform_->hasWindow()) return;
-    game.renderer_->enableTexturingAndBlending();
 }
 
 } // namespace delve

@@ -186,10 +186,9 @@ private:
     struct ProgressHost final : FrameHost {
         Game& game;
         explicit ProgressHost(Game& g) : game(g) {}
-        void beginFrame() override;
+        void beginFrame(ProgressStage stage) override;
         void runProgressFrame() override;
         void presentFrame() override;
-        void enableTexturingAndBlending() override;
         std::vector<uint8_t> contestBytes() override;
         bool contestReadable(const std::vector<uint8_t>& bytes) override;
         void restoreContest(const std::vector<uint8_t>* bytes) override;

@@ -4,22 +4,23 @@
 
 namespace delve {
 
+// The file a save or load is moving when it draws a progress frame.
+enum class ProgressStage { Map, Units, Variables };
+
 // What save and load need from the shell: progress screens, and the state
 // of the party contest, which a slot keeps in a fourth file. The app
 // implements it; tests implement it with a plain software screen.
 class FrameHost {
 public:
     virtual ~FrameHost() = default;
-    // Clears the GL buffers and the framebuffer for a new picture.
-    virtual void beginFrame() = 0;
+    // Clears the framebuffer (and the window) for a progress frame of `stage`.
+    virtual void beginFrame(ProgressStage stage) = 0;
     // The reduced frame: view, banner, credits, status line, console,
     // movement tick, cursor, message pump and frame count. Its console run
     // never starts another save or load (commands wait until it is over).
     virtual void runProgressFrame() = 0;
     // Shows the framebuffer.
     virtual void presentFrame() = 0;
-    // Switches on GL 2D texturing and blending (the unit stage does this).
-    virtual void enableTexturingAndBlending() = 0;
 
     // The contest's bytes: the console stores and checks them, the app gives
     // them their meaning. A host without a contest leaves these as they

@@ -22,7 +22,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/slot_files.h"
+#include "console/slot_check.h"
 #include "fuzz/game_rig.h"
 #include "platform/digest.h"
 
@@ -40,10 +40,9 @@ constexpr int RigFiles = SlotFileCount + 1;
 class NoProgressHost final : public FrameHost {
 public:
     explicit NoProgressHost(FrameHost& game) : game_(game) {}
-    void beginFrame() override {}
+    void beginFrame(ProgressStage) override {}
     void runProgressFrame() override {}
     void presentFrame() override {}
-    void enableTexturingAndBlending() override {}
     std::vector<uint8_t> contestBytes() override { return game_.contestBytes(); }
     bool contestReadable(const std::vector<uint8_t>& b) override {
         return game_.contestReadable(b);

@@ -2,7 +2,7 @@
 // variables, or a forged check file - and then runs every console command.
 #include <fstream>
 
-#include "console/slot_files.h"
+#include "console/slot_check.h"
 #include "tests/console/console_rig.h"
 
 namespace {
