@@ -679,21 +679,18 @@ void Game::ProgressHost::runProgressFrame() { delve::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
     delve::presentFrame(*game.platform_, *game.renderer_, game.screen_, game.shell_.pixelZoom);
 }
-std::vector<uint8_t> Game::ProgressHost::contestBytes() {
-    return encodeContestSave(Game::Loop::contestSave(game));
+std::optional<ContestSave> Game::ProgressHost::contestToSave() {
+    return Game::Loop::contestSave(game);
 }
 
-bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
-    ContestSave c;
-    return decodeContestSave(bytes.data(), bytes.size(), c);
-}
-
-void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
+void Game::ProgressHost::restoreContest(const ContestSave* loaded) {
+    static_assert(ContestDraw == SavedContestDraw);
     Game::ContestMode& cm = game.contestMode_;
-    ContestSave c;
     // A slot without a contest file (or saved before there was one) has no
-    // contest: the contest is off and starts anew when typed.
-    if (!bytes || !decodeContestSave(bytes->data(), bytes->size(), c)) c = ContestSave{};
+    // contest: the contest is off and starts anew, with the documented
+    // party size, when typed.
+    const ContestSave c = loaded ? *loaded : ContestSave{};
+    if (!c.started) game.units_.partySize = ContestSave{}.partySize;
     cm.contest.turnNumber = c.turnNumber;
     cm.active = c.active;
     cm.started = c.started;

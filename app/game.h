@@ -189,9 +189,8 @@ private:
         void beginFrame(ProgressStage stage) override;
         void runProgressFrame() override;
         void presentFrame() override;
-        std::vector<uint8_t> contestBytes() override;
-        bool contestReadable(const std::vector<uint8_t>& bytes) override;
-        void restoreContest(const std::vector<uint8_t>* bytes) override;
+        std::optional<ContestSave> contestToSave() override;
+        void restoreContest(const ContestSave* contest) override;
     } progressHost_{*this};
 
     int framesRun_ = 0; // frames of the main loop (not progress frames)

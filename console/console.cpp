@@ -80,7 +80,10 @@ void reportSlot(ConsoleState& console, const Clock& clock, int slot, bool saving
     case SlotResult::SaveFailed: what = "could not be saved"; reason = true; break;
     }
     char line[ConsoleMessageSize];
-    if (reason && console.slotError != 0)
+    if (result == SlotResult::Damaged && console.slotProblem)
+        std::snprintf(line, sizeof line, "Slot %d %s: its contest's %s", slot, what,
+                      console.slotProblem);
+    else if (reason && console.slotError != 0)
         std::snprintf(line, sizeof line, "Slot %d %s: %s", slot, what,
                       errorText(console.slotError).c_str());
     else

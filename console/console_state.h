@@ -34,6 +34,8 @@ struct ConsoleState {
     // file to vouch for it.
     int slotError = 0;
     bool slotUnchecked = false;
+    // What makes a slot's contest unplayable, naming the field; null if nothing.
+    const char* slotProblem = nullptr;
 
     // Set by the "contest" command; the shell starts or stops the party
     // contest and clears it (the console itself knows no game rules).

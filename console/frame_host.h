@@ -1,6 +1,7 @@
 #pragma once
-#include <cstdint>
-#include <vector>
+#include <optional>
+
+#include "console/contest_save.h"
 
 namespace delve {
 
@@ -22,20 +23,14 @@ public:
     // Shows the framebuffer.
     virtual void presentFrame() = 0;
 
-    // The contest's bytes: the console stores and checks them, the app gives
-    // them their meaning. A host without a contest leaves these as they
-    // are: its saves hold no contest file, its loads ignore one.
-    // What a save writes to the contest file; empty: no contest file.
-    virtual std::vector<uint8_t> contestBytes() { return {}; }
-    // Whether a slot's contest file can be restored; asked before a load
-    // touches anything, so a slot that cannot be is refused whole.
-    virtual bool contestReadable(const std::vector<uint8_t>& bytes) {
-        (void)bytes;
-        return true;
-    }
-    // Puts a loaded slot's contest in place, right after its tables; null
-    // when the slot holds no contest file (the contest is then reset).
-    virtual void restoreContest(const std::vector<uint8_t>* bytes) { (void)bytes; }
+    // The party contest, which only the app plays: a save keeps what
+    // contestToSave() gives in the slot's contest file (none: no file), and
+    // a load hands a contest that the unit table it comes with can play to
+    // restoreContest(), right after the tables, or null for a slot without
+    // one (the contest under way then ends). A host without a contest keeps
+    // these as they are.
+    virtual std::optional<ContestSave> contestToSave() { return std::nullopt; }
+    virtual void restoreContest(const ContestSave* contest) { (void)contest; }
 };
 
 } // namespace delve

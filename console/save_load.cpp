@@ -99,6 +99,7 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     BusyGuard busy(console);
     console.slotError = 0;
     console.slotUnchecked = false;
+    console.slotProblem = nullptr;
     auto failed = [&](int error) {
         console.slotError = error;
         return SlotResult::SaveFailed;
@@ -159,7 +160,8 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
 
     // The contest file, when the app has a contest to keep: small, so it
     // has no screen or wait of its own.
-    const std::vector<uint8_t> contest = ctx.host.contestBytes();
+    const std::optional<ContestSave> kept = ctx.host.contestToSave();
+    const std::vector<uint8_t> contest = kept ? encodeContestSave(*kept) : std::vector<uint8_t>();
     if (!contest.empty()) {
         if (int err = contestFile.open(slotFilePath(dir, slot, ContestFileKind))) return fail(err);
         if (int err = contestFile.write(contest.data(), contest.size())) return fail(err);
@@ -217,6 +219,7 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     if (console.slotBusy) return SlotResult::Busy;
     console.slotError = 0;
     console.slotUnchecked = false;
+    console.slotProblem = nullptr;
     // Everything is read and checked before the live game is touched.
     SlotImage image;
     switch (readSlot(ctx.saveDir, slot, image)) {
@@ -227,9 +230,15 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     case SlotState::Foreign: return SlotResult::Foreign;
     case SlotState::Unreadable: console.slotError = image.error; return SlotResult::Unreadable;
     }
-    // A contest file the app cannot resume refuses the whole slot.
-    if (image.digests.hasContest && !ctx.host.contestReadable(image.contest))
-        return SlotResult::Damaged;
+    // A contest file that is not one the unit table beside it can play
+    // refuses the whole slot.
+    ContestSave contest;
+    if (image.digests.hasContest) {
+        if (!decodeContestSave(image.contest.data(), image.contest.size(), contest))
+            return SlotResult::Damaged;
+        console.slotProblem = contestSaveProblem(contest, image.bytes[UnitFile].data());
+        if (console.slotProblem) return SlotResult::Damaged;
+    }
     console.slotUnchecked = !image.checked;
     BusyGuard busy(console);
 
@@ -245,7 +254,7 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
                 // A file may carry any origin: bring it into the range scrolling keeps.
                 ctx.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
                 // The contest goes with the tables it was saved with.
-                ctx.host.restoreContest(image.digests.hasContest ? &image.contest : nullptr);
+                ctx.host.restoreContest(image.digests.hasContest ? &contest : nullptr);
             }
             return 0;
         });

@@ -43,11 +43,8 @@ public:
     void beginFrame(ProgressStage) override {}
     void runProgressFrame() override {}
     void presentFrame() override {}
-    std::vector<uint8_t> contestBytes() override { return game_.contestBytes(); }
-    bool contestReadable(const std::vector<uint8_t>& b) override {
-        return game_.contestReadable(b);
-    }
-    void restoreContest(const std::vector<uint8_t>* b) override { game_.restoreContest(b); }
+    std::optional<ContestSave> contestToSave() override { return game_.contestToSave(); }
+    void restoreContest(const ContestSave* c) override { game_.restoreContest(c); }
 
 private:
     FrameHost& game_;
