@@ -171,6 +171,10 @@ TEST(LoadRefusal, EmptyAndDamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTh
         {"unit file from slot 4", [&] { fs::copy_file(r.slotPath(4, "unit"), slotFile("unit"),
                                                       fs::copy_options::overwrite_existing); },
          damaged + ": its files are from another game"},
+        {"map grown by a byte", [&] { auto v = readFile(slotFile("mainmap")); v.push_back(0);
+             writeFile(slotFile("mainmap"), v); }, damaged, false, true},
+        {"no check file, unit file grown", [&] { fs::remove(slotFile("check")); auto v = readFile(slotFile("unit"));
+             v.push_back(0); writeFile(slotFile("unit"), v); }, damaged, false, true},
         {"a FIFO for the map", [&] { fs::remove(slotFile("mainmap")); ::mkfifo(slotFile("mainmap").c_str(), 0600); },
          damaged},
     };
@@ -378,6 +382,32 @@ TEST(SaveLoad, TheCheckFileRefusesNumbersThatDoNotFit) {
         std::string spoilt = text;
         spoilt.replace(spoilt.find(max), max.size(), size);
         EXPECT_FALSE(parseSlotCheck(spoilt, back)) << size;
+    }
+}
+
+// A save flushes each new file before it takes a name, renames the check
+// file and flushes the folder before any game file is renamed, and flushes
+// the folder once more after the last: a power loss at any point leaves a
+// slot the check file can judge. Over an empty slot and over an old game,
+// with and without a contest file.
+TEST(SaveLoad, ASaveFlushesAndRenamesInOrder) {
+    Rig r("order");
+    ContestHost host(r);
+    makeParty(r);
+    for (FrameHost* h : {static_cast<FrameHost*>(&r.host), static_cast<FrameHost*>(&host)}) {
+        const bool contest = h == &host;
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(std::string(contest ? "contest" : "no contest") + (round ? ", over an old game" : ""));
+            std::string order; // S: a flush, R: a rename
+            setFileFaultHook([&](FileOp op) {
+                if (op == FileOp::Sync || op == FileOp::Rename) order += op == FileOp::Sync ? 'S' : 'R';
+                return FileFault{};
+            });
+            const SlotResult result = saveGame(r.console, r.ctx(*h), contest ? 6 : 5);
+            setFileFaultHook(nullptr);
+            ASSERT_EQ(result, SlotResult::Done);
+            EXPECT_EQ(order, contest ? "SSSSS" "RS" "RRRR" "S" : "SSSS" "RS" "RRR" "S");
+        }
     }
 }
 
