@@ -122,6 +122,20 @@ TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
         EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
 }
 
+// A slot without a contest under way ends the one being played; the next
+// contest starts with the documented three groups, whatever the last had.
+TEST_F(ContestMode, ALoadWithoutAContestLeavesTheNextOneItsDocumentedParty) {
+    ASSERT_EQ(slot(true), SlotResult::Done);
+    g->partsForRig().units.partySize = 5;
+    toggleContest(*g);
+    ASSERT_EQ(g->units().nextFreeUnit, 5 + 210 + 1);
+    ASSERT_EQ(slot(false), SlotResult::Done);
+    EXPECT_FALSE(g->contest().started);
+    toggleContest(*g);
+    EXPECT_EQ(g->units().partySize, 3);
+    EXPECT_EQ(g->units().nextFreeUnit, 3 + 210 + 1);
+}
+
 TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {
     for (int i = 0; i < 5; ++i)
         frame();
