@@ -203,20 +203,12 @@ ContestSave ContestMode::saved(const Units& units) const {
     return c;
 }
 
-std::vector<uint8_t> ContestMode::savedBytes(const Units& units) const {
-    return encodeContestSave(saved(units));
-}
-
-bool contestBytesReadable(const std::vector<uint8_t>& bytes) {
-    ContestSave c;
-    return decodeContestSave(bytes.data(), bytes.size(), c);
-}
-
-void ContestMode::restore(Units& units, const std::vector<uint8_t>* bytes) {
-    ContestSave c;
+void ContestMode::restore(Units& units, const ContestSave* loaded) {
     // A slot without a contest file (or saved before there was one) has no
-    // contest: the contest is off and starts anew when typed.
-    if (!bytes || !decodeContestSave(bytes->data(), bytes->size(), c)) c = ContestSave{};
+    // contest: the contest is off and starts anew, with the documented
+    // party size, when typed.
+    const ContestSave c = loaded ? *loaded : ContestSave{};
+    if (!c.started) units.partySize = ContestSave{}.partySize;
     contest.turnNumber = c.turnNumber;
     active = c.active;
     started = c.started;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "console/contest_save.h"
 #include "platform/rng.h"
 #include "rules/contest.h"
 #include "world/world_map.h"
@@ -65,21 +66,18 @@ struct ContestMode {
     void startNew(Units& units, WorldMap& map, PathFinder& pathFinder, uint32_t worldSeed,
                   int frameCounter);
 
-    // The contest as a saved game keeps it, and as its slot file holds it.
+    // The contest as a saved game keeps it.
     ContestSave saved(const Units& units) const;
-    std::vector<uint8_t> savedBytes(const Units& units) const;
-    // The contest of a loaded slot; none (no contest file, or one that does
-    // not decode) leaves the contest off, to start anew when typed.
-    void restore(Units& units, const std::vector<uint8_t>* bytes);
+    // The contest of a loaded slot, already checked against its unit table;
+    // none (a slot without a contest file) leaves the contest off, to start
+    // anew from the documented set-up when typed.
+    void restore(Units& units, const ContestSave* loaded);
 
     // The status line after the contest ended.
     void describeEnd();
     // What a click did, for the status line.
     void describeClick(const TurnReport& report, int turn, int nextFreeUnit);
 };
-
-// Whether a slot's contest file holds a contest that can be restored.
-bool contestBytesReadable(const std::vector<uint8_t>& bytes);
 
 // The contest shows and plays only in the map view, screensaver off.
 bool contestInMapView(const Shell& shell);

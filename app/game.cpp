@@ -477,28 +477,24 @@ void shutdownGame(Game& g) {
     g.parts_->edgeOverlay.release();
 }
 
-void Game::ProgressHost::beginFrame() {
+void Game::ProgressHost::beginFrame(ProgressStage stage) {
+    // From the unit stage on, a present blends the framebuffer over the
+    // window's picture (until the next rock cube turns blending off).
+    if (stage == ProgressStage::Units && game.platform_->hasWindow())
+        game.renderer_->enableTexturingAndBlending();
     delve::beginFrame(*game.platform_, *game.renderer_, game.parts_->screen);
 }
 void Game::ProgressHost::runProgressFrame() { Game::Loop::runProgressFrame(game); }
 void Game::ProgressHost::presentFrame() {
     delve::presentFrame(*game.platform_, *game.renderer_, game.parts_->screen, game.parts_->shell.pixelZoom);
 }
-std::vector<uint8_t> Game::ProgressHost::contestBytes() {
-    return game.parts_->contest.savedBytes(game.parts_->units);
+std::optional<ContestSave> Game::ProgressHost::contestToSave() {
+    return game.parts_->contest.saved(game.parts_->units);
 }
 
-bool Game::ProgressHost::contestReadable(const std::vector<uint8_t>& bytes) {
-    return contestBytesReadable(bytes);
-}
-
-void Game::ProgressHost::restoreContest(const std::vector<uint8_t>* bytes) {
-    game.parts_->contest.restore(game.parts_->units, bytes);
-}
-
-void Game::ProgressHost::enableTexturingAndBlending() {
-    if (!game.platform_->hasWindow()) return;
-    game.renderer_->enableTexturingAndBlending();
+void Game::ProgressHost::restoreContest(const ContestSave* loaded) {
+    static_assert(ContestDraw == SavedContestDraw);
+    game.parts_->contest.restore(game.parts_->units, loaded);
 }
 
 } // namespace delve

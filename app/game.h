@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -179,13 +180,11 @@ private:
     struct ProgressHost final : FrameHost {
         Game& game;
         explicit ProgressHost(Game& g) : game(g) {}
-        void beginFrame() override;
+        void beginFrame(ProgressStage stage) override;
         void runProgressFrame() override;
         void presentFrame() override;
-        void enableTexturingAndBlending() override;
-        std::vector<uint8_t> contestBytes() override;
-        bool contestReadable(const std::vector<uint8_t>& bytes) override;
-        void restoreContest(const std::vector<uint8_t>* bytes) override;
+        std::optional<ContestSave> contestToSave() override;
+        void restoreContest(const ContestSave* contest) override;
     } progressHost_{*this};
 
     int framesRun_ = 0; // frames of the main loop (not progress frames)

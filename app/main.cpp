@@ -8,7 +8,7 @@
 #include "app/settings.h"
 #include "gfx/renderers/renderers.h"
 #include "platform/data_dir.h"
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 using namespace delve;
 
@@ -77,10 +77,16 @@ int main(int argc, char** argv) {
     }
 
     // Outputs that can never be written are said before the run, not after it.
-    if (!outputUsable("delve", "--dump-state", opts.dumpState)) return 1;
-    if (!outputUsable("delve", "--record", opts.record)) return 1;
+    auto outputUsable = [](const char* flag, const std::string& path) {
+        const std::string why = outputProblem(path);
+        if (!why.empty())
+            std::fprintf(stderr, "delve: %s: cannot write %s: %s\n", flag, path.c_str(), why.c_str());
+        return why.empty();
+    };
+    if (!outputUsable("--dump-state", opts.dumpState)) return 1;
+    if (!outputUsable("--record", opts.record)) return 1;
     for (const auto& [frame, path] : opts.screenshots)
-        if (!outputUsable("delve", "--screenshot", path)) return 1;
+        if (!outputUsable("--screenshot", path)) return 1;
 
     // A data folder named by the user must be there.
     const char* dataEnv = std::getenv("DELVE_DATA_DIR");

@@ -7,7 +7,7 @@
 #include "app/run.h"
 #include "gfx/png.h"
 #include "platform/digest.h"
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace delve {
 

@@ -9,7 +9,7 @@
 
 #include "app/game.h"
 #include "gfx/png.h"
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace delve {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/output_file.h"
 #include "platform/numbers.h"
 
 namespace delve {

@@ -37,6 +37,8 @@ struct ConsoleState {
     // file to vouch for it.
     int slotError = 0;
     bool slotUnchecked = false;
+    // What makes a slot's contest unplayable, naming the field; null if nothing.
+    const char* slotProblem = nullptr;
 
     // The commands a line can run; the program adds its own at start-up.
     ConsoleCommands commands;

@@ -1,8 +1,12 @@
 #pragma once
-#include <cstdint>
-#include <vector>
+#include <optional>
+
+#include "console/contest_save.h"
 
 namespace delve {
+
+// The file a save or load is moving when it draws a progress frame.
+enum class ProgressStage { Map, Units, Variables };
 
 // What save and load need from the shell: progress screens, and the state
 // of the party contest, which a slot keeps in a fourth file. The app
@@ -10,31 +14,23 @@ namespace delve {
 class FrameHost {
 public:
     virtual ~FrameHost() = default;
-    // Clears the GL buffers and the framebuffer for a new picture.
-    virtual void beginFrame() = 0;
+    // Clears the framebuffer (and the window) for a progress frame of `stage`.
+    virtual void beginFrame(ProgressStage stage) = 0;
     // The reduced frame: view, banner, credits, status line, console,
     // movement tick, cursor, message pump and frame count. Its console run
     // never starts another save or load (commands wait until it is over).
     virtual void runProgressFrame() = 0;
     // Shows the framebuffer.
     virtual void presentFrame() = 0;
-    // Switches on GL 2D texturing and blending (the unit stage does this).
-    virtual void enableTexturingAndBlending() = 0;
 
-    // The contest's bytes: the console stores and checks them, the app gives
-    // them their meaning. A host without a contest leaves these as they
-    // are: its saves hold no contest file, its loads ignore one.
-    // What a save writes to the contest file; empty: no contest file.
-    virtual std::vector<uint8_t> contestBytes() { return {}; }
-    // Whether a slot's contest file can be restored; asked before a load
-    // touches anything, so a slot that cannot be is refused whole.
-    virtual bool contestReadable(const std::vector<uint8_t>& bytes) {
-        (void)bytes;
-        return true;
-    }
-    // Puts a loaded slot's contest in place, right after its tables; null
-    // when the slot holds no contest file (the contest is then reset).
-    virtual void restoreContest(const std::vector<uint8_t>* bytes) { (void)bytes; }
+    // The party contest, which only the app plays: a save keeps what
+    // contestToSave() gives in the slot's contest file (none: no file), and
+    // a load hands a contest that the unit table it comes with can play to
+    // restoreContest(), right after the tables, or null for a slot without
+    // one (the contest under way then ends). A host without a contest keeps
+    // these as they are.
+    virtual std::optional<ContestSave> contestToSave() { return std::nullopt; }
+    virtual void restoreContest(const ContestSave* contest) { (void)contest; }
 };
 
 } // namespace delve

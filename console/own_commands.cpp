@@ -1,4 +1,5 @@
 #include "console/own_commands.h"
+#include "platform/files.h"
 
 #include <cstdio>
 
@@ -100,7 +101,10 @@ void reportSlot(const CommandCall& call, int slot, bool saving, SlotResult resul
     case SlotResult::SaveFailed: what = "could not be saved"; reason = true; break;
     }
     char line[ConsoleMessageSize];
-    if (reason && call.console.slotError != 0)
+    if (result == SlotResult::Damaged && call.console.slotProblem)
+        std::snprintf(line, sizeof line, "Slot %d %s: its contest's %s", slot, what,
+                      call.console.slotProblem);
+    else if (reason && call.console.slotError != 0)
         std::snprintf(line, sizeof line, "Slot %d %s: %s", slot, what,
                       errorText(call.console.slotError).c_str());
     else

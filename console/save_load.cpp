@@ -4,9 +4,11 @@
 #include <cstring>
 
 #include "platform/shell.h"
-#include "console/slot_files.h"
+#include "console/slot_reader.h"
+#include "console/slot_writer.h"
 #include "gfx/text.h"
 #include "platform/clock.h"
+#include "platform/little_endian.h"
 
 namespace delve {
 
@@ -25,8 +27,9 @@ private:
     ConsoleState& c_;
 };
 
-void progressScreen(const ConsoleContext& ctx, const char* title, int percent) {
-    ctx.host.beginFrame();
+void progressScreen(const ConsoleContext& ctx, ProgressStage stage, const char* title,
+                    int percent) {
+    ctx.host.beginFrame(stage);
     ctx.host.runProgressFrame();
     ctx.text.set(title);
     drawLargeText(ctx.screen, ctx.text, 20, 100, 255, 255, 0);
@@ -37,25 +40,44 @@ void progressScreen(const ConsoleContext& ctx, const char* title, int percent) {
     ctx.host.presentFrame();
 }
 
+constexpr ProgressStage StageOf[SlotFileCount] = {ProgressStage::Map, ProgressStage::Units,
+                                                  ProgressStage::Variables};
+constexpr const char* StageTitles[2][SlotFileCount] = {
+    {"Loading dungeon maps", "Loading units", "Loading variables"},
+    {"Saving dungeon maps", "Saving units", "Saving variables"},
+};
+
+// The stages of one slot file, the same for a save and a load: the map file
+// in chunks, the other two in one piece, each piece with a progress screen
+// and a wait before it and a wait after it. `move(offset, size)` moves one
+// piece between the file and the live game and returns 0, or what stops
+// the file (then without the wait after it).
+template <class Move>
+int runFileStages(const ConsoleContext& ctx, SlotFile file, bool saving, Move&& move) {
+    const char* title = StageTitles[saving ? 1 : 0][file];
+    const size_t size = size_t(SlotFileSizes[file]);
+    const bool chunked = file == MapFile;
+    const size_t piece = chunked ? size_t(MapChunkBytes) : size;
+    const int waitMs = chunked ? ChunkWaitMs : FileWaitMs;
+    for (size_t offset = 0; offset < size; offset += piece) {
+        progressScreen(ctx, StageOf[file], title, chunked ? mapChunkPercent(int(offset)) : -1);
+        ctx.clock.sleep(waitMs);
+        if (int stop = move(offset, std::min(piece, size - offset))) return stop;
+        ctx.clock.sleep(waitMs);
+    }
+    return 0;
+}
+
 void encodeVariables(const Shell& shell, uint8_t out[16]) {
     const int32_t values[4] = {shell.frameCounter, shell.SX, shell.SY, shell.SZ};
-    for (int i = 0; i < 4; ++i) {
-        uint32_t v = uint32_t(values[i]);
-        for (int b = 0; b < 4; ++b) out[i * 4 + b] = uint8_t(v >> (8 * b));
-    }
+    for (int i = 0; i < 4; ++i) putLittle32(out + 4 * i, uint32_t(values[i]));
 }
 
 void decodeVariables(const uint8_t in[16], Shell& shell) {
-    int32_t values[4];
-    for (int i = 0; i < 4; ++i) {
-        uint32_t v = 0;
-        for (int b = 0; b < 4; ++b) v |= uint32_t(in[i * 4 + b]) << (8 * b);
-        values[i] = int32_t(v);
-    }
-    shell.frameCounter = values[0];
-    shell.SX = values[1];
-    shell.SY = values[2];
-    shell.SZ = values[3];
+    shell.frameCounter = int32_t(getLittle32(in));
+    shell.SX = int32_t(getLittle32(in + 4));
+    shell.SY = int32_t(getLittle32(in + 8));
+    shell.SZ = int32_t(getLittle32(in + 12));
 }
 
 // Counts file steps of a save and says when a crash test wants it to stop.
@@ -77,6 +99,7 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     BusyGuard busy(console);
     console.slotError = 0;
     console.slotUnchecked = false;
+    console.slotProblem = nullptr;
     auto failed = [&](int error) {
         console.slotError = error;
         return SlotResult::SaveFailed;
@@ -95,63 +118,55 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     }
 
     StepCounter steps{stopAfterSteps};
-    SlotFileWriter files[SlotFileCount];
-    SlotFileWriter contestFile;
-    SlotFileWriter checkFile;
+    SlotOutput files[SlotFileCount];
+    SlotOutput contestFile;
+    SlotOutput checkFile;
     auto fail = [&](int error) {
         for (auto& f : files) f.discard();
         contestFile.discard();
         checkFile.discard();
         return failed(error);
     };
+    // Cut off as a crash would: every temporary file stays where it is.
+    auto interrupted = [&] {
+        for (auto& f : files) f.forget();
+        contestFile.forget();
+        checkFile.forget();
+        return SlotResult::Interrupted;
+    };
+    constexpr int Stopped = -1000; // a file step after which the crash test stops
 
-    // Map file, in chunks with a progress screen before each.
-    if (int err = files[MapFile].open(slotFilePath(dir, slot, SlotFileKinds[MapFile])))
-        return fail(err);
-    for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
-        progressScreen(ctx, "Saving dungeon maps", mapChunkPercent(offset));
-        ctx.clock.sleep(ChunkWaitMs);
-        size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
-        if (int err = files[MapFile].write(ctx.world.data() + offset, n)) return fail(err);
-        if (steps.stop()) return SlotResult::Interrupted;
-        ctx.clock.sleep(ChunkWaitMs);
+    // The three files, each whole under its temporary name; the variables
+    // are taken after their progress screen, which counts a frame.
+    for (int i = 0; i < SlotFileCount; ++i) {
+        SlotOutput& out = files[i];
+        if (int err = out.open(slotFilePath(dir, slot, SlotFileKinds[i]))) return fail(err);
+        uint8_t variables[16];
+        const int err = runFileStages(ctx, SlotFile(i), true, [&](size_t offset, size_t n) {
+            const uint8_t* from = ctx.world.data();
+            if (i == UnitFile) from = ctx.units.bytes();
+            if (i == VariablesFile) {
+                encodeVariables(ctx.shell, variables);
+                from = variables;
+            }
+            if (int e = out.write(from + offset, n)) return e;
+            return steps.stop() ? Stopped : 0;
+        });
+        if (err == Stopped) return interrupted();
+        if (err != 0) return fail(err);
+        if (int e = out.finish()) return fail(e);
+        if (steps.stop()) return interrupted();
     }
-    if (int err = files[MapFile].finish()) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
-
-    // Unit file, in one piece.
-    if (int err = files[UnitFile].open(slotFilePath(dir, slot, SlotFileKinds[UnitFile])))
-        return fail(err);
-    ctx.host.enableTexturingAndBlending();
-    progressScreen(ctx, "Saving units", -1);
-    ctx.clock.sleep(FileWaitMs);
-    if (int err = files[UnitFile].write(ctx.units.bytes(), Units::byteSize())) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
-    ctx.clock.sleep(FileWaitMs);
-    if (int err = files[UnitFile].finish()) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
-
-    // Variables file: frameCounter, SX, SY, SZ.
-    if (int err = files[VariablesFile].open(slotFilePath(dir, slot, SlotFileKinds[VariablesFile])))
-        return fail(err);
-    progressScreen(ctx, "Saving variables", -1);
-    ctx.clock.sleep(FileWaitMs);
-    uint8_t variables[16];
-    encodeVariables(ctx.shell, variables);
-    if (int err = files[VariablesFile].write(variables, sizeof variables)) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
-    ctx.clock.sleep(FileWaitMs);
-    if (int err = files[VariablesFile].finish()) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
 
     // The contest file, when the app has a contest to keep: small, so it
     // has no screen or wait of its own.
-    const std::vector<uint8_t> contest = ctx.host.contestBytes();
+    const std::optional<ContestSave> kept = ctx.host.contestToSave();
+    const std::vector<uint8_t> contest = kept ? encodeContestSave(*kept) : std::vector<uint8_t>();
     if (!contest.empty()) {
         if (int err = contestFile.open(slotFilePath(dir, slot, ContestFileKind))) return fail(err);
         if (int err = contestFile.write(contest.data(), contest.size())) return fail(err);
         if (int err = contestFile.finish()) return fail(err);
-        if (steps.stop()) return SlotResult::Interrupted;
+        if (steps.stop()) return interrupted();
     }
 
     // The check file names the new game (and the old one), then the new
@@ -172,7 +187,7 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     if (err == 0) err = checkFile.write(checkText.data(), checkText.size());
     if (err == 0) err = checkFile.finish();
     if (err != 0) return fail(err);
-    if (steps.stop()) return SlotResult::Interrupted;
+    if (steps.stop()) return interrupted();
 
     SlotReplacement replacement(dir);
     auto undo = [&](int error) {
@@ -186,14 +201,14 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
         if (int e = replacement.keep(contestFile)) return undo(e);
     if (int e = replacement.replace(checkFile)) return undo(e);
     if (int e = replacement.syncFolder()) return undo(e);
-    if (steps.stop()) return SlotResult::Interrupted;
+    if (steps.stop()) return interrupted();
     for (auto& f : files) {
         if (int e = replacement.replace(f)) return undo(e);
-        if (steps.stop()) return SlotResult::Interrupted;
+        if (steps.stop()) return interrupted();
     }
     if (!contest.empty()) {
         if (int e = replacement.replace(contestFile)) return undo(e);
-        if (steps.stop()) return SlotResult::Interrupted;
+        if (steps.stop()) return interrupted();
     }
     if (int e = replacement.syncFolder()) return undo(e);
     replacement.commit();
@@ -204,6 +219,7 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     if (console.slotBusy) return SlotResult::Busy;
     console.slotError = 0;
     console.slotUnchecked = false;
+    console.slotProblem = nullptr;
     // Everything is read and checked before the live game is touched.
     SlotImage image;
     switch (readSlot(ctx.saveDir, slot, image)) {
@@ -214,36 +230,35 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     case SlotState::Foreign: return SlotResult::Foreign;
     case SlotState::Unreadable: console.slotError = image.error; return SlotResult::Unreadable;
     }
-    // A contest file the app cannot resume refuses the whole slot.
-    if (image.digests.hasContest && !ctx.host.contestReadable(image.contest))
-        return SlotResult::Damaged;
+    // A contest file that is not one the unit table beside it can play
+    // refuses the whole slot.
+    ContestSave contest;
+    if (image.digests.hasContest) {
+        if (!decodeContestSave(image.contest.data(), image.contest.size(), contest))
+            return SlotResult::Damaged;
+        console.slotProblem = contestSaveProblem(contest, image.bytes[UnitFile].data());
+        if (console.slotProblem) return SlotResult::Damaged;
+    }
     console.slotUnchecked = !image.checked;
     BusyGuard busy(console);
 
-    // Map file, chunk by chunk: the progress screens show the half-loaded map.
-    const uint8_t* map = image.bytes[MapFile].data();
-    for (int offset = 0; offset < int(WorldBytes); offset += MapChunkBytes) {
-        progressScreen(ctx, "Loading dungeon maps", mapChunkPercent(offset));
-        ctx.clock.sleep(ChunkWaitMs);
-        size_t n = std::min<size_t>(MapChunkBytes, WorldBytes - size_t(offset));
-        std::memcpy(ctx.world.data() + offset, map + offset, n);
-        ctx.clock.sleep(ChunkWaitMs);
+    // The map chunk by chunk (the progress screens show the half-loaded
+    // map), the units, then the variables and the contest saved with them.
+    for (int i = 0; i < SlotFileCount; ++i) {
+        const uint8_t* from = image.bytes[i].data();
+        runFileStages(ctx, SlotFile(i), false, [&](size_t offset, size_t n) {
+            if (i == MapFile) std::memcpy(ctx.world.data() + offset, from + offset, n);
+            if (i == UnitFile) std::memcpy(ctx.units.bytes() + offset, from + offset, n);
+            if (i == VariablesFile) {
+                decodeVariables(from, ctx.shell);
+                // A file may carry any origin: bring it into the range scrolling keeps.
+                ctx.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
+                // The contest goes with the tables it was saved with.
+                ctx.host.restoreContest(image.digests.hasContest ? &contest : nullptr);
+            }
+            return 0;
+        });
     }
-
-    ctx.host.enableTexturingAndBlending();
-    progressScreen(ctx, "Loading units", -1);
-    ctx.clock.sleep(FileWaitMs);
-    std::memcpy(ctx.units.bytes(), image.bytes[UnitFile].data(), Units::byteSize());
-    ctx.clock.sleep(FileWaitMs);
-
-    progressScreen(ctx, "Loading variables", -1);
-    ctx.clock.sleep(FileWaitMs);
-    decodeVariables(image.bytes[VariablesFile].data(), ctx.shell);
-    // A file may carry any origin: bring it into the range scrolling keeps.
-    ctx.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
-    // The contest goes with the tables it was saved with.
-    ctx.host.restoreContest(image.digests.hasContest ? &image.contest : nullptr);
-    ctx.clock.sleep(FileWaitMs);
     return SlotResult::Done;
 }
 

@@ -49,7 +49,7 @@ int mapChunkPercent(int offset);
 
 // Writes the grid, the unit table and the game variables into the slot's
 // three files, with a progress screen between steps, and the host's contest
-// bytes (if any) into a fourth. Each file is written whole under a temporary
+// (if any) into a fourth. Each file is written whole under a temporary
 // name and flushed; then the check file and the game's files replace the old
 // ones, so an interrupted save leaves either game or a slot that loading
 // recognises as mixed. A save that fails (rather than being cut off) puts
@@ -60,11 +60,12 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
                     int stopAfterSteps = -1);
 
 // Reads the slot's files into memory and checks them first, refusing an
-// empty, damaged, mixed or unreadable slot (or a contest file the host
-// cannot restore) without touching the game; only then copies them over the
-// live grid, unit table and game variables, with progress screens, and has
-// the host restore the contest (or reset it, for a slot without one). The
-// loaded view origin is brought into the map. Never creates a file.
+// empty, damaged, mixed, foreign or unreadable slot, or one whose contest
+// its own unit table cannot play (console.slotProblem names the field),
+// without touching the game; only then copies them over the live grid,
+// unit table and game variables, with progress screens, and has the host
+// restore the contest (or end it, for a slot without one). The loaded view
+// origin is brought into the map. Never creates a file.
 SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot);
 
 } // namespace delve

@@ -22,7 +22,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/slot_files.h"
+#include "console/slot_check.h"
 #include "fuzz/game_rig.h"
 #include "platform/digest.h"
 
@@ -40,15 +40,13 @@ constexpr int RigFiles = SlotFileCount + 1;
 class NoProgressHost final : public FrameHost {
 public:
     explicit NoProgressHost(GameParts& game) : game_(game) {}
-    void beginFrame() override {}
+    void beginFrame(ProgressStage) override {}
     void runProgressFrame() override {}
     void presentFrame() override {}
-    void enableTexturingAndBlending() override {}
-    std::vector<uint8_t> contestBytes() override { return game_.contest.savedBytes(game_.units); }
-    bool contestReadable(const std::vector<uint8_t>& b) override { return contestBytesReadable(b); }
-    void restoreContest(const std::vector<uint8_t>* b) override {
-        game_.contest.restore(game_.units, b);
+    std::optional<ContestSave> contestToSave() override {
+        return game_.contest.saved(game_.units);
     }
+    void restoreContest(const ContestSave* c) override { game_.contest.restore(game_.units, c); }
 
 private:
     GameParts& game_;

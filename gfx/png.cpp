@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 #ifdef DELVE_PNG_STB
 // The browser build has no libpng; stb's writer encodes the same pixels.

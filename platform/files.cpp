@@ -1,9 +1,9 @@
 #include "platform/files.h"
 
-#include <atomic>
+#include "platform/rename_no_replace.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -225,9 +225,28 @@ int createExclusive(const std::string& path, File& out) {
     return keepIfRegular(f, out);
 }
 
+int createNewFile(const std::string& path, File& out) {
+    out.close();
+    if (const FileFault f = askHook(FileOp::Create); f.error) return f.error;
+    File f(::open(path.c_str(),
+                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                  0666));
+    if (!f.isOpen()) return errno;
+    if (int err = keepIfRegular(f, out)) {
+        removeFile(path);
+        return err;
+    }
+    return 0;
+}
+
 int renameFile(const std::string& from, const std::string& to) {
     if (const FileFault f = askHook(FileOp::Rename); f.error) return f.error;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (const FileFault f = askHook(FileOp::Rename); f.error) return f.error;
+    return systemRenameNoReplace(from, to);
 }
 
 int linkFile(const std::string& existing, const std::string& newName) {
@@ -251,7 +270,7 @@ int writeNewFile(const std::string& path, const void* data, size_t size) {
     return err;
 }
 
-// ---- outputs --------------------------------------------------------------
+// ---- error words ----------------------------------------------------------
 
 namespace {
 
@@ -266,70 +285,7 @@ const char* nodeNoun(mode_t mode) {
     return "a regular file";
 }
 
-// The error a node of this kind gets where a regular file belongs.
-int refusalFor(mode_t mode) { return S_ISDIR(mode) ? EISDIR : NotRegularFile; }
-
-// The folder part of a path, as a name syncFolder can open.
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Distinguishes the temporary files of one process; the process id
-// distinguishes processes.
-unsigned nextTemporaryNumber() {
-    static std::atomic<unsigned> counter{0};
-    return ++counter;
-}
-
-// The name an output at `path` lands at, or why there is none.
-int resolveOutput(const std::string& path, std::string& target) {
-    if (path.empty()) return ENOENT;
-    if (path.back() == '/') return EISDIR; // a folder's name, whatever is there
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT) return errno;
-        // A new name: its folder must be there to take it.
-        struct stat dir {};
-        if (::stat(folderOf(path).c_str(), &dir) != 0) return errno;
-        if (!S_ISDIR(dir.st_mode)) return ENOTDIR;
-        target = path;
-        return 0;
-    }
-    if (S_ISREG(st.st_mode)) {
-        target = path;
-        return 0;
-    }
-    if (!S_ISLNK(st.st_mode)) return refusalFor(st.st_mode);
-    // A link is written through only when it ends at a regular file.
-    if (::stat(path.c_str(), &st) != 0) return errno; // ENOENT: a link to nothing
-    if (!S_ISREG(st.st_mode)) return refusalFor(st.st_mode);
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return errno;
-    target = resolved;
-    std::free(resolved);
-    return 0;
-}
-
 } // namespace
-
-int checkOutput(const std::string& path, std::string* target) {
-    std::string landsAt;
-    if (int err = resolveOutput(path, landsAt)) return err;
-    // The temporary file is made in the target's folder.
-    if (::access(folderOf(landsAt).c_str(), W_OK | X_OK) != 0) return errno;
-    if (target) *target = std::move(landsAt);
-    return 0;
-}
-
-bool outputUsable(const char* program, const char* flag, const std::string& path) {
-    if (path.empty()) return true;
-    const int err = checkOutput(path);
-    if (err == 0) return true;
-    std::fprintf(stderr, "%s: %s: cannot write %s: %s\n", program, flag, path.c_str(),
-                 fileErrorText(path, err).c_str());
-    return false;
-}
 
 std::string fileErrorText(const std::string& path, int error) {
     if (error != NotRegularFile && error != EISDIR && error != ENOENT) return errorText(error);
@@ -342,117 +298,6 @@ std::string fileErrorText(const std::string& path, int error) {
     }
     if (S_ISREG(st.st_mode)) return errorText(error);
     return std::string("is ") + nodeNoun(st.st_mode);
-}
-
-OutputFile::~OutputFile() { abandon(); }
-
-int OutputFile::open(const std::string& path) {
-    abandon();
-    std::string target;
-    if (int err = checkOutput(path, &target)) return err;
-    struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    // ".<name>.<pid>-<n>.tmp" beside the target: hidden, and on the same file
-    // system so the rename is one step. The name part is shortened so the
-    // whole stays within the 255 bytes a name may have.
-    const size_t slash = target.rfind('/');
-    const std::string prefix = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = target.substr(prefix.size()).substr(0, 200);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (const FileFault f = askHook(FileOp::Create); f.error) return f.error;
-        std::string temp = prefix + "." + name + "." + std::to_string(::getpid()) + "-" +
-                           std::to_string(nextTemporaryNumber()) + ".tmp";
-        // O_EXCL: a name that exists, whatever it is, is never opened.
-        File f(::open(temp.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                      0666));
-        if (!f.isOpen()) {
-            if (errno == EEXIST) continue;
-            return errno;
-        }
-        // A replaced file keeps its permissions.
-        if (replacing) (void)::fchmod(f.fd(), old.st_mode & 07777);
-        if (int err = keepIfRegular(f, file_)) {
-            removeFile(temp);
-            return err;
-        }
-        temp_ = std::move(temp);
-        target_ = std::move(target);
-        return 0;
-    }
-    return EEXIST;
-}
-
-int OutputFile::write(const void* data, size_t size) {
-    if (!file_.isOpen()) return EBADF;
-    return writeAll(file_, data, size);
-}
-
-int OutputFile::commit(bool replace) {
-    if (!file_.isOpen()) return EBADF;
-    int err = syncFile(file_);
-    if (const int closed = file_.close(); err == 0) err = closed;
-    bool linked = false;
-    if (err == 0) {
-        if (const FileFault f = askHook(FileOp::Rename); f.error) {
-            err = f.error;
-        } else if (replace) {
-            if (::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
-#ifdef __EMSCRIPTEN__
-        } else {
-            // The browser's file system has neither that rename nor hard
-            // links, and nothing else writes to it while the program runs:
-            // a name seen free is still free at the rename.
-            struct stat st {};
-            if (::lstat(target_.c_str(), &st) == 0) err = EEXIST;
-            else if (::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
-        }
-#else
-        } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(),
-                               RENAME_NOREPLACE) != 0) {
-            err = errno;
-            // File systems without that rename: a hard link is just as exclusive.
-            if (err == EINVAL || err == ENOSYS) {
-                err = ::link(temp_.c_str(), target_.c_str()) == 0 ? 0 : errno;
-                linked = err == 0;
-            }
-        }
-#endif
-    }
-    if (err != 0) {
-        abandon();
-        return err;
-    }
-    if (linked) removeFile(temp_);
-    temp_.clear();
-    return syncFolder(folderOf(target_));
-}
-
-void OutputFile::abandon() {
-    file_.close();
-    if (!temp_.empty()) removeFile(temp_);
-    temp_.clear();
-}
-
-namespace {
-
-int writeOutput(const std::string& path, const void* data, size_t size, bool replace) {
-    OutputFile out;
-    if (int err = out.open(path)) return err;
-    if (int err = out.write(data, size)) return err;
-    return out.commit(replace);
-}
-
-} // namespace
-
-int replaceFile(const std::string& path, const void* data, size_t size) {
-    return writeOutput(path, data, size, true);
-}
-
-int writeNewOutput(const std::string& path, const void* data, size_t size) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0) return EEXIST;
-    return writeOutput(path, data, size, false);
 }
 
 } // namespace delve

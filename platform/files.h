@@ -73,7 +73,13 @@ int syncFolder(const std::string& dir);
 // removed first, a symbolic link planted there is removed rather than
 // followed, and a name that appears meanwhile makes the call fail.
 int createExclusive(const std::string& path, File& out);
+// Creates `path` for writing only where no name of that kind exists (EEXIST
+// otherwise): nothing is removed, and a link is never followed.
+int createNewFile(const std::string& path, File& out);
 int renameFile(const std::string& from, const std::string& to);
+// Renames `from` to `to` only while no file is named `to`: EEXIST when
+// one is, even one that appears meanwhile.
+int renameNoReplace(const std::string& from, const std::string& to);
 // Gives an existing file a second name (for keeping a file a rename replaces).
 int linkFile(const std::string& existing, const std::string& newName);
 // Removes a file; a name that does not exist is not an error.
@@ -82,60 +88,6 @@ int removeFile(const std::string& path);
 // Creates `path` exclusively (as createExclusive) holding `size` bytes,
 // flushed to disk; on failure nothing of it is left.
 int writeNewFile(const std::string& path, const void* data, size_t size);
-
-// ---- outputs ----
-// Every file the program writes for the user (a picture, a state dump, a
-// recording, JSON) follows one rule. A new name is created; a regular file
-// is replaced; a symbolic link to a regular file is written through (the
-// file it points to is replaced, the link stays). Anything else at the name
-// is refused before a byte is written, and left as it was: a folder
-// (EISDIR), a FIFO, device or socket (NotRegularFile), a link to one of
-// those, or a link to nothing (ENOENT).
-//
-// Checks `path` against the rule without writing; `target` (when given)
-// receives the name the bytes would land at (the link's file for a link).
-int checkOutput(const std::string& path, std::string* target = nullptr);
-
-// True when `path` is empty (no output asked for) or passes checkOutput;
-// otherwise says on stderr which option's file cannot be written and why,
-// as "PROGRAM: FLAG: cannot write PATH: REASON", and returns false.
-bool outputUsable(const char* program, const char* flag, const std::string& path);
-
-// An output written to a temporary file beside its target and put in place
-// in one step. The temporary name is new (created exclusively, never a
-// file of the user's), hidden, and removed again on every failure.
-class OutputFile {
-public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile(); // abandons an output that was not committed
-
-    // Applies the rule to `path` and creates the temporary file.
-    int open(const std::string& path);
-    int write(const void* data, size_t size);
-    // Flushes the bytes and renames them over the target, then flushes the
-    // folder. With `replace` false an existing name is not replaced: the
-    // call fails with EEXIST instead. On failure the target is untouched.
-    int commit(bool replace = true);
-    // Removes the temporary file; the target is untouched.
-    void abandon();
-
-    const File& file() const { return file_; }
-    const std::string& temporaryPath() const { return temp_; }
-
-private:
-    File file_;
-    std::string target_;
-    std::string temp_;
-};
-
-// Replaces `path` with `size` bytes in one step, following the output rule
-// above. On any failure the old file is untouched and nothing is left behind.
-int replaceFile(const std::string& path, const void* data, size_t size);
-// The same for a name that must not exist yet: EEXIST when it does, and an
-// existing file is never replaced, even one that appears meanwhile.
-int writeNewOutput(const std::string& path, const void* data, size_t size);
 
 // errorText, made exact for a file that is not what it should be: "is a
 // folder", "is a named pipe (FIFO)", "is a character device", "is a link

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/output_file.h"
 #include "platform/platform.h"
 
 namespace delve {

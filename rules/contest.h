@@ -139,24 +139,4 @@ struct GroupStatus {
 };
 GroupStatus groupStatus(const Units& units, int group);
 
-// What a saved game keeps of a contest besides the unit table: enough to
-// go on exactly as if it had not been interrupted.
-struct ContestSave {
-    int32_t turnNumber = 1;
-    bool active = false;  // on, rather than paused
-    bool started = false; // the party and monsters have been generated
-    int32_t winner = 0;   // 0, the winning leader, or ContestDraw
-    int32_t partySize = 3;
-    int32_t nextFreeUnit = 0;
-    uint32_t seed = 0;     // what the party was generated from
-    uint32_t rngState = 0; // the contest's random generator
-    bool operator==(const ContestSave&) const = default;
-};
-constexpr size_t ContestSaveBytes = 36;
-// A fixed little-endian record behind an eight-byte tag.
-std::vector<uint8_t> encodeContestSave(const ContestSave& save);
-// False (and `out` untouched) for anything encodeContestSave cannot have
-// written: another size or tag, unknown flags, or values out of range.
-bool decodeContestSave(const uint8_t* bytes, size_t size, ContestSave& out);
-
 } // namespace delve

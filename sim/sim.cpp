@@ -16,7 +16,7 @@
 #include "path/path_finder.h"
 #include "platform/clock.h"
 #include "platform/data_dir.h"
-#include "platform/files.h"
+#include "platform/output_file.h"
 #include "platform/numbers.h"
 #include "platform/rng.h"
 #include "rules/contest.h"
@@ -475,9 +475,13 @@ int runChase(const SimOptions& o) {
 
 int runContest(const SimOptions& o) {
     auto w = std::make_unique<SimWorld>();
-    if (!outputUsable("delve-sim", "--json", o.jsonFile) ||
-        !outputUsable("delve-sim", "--png", o.pngFile))
-        return 1;
+    auto outputUsable = [](const char* flag, const std::string& path) {
+        const std::string why = outputProblem(path);
+        if (!why.empty())
+            std::fprintf(stderr, "delve-sim: %s: cannot write %s: %s\n", flag, path.c_str(), why.c_str());
+        return why.empty();
+    };
+    if (!outputUsable("--json", o.jsonFile) || !outputUsable("--png", o.pngFile)) return 1;
     if (!loadWorld(*w, o)) return 1;
     std::vector<std::pair<int, int>> clicks;
     if (!o.clicksFile.empty() && !readClicks(o.clicksFile, clicks)) return 2;

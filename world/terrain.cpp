@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/files.h"
+#include "platform/output_file.h"
 #include "world/overworld.h"
 
 namespace delve {

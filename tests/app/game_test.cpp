@@ -24,6 +24,7 @@
 #include "app/run.h"
 #include "app/window.h"
 #include "console/save_load.h"
+#include "console/slot_check.h"
 #include "console/slot_files.h"
 #include "gfx/renderers/renderers.h"
 #include "platform/backends/backends.h"
@@ -144,6 +145,26 @@ TEST_F(ContestMode, AWonContestPlaysNoMoreAndALoadedOneGoesOnFromItsTurn) {
     EXPECT_EQ(g->units().nextFreeUnit, 214);
     for (int i = 214; i < 230; ++i)
         EXPECT_EQ(g->units()[i].side, 0) << "earlier members left, " << i;
+}
+
+// A slot without a contest under way ends the one being played; the next
+// contest starts with the documented three groups, whatever the last had.
+TEST_F(ContestMode, ALoadWithoutAContestLeavesTheNextOneItsDocumentedParty) {
+    ASSERT_EQ(slot(true), SlotResult::Done);
+    // A game that played with five groups goes on from its parts.
+    const Options o = g->options();
+    StoppedGame stopped = stopGame(std::move(g));
+    stopped.parts->units.partySize = 5;
+    g = std::make_unique<Game>(o, std::move(stopped.platform), std::move(stopped.renderer),
+                               std::move(stopped.parts));
+    ASSERT_TRUE(startGame(*g));
+    toggleContest(*g);
+    ASSERT_EQ(g->units().nextFreeUnit, 5 + 210 + 1);
+    ASSERT_EQ(slot(false), SlotResult::Done);
+    EXPECT_FALSE(g->contest().started);
+    toggleContest(*g);
+    EXPECT_EQ(g->units().partySize, 3);
+    EXPECT_EQ(g->units().nextFreeUnit, 3 + 210 + 1);
 }
 
 TEST_F(ContestMode, SeededFromTheTypingFrameAndFirstPersonClicksPlayNoTurn) {

@@ -28,10 +28,9 @@ public:
     std::vector<std::vector<uint8_t>> presented;
     std::vector<uint64_t> presentedAtWaitMs;
 
-    void beginFrame() override;
+    void beginFrame(ProgressStage) override;
     void runProgressFrame() override;
     void presentFrame() override;
-    void enableTexturingAndBlending() override {}
 };
 
 struct Rig {
@@ -110,7 +109,7 @@ struct Rig {
     uint64_t unitsDigest() const { return fnv1a64(units.bytes(), Units::byteSize()); }
 };
 
-inline void RecordingHost::beginFrame() { rig->screen.clearFramebuffer(); }
+inline void RecordingHost::beginFrame(ProgressStage) { rig->screen.clearFramebuffer(); }
 
 inline void RecordingHost::runProgressFrame() {
     runConsole(rig->console, rig->ctx(*this));

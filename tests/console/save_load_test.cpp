@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "console/slot_check.h"
 #include "console/slot_files.h"
-#include "platform/files.h"
+#include "platform/digest.h"
+#include "platform/output_file.h"
 #include "console_rig.h"
 
 namespace delve::test {
@@ -169,6 +171,10 @@ TEST(LoadRefusal, EmptyAndDamagedSlotsAreRefusedByNameWithoutTouchingTheGameOrTh
         {"unit file from slot 4", [&] { fs::copy_file(r.slotPath(4, "unit"), slotFile("unit"),
                                                       fs::copy_options::overwrite_existing); },
          damaged + ": its files are from another game"},
+        {"map grown by a byte", [&] { auto v = readFile(slotFile("mainmap")); v.push_back(0);
+             writeFile(slotFile("mainmap"), v); }, damaged, false, true},
+        {"no check file, unit file grown", [&] { fs::remove(slotFile("check")); auto v = readFile(slotFile("unit"));
+             v.push_back(0); writeFile(slotFile("unit"), v); }, damaged, false, true},
         {"a FIFO for the map", [&] { fs::remove(slotFile("mainmap")); ::mkfifo(slotFile("mainmap").c_str(), 0600); },
          damaged},
     };
@@ -203,32 +209,51 @@ TEST(SaveLoad, ALoadedViewOriginIsBroughtIntoTheMap) {
     }
 }
 
-// A host with a contest: its bytes go into the slot's contest file, and a
-// load hands them back (or none for a slot without one).
+// A host with a contest: it goes into the slot's contest file, and a load
+// hands it back (or none for a slot without one).
 struct ContestHost : RecordingHost {
-    explicit ContestHost(Rig& r) {
-        rig = &r;
-        for (int i = 0; i < 36; ++i) bytes.push_back(uint8_t(3 * i + 1));
-    }
-    std::vector<uint8_t> bytes;
-    std::optional<std::vector<uint8_t>> restored; // by the last restore
-    bool readable = true;
+    explicit ContestHost(Rig& r) { rig = &r; }
+    ContestSave kept{.turnNumber = 4, .active = true, .started = true, .winner = 0,
+                     .partySize = 3, .nextFreeUnit = 220, .seed = 0xDEADBEEF, .rngState = 0x12345678};
+    std::optional<ContestSave> restored; // by the last restore
     int restores = 0;
 
-    std::vector<uint8_t> contestBytes() override { return bytes; }
-    bool contestReadable(const std::vector<uint8_t>& b) override { return readable && b.size() == bytes.size(); }
-    void restoreContest(const std::vector<uint8_t>* b) override {
+    std::optional<ContestSave> contestToSave() override { return kept; }
+    void restoreContest(const ContestSave* c) override {
         ++restores;
-        restored = b ? std::optional(*b) : std::nullopt;
+        restored = c ? std::optional(*c) : std::nullopt;
     }
 };
 
-// A contest file that is damaged, missing or unreadable to the app refuses the
-// whole slot and touches nothing; one the check file does not name is ignored.
+// Units 1 to 3 lead groups 1 to 3, unit 4 is a monster, unit 219 a paid-for member.
+void makeParty(Rig& r) {
+    for (int k = 1; k <= 3; ++k) std::tie(r.units[k].side, r.units[k].group) = std::tuple(PartySide, k);
+    std::tie(r.units[4].side, r.units[4].group) = std::tuple(MonsterSide, 99);
+    std::tie(r.units[219].side, r.units[219].group, r.units[219].active) = std::tuple(PartySide, 2, 1);
+}
+
+// Writes `bytes` as the slot's contest file and a check file that vouches
+// for it, as anyone can.
+void forgeContest(Rig& r, int slot, const std::vector<uint8_t>& bytes) {
+    writeFile(r.slotPath(slot, ContestFileKind), bytes);
+    SlotCheck check;
+    const std::vector<uint8_t> text = readFile(r.slotPath(slot, "check"));
+    ASSERT_TRUE(parseSlotCheck(std::string(text.begin(), text.end()), check));
+    check.current.hasContest = true;
+    check.current.contestSize = bytes.size();
+    check.current.contestDigest = fnv1a64(bytes.data(), bytes.size());
+    const std::string forged = formatSlotCheck(check);
+    writeFile(r.slotPath(slot, "check"), std::vector<uint8_t>(forged.begin(), forged.end()));
+}
+
+// A contest file that is damaged, missing, from another game or unplayable
+// refuses the whole slot and touches nothing; one the check file does not
+// name is ignored.
 TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
     Rig r("contest");
     ContestHost host(r);
     makeGame(r, 5);
+    makeParty(r);
     const GameState saved = stateOf(r);
     ASSERT_EQ(saveGame(r.console, r.ctx(), 1), SlotResult::Done); // no contest
     r.shell.frameCounter = std::get<2>(saved);
@@ -237,37 +262,153 @@ TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
         EXPECT_EQ(readFile(r.slotPath(1, SlotFileKinds[i])), readFile(r.slotPath(2, SlotFileKinds[i])));
     EXPECT_FALSE(fs::exists(r.slotPath(1, ContestFileKind)));
     const fs::path file = r.slotPath(2, ContestFileKind);
-    EXPECT_EQ(readFile(file), host.bytes);
+    const std::vector<uint8_t> bytes = encodeContestSave(host.kept);
+    EXPECT_EQ(readFile(file), bytes);
+    // Slot 3: the same game with another contest.
+    host.kept.turnNumber = 9;
+    r.shell.frameCounter = std::get<2>(saved);
+    ASSERT_EQ(saveGame(r.console, r.ctx(host), 3), SlotResult::Done);
+    host.kept.turnNumber = 4;
 
     makeGame(r, 9);
     const GameState other = stateOf(r);
     host.presented.clear();
-    const std::pair<std::function<void()>, SlotResult> refusals[] = {
-        {[&] { host.readable = false; }, SlotResult::Damaged}, // the app cannot read it
-        {[&] { auto b = host.bytes; b[9] ^= 1; writeFile(file, b); }, SlotResult::Mixed},
-        {[&] { fs::remove(file); }, SlotResult::Mixed},
-        {[&] { fs::remove(file); fs::create_directory(file); }, SlotResult::Mixed},
+    r.host.presented.clear();
+    auto respoilt = [&](auto change) {
+        ContestSave c = host.kept;
+        change(c);
+        return encodeContestSave(c);
     };
+    const std::string damaged = "Slot 2 is damaged";
+    const std::pair<std::function<void()>, std::string> refusals[] = {
+        {[&] { auto b = bytes; b[9] ^= 1; writeFile(file, b); }, damaged + ": its last save was cut off"},
+        {[&] { fs::remove(file); }, damaged + ": its last save was cut off"},
+        {[&] { fs::remove(file); fs::create_directory(file); }, damaged + ": its last save was cut off"},
+        {[&] { fs::copy_file(r.slotPath(3, ContestFileKind), file, fs::copy_options::overwrite_existing); },
+         damaged + ": its files are from another game"},
+        {[&] { auto b = bytes; b[0] = 'X'; forgeContest(r, 2, b); }, damaged},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.partySize = 4; })); },
+         damaged + ": its contest's party size does not match its leaders"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.partySize = 51; })); },
+         damaged + ": its contest's party size is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.partySize = 0; })); },
+         damaged + ": its contest's party size is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.nextFreeUnit = 3; })); },
+         damaged + ": its contest's next free record is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.nextFreeUnit = unitCapacity - 1; })); },
+         damaged + ": its contest's next free record is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.nextFreeUnit = 219; })); },
+         damaged + ": its contest's next free record is below a member"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.turnNumber = 0; })); },
+         damaged + ": its contest's turn is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c = ContestSave{}; c.turnNumber = 5; })); },
+         damaged + ": its contest's turn is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.winner = 4; })); },
+         damaged + ": its contest's winner is out of range"},
+        {[&] { forgeContest(r, 2, respoilt([](ContestSave& c) { c.winner = -2; })); },
+         damaged + ": its contest's winner is out of range"},
+    };
+    const Snapshot slots(r.saveDir);
     for (size_t i = 0; i < std::size(refusals); ++i) {
         SCOPED_TRACE(i);
+        slots.restore();
         refusals[i].first();
-        EXPECT_EQ(loadGame(r.console, r.ctx(host), 2), refusals[i].second);
-        EXPECT_EQ(stateOf(r), other) << "nothing is touched";
+        r.command("load game 2"); // for the notice
+        EXPECT_EQ(r.console.message, refusals[i].second);
+        EXPECT_NE(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
+        EXPECT_EQ(stateOf(r, std::get<2>(other)), other) << "nothing is touched";
         EXPECT_EQ(host.restores, 0);
-        EXPECT_EQ(host.presented.size(), 0u);
-        host.readable = true;
-        fs::remove_all(file);
-        writeFile(file, host.bytes);
+        EXPECT_EQ(host.presented.size() + r.host.presented.size(), 0u);
     }
+    slots.restore();
+    // The playable limits: 50 groups, a draw, the table's last free record.
+    for (int k = 4; k <= 50; ++k) std::tie(r.units[k].side, r.units[k].group) = std::tuple(PartySide, k);
+    const GameState fifty = stateOf(r, 0);
+    ASSERT_EQ(saveGame(r.console, r.ctx(), 4), SlotResult::Done);
+    const ContestSave limits{.turnNumber = INT_MAX, .active = true, .started = true,
+        .winner = SavedContestDraw, .partySize = 50, .nextFreeUnit = unitCapacity - 2};
+    forgeContest(r, 4, encodeContestSave(limits));
+    ASSERT_EQ(loadGame(r.console, r.ctx(host), 4), SlotResult::Done);
+    EXPECT_EQ(stateOf(r, 0), fifty);
+    EXPECT_EQ(host.restored, limits);
+
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_EQ(stateOf(r, std::get<2>(saved)), saved);
-    EXPECT_EQ(host.restored, host.bytes);
+    EXPECT_EQ(host.restored, host.kept);
 
     // Saved again without a contest, the old contest file is left but no longer counts.
     ASSERT_EQ(saveGame(r.console, r.ctx(), 2), SlotResult::Done);
     ASSERT_TRUE(fs::exists(file));
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_EQ(host.restored, std::nullopt);
+}
+
+// The contest record round-trips, and anything it cannot have written is refused.
+TEST(SaveLoad, TheContestRecordRefusesWhatItCannotHaveWritten) {
+    const ContestSave c{.turnNumber = 4, .active = true, .started = true, .winner = SavedContestDraw,
+                        .partySize = 3, .nextFreeUnit = 220, .seed = 0xDEADBEEF, .rngState = 0x12345678};
+    std::vector<uint8_t> bytes = encodeContestSave(c);
+    ASSERT_EQ(bytes.size(), ContestSaveBytes);
+    ContestSave back;
+    ASSERT_TRUE(decodeContestSave(bytes.data(), bytes.size(), back));
+    EXPECT_EQ(back, c);
+    // tag, unknown flag, on but never started
+    for (auto [at, value] : {std::pair<size_t, uint8_t>{0, 'X'}, {8, 4}, {8, 1}}) {
+        std::vector<uint8_t> b = bytes;
+        b[at] = value;
+        ContestSave out;
+        out.turnNumber = 77;
+        EXPECT_FALSE(decodeContestSave(b.data(), b.size(), out)) << at;
+        EXPECT_EQ(out.turnNumber, 77) << at;
+    }
+    EXPECT_FALSE(decodeContestSave(bytes.data(), bytes.size() - 1, back));
+}
+
+// The check file's numbers are read exactly: one that does not fit its
+// field, or that the format would not write, refuses the file.
+TEST(SaveLoad, TheCheckFileRefusesNumbersThatDoNotFit) {
+    SlotCheck check;
+    check.current.size[MapFile] = WorldBytes;
+    check.current.hasContest = true;
+    check.current.contestSize = UINT64_MAX;
+    check.current.contestDigest = 0x0123456789abcdefull;
+    const std::string text = formatSlotCheck(check);
+    SlotCheck back;
+    ASSERT_TRUE(parseSlotCheck(text, back));
+    EXPECT_EQ(back.current, check.current);
+    const std::string max = std::to_string(UINT64_MAX);
+    for (const std::string& size : {std::string("18446744073709551652"), std::string("18446744073709551616"),
+                                    "0" + max, std::string("036"), max + "0"}) {
+        std::string spoilt = text;
+        spoilt.replace(spoilt.find(max), max.size(), size);
+        EXPECT_FALSE(parseSlotCheck(spoilt, back)) << size;
+    }
+}
+
+// A save flushes each new file before it takes a name, renames the check
+// file and flushes the folder before any game file is renamed, and flushes
+// the folder once more after the last: a power loss at any point leaves a
+// slot the check file can judge. Over an empty slot and over an old game,
+// with and without a contest file.
+TEST(SaveLoad, ASaveFlushesAndRenamesInOrder) {
+    Rig r("order");
+    ContestHost host(r);
+    makeParty(r);
+    for (FrameHost* h : {static_cast<FrameHost*>(&r.host), static_cast<FrameHost*>(&host)}) {
+        const bool contest = h == &host;
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(std::string(contest ? "contest" : "no contest") + (round ? ", over an old game" : ""));
+            std::string order; // S: a flush, R: a rename
+            setFileFaultHook([&](FileOp op) {
+                if (op == FileOp::Sync || op == FileOp::Rename) order += op == FileOp::Sync ? 'S' : 'R';
+                return FileFault{};
+            });
+            const SlotResult result = saveGame(r.console, r.ctx(*h), contest ? 6 : 5);
+            setFileFaultHook(nullptr);
+            ASSERT_EQ(result, SlotResult::Done);
+            EXPECT_EQ(order, contest ? "SSSSS" "RS" "RRRR" "S" : "SSSS" "RS" "RRR" "S");
+        }
+    }
 }
 
 } // namespace

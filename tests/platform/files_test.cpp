@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 #include <chrono>
@@ -204,6 +204,43 @@ TEST_F(Files, AFailedOutputLeavesTheOldFileAndNoTrace) {
     ASSERT_EQ(writeNewOutput(path("fresh"), old.data(), old.size()), 0);
     EXPECT_EQ(get(path("fresh")), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
+}
+
+// An output's bytes reach the disk before its name does, and the name
+// before the output counts as written: data flush, rename, folder flush, in
+// that order. A failed flush of the data leaves the old file (or no file)
+// and nothing else.
+TEST_F(Files, AnOutputIsFlushedBeforeItIsRenamedAndTheFolderAfter) {
+    const auto old = pattern(30), bytes = pattern(3000);
+    using Write = int (*)(const std::string&, const void*, size_t);
+    const std::pair<const char*, Write> outputs[] = {{"replace", replaceFile}, {"new", writeNewOutput}};
+    for (const auto& [name, write] : outputs) {
+        SCOPED_TRACE(name);
+        const std::string out = path(name);
+        std::string order; // S: a flush, R: a rename, L: a link
+        setFileFaultHook([&](FileOp op) {
+            if (op == FileOp::Sync || op == FileOp::Rename || op == FileOp::Link)
+                order += op == FileOp::Sync ? 'S' : op == FileOp::Rename ? 'R' : 'L';
+            return FileFault{};
+        });
+        ASSERT_EQ(write(out, bytes.data(), bytes.size()), 0);
+        EXPECT_EQ(order, "SRS");
+        fs::remove(out);
+
+        if (write == replaceFile) put(out, old);
+        int syncs = 0;
+        setFileFaultHook([&](FileOp op) {
+            FileFault f;
+            if (op == FileOp::Sync && ++syncs == 1) f.error = EIO;
+            return f;
+        });
+        EXPECT_EQ(write(out, bytes.data(), bytes.size()), EIO);
+        setFileFaultHook(nullptr);
+        if (write == replaceFile) EXPECT_EQ(get(out), old);
+        else EXPECT_FALSE(fs::exists(out));
+        fs::remove(out);
+        EXPECT_TRUE(fs::is_empty(dir_)) << "a temporary file is left";
+    }
 }
 
 } // namespace

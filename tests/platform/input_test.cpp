@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
+#include "platform/output_file.h"
 #include "platform/input.h"
 
 #include <sys/stat.h>
