@@ -45,19 +45,8 @@ void reportPictures(const Game& g) {
 
 int main(int argc, char** argv) {
     Options opts;
+    if (int status = parseOptions(argc, argv, opts); status >= 0) return status;
     std::string error;
-    if (!parseOptions(argc, argv, opts, error)) {
-        std::fprintf(stderr, "delve: %s (try --help)\n", error.c_str());
-        return 2;
-    }
-    if (opts.showHelp) {
-        std::fputs(usageText(), stdout);
-        return 0;
-    }
-    if (opts.showVersion) {
-        std::puts("delve " DELVE_VERSION);
-        return 0;
-    }
     std::vector<ScriptEvent> events;
     if (!opts.inputScript.empty()) {
         // A pipe is welcome (--input <(make-script)); the cap keeps

@@ -2,20 +2,20 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
+
+#include "platform/numbers.h"
+#include "platform/quoted.h"
 
 namespace delve {
 
 namespace {
 
+// A whole word of digits (see parseInteger): "+1", "-0" and "65\0xyz" are
+// no numbers.
 bool parseInt(const std::string& word, long lo, long hi, int& out) {
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+    long long v = 0;
+    if (!parseInteger(word, lo, hi, v)) return false;
     out = int(v);
     return true;
 }
@@ -35,7 +35,7 @@ bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         for (std::string w; in >> w;) words.push_back(w);
         if (words.empty()) continue;
         auto fail = [&](const std::string& why) {
-            error = "input script line " + std::to_string(lineNo) + ": " + why + ": \"" + line + "\"";
+            error = "input script line " + std::to_string(lineNo) + ": " + why + ": " + quoteText(line);
             return false;
         };
         ScriptEvent ev;

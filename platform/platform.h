@@ -2,6 +2,9 @@
 
 namespace delve {
 
+// Which GL a window's context speaks: desktop OpenGL 1.x (fixed function) or OpenGL ES 2.0.
+enum class GraphicsApi { Gl1, Gles2 };
+
 class Clock;
 
 // Windows virtual-key codes, the names every part of the program uses for

@@ -65,7 +65,9 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
         {withData + "--screenshot 2:x.png", 2, {"frame 2 never comes"}},
         {withData + "--frames 9 --input " + at("quit.script") + " --screenshot 5:" + at("late.png"), 1,
          {"1 screenshot was never taken: the run ended after 1 frames"}},
-        {withData + "--frames ' 5'", 2, {"--frames needs a count"}},
+        {withData + "--frames ' 5'", 2, {"--frames: needs a count 0..2000000000, not \" 5\""}},
+        {withData + "--renderer vulkan", 2, {"--renderer: needs gl1 or gles2, not \"vulkan\""}},
+        {withData + "--fps", 2, {"--fps"}},
         {withData + "--seed 12x", 2, {"--seed"}},
         {withData + "--dump-state " + at("no/d.json"), 1, {"cannot write"}}, // refused before the run
         {withData + "--dump-state " + at("to-null"), 1, {at("to-null") + ": is a link to a character device"}},

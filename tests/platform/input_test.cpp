@@ -14,10 +14,33 @@ using namespace delve;
 TEST(InputScript, MalformedLinesNameTheLine) {
     std::vector<ScriptEvent> ev;
     std::string err;
-    for (const char* bad : {"x down 27", "1", "1 down", "1 down 256", "1 down -1", "1 jump 3",
-                            "1 cursor 4", "1 close now", "1 down 27x"}) {
-        EXPECT_FALSE(parseInputScript(std::string("0 down 1\n") + bad + "\n", ev, err)) << bad;
+    using namespace std::string_literals;
+    for (const std::string& bad : {"x down 27"s, "1"s, "1 down"s, "1 down 256"s, "1 down -1"s,
+                                  "1 jump 3"s, "1 cursor 4"s, "1 close now"s, "1 down 27x"s,
+                                  "1 down 65\0xyz"s, "+1 down 65"s, "-0 down 65"s, "1 down +65"s}) {
+        EXPECT_FALSE(parseInputScript("0 down 1\n" + bad + "\n", ev, err)) << bad;
         EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+    }
+}
+
+// The line is echoed quoted: a terminal escape or a NUL shows as \xNN, and
+// a line of megabytes as its first 80 characters.
+TEST(InputScript, ErrorsQuoteTheLineShortAndHarmless) {
+    std::vector<ScriptEvent> ev;
+    std::string err;
+    using namespace std::string_literals;
+    const struct {
+        std::string line, shown;
+    } cases[] = {
+        {"1 jump \x1b[2J\0\"\\"s, R"("1 jump \x1b[2J\x00\"\\")"},
+        {"1 jump " + std::string(15 << 20, 'a'), "\"1 jump " + std::string(73, 'a') + "\"..."},
+        {"1 jump \x1b" + std::string(200, 'b'), R"("1 jump \x1b)" + std::string(69, 'b') + "\"..."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(parseInputScript(c.line + "\n", ev, err));
+        const std::string tail = ": " + c.shown;
+        ASSERT_GE(err.size(), tail.size()) << err;
+        EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
     }
 }
 
