@@ -398,7 +398,7 @@ Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
 }
 
 int Game::startRecording(const std::string& path) {
-    if (int err = recorder_.open(path, seed_)) return err;
+    if (int err = recorder_.open(path, seed_, clock_.framePace())) return err;
     input_.recordTo(&recorder_);
     return 0;
 }

@@ -61,6 +61,18 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "delve: %s: %s\n", opts.inputScript.c_str(), error.c_str());
             return 2;
         }
+        // A recording replays at the pace it was made at: game time, and
+        // with it key repeat, advances one frame period a frame. An explicit
+        // --fps still wins (to watch a replay slowly), with a word that the
+        // replay may then part from the recording.
+        const int recorded = scriptPace(events);
+        if (opts.fps < 0)
+            opts.fps = recorded;
+        else if (recorded >= 0 && recorded != opts.fps)
+            std::fprintf(stderr,
+                         "delve: warning: %s was made at --fps %d; at --fps %d typing and "
+                         "timed effects may differ from it\n",
+                         opts.inputScript.c_str(), recorded, opts.fps);
     }
 
     // Outputs that can never be written are said before the run, not after it.

@@ -44,7 +44,8 @@ int parseOptions(int argc, const char* const* argv, Options& o) {
         ->check(wholeNumber(0, MaxFrame, "count"));
     app.add_option("--fps", o.fps,
                    "frames a second (default 60 in a window; 0 = unpaced,\n"
-                   "the default with --headless or --fast-clock)")
+                   "the default with --headless or --fast-clock; a replay\n"
+                   "runs at the pace its script holds)")
         ->type_name("N")
         ->check(wholeNumber(0, 1000, "rate"));
     auto* api = app.add_option("--renderer", renderer,

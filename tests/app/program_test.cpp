@@ -129,6 +129,33 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
     EXPECT_EQ(number(a, "screenWidth"), 640);
 }
 
+// A recording keeps the pace it was made at: a key held in the console
+// repeats after the same game time in the replay, which the command line
+// the recording prints runs without --fps. Given --fps 60, the replay is
+// warned about and parts from the recording.
+TEST_F(Program, ARecordingReplaysAtItsOwnPace) {
+    Typist t;
+    t.tap(Vk::Tab);
+    t.hold('A', 24);
+    const std::string rec = at("paced.rec");
+    const std::string a = run(t.text, t.frame + 5, 4, "--fps 30 --record " + rec);
+    ASSERT_FALSE(a.empty());
+    EXPECT_GT(dumpField(a, "commandLine").size(), 6u) << a; // the key repeated
+    std::string printedLine;
+    std::ifstream in(rec);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("# replay: delve ", 0) == 0) printedLine = line.substr(16);
+    ASSERT_EQ(printedLine.substr(printedLine.size() - 12), "--input FILE") << printedLine;
+    const std::string replay = printedLine.substr(0, printedLine.size() - 4) + rec +
+                               " --save-dir " + at("b") + " --dump-state " + at("b.json");
+    std::string err;
+    ASSERT_EQ(launch("", replay, err), 0) << err;
+    EXPECT_EQ(a, slurp(at("b.json")));
+    ASSERT_EQ(launch("", replay + " --fps 60", err), 0) << err;
+    EXPECT_NE(err.find("made at --fps 30; at --fps 60"), std::string::npos) << err;
+    EXPECT_NE(a, slurp(at("b.json")));
+}
+
 // F12 held for three frames takes one picture, pressed again another with
 // its own name within the same second, in the desktop's picture folder:
 // XDG_PICTURES_DIR, else user-dirs.dirs; a FIFO or endless device there is

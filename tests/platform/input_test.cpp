@@ -17,7 +17,8 @@ TEST(InputScript, MalformedLinesNameTheLine) {
     using namespace std::string_literals;
     for (const std::string& bad : {"x down 27"s, "1"s, "1 down"s, "1 down 256"s, "1 down -1"s,
                                   "1 jump 3"s, "1 cursor 4"s, "1 close now"s, "1 down 27x"s,
-                                  "1 down 65\0xyz"s, "+1 down 65"s, "-0 down 65"s, "1 down +65"s}) {
+                                  "1 down 65\0xyz"s, "+1 down 65"s, "-0 down 65"s, "1 down +65"s,
+                                  "0 fps"s, "0 fps 1001"s, "1 fps 30"s, "0 fps 30 4"s}) {
         EXPECT_FALSE(parseInputScript("0 down 1\n" + bad + "\n", ev, err)) << bad;
         EXPECT_NE(err.find("line 2"), std::string::npos) << err;
     }
@@ -126,7 +127,7 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     };
     Input live = scripted(script);
     InputRecorder rec;
-    ASSERT_EQ(rec.open(path, 42), 0);
+    ASSERT_EQ(rec.open(path, 42, 30), 0);
     live.recordTo(&rec);
     const auto liveSeen = play(live);
     ASSERT_EQ(rec.finish(14), 0);
@@ -134,6 +135,10 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
 
     std::vector<uint8_t> text;
     ASSERT_EQ(readWholeFile(path, text, 1 << 20), 0);
+    std::vector<ScriptEvent> events;
+    std::string err;
+    ASSERT_TRUE(parseInputScript(std::string(text.begin(), text.end()), events, err)) << err;
+    EXPECT_EQ(scriptPace(events), 30);
     Input replay = scripted(std::string(text.begin(), text.end()).c_str());
     EXPECT_EQ(play(replay), liveSeen);
     EXPECT_EQ(typed(replay), liveTyped);
@@ -166,7 +171,7 @@ TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
     fs::create_directories(dir);
     ASSERT_EQ(replaceFile(path, "old\n", 4), 0);
     InputRecorder rec;
-    ASSERT_EQ(rec.open(path, 1), 0);
+    ASSERT_EQ(rec.open(path, 1, 0), 0);
     rec.keyEvent(0, 65, true);
     setFileFaultHook([](FileOp op) { return FileFault{op == FileOp::Write ? ENOSPC : 0}; });
     EXPECT_EQ(rec.finish(3), ENOSPC);
@@ -179,6 +184,6 @@ TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
     // A FIFO at the name is refused when the recording opens, before anything waits on it.
     ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
     InputRecorder toPipe;
-    EXPECT_EQ(toPipe.open(dir + "/pipe", 1), NotRegularFile);
+    EXPECT_EQ(toPipe.open(dir + "/pipe", 1, 0), NotRegularFile);
     fs::remove_all(dir);
 }
