@@ -631,8 +631,9 @@ void runFrame(Game& g) {
 
     drawCursorCross(g.screen_, g.input_.cursorX(sh.screenWidth), g.input_.cursorY(sh.screenHeight));
     presentFrame(*g.platform_, *g.renderer_, g.screen_, sh.pixelZoom);
-    // F12: one picture per press, of the frame just shown.
-    if (g.input_.wasPressed(Vk::F12)) takeScreenshot(g);
+    // F12's picture and --screenshot's, of the frame just shown, before the
+    // keys below can make the buffers and the window anew.
+    takeFrameScreenshots(g);
 
     handleWindowKeys(g);
     scrollView(g);

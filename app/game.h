@@ -156,6 +156,7 @@ private:
     friend void setViewOriginFromSelectedUnit(Game&);
     friend void toggleContest(Game&);
     friend std::string takeScreenshot(Game&);
+    friend void takeFrameScreenshots(Game&);
     // The frame loop's own steps, defined with it.
     struct Loop;
 

@@ -5,7 +5,6 @@
 
 #include "app/game.h"
 #include "app/run.h"
-#include "gfx/png.h"
 #include "platform/digest.h"
 #include "platform/files.h"
 
@@ -65,22 +64,6 @@ std::string stateJson(const Game& g) {
 }
 
 void runMainLoop(Game& g) {
-    // The pictures --screenshot asks for, of the frame just shown.
-    const auto writeScreenshots = [&g](int frame) {
-        for (const auto& [f, path] : g.options_.screenshots) {
-            if (f != frame) continue;
-            resolvePicture(g.firstPerson_, g.screen_, g.shell_);
-            int error = 0;
-            if (writePngBottomUp(path, g.screen_.width, g.screen_.height,
-                                 g.screen_.framebuffer.data(), &error)) {
-                ++g.screenshotsWritten_;
-            } else {
-                ++g.screenshotsFailed_;
-                std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                             fileErrorText(path, error).c_str());
-            }
-        }
-    };
     const int limit = g.options_.frames;
     if (limit == 0) g.shell_.quitRequested = 1;
     while (!g.shell_.quitRequested) {
@@ -94,7 +77,6 @@ void runMainLoop(Game& g) {
         // Movement and blinking are counted in frames: the loop keeps the
         // pace the game was made for, whatever the display does.
         g.clock_.endFrame();
-        writeScreenshots(g.framesRun_);
         g.framesRun_ += 1;
         // A look at a running game from outside (SIGUSR1), between frames.
         if (takeStateDumpRequest() && !g.options_.dumpState.empty())

@@ -156,6 +156,29 @@ TEST_F(Program, ARecordingReplaysAtItsOwnPace) {
     EXPECT_NE(a, slurp(at("b.json")));
 }
 
+// A --screenshot of the frame in which F6 or F5 switches the view holds that
+// frame as shown: the same picture as the same frame of a run in which the
+// key was not pressed (the switch acts after the frame is presented).
+TEST_F(Program, AScreenshotHoldsTheFrameAsShownWhenTheViewSwitches) {
+    const struct {
+        const char* keys;     // what both runs do first
+        const char* switchAt; // the switch in the frame taken, in one run
+    } cases[] = {
+        {"", "4 down 117\n5 up 117\n"},                  // F6 from the first-person view
+        {"1 down 117\n2 up 117\n", "4 down 116\n5 up 116\n"}, // F5 from the map
+    };
+    for (const auto& c : cases) {
+        std::string shots[2];
+        for (int withSwitch = 0; withSwitch < 2; ++withSwitch) {
+            const std::string png = at("shot" + std::to_string(withSwitch) + ".png");
+            run(std::string(c.keys) + (withSwitch ? c.switchAt : ""), 6, 8, "--screenshot 4:" + png);
+            shots[withSwitch] = slurp(png);
+        }
+        EXPECT_GT(shots[0].size(), 1000u) << c.switchAt;
+        EXPECT_TRUE(shots[0] == shots[1]) << c.switchAt;
+    }
+}
+
 // F12 held for three frames takes one picture, pressed again another with
 // its own name within the same second, in the desktop's picture folder:
 // XDG_PICTURES_DIR, else user-dirs.dirs; a FIFO or endless device there is
