@@ -210,7 +210,7 @@ Game::Game(const Options& opts, std::unique_ptr<Platform> backend,
 }
 
 int Game::startRecording(const std::string& path) {
-    if (int err = recorder_.open(path, seed_)) return err;
+    if (int err = recorder_.open(path, seed_, clock_.framePace())) return err;
     input_.recordTo(&recorder_);
     return 0;
 }
@@ -440,8 +440,9 @@ void runFrame(Game& g) {
 
     drawCursorCross(g.parts_->screen, g.input_.cursorX(sh.screenWidth), g.input_.cursorY(sh.screenHeight));
     presentFrame(*g.platform_, *g.renderer_, g.parts_->screen, sh.pixelZoom);
-    // F12: one picture per press, of the frame just shown.
-    if (g.input_.wasPressed(Vk::F12)) takeScreenshot(g);
+    // F12's picture and --screenshot's, of the frame just shown, before the
+    // keys below can make the buffers and the window anew.
+    takeFrameScreenshots(g);
 
     Game::Loop::handleWindowKeys(g);
     scrollView(g);

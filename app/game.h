@@ -159,6 +159,7 @@ private:
     friend void toggleContest(Game&);
     friend void startContestAfresh(Game&);
     friend std::string takeScreenshot(Game&);
+    friend void takeFrameScreenshots(Game&);
     // The frame loop's own steps, defined with it.
     struct Loop;
 

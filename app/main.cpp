@@ -47,19 +47,8 @@ void reportPictures(const Game& g) {
 
 int main(int argc, char** argv) {
     Options opts;
+    if (int status = parseOptions(argc, argv, opts); status >= 0) return status;
     std::string error;
-    if (!parseOptions(argc, argv, opts, error)) {
-        std::fprintf(stderr, "delve: %s (try --help)\n", error.c_str());
-        return 2;
-    }
-    if (opts.showHelp) {
-        std::fputs(usageText(), stdout);
-        return 0;
-    }
-    if (opts.showVersion) {
-        std::puts("delve " DELVE_VERSION);
-        return 0;
-    }
     std::vector<ScriptEvent> events;
     if (!opts.inputScript.empty()) {
         // A pipe is welcome (--input <(make-script)); the cap keeps
@@ -74,6 +63,18 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "delve: %s: %s\n", opts.inputScript.c_str(), error.c_str());
             return 2;
         }
+        // A recording replays at the pace it was made at: game time, and
+        // with it key repeat, advances one frame period a frame. An explicit
+        // --fps still wins (to watch a replay slowly), with a word that the
+        // replay may then part from the recording.
+        const int recorded = scriptPace(events);
+        if (opts.fps < 0)
+            opts.fps = recorded;
+        else if (recorded >= 0 && recorded != opts.fps)
+            std::fprintf(stderr,
+                         "delve: warning: %s was made at --fps %d; at --fps %d typing and "
+                         "timed effects may differ from it\n",
+                         opts.inputScript.c_str(), recorded, opts.fps);
     }
 
     // Outputs that can never be written are said before the run, not after it.

@@ -1,127 +1,102 @@
 #include "app/options.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <CLI/CLI.hpp>
 
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/numbers.h"
+#include "platform/quoted.h"
 
 namespace delve {
 
-const char* usageText() {
-    return "Usage: delve [options]\n"
-           "Explore a generated dungeon. Without options the game opens its window.\n"
-           "\n"
-           "  --headless             run without a window (offscreen GL)\n"
-           "  --fast-clock           waits advance a virtual clock instead of blocking\n"
-           "  --seed N               seed of the world generator (default: the time)\n"
-           "  --frames N             end as Escape does after N frames\n"
-           "  --fps N                frames a second (default 60 in a window; 0 = unpaced,\n"
-           "                         the default with --headless or --fast-clock)\n"
-           "  --input FILE           drive keys and cursor from a script\n"
-           "  --record FILE          write this session's keys and cursor as a script\n"
-           "  --screenshot F:FILE    write the frame F as presented to a PNG (repeatable)\n"
-           "  --dump-state FILE      write the game state as JSON at exit (and on SIGUSR1)\n"
-           "  --data-dir DIR         folder with the pictures and the overworld\n"
-           "  --save-dir DIR         folder of the twelve save slots\n"
-           "  --renderer API         gl1 (fixed-function OpenGL) or gles2\n"
-           "  --no-settings          neither read nor write the settings file\n"
-           "  --help                 show this text\n"
-           "  --version              show the version\n";
+namespace {
+
+constexpr long long MaxFrame = 2000000000LL;
+
+// "FRAME:FILE" with a frame 0..MaxFrame and a file name after the colon.
+bool splitScreenshot(const std::string& text, int& frame, std::string& path) {
+    const size_t colon = text.find(':');
+    long long n = 0;
+    if (colon == std::string::npos || colon + 1 == text.size() ||
+        !parseInteger(std::string_view(text).substr(0, colon), 0, MaxFrame, n))
+        return false;
+    frame = int(n);
+    path = text.substr(colon + 1);
+    return true;
 }
 
-bool parseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        auto value = [&](const char*& out) {
-            if (i + 1 >= argc) {
-                error = std::string("missing value for ") + arg;
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        const char* v = nullptr;
-        long long n = 0;
-        if (!std::strcmp(arg, "--headless")) {
-            o.headless = true;
-        } else if (!std::strcmp(arg, "--fast-clock")) {
-            o.fastClock = true;
-        } else if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
-            o.showHelp = true;
-        } else if (!std::strcmp(arg, "--version")) {
-            o.showVersion = true;
-        } else if (!std::strcmp(arg, "--seed")) {
-            if (!value(v)) return false;
-            if (!parseInteger(v, 0, 4294967295LL, n)) {
-                error = std::string("--seed needs a number 0..4294967295, not '") + v + "'";
-                return false;
-            }
-            o.haveSeed = true;
-            o.seed = uint32_t(n);
-        } else if (!std::strcmp(arg, "--frames")) {
-            if (!value(v)) return false;
-            if (!parseInteger(v, 0, 2000000000LL, n)) {
-                error = std::string("--frames needs a count 0..2000000000, not '") + v + "'";
-                return false;
-            }
-            o.frames = int(n);
-        } else if (!std::strcmp(arg, "--fps")) {
-            if (!value(v)) return false;
-            if (!parseInteger(v, 0, 1000, n)) {
-                error = std::string("--fps needs a rate 0..1000, not '") + v + "'";
-                return false;
-            }
-            o.fps = int(n);
-        } else if (!std::strcmp(arg, "--input")) {
-            if (!value(v)) return false;
-            o.inputScript = v;
-        } else if (!std::strcmp(arg, "--record")) {
-            if (!value(v)) return false;
-            o.record = v;
-        } else if (!std::strcmp(arg, "--screenshot")) {
-            if (!value(v)) return false;
-            const char* colon = std::strchr(v, ':');
-            std::string frame = colon ? std::string(v, colon) : std::string();
-            if (!colon || !colon[1] || !parseInteger(frame.c_str(), 0, 2000000000LL, n)) {
-                error = std::string("--screenshot needs FRAME:FILE, not '") + v + "'";
-                return false;
-            }
-            o.screenshots.emplace_back(int(n), colon + 1);
-        } else if (!std::strcmp(arg, "--dump-state")) {
-            if (!value(v)) return false;
-            o.dumpState = v;
-        } else if (!std::strcmp(arg, "--data-dir")) {
-            if (!value(v)) return false;
-            o.dataDir = v;
-        } else if (!std::strcmp(arg, "--no-settings")) {
-            o.noSettings = true;
-        } else if (!std::strcmp(arg, "--renderer")) {
-            if (!value(v)) return false;
-            if (!std::strcmp(v, "gl1")) o.renderer = GraphicsApi::Gl1;
-            else if (!std::strcmp(v, "gles2")) o.renderer = GraphicsApi::Gles2;
-            else {
-                error = std::string("--renderer needs gl1 or gles2, not '") + v + "'";
-                return false;
-            }
-            o.rendererGiven = true;
-        } else if (!std::strcmp(arg, "--save-dir")) {
-            if (!value(v)) return false;
-            o.saveDir = v;
-        } else {
-            error = std::string("unknown option ") + arg;
-            return false;
+} // namespace
+
+int parseOptions(int argc, const char* const* argv, Options& o) {
+    CLI::App app("Explore a generated dungeon. Without options the game opens its window.",
+                 "delve");
+    useCommandLineConventions(app);
+    std::string renderer;
+    std::vector<std::string> screenshots;
+    app.add_flag("--headless", o.headless, "run without a window (offscreen GL)");
+    app.add_flag("--fast-clock", o.fastClock,
+                 "waits advance a virtual clock instead of blocking");
+    auto* seed = app.add_option("--seed", o.seed, "seed of the world generator (default: the time)")
+                     ->type_name("N")
+                     ->check(wholeNumber(0, 4294967295LL));
+    app.add_option("--frames", o.frames, "end as Escape does after N frames")
+        ->type_name("N")
+        ->check(wholeNumber(0, MaxFrame, "count"));
+    app.add_option("--fps", o.fps,
+                   "frames a second (default 60 in a window; 0 = unpaced,\n"
+                   "the default with --headless or --fast-clock; a replay\n"
+                   "runs at the pace its script holds)")
+        ->type_name("N")
+        ->check(wholeNumber(0, 1000, "rate"));
+    auto* api = app.add_option("--renderer", renderer,
+                               "gl1: desktop OpenGL 1.x with GLU (default);\ngles2: OpenGL ES 2.0")
+                    ->type_name("API")
+                    ->check([](const std::string& s) {
+                        return s == "gl1" || s == "gles2" ? std::string()
+                                                          : "needs gl1 or gles2, not " + quoteText(s);
+                    });
+    app.add_flag("--no-settings", o.noSettings, "neither read nor write the settings file");
+    app.add_option("--input", o.inputScript, "drive keys and cursor from a script")
+        ->type_name("FILE");
+    app.add_option("--record", o.record, "write this session's keys and cursor as a script")
+        ->type_name("FILE");
+    app.add_option("--screenshot", screenshots,
+                   "write the frame F as presented to a PNG (repeatable)")
+        ->type_name("F:FILE")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check([](const std::string& s) {
+            int frame = 0;
+            std::string path;
+            return splitScreenshot(s, frame, path) ? std::string()
+                                                   : "needs FRAME:FILE, not " + quoteText(s);
+        });
+    app.add_option("--dump-state", o.dumpState,
+                   "write the game state as JSON at exit (and on SIGUSR1)")
+        ->type_name("FILE");
+    app.add_option("--data-dir", o.dataDir, "folder with the pictures and the overworld")
+        ->type_name("DIR");
+    app.add_option("--save-dir", o.saveDir, "folder of the twelve save slots")->type_name("DIR");
+    app.callback([&] {
+        o.haveSeed = seed->count() > 0;
+        o.rendererGiven = api->count() > 0;
+        o.renderer = renderer == "gles2" ? GraphicsApi::Gles2 : GraphicsApi::Gl1;
+        for (const std::string& s : screenshots) {
+            int frame = 0;
+            std::string path;
+            splitScreenshot(s, frame, path);
+            // A screenshot of a frame the run never reaches would silently
+            // be missing.
+            if (o.frames >= 0 && frame >= o.frames)
+                throw CLI::ValidationError("--screenshot " + quoteText(s),
+                                           "frame " + std::to_string(frame) +
+                                               " never comes with --frames " +
+                                               std::to_string(o.frames));
+            o.screenshots.emplace_back(frame, path);
         }
-    }
-    // A screenshot of a frame the run never reaches would silently be missing.
-    for (const auto& [frame, path] : o.screenshots) {
-        if (o.frames >= 0 && frame >= o.frames) {
-            error = "--screenshot " + std::to_string(frame) + ":" + path + ": frame " +
-                    std::to_string(frame) + " never comes with --frames " + std::to_string(o.frames);
-            return false;
-        }
-    }
-    return true;
+    });
+    return parseCommandLine(app, DELVE_VERSION, argc, argv);
 }
 
 int framePace(const Options& o) {

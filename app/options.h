@@ -16,28 +16,26 @@ struct Options {
     bool haveSeed = false;
     uint32_t seed = 0;
     int frames = -1; // -1 = run until Escape or close
-    int fps = -1;    // --fps; -1 = the default pace (see framePace)
+    int fps = -1;    // --fps; -1 = not given: the default pace (see framePace)
+    GraphicsApi renderer = GraphicsApi::Gl1;
+    bool rendererGiven = false;
+    bool noSettings = false; // --no-settings: neither read nor write the settings file
     std::string inputScript;
     std::string record; // --record: the session written as an input script
     std::vector<std::pair<int, std::string>> screenshots; // frame -> PNG path
     std::string dumpState;
     std::string dataDir;
     std::string saveDir;
-    GraphicsApi renderer = GraphicsApi::Gl1; // --renderer
-    bool rendererGiven = false;
-    bool noSettings = false; // --no-settings: the settings file is neither read nor written
     // The window at start-up. No flag sets them: they come from the
     // settings file (app/settings.h).
     int windowScale = 2; // 1 to 4, as F1 to F4 give
     bool fullscreen = false;
-    bool showHelp = false;
-    bool showVersion = false;
 };
 
-// Parses argv. On an error returns false with a one-line message naming
-// the flag.
-bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error);
-const char* usageText();
+// Parses argv into `out`. Returns -1 when the program goes on; otherwise
+// the help, the version or a one-line error naming the flag has been
+// printed, and the result is the exit status (0, or 2 after an error).
+int parseOptions(int argc, const char* const* argv, Options& out);
 // Main-loop frames a second: --fps, else 60 for a player's window and
 // unpaced for headless and fast-clock runs; 0 means unpaced.
 int framePace(const Options& o);

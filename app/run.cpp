@@ -5,7 +5,6 @@
 
 #include "app/game.h"
 #include "app/run.h"
-#include "gfx/png.h"
 #include "platform/digest.h"
 #include "platform/output_file.h"
 
@@ -66,22 +65,6 @@ std::string stateJson(const Game& g) {
 
 void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
     GameParts& p = *g.parts_;
-    // The pictures --screenshot asks for, of the frame just shown.
-    const auto writeScreenshots = [&g, &p](int frame) {
-        for (const auto& [f, path] : g.options_.screenshots) {
-            if (f != frame) continue;
-            resolvePicture(p.firstPerson, p.screen, p.shell);
-            int error = 0;
-            if (writePngBottomUp(path, p.screen.width, p.screen.height, p.screen.framebuffer.data(),
-                                 &error)) {
-                ++g.screenshotsWritten_;
-            } else {
-                ++g.screenshotsFailed_;
-                std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
-                             fileErrorText(path, error).c_str());
-            }
-        }
-    };
     const int limit = g.options_.frames;
     if (limit == 0) p.shell.quitRequested = 1;
     while (!p.shell.quitRequested) {
@@ -95,7 +78,6 @@ void runMainLoop(Game& g, const std::function<void()>& afterFrame) {
         // Movement and blinking are counted in frames: the loop keeps the
         // pace the game was made for, whatever the display does.
         g.clock_.endFrame();
-        writeScreenshots(g.framesRun_);
         g.framesRun_ += 1;
         if (afterFrame) afterFrame();
         // A look at a running game from outside (SIGUSR1), between frames.

@@ -108,4 +108,27 @@ std::string takeScreenshot(Game& g) {
     return error == 0 ? path : std::string();
 }
 
+void takeFrameScreenshots(Game& g) {
+    if (g.input_.wasPressed(Vk::F12)) takeScreenshot(g);
+    for (const auto& [frame, path] : g.options_.screenshots) {
+        if (frame != g.framesRun_) continue;
+        if (!g.platform_->hasWindow()) {
+            ++g.screenshotsFailed_;
+            std::fprintf(stderr, "delve: screenshot %s: frame %d was shown in no window\n",
+                         path.c_str(), frame);
+            continue;
+        }
+        const Screen& screen = g.parts_->screen;
+        resolvePicture(g.parts_->firstPerson, g.parts_->screen, g.parts_->shell);
+        int error = 0;
+        if (writePngBottomUp(path, screen.width, screen.height, screen.framebuffer.data(), &error)) {
+            ++g.screenshotsWritten_;
+        } else {
+            ++g.screenshotsFailed_;
+            std::fprintf(stderr, "delve: could not write screenshot %s: %s\n", path.c_str(),
+                         fileErrorText(path, error).c_str());
+        }
+    }
+}
+
 } // namespace delve

@@ -21,4 +21,11 @@ std::string screenshotName(const std::tm& when, const std::function<bool(const s
 // Returns the path, empty when it could not be written (the notice says so).
 std::string takeScreenshot(Game& g);
 
+// The pictures of the frame just presented: F12's (one per press), and
+// those --screenshot asks of this main-loop frame, written to their files
+// and counted as written or failed. Called right after presenting, before
+// F1-F6 can make the buffers or the window anew. A frame that no window
+// showed cannot be captured: its --screenshot fails, and says so.
+void takeFrameScreenshots(Game& g);
+
 } // namespace delve

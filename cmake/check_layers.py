@@ -78,6 +78,7 @@ GRAPHICS = re.compile(r"^(SDL|GL/|EGL/|png\.h)")
 # Headers of other projects and the CMake targets that provide them.
 EXTERNAL = [
     (re.compile(r"^nlohmann/"), "nlohmann_json::nlohmann_json"),
+    (re.compile(r"^CLI/"), "CLI11::CLI11"),
     (re.compile(r"^SDL2?/|^SDL\.h"), "PkgConfig::SDL2"),
     (re.compile(r"^GL/glu\.h"), "PkgConfig::GLU"),
     (re.compile(r"^GL/"), "OpenGL::GL"),

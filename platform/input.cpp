@@ -2,20 +2,20 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
+
+#include "platform/numbers.h"
+#include "platform/quoted.h"
 
 namespace delve {
 
 namespace {
 
+// A whole word of digits (see parseInteger): "+1", "-0" and "65\0xyz" are
+// no numbers.
 bool parseInt(const std::string& word, long lo, long hi, int& out) {
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+    long long v = 0;
+    if (!parseInteger(word, lo, hi, v)) return false;
     out = int(v);
     return true;
 }
@@ -35,7 +35,7 @@ bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         for (std::string w; in >> w;) words.push_back(w);
         if (words.empty()) continue;
         auto fail = [&](const std::string& why) {
-            error = "input script line " + std::to_string(lineNo) + ": " + why + ": \"" + line + "\"";
+            error = "input script line " + std::to_string(lineNo) + ": " + why + ": " + quoteText(line);
             return false;
         };
         ScriptEvent ev;
@@ -54,6 +54,13 @@ bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         } else if (kind == "close") {
             ev.kind = ScriptEvent::Close;
             if (words.size() != 2) return fail("close takes no arguments");
+        } else if (kind == "fps") {
+            // One pace for the whole script: a replay cannot change it midway.
+            ev.kind = ScriptEvent::Pace;
+            if (words.size() != 3 || !parseInt(words[2], 0, 1000, ev.a))
+                return fail("expected frames a second 0..1000");
+            if (ev.frame != 0) return fail("the pace is set at frame 0");
+            if (scriptPace(events) >= 0) return fail("the pace is set once");
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -64,6 +71,12 @@ bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
     std::stable_sort(events.begin(), events.end(),
                      [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
     return true;
+}
+
+int scriptPace(const std::vector<ScriptEvent>& events) {
+    for (const ScriptEvent& ev : events)
+        if (ev.kind == ScriptEvent::Pace) return ev.a;
+    return -1;
 }
 
 int cursorFromScreenX(int cursorX, const ScreenRect& rect, int screenWidth) {
@@ -140,6 +153,7 @@ bool Input::applyScript(int frame) {
         case ScriptEvent::Up: applyTransition(frame, ev.a, false); break;
         case ScriptEvent::Cursor: cursorX_ = ev.a; cursorY_ = ev.b; break;
         case ScriptEvent::Close: close = true; break;
+        case ScriptEvent::Pace: break; // taken by the clock before the run
         }
     }
     return close;
@@ -226,7 +240,7 @@ void Input::setCursor(int x, int y) {
 
 // An unfinished recording is abandoned by its OutputFile: on destruction,
 // and when open() starts a new one.
-int InputRecorder::open(const std::string& path, uint32_t seed) {
+int InputRecorder::open(const std::string& path, uint32_t seed, int framesPerSecond) {
     open_ = false;
     used_ = 0;
     haveCursor_ = false;
@@ -235,6 +249,7 @@ int InputRecorder::open(const std::string& path, uint32_t seed) {
     open_ = true;
     line("# seed %u\n", unsigned(seed));
     line("# replay: delve --headless --fast-clock --seed %u --input FILE\n", unsigned(seed));
+    line("0 fps %d\n", framesPerSecond);
     return 0;
 }
 

@@ -10,18 +10,25 @@
 
 namespace delve {
 
-// One event of an input script: applied before frame `frame` begins.
+// One event of an input script: applied before frame `frame` begins. A
+// Pace event says at how many frames a second the script was made (a).
 struct ScriptEvent {
-    enum Kind { Down, Up, Cursor, Close } kind = Down;
+    enum Kind { Down, Up, Cursor, Close, Pace } kind = Down;
     int frame = 0;
-    int a = 0; // virtual key, or cursor x
+    int a = 0; // virtual key, cursor x, or frames a second
     int b = 0; // cursor y
 };
 
 // Parses an input script ("FRAME down VK", "FRAME up VK",
-// "FRAME cursor X Y", "FRAME close"; '#' starts a comment). On a malformed
-// line returns false and sets `error` to a one-line message naming it.
+// "FRAME cursor X Y", "FRAME close", and once, at frame 0, "0 fps N";
+// '#' starts a comment). On a malformed line returns false and sets `error`
+// to a one-line message naming it, the line quoted.
 bool parseInputScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
+
+// The frames a second a script was made at ("0 fps N"), or -1 when it does
+// not say. Time in the game (key repeat, blinking) advances one frame period
+// a frame, so a replay runs at this pace to type what the recording typed.
+int scriptPace(const std::vector<ScriptEvent>& events);
 
 // Converts a cursor position in screen pixels into framebuffer pixels from
 // the window's screen rectangle, clamped to the framebuffer's edges.
@@ -33,8 +40,8 @@ int cursorFromScreenY(int cursorY, const ScreenRect& rect, int screenHeight);
 // framebuffer pixel stays a square block of screen pixels.
 ScreenRect fullscreenPictureRect(const ScreenRect& area, int width, int height);
 
-// Writes what the player did as an input script: "# seed N" first, then
-// every key and button transition in the order the program took it, under
+// Writes what the player did as an input script: "# seed N" first, the
+// frame pace as "0 fps N", then every key and button transition in the order the program took it, under
 // the main-loop frame that took it, and the cursor when it moved; the frame
 // at which the session ended is written as a close event. A replay of the
 // file takes the same transitions in the same frames, so it types the same
@@ -50,9 +57,10 @@ public:
     InputRecorder(const InputRecorder&) = delete;
     InputRecorder& operator=(const InputRecorder&) = delete;
 
-    // Starts a recording for `path` under the file layer's output rule;
-    // the error (0 on success) that refused it.
-    int open(const std::string& path, uint32_t seed);
+    // Starts a recording for `path` under the file layer's output rule, of
+    // a session with world seed `seed` run at `framesPerSecond` (0 =
+    // unpaced); the error (0 on success) that refused it.
+    int open(const std::string& path, uint32_t seed, int framesPerSecond);
     bool recording() const { return open_; }
     void keyEvent(int frame, int virtualKey, bool down);
     void cursor(int frame, int cursorX, int cursorY);

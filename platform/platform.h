@@ -2,6 +2,9 @@
 
 namespace delve {
 
+// Which GL a window's context speaks: desktop OpenGL 1.x (fixed function) or OpenGL ES 2.0.
+enum class GraphicsApi { Gl1, Gles2 };
+
 class Clock;
 
 // Windows virtual-key codes, the names every part of the program uses for
@@ -43,9 +46,6 @@ struct ScreenRect {
 
 // What a pumped message was.
 enum class Message { None, Close, Other };
-
-// The GL flavour a renderer draws with.
-enum class GraphicsApi { Gl1, Gles2 };
 
 // One key or mouse-button transition, as the devices reported it. The
 // backend keeps them in the order they happened; the input layer takes

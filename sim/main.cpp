@@ -10,19 +10,7 @@ namespace {
 
 int run(int argc, char** argv) {
     SimOptions o;
-    std::string error;
-    if (!parseSimOptions(argc, argv, o, error)) {
-        std::fprintf(stderr, "delve-sim: %s (try --help)\n", error.c_str());
-        return 2;
-    }
-    if (o.showHelp) {
-        std::fputs(simUsageText(), stdout);
-        return 0;
-    }
-    if (o.showVersion) {
-        std::puts("delve-sim " DELVE_VERSION);
-        return 0;
-    }
+    if (int status = parseSimOptions(argc, argv, o); status >= 0) return status;
     switch (o.mode) {
     case SimOptions::Mode::Objects: return runObjects();
     case SimOptions::Mode::Loot: return runLoot(o);

@@ -15,9 +15,11 @@
 #include "path/movement.h"
 #include "path/path_finder.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/data_dir.h"
 #include "platform/output_file.h"
 #include "platform/numbers.h"
+#include "platform/quoted.h"
 #include "platform/rng.h"
 #include "rules/contest.h"
 #include "rules/generation.h"
@@ -216,10 +218,10 @@ bool readClicks(const std::string& path, std::vector<std::pair<int, int>>& click
         std::string a, b, extra;
         if (!(words >> a)) continue;
         long long x = 0, y = 0;
-        if (!(words >> b) || (words >> extra) || !parseInteger(a.c_str(), 0, MapSide - 1, x) ||
-            !parseInteger(b.c_str(), 0, MapSide - 1, y)) {
-            std::fprintf(stderr, "delve-sim: %s line %d: expected \"X Y\" with cells 0..255\n",
-                         path.c_str(), lineNo);
+        if (!(words >> b) || (words >> extra) || !parseInteger(a, 0, MapSide - 1, x) ||
+            !parseInteger(b, 0, MapSide - 1, y)) {
+            std::fprintf(stderr, "delve-sim: %s line %d: expected \"X Y\" with cells 0..255: %s\n",
+                         path.c_str(), lineNo, quoteText(line).c_str());
             return false;
         }
         clicks.emplace_back(int(x), int(y));
@@ -271,122 +273,65 @@ bool writeJson(const std::string& path, const Units& units, uint32_t seed, int t
 
 } // namespace
 
-const char* simUsageText() {
-    return "Usage: delve-sim [options]\n"
-           "The game's rules without a window: party and monster generation, the\n"
-           "party contest, the object types, loot and chasing.\n"
-           "\n"
-           "  --seed N          seed of the rules' random numbers (default: the time)\n"
-           "  --party-size K    groups in the contest, 1..50 (default 3)\n"
-           "  --data-dir DIR    folder with the overworld (default: as the game finds it)\n"
-           "  --turns T         the built-in player clicks T frames (0: only generate)\n"
-           "  --clicks FILE     click the cells of FILE instead, one \"X Y\" line per frame\n"
-           "  --json FILE       write the final units as JSON\n"
-           "  --png FILE        draw the overworld with the groups and monsters\n"
-           "  --objects         print the object types, tab-separated\n"
-           "  --loot LEVEL      roll loot at a danger level (with --containers N, --seed S)\n"
-           "  --containers N    containers to fill with --loot (default 1)\n"
-           "  --chase           monsters chase the nearest party member (with --frames F)\n"
-           "  --frames F        frames of the chase (default 300)\n"
-           "  --help            show this text\n"
-           "  --version         show the version\n";
-}
-
-bool parseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error) {
-    bool haveTurns = false, haveContainers = false, haveFrames = false;
-    int modes = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const char* v = nullptr;
-        auto value = [&]() {
-            if (i + 1 >= argc) {
-                error = std::string("missing value for ") + arg;
-                return false;
-            }
-            v = argv[++i];
-            return true;
-        };
-        auto number = [&](long long lo, long long hi, long long& out) {
-            if (!value()) return false;
-            if (parseInteger(v, lo, hi, out)) return true;
-            error = std::string(arg) + " needs a number " + std::to_string(lo) + ".." +
-                    std::to_string(hi) + ", not '" + v + "'";
-            return false;
-        };
-        long long n = 0;
-        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
-            o.showHelp = true;
-        } else if (!std::strcmp(arg, "--version")) {
-            o.showVersion = true;
-        } else if (!std::strcmp(arg, "--seed")) {
-            if (!number(0, 4294967295LL, n)) return false;
-            o.haveSeed = true;
-            o.seed = uint32_t(n);
-        } else if (!std::strcmp(arg, "--party-size")) {
-            if (!number(1, MaxPartySize, n)) return false;
-            o.partySize = int(n);
-        } else if (!std::strcmp(arg, "--data-dir")) {
-            if (!value()) return false;
-            o.dataDir = v;
-        } else if (!std::strcmp(arg, "--turns")) {
-            if (!number(0, 100000000, n)) return false;
-            o.turns = int(n);
-            haveTurns = true;
-        } else if (!std::strcmp(arg, "--clicks")) {
-            if (!value()) return false;
-            o.clicksFile = v;
-        } else if (!std::strcmp(arg, "--json")) {
-            if (!value()) return false;
-            o.jsonFile = v;
-        } else if (!std::strcmp(arg, "--png")) {
-            if (!value()) return false;
-            o.pngFile = v;
-        } else if (!std::strcmp(arg, "--objects")) {
-            o.mode = SimOptions::Mode::Objects;
-            ++modes;
-        } else if (!std::strcmp(arg, "--loot")) {
-            if (!number(-1000000, 1000000, n)) return false;
-            o.lootLevel = int(n);
-            o.mode = SimOptions::Mode::Loot;
-            ++modes;
-        } else if (!std::strcmp(arg, "--containers")) {
-            if (!number(1, ContainerCount, n)) return false;
-            o.containers = int(n);
-            haveContainers = true;
-        } else if (!std::strcmp(arg, "--chase")) {
-            o.mode = SimOptions::Mode::Chase;
-            ++modes;
-        } else if (!std::strcmp(arg, "--frames")) {
-            if (!number(0, 100000000, n)) return false;
-            o.frames = int(n);
-            haveFrames = true;
-        } else {
-            error = std::string("unknown option ") + arg;
-            return false;
-        }
-    }
-    if (modes > 1) {
-        error = "--objects, --loot and --chase are separate runs; give one of them";
-        return false;
-    }
-    if (haveTurns && !o.clicksFile.empty()) {
-        error = "--turns and --clicks both say how to click; give one of them";
-        return false;
-    }
-    if (haveContainers && o.mode != SimOptions::Mode::Loot) {
-        error = "--containers goes with --loot";
-        return false;
-    }
-    if (haveFrames && o.mode != SimOptions::Mode::Chase) {
-        error = "--frames goes with --chase";
-        return false;
-    }
-    const bool contestFlags = haveTurns || !o.clicksFile.empty() || !o.jsonFile.empty() || !o.pngFile.empty();
-    if (contestFlags && o.mode != SimOptions::Mode::Contest) {
-        error = "--turns, --clicks, --json and --png belong to the contest run";
-        return false;
-    }
-    return true;
+int parseSimOptions(int argc, const char* const* argv, SimOptions& o) {
+    CLI::App app("The game's rules without a window: party and monster generation, the\n"
+                 "party contest, the object types, loot and chasing.",
+                 "delve-sim");
+    useCommandLineConventions(app);
+    auto* seed = app.add_option("--seed", o.seed, "seed of the rules' random numbers (default: the time)")
+                     ->type_name("N")
+                     ->check(wholeNumber(0, 4294967295LL));
+    app.add_option("--party-size", o.partySize, "groups in the contest, 1..50 (default 3)")
+        ->type_name("K")
+        ->check(wholeNumber(1, MaxPartySize));
+    app.add_option("--data-dir", o.dataDir, "folder with the overworld (default: as the game finds it)")
+        ->type_name("DIR");
+    auto* turns = app.add_option("--turns", o.turns, "the built-in player clicks T frames (0: only generate)")
+                      ->type_name("T")
+                      ->check(wholeNumber(0, 100000000));
+    auto* clicks = app.add_option("--clicks", o.clicksFile,
+                                  "click the cells of FILE instead, one \"X Y\" line per frame")
+                       ->type_name("FILE");
+    auto* json = app.add_option("--json", o.jsonFile, "write the final units as JSON")->type_name("FILE");
+    auto* png = app.add_option("--png", o.pngFile, "draw the overworld with the groups and monsters")
+                    ->type_name("FILE");
+    bool objectsRun = false, chaseRun = false;
+    auto* objects = app.add_flag("--objects", objectsRun, "print the object types, tab-separated");
+    auto* loot = app.add_option("--loot", o.lootLevel,
+                                "roll loot at a danger level (with --containers N, --seed S)")
+                     ->type_name("LEVEL")
+                     ->check(wholeNumber(-1000000, 1000000));
+    auto* containers = app.add_option("--containers", o.containers,
+                                      "containers to fill with --loot (default 1)")
+                           ->type_name("N")
+                           ->check(wholeNumber(1, ContainerCount));
+    auto* chase =
+        app.add_flag("--chase", chaseRun, "monsters chase the nearest party member (with --frames F)");
+    auto* frames = app.add_option("--frames", o.frames, "frames of the chase (default 300)")
+                       ->type_name("F")
+                       ->check(wholeNumber(0, 100000000));
+    app.callback([&] {
+        o.haveSeed = seed->count() > 0;
+        if ((objects->count() > 0) + (loot->count() > 0) + (chase->count() > 0) > 1)
+            throw CLI::ValidationError("--objects, --loot and --chase",
+                                       "they are separate runs; give one of them");
+        if (objects->count() > 0) o.mode = SimOptions::Mode::Objects;
+        if (loot->count() > 0) o.mode = SimOptions::Mode::Loot;
+        if (chase->count() > 0) o.mode = SimOptions::Mode::Chase;
+        if (turns->count() > 0 && clicks->count() > 0)
+            throw CLI::ValidationError("--turns and --clicks",
+                                       "both say how to click; give one of them");
+        if (containers->count() > 0 && o.mode != SimOptions::Mode::Loot)
+            throw CLI::ValidationError("--containers", "goes with --loot");
+        if (frames->count() > 0 && o.mode != SimOptions::Mode::Chase)
+            throw CLI::ValidationError("--frames", "goes with --chase");
+        const bool contestFlags =
+            turns->count() + clicks->count() + json->count() + png->count() > 0;
+        if (contestFlags && o.mode != SimOptions::Mode::Contest)
+            throw CLI::ValidationError("--turns, --clicks, --json and --png",
+                                       "belong to the contest run");
+    });
+    return parseCommandLine(app, DELVE_VERSION, argc, argv);
 }
 
 int runObjects() {

@@ -21,12 +21,12 @@ struct SimOptions {
     int lootLevel = 0;
     int containers = 1;
     int frames = 300;       // chase frames
-    bool showHelp = false;
-    bool showVersion = false;
 };
 
-bool parseSimOptions(int argc, const char* const* argv, SimOptions& out, std::string& error);
-const char* simUsageText();
+// Parses argv into `out`. Returns -1 when the run goes on; otherwise the
+// help, the version or a one-line error naming the flag has been printed,
+// and the result is the exit status (0, or 2 after an error).
+int parseSimOptions(int argc, const char* const* argv, SimOptions& out);
 
 // Each mode prints to stdout and returns the process's exit status.
 int runObjects();

@@ -8,6 +8,11 @@
 //               into <pre id="delve-state">
 //   input=URL   an input script, played as on the desktop (--input)
 //   fps=N       frames a second the game paces itself to (0 = unpaced)
+//
+// seed, frames and fps go to the program as they are: a value it refuses
+// (negative, not a number, out of range) stops the game like any error it
+// reports. The page then shows the program's own words, as text, and a link
+// to the page without the parameters the error names.
 //   meter=1     show the measured frame rate and write it into
 //               <pre id="delve-fps">
 //   shot=F,...  after frame F, the canvas as a PNG data URL in
@@ -51,22 +56,30 @@
     return el;
   }
 
-  function number(name) {
-    const v = params.get(name);
-    return v !== null && /^[0-9]+$/.test(v) ? v : null;
-  }
-
+  // "--flag=value" keeps a value that starts with '-' a value.
   const args = ['--data-dir', '/data', '--save-dir', SaveDir];
-  const seed = number('seed');
-  if (seed !== null) args.push('--seed', seed);
-  const frames = number('frames');
-  if (frames !== null) args.push('--frames', frames, '--fast-clock', '--dump-state', StatePath);
+  const seed = params.get('seed');
+  if (seed !== null) args.push('--seed=' + seed);
+  const frames = params.get('frames');
+  if (frames !== null) args.push('--frames=' + frames, '--fast-clock', '--dump-state', StatePath);
   const scriptUrl = params.get('input');
   if (scriptUrl) args.push('--input', ScriptPath);
   const shots = new Set((params.get('shot') || '').split(',').filter((s) => /^[0-9]+$/.test(s))
     .map(Number));
-  const fps = number('fps');
-  if (fps !== null) args.push('--fps', fps);
+  const fps = params.get('fps');
+  if (fps !== null) args.push('--fps=' + fps);
+  // The page parameter behind each flag the program may refuse.
+  const flagParams = { '--seed': 'seed', '--frames': 'frames', '--fps': 'fps', '--input': 'input',
+    [ScriptPath]: 'input' };
+
+  // What the program said on its standard error, the last lines of it,
+  // each cut short: enough to say why it stopped.
+  const MaxErrorLines = 8, MaxErrorLine = 400;
+  const errorLines = [];
+  function keepError(line) {
+    errorLines.push(line.length > MaxErrorLine ? line.substring(0, MaxErrorLine) + '…' : line);
+    if (errorLines.length > MaxErrorLines) errorLines.shift();
+  }
   const showFps = params.get('meter') === '1';
   const reportName = params.get('report');
   const results = {};
@@ -183,6 +196,32 @@
       { method: 'POST', body: JSON.stringify(results) });
   }
 
+  // The game stopped with an error: its words on the page (as text, never
+  // as markup), no busy bar, and a link to the page without the parameters
+  // the error names (without all of them when it names none).
+  function showStopped(status) {
+    const said = errorLines.join('\n') || 'The game stopped with status ' + status + '.';
+    let bad = Object.keys(flagParams).filter((f) => said.includes(f)).map((f) => flagParams[f]);
+    if (bad.length === 0) bad = ['seed', 'frames', 'fps', 'input'];
+    bad = [...new Set(bad)].filter((p) => params.has(p));
+    barEl.classList.remove('busy');
+    loadingEl.hidden = true;
+    messageEl.textContent = '';
+    const text = document.createElement('pre');
+    text.id = 'delve-error';
+    text.textContent = said;
+    messageEl.appendChild(text);
+    const url = new URL(window.location.href);
+    bad.forEach((p) => url.searchParams.delete(p));
+    const link = document.createElement('a');
+    link.href = url.href;
+    link.textContent = bad.length ? 'Start the game without ' + bad.map((p) => p + '=').join(', ')
+      : 'Start the game again';
+    messageEl.appendChild(link);
+    results.stopped = { text: said, html: messageEl.innerHTML, link: link.href,
+      busy: barEl.classList.contains('busy'), loading: !loadingEl.hidden };
+  }
+
   function setStatus(text) {
     const m = /\((\d+(\.\d+)?)\/(\d+)\)/.exec(text || '');
     if (m) fillEl.style.width = (100 * Number(m[1]) / Number(m[3])).toFixed(1) + '%';
@@ -194,7 +233,10 @@
     arguments: args,
     noInitialRun: false,
     print: (t) => console.log(t),
-    printErr: (t) => console.warn(t),
+    printErr: (t) => {
+      console.warn(t);
+      keepError(String(t));
+    },
     setStatus: setStatus,
     // The world is made between the last download and the first frame,
     // without a chance for the page to draw: the bar sweeps on its own.
@@ -290,6 +332,13 @@
       }
     },
     onMessageBox: (title, text) => { messageEl.textContent = title + ': ' + text; },
+    // A crash ends the program without an exit status; it is shown the same way.
+    onAbort: (what) => {
+      keepError('delve: stopped: ' + what);
+      showStopped('abort');
+      results.exit = 'abort';
+      if (reportName) postResults();
+    },
     onExit: (status) => {
       // The dump goes out only once the saves are in IndexedDB, so a page
       // that shows the result can be reloaded and find them.
@@ -305,8 +354,9 @@
         }
         results.exit = status;
         resultElement('delve-exit').textContent = String(status);
-        if (!frames) messageEl.textContent = 'The game has ended. Reload the page to play again.';
-        if (reportName && frames) postResults();
+        if (status !== 0) showStopped(status);
+        else if (!frames) messageEl.textContent = 'The game has ended. Reload the page to play again.';
+        if (reportName && (frames || status !== 0)) postResults();
       });
     },
   };

@@ -19,7 +19,9 @@ wait_frames() {
     fail "the game stopped running frames"
 }
 
-"$BIN" --seed 9 --record "$T/rec.txt" --dump-state "$DUMP" --save-dir "$T/a" >"$LOG" 2>&1 &
+# At 30 frames a second, which the replay takes from the recording (the
+# program test holds a key in it until it repeats).
+"$BIN" --seed 9 --fps 30 --record "$T/rec.txt" --dump-state "$DUMP" --save-dir "$T/a" >"$LOG" 2>&1 &
 PID=$!
 id=$(wait_for_window GAME) || fail "no game window"
 wait_frames 1 # start-up builds the world after the window appears
@@ -37,7 +39,8 @@ wait_for_exit "$PID"
 PID=
 [ "$STATUS" -eq 0 ] || fail "the live session ended with status $STATUS"
 head -n 1 "$T/rec.txt" | grep -qx '# seed 9' || fail "the recording does not start with its seed"
-events=$(grep -c -v '^#' "$T/rec.txt")
+grep -qx '0 fps 30' "$T/rec.txt" || fail "the recording does not hold its pace"
+events=$(grep -c -v -e '^#' -e '^0 fps ' "$T/rec.txt")
 [ "$events" -ge 10 ] || fail "the recording holds only $events events"
 
 "$BIN" --headless --fast-clock --seed 9 --input "$T/rec.txt" --dump-state "$T/replay.json" \

@@ -65,7 +65,9 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
         {withData + "--screenshot 2:x.png", 2, {"frame 2 never comes"}},
         {withData + "--frames 9 --input " + at("quit.script") + " --screenshot 5:" + at("late.png"), 1,
          {"1 screenshot was never taken: the run ended after 1 frames"}},
-        {withData + "--frames ' 5'", 2, {"--frames needs a count"}},
+        {withData + "--frames ' 5'", 2, {"--frames: needs a count 0..2000000000, not \" 5\""}},
+        {withData + "--renderer vulkan", 2, {"--renderer: needs gl1 or gles2, not \"vulkan\""}},
+        {withData + "--fps", 2, {"--fps"}},
         {withData + "--seed 12x", 2, {"--seed"}},
         {withData + "--dump-state " + at("no/d.json"), 1, {"cannot write"}}, // refused before the run
         {withData + "--dump-state " + at("to-null"), 1, {at("to-null") + ": is a link to a character device"}},
@@ -125,6 +127,56 @@ TEST_F(Program, ARecordedSessionReplaysToTheSameState) {
     EXPECT_EQ(number(a, "frameCounter") - number(a, "framesRun"), SaveProgressFrames);
     EXPECT_TRUE(fs::exists(slots_ / "SAVEGAME2.check")) << slots_;
     EXPECT_EQ(number(a, "screenWidth"), 640);
+}
+
+// A recording keeps the pace it was made at: a key held in the console
+// repeats after the same game time in the replay, which the command line
+// the recording prints runs without --fps. Given --fps 60, the replay is
+// warned about and parts from the recording.
+TEST_F(Program, ARecordingReplaysAtItsOwnPace) {
+    Typist t;
+    t.tap(Vk::Tab);
+    t.hold('A', 24);
+    const std::string rec = at("paced.rec");
+    const std::string a = run(t.text, t.frame + 5, 4, "--fps 30 --record " + rec);
+    ASSERT_FALSE(a.empty());
+    EXPECT_GT(dumpField(a, "commandLine").size(), 6u) << a; // the key repeated
+    std::string printedLine;
+    std::ifstream in(rec);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("# replay: delve ", 0) == 0) printedLine = line.substr(16);
+    ASSERT_EQ(printedLine.substr(printedLine.size() - 12), "--input FILE") << printedLine;
+    const std::string replay = printedLine.substr(0, printedLine.size() - 4) + rec +
+                               " --save-dir " + at("b") + " --dump-state " + at("b.json");
+    std::string err;
+    ASSERT_EQ(launch("", replay, err), 0) << err;
+    EXPECT_EQ(a, slurp(at("b.json")));
+    ASSERT_EQ(launch("", replay + " --fps 60", err), 0) << err;
+    EXPECT_NE(err.find("made at --fps 30; at --fps 60"), std::string::npos) << err;
+    EXPECT_NE(a, slurp(at("b.json")));
+}
+
+// A --screenshot of the frame in which F6 or F5 switches the view holds that
+// frame as shown: the same picture as the same frame of a run in which the
+// key was not pressed (the switch acts after the frame is presented).
+TEST_F(Program, AScreenshotHoldsTheFrameAsShownWhenTheViewSwitches) {
+    const struct {
+        const char* keys;     // what both runs do first
+        const char* switchAt; // the switch in the frame taken, in one run
+    } cases[] = {
+        {"", "4 down 117\n5 up 117\n"},                  // F6 from the first-person view
+        {"1 down 117\n2 up 117\n", "4 down 116\n5 up 116\n"}, // F5 from the map
+    };
+    for (const auto& c : cases) {
+        std::string shots[2];
+        for (int withSwitch = 0; withSwitch < 2; ++withSwitch) {
+            const std::string png = at("shot" + std::to_string(withSwitch) + ".png");
+            run(std::string(c.keys) + (withSwitch ? c.switchAt : ""), 6, 8, "--screenshot 4:" + png);
+            shots[withSwitch] = slurp(png);
+        }
+        EXPECT_GT(shots[0].size(), 1000u) << c.switchAt;
+        EXPECT_TRUE(shots[0] == shots[1]) << c.switchAt;
+    }
 }
 
 // F12 held for three frames takes one picture, pressed again another with

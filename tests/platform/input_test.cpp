@@ -14,10 +14,34 @@ using namespace delve;
 TEST(InputScript, MalformedLinesNameTheLine) {
     std::vector<ScriptEvent> ev;
     std::string err;
-    for (const char* bad : {"x down 27", "1", "1 down", "1 down 256", "1 down -1", "1 jump 3",
-                            "1 cursor 4", "1 close now", "1 down 27x"}) {
-        EXPECT_FALSE(parseInputScript(std::string("0 down 1\n") + bad + "\n", ev, err)) << bad;
+    using namespace std::string_literals;
+    for (const std::string& bad : {"x down 27"s, "1"s, "1 down"s, "1 down 256"s, "1 down -1"s,
+                                  "1 jump 3"s, "1 cursor 4"s, "1 close now"s, "1 down 27x"s,
+                                  "1 down 65\0xyz"s, "+1 down 65"s, "-0 down 65"s, "1 down +65"s,
+                                  "0 fps"s, "0 fps 1001"s, "1 fps 30"s, "0 fps 30 4"s}) {
+        EXPECT_FALSE(parseInputScript("0 down 1\n" + bad + "\n", ev, err)) << bad;
         EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+    }
+}
+
+// The line is echoed quoted: a terminal escape or a NUL shows as \xNN, and
+// a line of megabytes as its first 80 characters.
+TEST(InputScript, ErrorsQuoteTheLineShortAndHarmless) {
+    std::vector<ScriptEvent> ev;
+    std::string err;
+    using namespace std::string_literals;
+    const struct {
+        std::string line, shown;
+    } cases[] = {
+        {"1 jump \x1b[2J\0\"\\"s, R"("1 jump \x1b[2J\x00\"\\")"},
+        {"1 jump " + std::string(15 << 20, 'a'), "\"1 jump " + std::string(73, 'a') + "\"..."},
+        {"1 jump \x1b" + std::string(200, 'b'), R"("1 jump \x1b)" + std::string(69, 'b') + "\"..."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(parseInputScript(c.line + "\n", ev, err));
+        const std::string tail = ": " + c.shown;
+        ASSERT_GE(err.size(), tail.size()) << err;
+        EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
     }
 }
 
@@ -103,7 +127,7 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
     };
     Input live = scripted(script);
     InputRecorder rec;
-    ASSERT_EQ(rec.open(path, 42), 0);
+    ASSERT_EQ(rec.open(path, 42, 30), 0);
     live.recordTo(&rec);
     const auto liveSeen = play(live);
     ASSERT_EQ(rec.finish(14), 0);
@@ -111,6 +135,10 @@ TEST(Recording, AReplayTakesTheSameTransitionsInTheSameFrames) {
 
     std::vector<uint8_t> text;
     ASSERT_EQ(readWholeFile(path, text, 1 << 20), 0);
+    std::vector<ScriptEvent> events;
+    std::string err;
+    ASSERT_TRUE(parseInputScript(std::string(text.begin(), text.end()), events, err)) << err;
+    EXPECT_EQ(scriptPace(events), 30);
     Input replay = scripted(std::string(text.begin(), text.end()).c_str());
     EXPECT_EQ(play(replay), liveSeen);
     EXPECT_EQ(typed(replay), liveTyped);
@@ -143,7 +171,7 @@ TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
     fs::create_directories(dir);
     ASSERT_EQ(replaceFile(path, "old\n", 4), 0);
     InputRecorder rec;
-    ASSERT_EQ(rec.open(path, 1), 0);
+    ASSERT_EQ(rec.open(path, 1, 0), 0);
     rec.keyEvent(0, 65, true);
     setFileFaultHook([](FileOp op) { return FileFault{op == FileOp::Write ? ENOSPC : 0}; });
     EXPECT_EQ(rec.finish(3), ENOSPC);
@@ -156,6 +184,6 @@ TEST(Recording, AFailedRecordingLeavesTheOldFileAndNoPieceOfItself) {
     // A FIFO at the name is refused when the recording opens, before anything waits on it.
     ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
     InputRecorder toPipe;
-    EXPECT_EQ(toPipe.open(dir + "/pipe", 1), NotRegularFile);
+    EXPECT_EQ(toPipe.open(dir + "/pipe", 1, 0), NotRegularFile);
     fs::remove_all(dir);
 }

@@ -64,9 +64,18 @@ TEST_F(Sim, BadCommandLinesAreRefused) {
         EXPECT_EQ(launch("", args, out), 2) << args;
         EXPECT_NE(out.find("delve-sim:"), std::string::npos) << args;
     }
-    std::ofstream(at("bad.txt")) << "10 300\n";
-    EXPECT_EQ(launch("", "--seed 1 --clicks " + at("bad.txt"), out), 2);
-    EXPECT_NE(out.find("line 1"), std::string::npos) << out;
+    // A bad line is named and echoed quoted, a NUL or escape as \xNN.
+    const struct {
+        std::string text, says;
+    } clicks[] = {{"10 300\n", "line 1"},
+                  {"1 2\n150 50" + std::string(1, '\0') + "\n", "line 2: expected \"X Y\" with cells 0..255: \"150 50\\x00\""},
+                  {"+1 2\n", "\"+1 2\""},
+                  {"\x1b[2J", "\"\\x1b[2J\""}};
+    for (const auto& c : clicks) {
+        std::ofstream(at("bad.txt")) << c.text;
+        EXPECT_EQ(launch("", "--seed 1 --clicks " + at("bad.txt"), out), 2) << c.text;
+        EXPECT_NE(out.find(c.says), std::string::npos) << out;
+    }
 }
 
 // A clicks file that is no regular file (a FIFO would block), or past the

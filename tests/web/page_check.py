@@ -15,6 +15,10 @@ with the desktop program's results, or with another page's.
   page_check.py canvas-size REPORT FRAME WIDTH HEIGHT
   page_check.py white PNG MIN
       at least MIN pure white pixels between the texts at top and bottom
+  page_check.py stopped REPORT SAYS DROPPED KEPT
+      the program ended with status 2 and the page shows its error (holding
+      SAYS) as text, not markup, without the busy bar, with a link to the
+      page without the parameter DROPPED and still with KEPT (name=value)
 """
 import base64
 import io
@@ -89,7 +93,7 @@ def main(argv):
                     if rows[y][x * 3:x * 3 + 3] == b'\xff\xff\xff')
         print("page_check: %d white pixels between the texts" % white)
         return 0 if white >= int(args[1]) else 1
-    if cmd in ('shot', 'download', 'canvas-size'):
+    if cmd in ('shot', 'download', 'canvas-size', 'stopped'):
         report = json.load(open(args[0], encoding='utf-8'))
     if cmd == 'shot' and len(args) >= 5:
         cw, ch, canvas = shot(report, args[1])
@@ -125,6 +129,25 @@ def main(argv):
         print("page_check: the canvas of frame %s is %dx%d%s" %
               (args[1], w, h, "" if ok else ", not %sx%s" % (args[2], args[3])))
         return 0 if ok else 1
+    if cmd == 'stopped' and len(args) == 4:
+        stopped = report.get('stopped') or {}
+        query = stopped.get('link', '').partition('?')[2].split('&')
+        faults = [what for what, bad in [
+            ("exit status %s, not 2" % report.get('exit'), report.get('exit') != 2),
+            ("no %r in %r" % (args[1], stopped.get('text')), args[1] not in stopped.get('text', '')),
+            ("markup from the error in the page: %r" % stopped.get('html'),
+             re.search(r'<(?!/?(pre|a)[ >])', stopped.get('html', '')) is not None),
+            ("the busy bar is still on", stopped.get('busy', True)),
+            ("the loading screen is still up", stopped.get('loading', True)),
+            ("the link %r keeps %s=" % (stopped.get('link'), args[2]),
+             any(q.startswith(args[2] + '=') for q in query)),
+            ("the link %r lost %s" % (stopped.get('link'), args[3]), args[3] not in query),
+        ] if bad]
+        for f in faults:
+            print("page_check: " + f)
+        print("page_check: the page %s" % ("shows why the game stopped" if not faults else
+                                           "does NOT show why the game stopped"))
+        return 1 if faults else 0
     sys.stderr.write(__doc__)
     return 2
 

@@ -17,7 +17,7 @@ SITE="$WORK/site"
 rm -rf "$SITE"
 mkdir -p "$SITE"
 cp "$WEB"/index.html "$WEB"/delve-page.js "$WEB"/delve.js "$WEB"/delve.wasm "$WEB"/delve.data "$SITE/"
-cp "$ROOT/tests/app/tour.script" "$HERE"/*.events "$SITE/"
+cp "$ROOT/tests/app/tour.script" "$HERE"/*.events "$HERE"/*.script "$SITE/"
 
 rm -f "$WORK/port"
 setsid python3 "$HERE/serve.py" "$SITE" "$WORK/reports" "$WORK/port" &

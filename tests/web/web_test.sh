@@ -7,7 +7,9 @@
 #     profile folder) and a load brings the game back to it; F12 in the
 #     first-person view offers the picture the canvas shows;
 #   - the contest, started by typing and played with the mouse, plays the
-#     same turns as the desktop program, and F12 offers a PNG download.
+#     same turns as the desktop program, and F12 offers a PNG download;
+#   - a bad parameter or input script stops the game with the program's
+#     error on the page, as text, and a link to the page without it.
 # Pages run in real time; each posts its results when its frames run out, and
 # the test waits for them (never for a fixed time). Chromium's virtual time
 # is no use here: it runs on past the IndexedDB writes of a save.
@@ -93,4 +95,13 @@ turns=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["state"]
 [ "$turns" -gt 0 ] || { echo "web_test: the contest played no turn" >&2; exit 1; }
 echo "web_test: the contest played $turns turns as on the desktop"
 check download "$WORK/reports/contest.json" # F12 offered a PNG download
+
+# 4. A value the program refuses, from the URL or in an input script, stops
+#    the game with its own words on the page, shown as text.
+run_page badframes "$WORK/profile-bad" "seed=7&frames=-5"
+check stopped "$WORK/reports/badframes.json" 'delve: --frames: needs a count 0..2000000000, not "-5"' \
+    frames seed=7
+run_page badscript "$WORK/profile-bad" "seed=7&frames=10&input=markup.script"
+check stopped "$WORK/reports/badscript.json" 'input script line 1: bad frame number: "<img' \
+    input frames=10
 echo "web_test: all browser checks passed (results in $WORK)"
