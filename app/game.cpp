@@ -392,7 +392,7 @@ struct Game::Loop {
 
 Game::Game(const Options& opts, std::unique_ptr<Platform> backend)
     : options_(opts), clock_(opts.fastClock), platform_(std::move(backend)),
-      renderer_(makeRenderer()), input_(*platform_) {
+      renderer_(makeRenderer(opts.renderer)), input_(*platform_) {
     clock_.setFramePace(framePace(opts));
     firstPerson_.renderer = renderer_.get();
 }

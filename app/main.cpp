@@ -98,9 +98,9 @@ int main(int argc, char** argv) {
     platform = makeWebPlatform();
 #else
     if (opts.headless) {
-        platform = makeHeadlessPlatform();
+        platform = makeHeadlessPlatform(opts.renderer);
     } else {
-        platform = makeSdlPlatform(error);
+        platform = makeSdlPlatform(error, opts.renderer);
         if (!platform) {
             std::fprintf(stderr, "delve: cannot open a window: %s (--headless runs without one)\n",
                          error.c_str());

@@ -24,6 +24,8 @@ const char* usageText() {
            "  --dump-state FILE      write the game state as JSON at exit (and on SIGUSR1)\n"
            "  --data-dir DIR         folder with the pictures and the overworld\n"
            "  --save-dir DIR         folder of the twelve save slots\n"
+           "  --renderer gl1|gles2   the GL the game draws with: gl1 (default) needs\n"
+           "                         desktop OpenGL 1.x with GLU, gles2 OpenGL ES 2.0\n"
            "  --help                 show this text\n"
            "  --version              show the version\n";
 }
@@ -92,6 +94,14 @@ bool parseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (!std::strcmp(arg, "--data-dir")) {
             if (!value(v)) return false;
             o.dataDir = v;
+        } else if (!std::strcmp(arg, "--renderer")) {
+            if (!value(v)) return false;
+            if (std::strcmp(v, "gl1") && std::strcmp(v, "gles2")) {
+                error = std::string("--renderer needs gl1 or gles2, not '") + v + "'";
+                return false;
+            }
+            o.renderer = std::strcmp(v, "gl1") ? GraphicsApi::Gles2 : GraphicsApi::Gl1;
+            o.rendererGiven = true;
         } else if (!std::strcmp(arg, "--save-dir")) {
             if (!value(v)) return false;
             o.saveDir = v;

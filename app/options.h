@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace delve {
 
 // What the command line asks for. Without flags the program runs exactly
@@ -21,6 +23,8 @@ struct Options {
     std::string dumpState;
     std::string dataDir;
     std::string saveDir;
+    GraphicsApi renderer = GraphicsApi::Gl1;
+    bool rendererGiven = false;
     bool showHelp = false;
     bool showVersion = false;
 };

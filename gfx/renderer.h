@@ -46,8 +46,13 @@ public:
 
     // After a GL context was made current: the fixed viewport (320 x 240 at
     // the lower-left corner), the 45-degree perspective, the cube textures
-    // from catalogue entries 1200..1206 and the fixed drawing state.
-    virtual void contextCreated(BitmapCatalogue& pictures) = 0;
+    // (uploadTextures) and the fixed drawing state.
+    virtual void contextCreated(const BitmapCatalogue& pictures) = 0;
+    // Makes the renderer's own cube textures in the current context from
+    // catalogue entries 1200..1206, replacing those it made in this context
+    // before. An entry without a square of pixels gives a texture with no
+    // image. The catalogue is not kept.
+    virtual void uploadTextures(const BitmapCatalogue& pictures) = 0;
     // Clears colour and depth and resets the camera.
     virtual void clear() = 0;
     // Applies the first-person camera on top of the base transform; the

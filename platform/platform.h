@@ -77,9 +77,15 @@ private:
     unsigned head_ = 0, count_ = 0;
 };
 
+// Which GL a window's context speaks: desktop OpenGL 1.x (fixed function) or OpenGL ES 2.0.
+enum class GraphicsApi { Gl1, Gles2 };
+
 // The window system: one window with a current, double-buffered RGBA GL
-// context (16-bit depth), polled device state and message boxes. Two
-// backends: SDL2 (a real window) and headless (an offscreen Mesa context).
+// context (16-bit depth), polled device state and message boxes. Three
+// backends: SDL2 (a real window), headless (an offscreen Mesa context through
+// EGL) and the browser page's canvas (WebGL). The desktop backends make the
+// context of the GraphicsApi they were made for; the browser's is always
+// OpenGL ES 2.0 (WebGL 1).
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -18,7 +18,6 @@ namespace {
 
 // Quads per draw: their vertices stay within 16-bit indices.
 constexpr int QuadsPerBatch = 16384;
-constexpr int CubeTextures = 7;
 
 const char* const QuadVertexShader = R"(
 attribute vec2 aTex;
@@ -124,8 +123,9 @@ class Gles2Renderer final : public Renderer {
 public:
     ~Gles2Renderer() override = default; // the context takes its objects along
 
-    void contextCreated(BitmapCatalogue& pictures) override {
+    void contextCreated(const BitmapCatalogue& pictures) override {
         releaseObjects();
+        std::memset(textures_, 0, sizeof textures_); // a new context holds none of ours
         quadProgram_.link(QuadVertexShader, QuadFragmentShader);
         depthProgram_.link(QuadVertexShader, DepthFragmentShader);
         presentProgram_ = link(PresentVertexShader, PresentFragmentShader);
@@ -159,24 +159,7 @@ public:
         makeTarget(colourTarget_, colourTexture_, depthBuffer_);
         makeTarget(depthTarget_, depthTexture_, depthTargetDepth_);
 
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // picture rows are packed 3-byte pixels
-        glGenTextures(CubeTextures, textures_);
-        for (int t = 0; t < CubeTextures; ++t) {
-            glBindTexture(GL_TEXTURE_2D, textures_[t]);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            const BitmapEntry& e = pictures[1200 + t];
-            // WebGL repeats only power-of-two textures; the others clamp.
-            const GLint wrap = powerOfTwo(e.width) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-            // The texture is width x width: upload only when that many pixels exist.
-            const uint64_t need = uint64_t(e.width) * e.width * 3;
-            if (e.width == 0 || e.height < e.width || e.pixels.size() < need) continue;
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, GLsizei(e.width), GLsizei(e.width), 0, GL_RGB,
-                         GL_UNSIGNED_BYTE, e.pixels.data());
-        }
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        uploadTextures(pictures);
         glGenTextures(1, &screenTexture_);
         screenWidth_ = screenHeight_ = 0;
 
@@ -193,6 +176,27 @@ public:
         blend_ = false;
         pictureComposed_ = false;
         ready_ = true;
+    }
+
+    void uploadTextures(const BitmapCatalogue& pictures) override {
+        glDeleteTextures(CubeTextureCount, textures_);
+        glGenTextures(CubeTextureCount, textures_);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // picture rows are packed 3-byte pixels
+        for (int t = 0; t < CubeTextureCount; ++t) {
+            glBindTexture(GL_TEXTURE_2D, textures_[t]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            // WebGL repeats only power-of-two textures; the others clamp.
+            const GLint wrap =
+                powerOfTwo(pictures[FirstCubeTexture + t].width) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+            int side = 0;
+            const uint8_t* pixels = cubeTexturePixels(pictures, t, side);
+            if (!pixels) continue;
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     }
 
     void clear() override {
@@ -234,7 +238,7 @@ public:
         }
         drawnQuads_ = quadCount;
         std::memcpy(drawnModelView_, modelView_, sizeof modelView_);
-        drawnTexture_ = texture >= 0 && texture < CubeTextures ? textures_[texture] : 0;
+        drawnTexture_ = texture >= 0 && texture < CubeTextureCount ? textures_[texture] : 0;
         bindTarget(colourTarget_);
         drawBatches(quadProgram_, drawnModelView_);
     }
@@ -397,7 +401,7 @@ private:
         glDeleteBuffers(1, &vertexBuffer_);
         glDeleteBuffers(1, &indexBuffer_);
         glDeleteBuffers(1, &cornerBuffer_);
-        glDeleteTextures(CubeTextures, textures_);
+        glDeleteTextures(CubeTextureCount, textures_);
         glDeleteTextures(1, &screenTexture_);
         glDeleteTextures(1, &colourTexture_);
         glDeleteTextures(1, &depthTexture_);
@@ -414,7 +418,7 @@ private:
     GLint presentCompose_ = -1, presentEmpty_ = -1, presentScale_ = -1, presentCorner_ = -1;
     GLuint vertexBuffer_ = 0, indexBuffer_ = 0, cornerBuffer_ = 0;
     size_t vertexCapacity_ = 0;
-    GLuint textures_[CubeTextures] = {};
+    GLuint textures_[CubeTextureCount] = {};
     GLuint screenTexture_ = 0;
     int screenWidth_ = 0, screenHeight_ = 0, zoom_ = 1;
     GLuint colourTarget_ = 0, colourTexture_ = 0, depthBuffer_ = 0;
@@ -435,7 +439,5 @@ private:
 } // namespace
 
 std::unique_ptr<Renderer> makeGles2Renderer() { return std::make_unique<Gles2Renderer>(); }
-
-std::unique_ptr<Renderer> makeRenderer() { return makeGles2Renderer(); }
 
 } // namespace delve
