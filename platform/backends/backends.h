@@ -16,4 +16,9 @@ std::unique_ptr<Platform> makeHeadlessPlatform(GraphicsApi api = GraphicsApi::Gl
 // The browser page's canvas, WebGL and events (the browser build only).
 std::unique_ptr<Platform> makeWebPlatform();
 
+// The backend the command line asks for: on the desktop the headless one or
+// the SDL window (none when no display can be opened, with the reason in
+// `error`), in the browser always the page's canvas.
+std::unique_ptr<Platform> makePlatform(bool headless, GraphicsApi api, std::string& error);
+
 } // namespace delve
