@@ -3,7 +3,6 @@
 // world generator, start-up, the two views' frames, a save and a load.
 #include <benchmark/benchmark.h>
 
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -220,7 +219,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::string renderer = "none";
     if (auto& g = delve::bench::sharedGameSlot(); g && g->hasWindow())
-        if (const auto* r = glGetString(GL_RENDERER)) renderer = reinterpret_cast<const char*>(r);
+        renderer = g->partsForRig().renderer.deviceName();
     const auto shortfalls = printTable(reporter, loadBefore, renderer);
     benchmark::Shutdown();
     // The GL context goes before the process's exit handlers run.

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace delve {
 
@@ -72,6 +73,9 @@ public:
     // nothing read, when there is no context to read from.
     virtual bool readColour(int width, int height, uint8_t* rgb) = 0;
     virtual bool readDepth(int width, int height, float* depth) = 0;
+    // The name the driver gives the device that draws, or "none" without a
+    // context.
+    virtual std::string deviceName() const = 0;
     // Shows the framebuffer in the window as `place` says.
     virtual void present(const Screen& screen, const Placement& place) = 0;
 

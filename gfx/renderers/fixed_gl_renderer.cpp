@@ -133,6 +133,11 @@ public:
         return true;
     }
 
+    std::string deviceName() const override {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        return name ? reinterpret_cast<const char*>(name) : "none";
+    }
+
     void present(const Screen& screen, const Placement& place) override {
         glDisable(GL_TEXTURE_2D);
         if (place.blackSurround) {

@@ -40,11 +40,15 @@ void main() {
 }
 )";
 
-// The window depth in three bytes, most significant first.
+// The window depth in three bytes, most significant first. gl_FragCoord is
+// mediump in GLSL ES 1.00, and so is arithmetic on it: Mesa's GLES then
+// computes at half precision and keeps only the top byte. The depth is
+// copied into a highp variable first.
 const char* const DepthFragmentShader = R"(
 precision highp float;
 void main() {
-    float d = gl_FragCoord.z * 16777215.0;
+    highp float z = gl_FragCoord.z;
+    float d = z * 16777215.0;
     float hi = floor(d / 65536.0);
     float mid = floor((d - hi * 65536.0) / 256.0);
     float lo = d - hi * 65536.0 - mid * 256.0;
@@ -270,6 +274,11 @@ public:
             depth[i] = float(double((uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2]) /
                              16777215.0);
         return true;
+    }
+
+    std::string deviceName() const override {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        return name ? reinterpret_cast<const char*>(name) : "none";
     }
 
     void present(const Screen& screen, const Placement& place) override {
