@@ -5,6 +5,7 @@
 // window depth of the same quads into colour bytes.
 #include <GLES2/gl2.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -269,10 +270,15 @@ public:
         glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
         if (drawnQuads_ > 0) drawBatches(depthProgram_, drawnModelView_);
         readTarget(width, height);
+        // As the desktop's 16-bit depth buffer holds it: the edge overlay
+        // compares surface points with the depth read back, and a finer
+        // depth would hide the points that lie on the surface.
         const uint8_t* src = readBack_.data();
-        for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, src += 4)
-            depth[i] = float(double((uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2]) /
-                             16777215.0);
+        for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, src += 4) {
+            const double d = double((uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2]) /
+                             16777215.0;
+            depth[i] = float(std::round(d * 65535.0) / 65535.0);
+        }
         return true;
     }
 
