@@ -154,6 +154,8 @@ std::vector<Shortfall> printTable(const TableReporter& rep, const std::string& l
         delve::startupCpuMedianMs());
     row("map view frame, 640 x 480", "map_view/frame_640x480", 1000.0 / 60.0, "a 60 Hz frame");
     row("first-person frame, software GL", "BM_FirstPersonView", 1000.0 / 60.0, "a 60 Hz frame");
+    row("first-person frame, software OpenGL ES 2.0", "BM_FirstPersonViewGles2", 1000.0 / 60.0,
+        "a 60 Hz frame");
     row("first-person frame with the edge overlay", "BM_FirstPersonViewWithEdges", 1000.0 / 60.0,
         "a 60 Hz frame");
     row("save, fast clock (progress frames, fsync)", "BM_Save", 0.0, "");

@@ -1,6 +1,7 @@
 // Frames per second of the first-person view, headless on Mesa's software
-// rasteriser, standing in a generated level; and the CPU part of a frame
-// (collecting the visible rock faces and moving the hero) on its own.
+// rasteriser, standing in a generated level, through each renderer; and the
+// CPU part of a frame (collecting the visible rock faces and moving the
+// hero) on its own.
 #include <benchmark/benchmark.h>
 
 #include "app/game.h"
@@ -13,15 +14,17 @@
 namespace delve {
 namespace {
 
-// The shared game, looking level along the corridor instead of down at the floor.
-Game::Parts game() {
-    Game::Parts g = bench::sharedGame().partsForRig();
+// A game's parts, looking level along the corridor instead of down at the floor.
+Game::Parts lookingLevel(Game& game) {
+    Game::Parts g = game.partsForRig();
     g.firstPerson.walk.cameraPitch = -90.0f;
     return g;
 }
+Game::Parts game() { return lookingLevel(bench::sharedGame()); }
 
-void runViewFrames(benchmark::State& state, bool immediate) {
-    Game::Parts g = game();
+// A frame is drawn and its picture read back into the framebuffer, as a
+// screenshot would have it, so both renderers finish the same work.
+void runViewFrames(benchmark::State& state, Game::Parts g, bool immediate) {
     if (!g.platform.hasWindow()) {
         state.SkipWithError("no GL context");
         return;
@@ -33,6 +36,7 @@ void runViewFrames(benchmark::State& state, bool immediate) {
         g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
         beginFrame(g.platform, g.renderer, g.screen);
         drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
+        resolvePicture(g.firstPerson, g.screen, g.shell);
         benchmark::DoNotOptimize(g.screen.framebuffer.data());
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()),
@@ -41,7 +45,28 @@ void runViewFrames(benchmark::State& state, bool immediate) {
     g.firstPerson.immediateMode = false;
 }
 
-void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); }
+void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, game(), false); }
+
+// The same frame through the OpenGL ES 2.0 renderer, in a game of its own
+// (one context is current at a time: the shared game is ended first and
+// made again after).
+void BM_FirstPersonViewGles2(benchmark::State& state) {
+    bench::endSharedGame();
+    {
+        Options opts;
+        opts.headless = true;
+        opts.fastClock = true;
+        opts.haveSeed = true;
+        opts.seed = 12345;
+        opts.dataDir = bench::dataDir();
+        opts.renderer = GraphicsApi::Gles2;
+        Game es(opts, makeHeadlessPlatform(GraphicsApi::Gles2));
+        if (startGame(es)) runViewFrames(state, lookingLevel(es), false);
+        else state.SkipWithError("no OpenGL ES 2.0 context");
+        shutdownGame(es);
+    }
+    bench::sharedGame();
+}
 
 // A frame of the view with the cell edge overlay on (the "edges" command):
 // the picture, its depth and lattice points read back, the edges drawn.
@@ -64,7 +89,7 @@ void BM_FirstPersonViewWithEdges(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(double(state.iterations()),
                                                benchmark::Counter::kIsRate);
 }
-void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, true); }
+void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, game(), true); }
 
 // The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
 void BM_ClearAndReadBack(benchmark::State& state) {
@@ -110,6 +135,7 @@ void BM_FirstPersonCpuPart(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FirstPersonView)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FirstPersonViewGles2)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonViewWithEdges)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonViewImmediateMode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_ClearAndReadBack)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
