@@ -134,6 +134,8 @@ public:
     // failure status.
     bool windowFailed() const { return windowFailed_; }
     bool hasWindow() const { return platform_->hasWindow(); }
+    // What the renderer draws on ("Mesa llvmpipe ..."), for reports.
+    std::string rendererName() const { return renderer_->deviceName(); }
     // Desktop full screen (F11, Alt+Enter) is on.
     bool fullscreen() const { return fullscreen_; }
 

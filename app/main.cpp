@@ -117,23 +117,13 @@ int main(int argc, char** argv) {
             settings->observe(g.shell().screenWidth, g.shell().pixelZoom, g.fullscreen());
     };
 
-    std::unique_ptr<Platform> platform;
-#ifdef __EMSCRIPTEN__
-    // In the browser the page's canvas is the window, scripted or not.
-    platform = makeWebPlatform();
-#else
-    if (opts.headless) {
-        platform = makeHeadlessPlatform();
-    } else {
-        platform = makeSdlPlatform(error);
-        if (!platform) {
-            std::fprintf(stderr, "delve: cannot open a window: %s (--headless runs without one)\n",
-                         error.c_str());
-            return 1;
-        }
+    std::unique_ptr<Platform> platform = makePlatform(opts.headless, opts.renderer, error);
+    if (!platform) {
+        std::fprintf(stderr, "delve: cannot open a window: %s (--headless runs without one)\n",
+                     error.c_str());
+        return 1;
     }
-#endif
-    auto game = std::make_unique<Game>(opts, std::move(platform), makeRenderer());
+    auto game = std::make_unique<Game>(opts, std::move(platform), makeRenderer(opts.renderer));
     if (!opts.inputScript.empty()) game->input().useScript(std::move(events));
     installQuitSignals();
     if (!startGame(*game)) {

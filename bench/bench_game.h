@@ -48,7 +48,7 @@ inline Options sharedGameOptions() {
 inline Game& sharedGame() {
     std::unique_ptr<Game>& g = sharedGameSlot();
     if (!g) {
-        g = std::make_unique<Game>(sharedGameOptions(), makeHeadlessPlatform(), makeRenderer());
+        g = std::make_unique<Game>(sharedGameOptions(), makeHeadlessPlatform(), makeRenderer(GraphicsApi::Gl1));
         startGame(*g);
     }
     return *g;

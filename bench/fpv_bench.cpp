@@ -1,6 +1,7 @@
 // Frames per second of the first-person view, headless on Mesa's software
-// rasteriser, standing in a generated level; and the CPU part of a frame
-// (collecting the visible rock faces and moving the hero) on its own.
+// rasteriser, standing in a generated level, through each renderer; and the
+// CPU part of a frame (collecting the visible rock faces and moving the
+// hero) on its own.
 #include <benchmark/benchmark.h>
 
 #include "app/game.h"
@@ -23,29 +24,67 @@ void onSharedGame(Drive drive) {
     });
 }
 
-void runViewFrames(benchmark::State& state, bool immediate) {
+// A frame is drawn and its picture read back into the framebuffer, as a
+// screenshot would have it, so both renderers finish the same work.
+void runViewFrames(benchmark::State& state, GameParts& g, Platform& platform, Renderer& renderer,
+                   bool immediate) {
+    if (!platform.hasWindow()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    g.firstPerson.immediateMode = immediate;
+    int turn = 0;
+    for (auto _ : state) {
+        // Turn a little every frame so the picture is not the same each time.
+        g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
+        beginFrame(platform, renderer, g.screen);
+        drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
+        resolvePicture(g.firstPerson, g.screen, g.shell);
+        benchmark::DoNotOptimize(g.screen.framebuffer.data());
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+    state.counters["quads"] = g.firstPerson.quadCount;
+    g.firstPerson.immediateMode = false;
+}
+
+void runSharedViewFrames(benchmark::State& state, bool immediate) {
     onSharedGame([&](GameParts& g, Platform& platform, Renderer& renderer) {
-        if (!platform.hasWindow()) {
-            state.SkipWithError("no GL context");
-            return;
-        }
-        g.firstPerson.immediateMode = immediate;
-        int turn = 0;
-        for (auto _ : state) {
-            // Turn a little every frame so the picture is not the same each time.
-            g.firstPerson.walk.cameraYaw = float(turn++ % 72) * 5.0f;
-            beginFrame(platform, renderer, g.screen);
-            drawFirstPersonView(g.firstPerson, g.screen, g.pictures, g.world.map, g.units, g.shell);
-            benchmark::DoNotOptimize(g.screen.framebuffer.data());
-        }
-        state.counters["fps"] = benchmark::Counter(double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
-        state.counters["quads"] = g.firstPerson.quadCount;
-        g.firstPerson.immediateMode = false;
+        runViewFrames(state, g, platform, renderer, immediate);
     });
 }
 
-void BM_FirstPersonView(benchmark::State& state) { runViewFrames(state, false); }
+void BM_FirstPersonView(benchmark::State& state) { runSharedViewFrames(state, false); }
+
+// The same frame through the OpenGL ES 2.0 renderer, in a game of its own
+// (one context is current at a time: the shared game is ended first and
+// made again after).
+void BM_FirstPersonViewGles2(benchmark::State& state) {
+    bench::endSharedGame();
+    {
+        Options opts;
+        opts.headless = true;
+        opts.fastClock = true;
+        opts.haveSeed = true;
+        opts.seed = 12345;
+        opts.dataDir = bench::dataDir();
+        opts.renderer = GraphicsApi::Gles2;
+        auto es = std::make_unique<Game>(opts, makeHeadlessPlatform(GraphicsApi::Gles2),
+                                         makeRenderer(GraphicsApi::Gles2));
+        if (startGame(*es)) {
+            StoppedGame s = stopGame(std::move(es));
+            s.parts->firstPerson.walk.cameraPitch = -90.0f;
+            runViewFrames(state, *s.parts, *s.platform, *s.renderer, false);
+            es = std::make_unique<Game>(opts, std::move(s.platform), std::move(s.renderer),
+                                        std::move(s.parts));
+            startGame(*es);
+        } else {
+            state.SkipWithError("no OpenGL ES 2.0 context");
+        }
+        shutdownGame(*es);
+    }
+    bench::sharedGame();
+}
 
 // A frame of the view with the cell edge overlay on (the "edges" command):
 // the picture, its depth and lattice points read back, the edges drawn.
@@ -69,7 +108,7 @@ void BM_FirstPersonViewWithEdges(benchmark::State& state) {
                                                    benchmark::Counter::kIsRate);
     });
 }
-void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runViewFrames(state, true); }
+void BM_FirstPersonViewImmediateMode(benchmark::State& state) { runSharedViewFrames(state, true); }
 
 // The fixed GL cost of a frame: the clear and the read-back with nothing drawn.
 void BM_ClearAndReadBack(benchmark::State& state) {
@@ -118,6 +157,7 @@ void BM_FirstPersonCpuPart(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FirstPersonView)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FirstPersonViewGles2)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonViewWithEdges)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FirstPersonViewImmediateMode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_ClearAndReadBack)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();

@@ -69,7 +69,7 @@ int startupMemoryChild(const char* outPath) {
     opts.frames = 1;
     opts.dataDir = dataDir();
     opts.saveDir = std::filesystem::temp_directory_path().string();
-    Game game(opts, makeHeadlessPlatform(), makeRenderer());
+    Game game(opts, makeHeadlessPlatform(), makeRenderer(GraphicsApi::Gl1));
     if (!startGame(game)) return 1;
     runFrame(game);
     const GameParts& g = game.parts();

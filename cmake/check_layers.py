@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks that every #include points down the layers and that every target
-links exactly the libraries whose headers its files include.
+links exactly the libraries whose headers its files include; and that GL,
+GLU, OpenGL ES, EGL, SDL and emscripten are included and linked only in
+gfx/renderers/ and platform/backends/.
 
 Layers, bottom up:
     platform <- gfx, world <- units <- path <- rules, views, console <- app
@@ -71,9 +73,21 @@ for layer in list(LAYERS):
         ["tests/" + below for below in BELOW[layer]]
 BELOW["tests"] = [f for f in TOP if f != "app"]
 
-# The layers that never see a graphics header, nor do their tests.
+# The layers that never see a picture encoder's header, nor do their tests.
 NO_GRAPHICS = {"platform", "world", "units", "path", "rules"}
-GRAPHICS = re.compile(r"^(SDL|GL/|EGL/|png\.h)")
+GRAPHICS = re.compile(r"^png\.h")
+
+# GL, GLU, OpenGL ES, EGL and its Khronos types, SDL and emscripten: only the
+# renderers and the window backends speak to them, in every include form.
+GRAPHICS_API = re.compile(r"^(GL/|GLES\d*/|EGL/|KHR/|SDL|emscripten(\.h$|/))")
+GRAPHICS_FOLDERS = ("gfx/renderers", "platform/backends")
+# The CMake targets of those libraries; only targets built from those two
+# folders link them.
+GRAPHICS_LIBRARIES = re.compile(r"^(OpenGL::|PkgConfig::(GLU|GLESv2|EGL|SDL2)$|SDL2::)")
+
+
+def speaks_graphics(folder):
+    return any(folder == f or folder.startswith(f + "/") for f in GRAPHICS_FOLDERS)
 
 # Headers of other projects and the CMake targets that provide them.
 EXTERNAL = [
@@ -83,6 +97,7 @@ EXTERNAL = [
     (re.compile(r"^GL/glu\.h"), "PkgConfig::GLU"),
     (re.compile(r"^GL/"), "OpenGL::GL"),
     (re.compile(r"^EGL/"), "OpenGL::EGL"),
+    (re.compile(r"^GLES2/"), "PkgConfig::GLESv2"),
     (re.compile(r"^png\.h"), "PNG::PNG"),
     (re.compile(r"^gtest/"), "GTest::gtest"),
     (re.compile(r"^benchmark/"), "benchmark::benchmark"),
@@ -157,7 +172,10 @@ def check_directions(files, incs):
         bare = layer[len("tests/"):] if layer.startswith("tests/") else layer
         for n, written, res, target in incs[rel]:
             if res is None:
-                if (bare in NO_GRAPHICS) and GRAPHICS.match(target):
+                if GRAPHICS_API.match(target) and not speaks_graphics(layer):
+                    fault(f"{rel}:{n}: includes the graphics header {written} outside "
+                          f"gfx/renderers/ and platform/backends/")
+                elif (bare in NO_GRAPHICS) and GRAPHICS.match(target):
                     fault(f"{rel}:{n}: includes the graphics header {written}")
                 continue
             dest = folder_of(res)
@@ -309,6 +327,12 @@ def check_links(files, incs, targets, links):
     for target, have in sorted(links.items()):
         if target not in targets:
             continue
+        folders = {folder_of(src) for src in targets[target][1]}
+        if not folders or not all(speaks_graphics(f) for f in folders):
+            for lib in sorted(have):
+                if GRAPHICS_LIBRARIES.match(lib):
+                    fault(f"{target}: links {lib}; only gfx/renderers/ and platform/backends/ "
+                          f"link GL, EGL and SDL")
         wanted = needs.get(target, {})
         for lib in sorted(have):
             if lib in project_libs and lib not in wanted:

@@ -68,7 +68,7 @@ struct GameRig {
         options.seed = 7;
         options.dataDir = DELVE_FUZZ_DATA_DIR;
         options.saveDir = (scratch / "saves").string();
-        auto game = std::make_unique<Game>(options, makeHeadlessPlatform(), makeRenderer());
+        auto game = std::make_unique<Game>(options, makeHeadlessPlatform(), makeRenderer(GraphicsApi::Gl1));
         startGame(*game);
         const uint8_t* u = game->units().bytes();
         startUnits.assign(u, u + Units::byteSize());

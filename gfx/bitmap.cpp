@@ -4,8 +4,6 @@
 
 #include "platform/files.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -20,9 +18,8 @@ namespace {
 constexpr size_t HeaderSize = 54;     // file header (14) and the Windows info header (40)
 constexpr uint32_t InfoHeaderSize = 40;
 constexpr int64_t MaxSide = 4096; // no picture of the program comes near this
-// Entries the first-person textures are made from.
-constexpr uint32_t FirstTextureIndex = 1200;
-constexpr uint32_t TextureCount = 7;
+constexpr uint32_t FirstTextureIndex = FirstCubeTexture;
+constexpr uint32_t TextureCount = CubeTextureCount;
 
 uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -504,25 +501,15 @@ PictureReport loadAllBitmaps(BitmapCatalogue& cat, const std::string& dataDir) {
     return report;
 }
 
-void createTextures(BitmapCatalogue& cat) {
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glGenTextures(32, cat.textureNames);
-    GLint oldAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows are packed 3-byte pixels
-    for (uint32_t t = 0; t < TextureCount; ++t) {
-        glBindTexture(GL_TEXTURE_2D, cat.textureNames[t]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        const BitmapEntry& e = cat[int(FirstTextureIndex + t)];
-        // The texture is width x width: upload only when that many pixels exist.
-        uint64_t need = uint64_t(e.width) * e.width * 3;
-        if (e.width == 0 || e.height < e.width || e.pixels.size() < need) continue;
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, GLsizei(e.width), GLsizei(e.width), 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, e.pixels.data());
-    }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
+const uint8_t* cubeTexturePixels(const BitmapCatalogue& cat, int t, int& side) {
+    side = 0;
+    if (t < 0 || t >= CubeTextureCount) return nullptr;
+    const BitmapEntry& e = cat[FirstCubeTexture + t];
+    // The texture is width x width: only when that many pixels exist.
+    const uint64_t need = uint64_t(e.width) * e.width * 3;
+    if (e.width == 0 || e.height < e.width || e.pixels.size() < need) return nullptr;
+    side = int(e.width);
+    return e.pixels.data();
 }
 
 void drawBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index) {

@@ -17,15 +17,14 @@ struct BitmapEntry {
     int32_t bytesPerPixel = 0; // 3 after a load, 0 for an empty entry
 };
 
-// Every picture the program draws, indexed by picture id, plus the GL
-// texture names of the current context (names 0..6 carry entries 1200..1206).
 // The most pixel memory the catalogue holds: some fifty times what the
 // game's own pictures need, far below what a folder of huge pictures takes.
 constexpr uint64_t PictureMemoryCap = uint64_t(64) << 20;
 
+// Every picture the program draws, indexed by picture id: pixels only. The
+// renderers turn the cube textures into textures of their own.
 struct BitmapCatalogue {
     std::vector<BitmapEntry> entries = std::vector<BitmapEntry>(catalogueCapacity);
-    uint32_t textureNames[32] = {};
     uint64_t pixelBytes = 0;                 // pixel memory the entries hold
     uint64_t memoryCap = PictureMemoryCap;   // pictures that would pass it are refused
 
@@ -75,8 +74,14 @@ struct BitmapFile {
 // Every (index, file) pair in start-up load order; 214 entries.
 const std::vector<BitmapFile>& bitmapFiles();
 
-// Makes the GL textures of the current context from entries 1200..1206.
-void createTextures(BitmapCatalogue& cat);
+// The first-person cube textures: entries 1200..1206, texture t from entry
+// 1200 + t.
+constexpr int FirstCubeTexture = 1200;
+constexpr int CubeTextureCount = 7;
+// The pixels of cube texture t as a width x width square (rows bottom-up,
+// packed RGB), or none when the entry is empty or holds fewer pixels than
+// that square needs; `side` receives the width.
+const uint8_t* cubeTexturePixels(const BitmapCatalogue& cat, int t, int& side);
 
 // Copies entry `index` with its lower-left corner at (x, y); the keyed copy
 // leaves out (255, 0, 246) and black pixels. Out-of-range indices and

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace delve {
 
@@ -46,8 +47,13 @@ public:
 
     // After a GL context was made current: the fixed viewport (320 x 240 at
     // the lower-left corner), the 45-degree perspective, the cube textures
-    // from catalogue entries 1200..1206 and the fixed drawing state.
-    virtual void contextCreated(BitmapCatalogue& pictures) = 0;
+    // (uploadTextures) and the fixed drawing state.
+    virtual void contextCreated(const BitmapCatalogue& pictures) = 0;
+    // Makes the renderer's own cube textures in the current context from
+    // catalogue entries 1200..1206, replacing those it made in this context
+    // before. An entry without a square of pixels gives a texture with no
+    // image. The catalogue is not kept.
+    virtual void uploadTextures(const BitmapCatalogue& pictures) = 0;
     // Clears colour and depth and resets the camera.
     virtual void clear() = 0;
     // Applies the first-person camera on top of the base transform; the
@@ -67,6 +73,9 @@ public:
     // nothing read, when there is no context to read from.
     virtual bool readColour(int width, int height, uint8_t* rgb) = 0;
     virtual bool readDepth(int width, int height, float* depth) = 0;
+    // The name the driver gives the device that draws, or "none" without a
+    // context.
+    virtual std::string deviceName() const = 0;
     // Shows the framebuffer in the window as `place` says.
     virtual void present(const Screen& screen, const Placement& place) = 0;
 

@@ -10,14 +10,43 @@ namespace delve {
 
 namespace {
 
-// Pen advance for a character that has no glyph: a blank the size of a
-// typical glyph, so the rest of the line keeps its place.
-constexpr int SmallMissingAdvance = 4;
-constexpr int LargeMissingAdvance = 8;
-constexpr int LargeAdvance = 8;
+// How a font's glyph strings are laid out and drawn.
+struct FontLayout {
+    const char* const* glyphs;
+    bool (*exists)(int code);
+    int rows;           // glyph rows drawn, rows 1..rows of the string
+    int rowLength;      // characters a row takes in the glyph string
+    int rise;           // glyph row n is drawn at y - n + rise
+    int fixedWidth;     // columns of every glyph; 0: row 0's digit gives them
+    int spacing;        // blank columns after a glyph
+    // Pen advance for a character that has no glyph: a blank the size of a
+    // typical glyph, so the rest of the line keeps its place.
+    int missingAdvance;
+};
 
-constexpr int SmallRowLength = 8;
-constexpr int LargeRowLength = 10;
+constexpr FontLayout SmallLayout{SmallFont, smallGlyphExists, 9, 8, 2, 0, 1, 4};
+constexpr FontLayout LargeLayout{LargeFont, largeGlyphExists, 12, 10, 0, 8, 0, 8};
+
+int drawText(Screen& s, const TextBuffer& t, const FontLayout& font, int x, int y, uint8_t r,
+             uint8_t g, uint8_t b) {
+    int pen = x;
+    // Bounded by the buffer so a caller that filled it to the brim cannot run past it.
+    for (size_t i = 0; i < sizeof t.text && t.text[i] != '\0'; ++i) {
+        const int code = static_cast<unsigned char>(t.text[i]);
+        if (!font.exists(code)) {
+            pen += font.missingAdvance;
+            continue;
+        }
+        const char* glyph = font.glyphs[code];
+        const int width = font.fixedWidth ? font.fixedWidth : glyph[0] - '0';
+        for (int row = 1; row <= font.rows; ++row)
+            for (int col = 0; col < width; ++col)
+                if (glyph[row * font.rowLength + col] != '0')
+                    plotPixel(s, pen + col, y - row + font.rise, r, g, b);
+        pen += width + font.spacing;
+    }
+    return pen;
+}
 
 } // namespace
 
@@ -53,39 +82,11 @@ int smallGlyphWidth(int code) {
 }
 
 int drawSmallText(Screen& s, const TextBuffer& t, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-    int pen = x;
-    // Bounded by the buffer so a caller that filled it to the brim cannot run past it.
-    for (size_t i = 0; i < sizeof t.text && t.text[i] != '\0'; ++i) {
-        const int code = static_cast<unsigned char>(t.text[i]);
-        if (!smallGlyphExists(code)) {
-            pen += SmallMissingAdvance;
-            continue;
-        }
-        const char* glyph = SmallFont[code];
-        const int width = glyph[0] - '0';
-        for (int row = 1; row <= 9; ++row)
-            for (int col = 0; col < width; ++col)
-                if (glyph[row * SmallRowLength + col] != '0') plotPixel(s, pen + col, y - row + 2, r, g, b);
-        pen += width + 1;
-    }
-    return pen;
+    return drawText(s, t, SmallLayout, x, y, r, g, b);
 }
 
 int drawLargeText(Screen& s, const TextBuffer& t, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-    int pen = x;
-    for (size_t i = 0; i < sizeof t.text && t.text[i] != '\0'; ++i) {
-        const int code = static_cast<unsigned char>(t.text[i]);
-        if (!largeGlyphExists(code)) {
-            pen += LargeMissingAdvance;
-            continue;
-        }
-        const char* glyph = LargeFont[code];
-        for (int row = 1; row <= 12; ++row)
-            for (int col = 0; col < 8; ++col)
-                if (glyph[row * LargeRowLength + col] != '0') plotPixel(s, pen + col, y - row, r, g, b);
-        pen += LargeAdvance;
-    }
-    return pen;
+    return drawText(s, t, LargeLayout, x, y, r, g, b);
 }
 
 } // namespace delve

@@ -3,13 +3,16 @@
 #include <chrono>
 #include <thread>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
-
 namespace delve {
 
 namespace {
+
+void sleepThread(uint64_t nanoseconds) {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+}
+
+BlockingWait blockingWait = sleepThread;
+
 uint64_t steadyNs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
@@ -17,17 +20,15 @@ uint64_t steadyNs() {
 }
 } // namespace
 
+void setBlockingWait(BlockingWait wait) { blockingWait = wait ? wait : sleepThread; }
+
 Clock::Clock(bool fast) : fast_(fast), startNs_(steadyNs()) {}
 
 void Clock::sleep(int milliseconds) {
     if (milliseconds <= 0) return;
     waited_ += static_cast<uint64_t>(milliseconds);
     if (fast_) return;
-#ifdef __EMSCRIPTEN__
-    emscripten_sleep(unsigned(milliseconds)); // the page goes on while the program waits
-#else
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-#endif
+    blockingWait(uint64_t(milliseconds) * 1000000u);
 }
 
 uint64_t Clock::nowNs() const {
@@ -56,14 +57,7 @@ void Clock::endFrame() {
         nextFrameNs_ = now + periodNs;
         return;
     }
-    if (now < nextFrameNs_) {
-#ifdef __EMSCRIPTEN__
-        // The page shows the frame and takes events while the program waits.
-        emscripten_sleep(unsigned((nextFrameNs_ - now) / 1000000u));
-#else
-        std::this_thread::sleep_for(std::chrono::nanoseconds(nextFrameNs_ - now));
-#endif
-    }
+    if (now < nextFrameNs_) blockingWait(nextFrameNs_ - now);
     nextFrameNs_ += periodNs;
 }
 

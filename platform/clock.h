@@ -3,6 +3,13 @@
 
 namespace delve {
 
+// How a real wait blocks the program: by default the thread sleeps. A
+// backend whose host must keep running meanwhile (the browser page, which
+// shows frames and takes events while the program waits) installs its own;
+// none puts the sleep back. Process-wide, as the one thread is.
+using BlockingWait = void (*)(uint64_t nanoseconds);
+void setBlockingWait(BlockingWait wait);
+
 // Every wait of the program goes through this clock. A fast clock never
 // blocks: a wait only advances its virtual time, so tests and scripted runs
 // finish at once while still seeing how long the program meant to wait.

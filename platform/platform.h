@@ -81,8 +81,11 @@ private:
 };
 
 // The window system: one window with a current, double-buffered RGBA GL
-// context (16-bit depth), polled device state and message boxes. Two
-// backends: SDL2 (a real window) and headless (an offscreen Mesa context).
+// context (16-bit depth), polled device state and message boxes. Three
+// backends: SDL2 (a real window), headless (an offscreen Mesa context through
+// EGL) and the browser page's canvas (WebGL). The desktop backends make the
+// context of the GraphicsApi they were made for; the browser's is always
+// OpenGL ES 2.0 (WebGL 1).
 class Platform {
 public:
     virtual ~Platform() = default;

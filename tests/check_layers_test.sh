@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The layer check must pass on this tree and fail on each planted fault: an
 # upward include in every include form, a missing or needless link, a
-# header's library linked PRIVATE, a graphics header low down. Each fault is
-# planted alone in a scratch copy of the sources.
+# header's library linked PRIVATE, a picture encoder's header low down, a GL,
+# GLES, EGL, SDL or emscripten header (in any include form) or library
+# outside the renderers and the window backends. Each fault is planted alone
+# in a scratch copy of the sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -67,17 +69,48 @@ plant sibling 'views/map_view.cpp:2: includes "console/console.h"' \
     add_line views/map_view.cpp '#include "console/console.h"'
 plant test-up 'tests/views/map_view_test.cpp:2: includes "app/window.h"' \
     add_line tests/views/map_view_test.cpp '#include "app/window.h"'
-plant graphics-low 'world/world.cpp:2: includes the graphics header <GL/gl.h>' \
+plant encoder-low 'world/world.cpp:2: includes the graphics header <png.h>' \
+    add_line world/world.cpp '#include <png.h>'
+# GL and its kin anywhere but gfx/renderers/ and platform/backends/, tests,
+# benchmarks and fuzz targets included.
+outside='outside gfx/renderers/ and platform/backends/'
+plant gl-low "world/world.cpp:2: includes the graphics header <GL/gl.h> $outside" \
     add_line world/world.cpp '#include <GL/gl.h>'
+plant gl-in-gfx "gfx/bitmap.cpp:2: includes the graphics header <GL/gl.h> $outside" \
+    add_line gfx/bitmap.cpp '#include <GL/gl.h>'
+plant glu-quoted "views/first_person.cpp:2: includes the graphics header \"GL/glu.h\" $outside" \
+    add_line views/first_person.cpp '#include "GL/glu.h"'
+plant gles2 "console/console.cpp:2: includes the graphics header <GLES2/gl2.h> $outside" \
+    add_line console/console.cpp '#include <GLES2/gl2.h>'
+plant egl-in-a-test "tests/app/game_test.cpp:2: includes the graphics header <EGL/egl.h> $outside" \
+    add_line tests/app/game_test.cpp '#include <EGL/egl.h>'
+plant sdl "app/main.cpp:2: includes the graphics header <SDL.h> $outside" \
+    add_line app/main.cpp '#include <SDL.h>'
+plant sdl2-spaced "platform/input.cpp:2: includes the graphics header <SDL2/SDL.h> $outside" \
+    add_line platform/input.cpp '#  include  <SDL2/SDL.h>'
+plant emscripten "platform/clock.cpp:2: includes the graphics header <emscripten.h> $outside" \
+    add_line platform/clock.cpp '#include <emscripten.h>'
+plant emscripten-dir "bench/fpv_bench.cpp:2: includes the graphics header \"emscripten/html5.h\" $outside" \
+    add_line bench/fpv_bench.cpp '#include "emscripten/html5.h"'
+plant gl-in-a-test-of-renderers "tests/gfx/renderers/texture_upload_test.cpp:2: includes the graphics header <GLES2/gl2.h> $outside" \
+    add_line tests/gfx/renderers/texture_upload_test.cpp '#include <GLES2/gl2.h>'
+plant gl-linked 'delve_gfx: links OpenGL::GL; only gfx/renderers/ and platform/backends/' \
+    sed -i 's/PRIVATE ${png_library}/PRIVATE OpenGL::GL ${png_library}/' gfx/CMakeLists.txt
+plant sdl-linked 'app_tests: links PkgConfig::SDL2; only gfx/renderers/ and platform/backends/' \
+    sed -i 's/delve_tests(app_tests delve_app/delve_tests(app_tests PkgConfig::SDL2 delve_app/' \
+        tests/app/CMakeLists.txt
+plant egl-linked 'delve_bench: links OpenGL::EGL; only gfx/renderers/ and platform/backends/' \
+    sed -i 's/delve_app delve_backends delve_warnings/delve_app delve_backends OpenGL::EGL delve_warnings/' \
+        bench/CMakeLists.txt
 plant missing-link 'needs delve_platform, which delve_gfx does not link' \
     drop_word gfx/CMakeLists.txt delve_platform
 plant missing-external-link 'needs nlohmann_json::nlohmann_json, which delve_app does not link' \
     drop_word app/CMakeLists.txt nlohmann_json::nlohmann_json
 plant private-for-header 'so delve_gfx must link it PUBLIC' \
-    sed -i 's/delve_library(delve_gfx PUBLIC delve_platform PRIVATE/delve_library(delve_gfx PRIVATE delve_platform/' \
+    sed -i 's/target_link_libraries(delve_gfx PUBLIC delve_platform PRIVATE/target_link_libraries(delve_gfx PRIVATE delve_platform PRIVATE/' \
         gfx/CMakeLists.txt
 plant needless-link 'delve_gfx: links delve_world, but none of its files includes a header of it' \
-    sed -i 's/delve_library(delve_gfx PUBLIC delve_platform/delve_library(delve_gfx PUBLIC delve_platform delve_world/' \
+    sed -i 's/target_link_libraries(delve_gfx PUBLIC delve_platform/target_link_libraries(delve_gfx PUBLIC delve_platform delve_world/' \
         gfx/CMakeLists.txt
 
 [ $fails -eq 0 ] && echo "check_layers_test: every planted fault was caught"

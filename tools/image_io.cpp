@@ -1,14 +1,10 @@
 #include "tools/image_io.h"
 
-#include <png.h>
-
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
+
+#include "gfx/png.h"
 
 namespace delve::art {
 
@@ -60,58 +56,32 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 namespace {
 
-// Writes an 8-bit PNG of `channels` (3: RGB, 4: RGBA) whose rows `fillRow`
-// provides top row first.
-void writePngRows(const std::string& path, int width, int height, int channels,
-                  const std::function<void(int, uint8_t*)>& fillRow) {
-    std::filesystem::path p(path);
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!f) throw std::runtime_error("cannot write " + path);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("libpng cannot start");
-    }
-    std::vector<uint8_t> row(size_t(width) * size_t(channels));
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("libpng failed writing " + path);
-    }
-    png_init_io(png, f.get());
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
-                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) {
-        fillRow(y, row.data());
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fflush(f.get()) != 0) throw std::runtime_error("cannot write " + path);
+// Writes an 8-bit PNG of `channels` (3: RGB, 4: RGBA) of top-down rows.
+void writePngPixels(const std::string& path, int width, int height, int channels,
+                    const uint8_t* pixels) {
+    std::vector<uint8_t> encoded;
+    if (encodePng(width, height, channels, pixels, encoded) != 0)
+        throw std::runtime_error("cannot encode " + path);
+    writeBytes(path, encoded);
 }
 
 } // namespace
 
 void writePng(const std::string& path, const Canvas& c) {
-    writePngRows(path, c.width(), c.height(), 3, [&](int y, uint8_t* row) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve(size_t(c.width()) * size_t(c.height()) * 3);
+    for (int y = 0; y < c.height(); ++y)
         for (int x = 0; x < c.width(); ++x) {
-            Rgb px = c.get(x, y);
-            row[size_t(x) * 3] = px.r;
-            row[size_t(x) * 3 + 1] = px.g;
-            row[size_t(x) * 3 + 2] = px.b;
+            const Rgb px = c.get(x, y);
+            rgb.insert(rgb.end(), {px.r, px.g, px.b});
         }
-    });
+    writePngPixels(path, c.width(), c.height(), 3, rgb.data());
 }
 
 void writePngRgba(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
     if (rgba.size() != size_t(width) * size_t(height) * 4)
         throw std::invalid_argument("RGBA picture of the wrong size for " + path);
-    writePngRows(path, width, height, 4, [&](int y, uint8_t* row) {
-        std::memcpy(row, rgba.data() + size_t(y) * size_t(width) * 4, size_t(width) * 4);
-    });
+    writePngPixels(path, width, height, 4, rgba.data());
 }
 
 } // namespace delve::art

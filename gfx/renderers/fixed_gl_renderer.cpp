@@ -19,8 +19,8 @@ constexpr GLfloat ClearColour[4] = {1.0f, 0.0f, 0.9f, 0.0f};
 
 class FixedFunctionRenderer final : public Renderer {
 public:
-    void contextCreated(BitmapCatalogue& pictures) override {
-        pictures_ = &pictures;
+    void contextCreated(const BitmapCatalogue& pictures) override {
+        for (GLuint& name : textures_) name = 0; // a new context holds none of ours
         glViewport(0, 0, ViewWidth, ViewHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -29,7 +29,7 @@ public:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
 
-        createTextures(pictures);
+        uploadTextures(pictures);
         glEnable(GL_TEXTURE_2D);
         glShadeModel(GL_SMOOTH);
         glClearColor(ClearColour[0], ClearColour[1], ClearColour[2], ClearColour[3]);
@@ -41,6 +41,28 @@ public:
         glDisable(GL_LIGHTING);
         glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+
+    void uploadTextures(const BitmapCatalogue& pictures) override {
+        glDisable(GL_BLEND);
+        glEnable(GL_TEXTURE_2D);
+        // Names of a context that is gone are unknown to this one: deleting
+        // them does nothing there.
+        glDeleteTextures(CubeTextureCount, textures_);
+        glGenTextures(CubeTextureCount, textures_);
+        GLint oldAlignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows are packed 3-byte pixels
+        for (int t = 0; t < CubeTextureCount; ++t) {
+            glBindTexture(GL_TEXTURE_2D, textures_[t]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            int side = 0;
+            const uint8_t* pixels = cubeTexturePixels(pictures, t, side);
+            if (!pixels) continue;
+            glTexImage2D(GL_TEXTURE_2D, 0, 3, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
     }
 
     void clear() override {
@@ -71,8 +93,8 @@ public:
         glDisable(GL_BLEND);
         glEnable(GL_TEXTURE_2D);
         glEnable(GL_COLOR_MATERIAL);
-        if (pictures_ && texture >= 0 && texture < 32)
-            glBindTexture(GL_TEXTURE_2D, pictures_->textureNames[texture]);
+        glBindTexture(GL_TEXTURE_2D,
+                      texture >= 0 && texture < CubeTextureCount ? textures_[texture] : 0);
         glColor3f(1.0f, 1.0f, 1.0f);
         if (quadCount <= 0) return;
         if (onePerQuad) {
@@ -111,6 +133,11 @@ public:
         return true;
     }
 
+    std::string deviceName() const override {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        return name ? reinterpret_cast<const char*>(name) : "none";
+    }
+
     void present(const Screen& screen, const Placement& place) override {
         glDisable(GL_TEXTURE_2D);
         if (place.blackSurround) {
@@ -131,7 +158,7 @@ public:
     }
 
 private:
-    const BitmapCatalogue* pictures_ = nullptr;
+    GLuint textures_[CubeTextureCount] = {};
 };
 
 } // namespace
@@ -139,7 +166,5 @@ private:
 std::unique_ptr<Renderer> makeFixedFunctionRenderer() {
     return std::make_unique<FixedFunctionRenderer>();
 }
-
-std::unique_ptr<Renderer> makeRenderer() { return makeFixedFunctionRenderer(); }
 
 } // namespace delve

@@ -5,6 +5,7 @@
 // window depth of the same quads into colour bytes.
 #include <GLES2/gl2.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -18,7 +19,6 @@ namespace {
 
 // Quads per draw: their vertices stay within 16-bit indices.
 constexpr int QuadsPerBatch = 16384;
-constexpr int CubeTextures = 7;
 
 const char* const QuadVertexShader = R"(
 attribute vec2 aTex;
@@ -41,11 +41,15 @@ void main() {
 }
 )";
 
-// The window depth in three bytes, most significant first.
+// The window depth in three bytes, most significant first. gl_FragCoord is
+// mediump in GLSL ES 1.00, and so is arithmetic on it: Mesa's GLES then
+// computes at half precision and keeps only the top byte. The depth is
+// copied into a highp variable first.
 const char* const DepthFragmentShader = R"(
 precision highp float;
 void main() {
-    float d = gl_FragCoord.z * 16777215.0;
+    highp float z = gl_FragCoord.z;
+    float d = z * 16777215.0;
     float hi = floor(d / 65536.0);
     float mid = floor((d - hi * 65536.0) / 256.0);
     float lo = d - hi * 65536.0 - mid * 256.0;
@@ -124,8 +128,9 @@ class Gles2Renderer final : public Renderer {
 public:
     ~Gles2Renderer() override = default; // the context takes its objects along
 
-    void contextCreated(BitmapCatalogue& pictures) override {
+    void contextCreated(const BitmapCatalogue& pictures) override {
         releaseObjects();
+        std::memset(textures_, 0, sizeof textures_); // a new context holds none of ours
         quadProgram_.link(QuadVertexShader, QuadFragmentShader);
         depthProgram_.link(QuadVertexShader, DepthFragmentShader);
         presentProgram_ = link(PresentVertexShader, PresentFragmentShader);
@@ -159,24 +164,7 @@ public:
         makeTarget(colourTarget_, colourTexture_, depthBuffer_);
         makeTarget(depthTarget_, depthTexture_, depthTargetDepth_);
 
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // picture rows are packed 3-byte pixels
-        glGenTextures(CubeTextures, textures_);
-        for (int t = 0; t < CubeTextures; ++t) {
-            glBindTexture(GL_TEXTURE_2D, textures_[t]);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            const BitmapEntry& e = pictures[1200 + t];
-            // WebGL repeats only power-of-two textures; the others clamp.
-            const GLint wrap = powerOfTwo(e.width) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-            // The texture is width x width: upload only when that many pixels exist.
-            const uint64_t need = uint64_t(e.width) * e.width * 3;
-            if (e.width == 0 || e.height < e.width || e.pixels.size() < need) continue;
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, GLsizei(e.width), GLsizei(e.width), 0, GL_RGB,
-                         GL_UNSIGNED_BYTE, e.pixels.data());
-        }
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        uploadTextures(pictures);
         glGenTextures(1, &screenTexture_);
         screenWidth_ = screenHeight_ = 0;
 
@@ -193,6 +181,27 @@ public:
         blend_ = false;
         pictureComposed_ = false;
         ready_ = true;
+    }
+
+    void uploadTextures(const BitmapCatalogue& pictures) override {
+        glDeleteTextures(CubeTextureCount, textures_);
+        glGenTextures(CubeTextureCount, textures_);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // picture rows are packed 3-byte pixels
+        for (int t = 0; t < CubeTextureCount; ++t) {
+            glBindTexture(GL_TEXTURE_2D, textures_[t]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            // WebGL repeats only power-of-two textures; the others clamp.
+            const GLint wrap =
+                powerOfTwo(pictures[FirstCubeTexture + t].width) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+            int side = 0;
+            const uint8_t* pixels = cubeTexturePixels(pictures, t, side);
+            if (!pixels) continue;
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     }
 
     void clear() override {
@@ -234,7 +243,7 @@ public:
         }
         drawnQuads_ = quadCount;
         std::memcpy(drawnModelView_, modelView_, sizeof modelView_);
-        drawnTexture_ = texture >= 0 && texture < CubeTextures ? textures_[texture] : 0;
+        drawnTexture_ = texture >= 0 && texture < CubeTextureCount ? textures_[texture] : 0;
         bindTarget(colourTarget_);
         drawBatches(quadProgram_, drawnModelView_);
     }
@@ -261,11 +270,21 @@ public:
         glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
         if (drawnQuads_ > 0) drawBatches(depthProgram_, drawnModelView_);
         readTarget(width, height);
+        // As the desktop's 16-bit depth buffer holds it: the edge overlay
+        // compares surface points with the depth read back, and a finer
+        // depth would hide the points that lie on the surface.
         const uint8_t* src = readBack_.data();
-        for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, src += 4)
-            depth[i] = float(double((uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2]) /
-                             16777215.0);
+        for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, src += 4) {
+            const double d = double((uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2]) /
+                             16777215.0;
+            depth[i] = float(std::round(d * 65535.0) / 65535.0);
+        }
         return true;
+    }
+
+    std::string deviceName() const override {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        return name ? reinterpret_cast<const char*>(name) : "none";
     }
 
     void present(const Screen& screen, const Placement& place) override {
@@ -397,7 +416,7 @@ private:
         glDeleteBuffers(1, &vertexBuffer_);
         glDeleteBuffers(1, &indexBuffer_);
         glDeleteBuffers(1, &cornerBuffer_);
-        glDeleteTextures(CubeTextures, textures_);
+        glDeleteTextures(CubeTextureCount, textures_);
         glDeleteTextures(1, &screenTexture_);
         glDeleteTextures(1, &colourTexture_);
         glDeleteTextures(1, &depthTexture_);
@@ -414,7 +433,7 @@ private:
     GLint presentCompose_ = -1, presentEmpty_ = -1, presentScale_ = -1, presentCorner_ = -1;
     GLuint vertexBuffer_ = 0, indexBuffer_ = 0, cornerBuffer_ = 0;
     size_t vertexCapacity_ = 0;
-    GLuint textures_[CubeTextures] = {};
+    GLuint textures_[CubeTextureCount] = {};
     GLuint screenTexture_ = 0;
     int screenWidth_ = 0, screenHeight_ = 0, zoom_ = 1;
     GLuint colourTarget_ = 0, colourTexture_ = 0, depthBuffer_ = 0;
@@ -435,7 +454,5 @@ private:
 } // namespace
 
 std::unique_ptr<Renderer> makeGles2Renderer() { return std::make_unique<Gles2Renderer>(); }
-
-std::unique_ptr<Renderer> makeRenderer() { return makeGles2Renderer(); }
 
 } // namespace delve

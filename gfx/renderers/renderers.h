@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "gfx/renderer.h"
+#include "platform/platform.h"
 
 namespace delve {
 
@@ -10,7 +11,9 @@ namespace delve {
 std::unique_ptr<Renderer> makeFixedFunctionRenderer();
 // GLES 2 / WebGL: shaders, buffers and an offscreen 320 x 240 target.
 std::unique_ptr<Renderer> makeGles2Renderer();
-// The renderer of this build: GLES 2 in the browser, else fixed-function.
-std::unique_ptr<Renderer> makeRenderer();
+// The renderer for a context that speaks `api`: fixed-function for desktop
+// OpenGL 1.x, GLES 2 for OpenGL ES 2.0. The browser build holds only the
+// GLES 2 renderer and returns it for either.
+std::unique_ptr<Renderer> makeRenderer(GraphicsApi api);
 
 } // namespace delve

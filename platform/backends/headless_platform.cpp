@@ -1,6 +1,7 @@
-// No window: an offscreen Mesa GL context (EGL without a surface) of the
-// window's size, so presentation and the first-person view run the same GL
-// calls as with a window. Devices read as idle; scripts drive the input.
+// No window: an offscreen Mesa context (EGL without a surface) of the
+// window's size, desktop GL or OpenGL ES 2.0, so presentation and the
+// first-person view run the same GL calls as with a window. Devices read as
+// idle; scripts drive the input.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -14,14 +15,19 @@ namespace {
 
 class HeadlessPlatform final : public Platform {
 public:
+    explicit HeadlessPlatform(GraphicsApi api) : api_(api) {}
     // The display is shared by every headless platform of the process (EGL
     // hands out one per platform), so it is left initialised.
     ~HeadlessPlatform() override { destroyWindow(); }
 
     bool createWindow(const char*, int width, int height) override {
         if (!openDisplay()) return fail("Can't Open The Offscreen GL Display (EGL surfaceless).");
+        const bool es = api_ == GraphicsApi::Gles2;
+        // The API is the calling thread's: bound before each context call.
+        if (!eglBindAPI(es ? EGL_OPENGL_ES_API : EGL_OPENGL_API)) return fail("Can't Bind The GL API.");
         const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
-                                        EGL_OPENGL_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
+                                        es ? EGL_OPENGL_ES2_BIT : EGL_OPENGL_BIT,
+                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                         EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 16,
                                         EGL_NONE};
         EGLConfig config = nullptr;
@@ -36,7 +42,8 @@ public:
             destroyWindow();
             return fail("Window Creation Error.");
         }
-        context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr);
+        const EGLint es2Attribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+        context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, es ? es2Attribs : nullptr);
         if (context_ == EGL_NO_CONTEXT) {
             destroyWindow();
             return fail("Can't Create A GL Rendering Context.");
@@ -53,6 +60,7 @@ public:
     void destroyWindow() override {
         if (display_ == EGL_NO_DISPLAY) return;
         if (context_ != EGL_NO_CONTEXT) {
+            eglBindAPI(api_ == GraphicsApi::Gles2 ? EGL_OPENGL_ES_API : EGL_OPENGL_API);
             if (!eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT))
                 messageBox("SHUTDOWN ERROR", "Release Of The GL Rendering Context Failed.");
             if (!eglDestroyContext(display_, context_))
@@ -93,7 +101,7 @@ private:
         if (!getPlatformDisplay) return false;
         display_ = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (display_ == EGL_NO_DISPLAY) return false;
-        if (!eglInitialize(display_, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API)) {
+        if (!eglInitialize(display_, nullptr, nullptr)) {
             display_ = EGL_NO_DISPLAY;
             return false;
         }
@@ -107,6 +115,7 @@ private:
         return false;
     }
 
+    GraphicsApi api_;
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLSurface surface_ = EGL_NO_SURFACE;
     EGLContext context_ = EGL_NO_CONTEXT;
@@ -115,6 +124,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Platform> makeHeadlessPlatform() { return std::make_unique<HeadlessPlatform>(); }
+std::unique_ptr<Platform> makeHeadlessPlatform(GraphicsApi api) {
+    return std::make_unique<HeadlessPlatform>(api);
+}
 
 } // namespace delve

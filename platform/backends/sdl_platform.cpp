@@ -71,7 +71,7 @@ int virtualKeyOf(const SDL_Keysym& key) {
 
 class SdlPlatform final : public Platform {
 public:
-    SdlPlatform() {
+    explicit SdlPlatform(GraphicsApi api) : api_(api) {
         // The program handles SIGINT and SIGTERM itself (as the close message).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -108,6 +108,12 @@ public:
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        if (api_ == GraphicsApi::Gles2) {
+            // Asked for before the window is made, which picks its visual.
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+        }
         window_ = SDL_CreateWindow(title, 0, 0, width, height,
                                    SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
         if (!window_) {
@@ -252,6 +258,7 @@ private:
 
     DeviceEventQueue events_; // transitions waiting for the frame loop
     bool fullscreen_ = false;
+    GraphicsApi api_;
     SDL_Rect windowed_{0, 0, 0, 0}; // where the window stood before full screen
     bool initError_ = false;
     SDL_Window* window_ = nullptr;
@@ -260,8 +267,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Platform> makeSdlPlatform(std::string& error) {
-    auto p = std::make_unique<SdlPlatform>();
+std::unique_ptr<Platform> makeSdlPlatform(std::string& error, GraphicsApi api) {
+    auto p = std::make_unique<SdlPlatform>(api);
     if (p->usable()) return p;
     error = SDL_GetError();
     return nullptr;

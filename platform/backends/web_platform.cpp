@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/backends/backends.h"
+#include "platform/clock.h"
 #include "platform/web_keys.h"
 
 namespace delve {
@@ -260,8 +261,15 @@ private:
     DeviceEventQueue events_; // transitions waiting for the frame loop
 };
 
+// The page shows frames and takes events while the program waits (whole
+// milliseconds; asyncify returns to the browser meanwhile).
+void yieldToPage(uint64_t nanoseconds) { emscripten_sleep(unsigned(nanoseconds / 1000000u)); }
+
 } // namespace
 
-std::unique_ptr<Platform> makeWebPlatform() { return std::make_unique<WebPlatform>(); }
+std::unique_ptr<Platform> makeWebPlatform() {
+    setBlockingWait(yieldToPage);
+    return std::make_unique<WebPlatform>();
+}
 
 } // namespace delve

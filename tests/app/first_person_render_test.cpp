@@ -1,15 +1,15 @@
-// The first-person picture and the cell edge overlay rendered offscreen,
-// judged by pixel statistics. The scene: the game's own offscreen window
-// layer, the fixed GL state and projection, a 64 x 64 checker texture in
-// catalogue entry 1201, and an empty world with the hero on layer 10.
+// The first-person picture and the cell edge overlay rendered offscreen by
+// each renderer, judged by pixel statistics. The scene: the game's own
+// offscreen window layer, the renderer's state and projection, a 64 x 64
+// checker texture in catalogue entry 1201, and an empty world with the hero
+// on layer 10.
 #include <gtest/gtest.h>
-
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/shell.h"
 #include "tests/hero_fixture.h"
@@ -32,8 +32,8 @@ constexpr std::array<uint8_t, 3> TexelA = {200, 120, 60};
 constexpr std::array<uint8_t, 3> TexelB = {90, 90, 100};
 
 struct ViewScene {
-    std::unique_ptr<Platform> platform = makeHeadlessPlatform();
-    std::unique_ptr<Renderer> renderer = makeFixedFunctionRenderer();
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<Renderer> renderer;
     BitmapCatalogue catalogue;
     Screen screen;
     std::unique_ptr<WorldMap> world = std::make_unique<WorldMap>();
@@ -43,7 +43,8 @@ struct ViewScene {
     FirstPersonView view;
     bool glReady = false;
 
-    ViewScene() {
+    explicit ViewScene(GraphicsApi api)
+        : platform(makeHeadlessPlatform(api)), renderer(makeRenderer(api)) {
         BitmapEntry& e = catalogue[1201]; // 8 x 8 checks of the two texels
         e.width = e.height = 64;
         e.bytesPerPixel = 3;
@@ -71,10 +72,13 @@ struct ViewScene {
                     world->setCell(x, y, z, code);
     }
 
-    // One game frame of the view: clear as the frame loop does, then draw.
+    // One game frame of the view: clear as the frame loop does, then draw,
+    // with the picture in the framebuffer also where the renderer would lay
+    // it under the framebuffer when it presents.
     void frame() {
         beginFrame(*platform, *renderer, screen);
         drawFirstPersonView(view, screen, catalogue, *world, *units, shell);
+        resolvePicture(view, screen, shell);
         updateHero(view.walk, *world, hero1(), shell, input);
         mouseLook(view.walk, shell, input);
     }
@@ -104,14 +108,18 @@ struct ViewScene {
     }
 };
 
-// Each test draws into a fresh scene.
-template <class Scene> struct SceneTest : ::testing::Test {
-    Scene sc;
+// Each test draws into a fresh scene, once through each renderer.
+template <class Scene> struct SceneTest : ::testing::TestWithParam<GraphicsApi> {
+    Scene sc{GetParam()};
     void SetUp() override { ASSERT_TRUE(sc.glReady); }
 };
 using FirstPersonRender = SceneTest<ViewScene>;
 
-TEST_F(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerContext) {
+std::string apiName(const ::testing::TestParamInfo<GraphicsApi>& info) {
+    return info.param == GraphicsApi::Gl1 ? "Gl1" : "Gles2";
+}
+
+TEST_P(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePerContext) {
     sc.frame();
     ASSERT_TRUE(sc.view.emptyColourKnown);
     EXPECT_EQ(sc.drawnPixels(), 0);
@@ -124,7 +132,7 @@ TEST_F(FirstPersonRender, ClearedPictureReadsBackAsTheEmptyColourMeasuredOncePer
     EXPECT_EQ(cameraUnit(*sc.units), 1);
 }
 
-TEST_F(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
+TEST_P(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     sc.world->setCell(100, 97, 10, Cell::Rock); // three rows ahead of the hero
     EXPECT_EQ(collectRockFaces(sc.view, *sc.world, 100, 100, 10), 6);
     sc.frame();
@@ -145,7 +153,7 @@ TEST_F(FirstPersonRender, SingleRockInOpenSpaceDrawsSixFacesAhead) {
     EXPECT_EQ(sc.drawnPixels(), 0);
 }
 
-TEST_F(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
+TEST_P(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
     sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
     sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
     sc.shell.movementInterval = 10.0f;
@@ -165,7 +173,7 @@ TEST_F(FirstPersonRender, WalkingIntoTheWallsOfARoomNeverEntersRock) {
     EXPECT_NE(sc.hero1().walkPhase, 0.0f);
 }
 
-TEST_F(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough) {
+TEST_P(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrough) {
     sc.fillBox(85, 85, 1, 115, 115, 30, Cell::Rock);
     sc.fillBox(99, 99, 10, 101, 101, 10, Cell::Floor);
     UnitRecord& h = sc.hero1();
@@ -185,7 +193,7 @@ TEST_F(FirstPersonRender, FacesSeenFromBehindAreLeftOutOnlyWhenNothingShowsThrou
 
 struct OverlayScene : ViewScene {
     EdgeOverlay overlay;
-    OverlayScene() { overlay.allocate(); }
+    explicit OverlayScene(GraphicsApi api) : ViewScene(api) { overlay.allocate(); }
 
     // A frame of the view, the overlay's inputs from it, then the edges alone
     // on a cleared framebuffer. Returns the white pixels drawn.
@@ -200,7 +208,7 @@ struct OverlayScene : ViewScene {
 
 using EdgeLattice = SceneTest<OverlayScene>;
 
-TEST_F(EdgeLattice, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
+TEST_P(EdgeLattice, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
     EXPECT_EQ(sc.edgesAfterFrame(), 0); // an all-Empty world
 
     sc.fillBox(99, 94, 9, 101, 96, 11, Cell::Rock); // a block ahead
@@ -226,7 +234,7 @@ TEST_F(EdgeLattice, EdgesOutlineARockBlockAndNothingAmongEmptyCells) {
     });
 }
 
-TEST_F(EdgeLattice, EdgesBehindAWallAreHidden) {
+TEST_P(EdgeLattice, EdgesBehindAWallAreHidden) {
     sc.fillBox(80, 96, 1, 120, 96, 30, Cell::Rock); // a wall across the view
     const int wallOnly = sc.edgesAfterFrame();
     const std::vector<uint8_t> wallPicture = sc.screen.framebuffer;
@@ -236,42 +244,50 @@ TEST_F(EdgeLattice, EdgesBehindAWallAreHidden) {
     EXPECT_EQ(sc.screen.framebuffer, wallPicture);
 }
 
-// In each cell's frame the overlay's matrix copy must give what gluProject
-// gives with GL's own matrices, bit for bit, or the visibility tests would
-// keep other edges.
-TEST_F(EdgeLattice, TheMatrixCopyProjectsExactlyAsGLDoes) {
+// The overlay projects with copies of the camera's matrices. The desktop
+// renderer takes them from GL's own matrix stack and GLU's perspective, the
+// GLES 2 renderer computes them: they agree up to the rounding of the last
+// bits (GL orders its float sums its own way), or the two would find other
+// edges.
+TEST(EdgeMatrices, BothRenderersGiveTheSameMatrices) {
     const Camera eye{-71.0f, 33.0f, 0.37f, 0.81f, 0.54f};
-    sc.view.walk.cameraPitch = eye.pitch;
-    sc.view.walk.cameraYaw = eye.yaw;
-    const EdgeProjection camera = cameraProjection(*sc.renderer, sc.view, eye.subX, eye.subY, eye.subZ);
-    float unused[16];
-    sc.renderer->beginCamera(eye, unused); // GL's own matrices for gluProject
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    for (int dz = -14; dz < 14; dz += 3)
-        for (int dy = -14; dy < 14; dy += 2)
-            for (int dx = -14; dx < 14; dx += 2) {
-                glPushMatrix();
-                glTranslatef(float(dx), float(dy), float(dz));
-                GLdouble m[16], p[16];
-                glGetDoublev(GL_MODELVIEW_MATRIX, m);
-                glGetDoublev(GL_PROJECTION_MATRIX, p);
-                glPopMatrix();
-                const EdgeProjection copy = translated(camera, float(dx), float(dy), float(dz));
-                for (float ox : {-0.56f, -0.5f, 0.44f})
-                    for (float oy : {-1.5f, -0.44f})
-                        for (float oz : {-0.5f, 0.56f}) {
-                            GLdouble g[3] = {};
-                            double c[3] = {};
-                            const bool gl =
-                                gluProject(ox, oy, oz, m, p, viewport, &g[0], &g[1], &g[2]);
-                            ASSERT_EQ(projectWithCopy(copy, ox, oy, oz, c[0], c[1], c[2]), gl);
-                            for (int i = 0; i < 3; ++i)
-                                ASSERT_EQ(c[i], g[i]) << dx << " " << dy << " " << dz;
-                        }
-            }
-    sc.renderer->endCamera();
+    EdgeProjection gl, copy;
+    for (GraphicsApi api : {GraphicsApi::Gl1, GraphicsApi::Gles2}) {
+        ViewScene sc(api);
+        ASSERT_TRUE(sc.glReady);
+        sc.view.walk.cameraPitch = eye.pitch;
+        sc.view.walk.cameraYaw = eye.yaw;
+        (api == GraphicsApi::Gl1 ? gl : copy) =
+            cameraProjection(*sc.renderer, sc.view, eye.subX, eye.subY, eye.subZ);
+    }
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(gl.modelView[i], copy.modelView[i], 1e-6) << i;
+        EXPECT_EQ(gl.projection[i], copy.projection[i]) << i;
+    }
+    EXPECT_EQ(std::memcmp(gl.viewport, copy.viewport, sizeof gl.viewport), 0);
 }
+
+// The overlay's visibility test compares points on the rock's surface with
+// the depth read back: a renderer whose depth is not the desktop's 16-bit
+// depth finds other edges.
+TEST(EdgeMatrices, BothRenderersFindTheSameEdges) {
+    int white[2] = {};
+    for (GraphicsApi api : {GraphicsApi::Gl1, GraphicsApi::Gles2}) {
+        OverlayScene sc(api);
+        ASSERT_TRUE(sc.glReady);
+        // A corridor in the rock, three cells long, ahead of the hero.
+        sc.fillBox(90, 90, 5, 110, 110, 15, Cell::Rock);
+        sc.fillBox(100, 97, 10, 100, 100, 10, Cell::Empty);
+        white[api == GraphicsApi::Gles2] = sc.edgesAfterFrame();
+    }
+    EXPECT_GT(white[0], 100);
+    EXPECT_NEAR(white[1], white[0], white[0] / 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRenderers, FirstPersonRender,
+                         ::testing::Values(GraphicsApi::Gl1, GraphicsApi::Gles2), apiName);
+INSTANTIATE_TEST_SUITE_P(BothRenderers, EdgeLattice,
+                         ::testing::Values(GraphicsApi::Gl1, GraphicsApi::Gles2), apiName);
 
 } // namespace
 } // namespace delve

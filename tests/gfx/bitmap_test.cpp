@@ -1,8 +1,6 @@
 #include "gfx/bitmap.h"
 #include "gfx/framebuffer.h"
-#include "platform/backends/backends.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -241,34 +239,6 @@ TEST(GeneratedPictures, AllLoadWithTheirSizesAndUnitsStandOnTheKey) {
             EXPECT_EQ(key, 0) << f.name << " is a tile";
         }
     }
-}
-
-// Every context creation uploads entries 1200..1206 again from the unchanged
-// catalogue, as after F5; textures come back pixel for pixel. (The first
-// context's upload is what every first-person picture shows.)
-TEST(BitmapTextures, RecreatedOnEveryContext) {
-    auto platform = makeHeadlessPlatform();
-    BitmapCatalogue cat;
-    for (int t = 0; t < 6; ++t) fillEntry(cat, 1200 + t, 4, 4, uint8_t(10 * t), 20, 30); // 1206 stays empty
-    cat[1203].pixels[4 * 3 * 4 - 1] = 99; // top-right pixel of a 4 x 4 texture, blue
-    ASSERT_TRUE(platform->createWindow("GAME", 64, 64)) << "no headless GL context";
-    createTextures(cat);
-    platform->destroyWindow();
-    ASSERT_TRUE(platform->createWindow("GAME", 64, 64));
-    createTextures(cat);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    for (int t = 0; t < 6; ++t) {
-        ASSERT_TRUE(glIsTexture(cat.textureNames[t])) << t;
-        glBindTexture(GL_TEXTURE_2D, cat.textureNames[t]);
-        GLint w = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-        ASSERT_EQ(w, 4);
-        std::vector<uint8_t> back(4 * 4 * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
-        EXPECT_EQ(back, cat[1200 + t].pixels) << t;
-    }
-    platform->destroyWindow();
 }
 
 namespace {

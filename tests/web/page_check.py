@@ -9,6 +9,9 @@ with the desktop program's results, or with another page's.
       the canvas picture after FRAME, reduced to the framebuffer's size,
       differs from NATIVE_PNG by more than MAX_DIFF in a channel on at most
       MAX_SHARE of the pixels
+  page_check.py pictures PNG REFERENCE_PNG MAX_DIFF MAX_SHARE
+      two pictures of the same size differ as "shot" allows (the desktop
+      program's renderers against each other)
   page_check.py download REPORT [FRAME]
       the page offered one PNG download (F12), named as the desktop names
       screenshots; with FRAME, it is the canvas of that frame pixel for pixel
@@ -66,6 +69,20 @@ def reduced(cw, ch, canvas, w, h):
             for y in range(h)]
 
 
+def compare(label, small, native, nw, nh, max_diff, max_share):
+    """True when at most max_share of the pixels differ by more than max_diff
+    in a channel; prints how many did."""
+    diffs = [max(abs(small[y][x * 3 + c] - native[y][x * 3 + c]) for c in range(3))
+             for y in range(nh) for x in range(nw)]
+    off = sum(d > max_diff for d in diffs)
+    share = off / float(nw * nh)
+    ok = share <= max_share
+    print("page_check: %s: %d of %d pixels differ by more than %s (%.3f%%), largest "
+          "difference %d: %s" % (label, off, nw * nh, max_diff, 100 * share, max(diffs),
+                                 "ok" if ok else "TOO DIFFERENT"))
+    return ok
+
+
 def key_fields(path):
     s = json.load(open(path, encoding='utf-8'))
     if 'worldFnv1a64' not in s:  # a page's report
@@ -102,16 +119,17 @@ def main(argv):
         if small is None:
             print("page_check: canvas %dx%d is no whole zoom of %dx%d" % (cw, ch, nw, nh))
             return 1
-        diffs = [max(abs(small[y][x * 3 + c] - native[y][x * 3 + c]) for c in range(3))
-                 for y in range(nh) for x in range(nw)]
-        off = sum(d > int(args[3]) for d in diffs)
-        share = off / float(nw * nh)
         if len(args) >= 6:
             write_png(args[5], nw, nh, small)
-        ok = share <= float(args[4])
-        print("page_check: frame %s: %d of %d pixels differ by more than %s (%.3f%%), largest "
-              "difference %d: %s" % (args[1], off, nw * nh, args[3], 100 * share, max(diffs),
-                                     "ok" if ok else "TOO DIFFERENT"))
+        ok = compare("frame " + args[1], small, native, nw, nh, int(args[3]), float(args[4]))
+        return 0 if ok else 1
+    if cmd == 'pictures' and len(args) == 4:
+        w, h, picture = read_png(open(args[0], 'rb').read())
+        rw, rh, reference = read_png(open(args[1], 'rb').read())
+        if (w, h) != (rw, rh):
+            print("page_check: %s is %dx%d, %s %dx%d" % (args[0], w, h, args[1], rw, rh))
+            return 1
+        ok = compare(args[0], picture, reference, w, h, int(args[2]), float(args[3]))
         return 0 if ok else 1
     if cmd == 'download':
         offered = report.get('downloads', [])
