@@ -15,9 +15,10 @@ TMP=$(mktemp -d)
 chmod 755 "$TMP"
 SUDO=()
 [ "$(id -u)" -ne 0 ] && SUDO=(sudo)
+# A failed run purges what it installed, so the next run starts clean.
 installed=0
 cleanup() {
-    [ $installed -eq 1 ] && "${SUDO[@]}" dpkg -r delve >/dev/null 2>&1
+    [ $installed -eq 1 ] && "${SUDO[@]}" dpkg -P delve >/dev/null 2>&1
     rm -rf "$TMP"
 }
 trap cleanup EXIT
@@ -78,7 +79,6 @@ cmp -s "$TMP/sim.txt" "$TMP/sim-built.txt" || fail "the installed delve-sim prin
 
 # Removal: every file the package listed is gone, and dpkg forgets it.
 "${SUDO[@]}" dpkg -r delve >"$TMP/dpkg.txt" 2>&1 || { cat "$TMP/dpkg.txt" >&2; fail "dpkg -r failed"; }
-installed=0
 left=""
 while IFS= read -r path; do
     [ "$path" = /. ] && continue
@@ -95,4 +95,5 @@ done <"$TMP/files.txt"
 if dpkg-query -W -f='${Status}' delve 2>/dev/null | grep -qv "not-installed"; then
     fail "dpkg still knows delve: $(dpkg-query -W -f='${Status}' delve)"
 fi
+installed=0
 echo "package test: passed"
