@@ -9,7 +9,8 @@ namespace delve {
 //   3. data/ beside the executable (the build tree);
 //   4. the installed data folder, found from the executable's folder by the
 //      path from the install's bin folder to its data folder that the build
-//      compiled in (../share/delve for the usual layout).
+//      compiled in (../share/delve for the usual layout, ../share/games/delve
+//      for Debian's games).
 // Returns "" when none applies; there is no fallback to the working folder.
 // The game and its tools share this lookup.
 std::string findDataDir(const std::string& requested);

@@ -12,7 +12,9 @@ target_link_options(delve PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=['FS','UTF8ToString']"
   --preload-file "${DELVE_WEB_DATA_DIR}@/data")
 set_target_properties(delve PROPERTIES SUFFIX ".js")
-foreach(page index.html delve-page.js)
+# The page states the version of the program it carries.
+configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)
+foreach(page delve-page.js)
   add_custom_command(TARGET delve POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/web/${page}
             ${CMAKE_BINARY_DIR}/${page}
