@@ -100,7 +100,7 @@ plant sdl-linked 'app_tests: links PkgConfig::SDL2; only gfx/renderers/ and plat
     sed -i 's/delve_tests(app_tests delve_app/delve_tests(app_tests PkgConfig::SDL2 delve_app/' \
         tests/app/CMakeLists.txt
 plant egl-linked 'delve_bench: links OpenGL::EGL; only gfx/renderers/ and platform/backends/' \
-    sed -i 's/delve_app delve_backends delve_warnings/delve_app delve_backends OpenGL::EGL delve_warnings/' \
+    sed -i 's/delve_renderers delve_backends delve_warnings/delve_renderers delve_backends OpenGL::EGL delve_warnings/' \
         bench/CMakeLists.txt
 plant missing-link 'needs delve_platform, which delve_gfx does not link' \
     drop_word gfx/CMakeLists.txt delve_platform
