@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Under an X server (run through xvfb-run): the console in the real window,
-# typed at a typist's speed. Ctrl+U empties the line; Escape, tapped or
+# typed at a typist's speed (15 ms between keys). Ctrl+U empties the line; Escape, tapped or
 # held, hides the open console and the game runs on; with the console
 # hidden, Escape quits. The game's state is read with SIGUSR1, which writes
 # the --dump-state file between two frames.
@@ -22,14 +22,14 @@ focus
 
 xdotool key Tab
 sleep 0.6
-xdotool type --delay 150 contest
+xdotool type --delay 15 contest
 sleep 1
 expect commandLine contest
 xdotool key ctrl+u
 sleep 0.5
 expect commandLine ""
 expect consoleOpen 1
-xdotool type --delay 150 env4dirt
+xdotool type --delay 15 env4dirt
 sleep 1
 expect commandLine env4dirt
 
