@@ -63,6 +63,7 @@ TEST_F(Program, FailuresAreReportedNotPassedOffAsSuccess) {
         {withData + "--input /dev/zero", 2, {"larger than 16 MiB"}},
         {withData + "--input " + at("bad.script"), 2, {"line 2"}},
         {withData + "--screenshot 2:x.png", 2, {"frame 2 never comes"}},
+        {withData + "--screenshot 1:", 2, {"--screenshot: needs FRAME:FILE, not \"1:\""}},
         {withData + "--frames 9 --input " + at("quit.script") + " --screenshot 5:" + at("late.png"), 1,
          {"1 screenshot was never taken: the run ended after 1 frames"}},
         {withData + "--frames ' 5'", 2, {"--frames: needs a count 0..2000000000, not \" 5\""}},

@@ -128,21 +128,26 @@ TEST(Settings, CommandLineFlagsWinOverTheFile) {
     EXPECT_EQ(flags.fps, 0);
     EXPECT_EQ(flags.renderer, GraphicsApi::Gl1);
 
+    // The pace without --fps: 60 a second in a window, unpaced where
+    // waits are virtual or nothing is shown.
     struct Run {
         void (*set)(Options&);
         bool uses;
+        int pace;
     };
     const Run runs[] = {
-        {[](Options&) {}, true},
-        {[](Options& o) { o.headless = true; }, false},
-        {[](Options& o) { o.fastClock = true; }, false},
-        {[](Options& o) { o.inputScript = "x.script"; }, false},
-        {[](Options& o) { o.noSettings = true; }, false},
+        {[](Options&) {}, true, 60},
+        {[](Options& o) { o.headless = true; }, false, 0},
+        {[](Options& o) { o.fastClock = true; }, false, 0},
+        {[](Options& o) { o.inputScript = "x.script"; }, false, 60},
+        {[](Options& o) { o.noSettings = true; }, false, 60},
+        {[](Options& o) { o.headless = true; o.fps = 30; }, false, 30},
     };
     for (const Run& r : runs) {
         Options o;
         r.set(o);
         EXPECT_EQ(usesSettingsFile(o), r.uses);
+        EXPECT_EQ(framePace(o), r.pace);
     }
 }
 

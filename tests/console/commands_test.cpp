@@ -101,6 +101,7 @@ TEST(ConsoleCommands, ActOnlyWhenTheirWordsMatchAndAnswerUntilTheNextOne) {
         {"contetst", "unknown command: contetst (type help)"},
         {"load game", "load game N: N is 1 to 12"},
         {"save game 3", "slot 3 saved"},
+        {"save game 12", "slot 12 saved"},
         {"env4block", "block set at 100 120 2"},
     };
     for (auto [line, answer] : cases) {
@@ -157,9 +158,19 @@ TEST(ConsoleCommands, HelpIsMadeFromTheTable) {
             EXPECT_NE(help.find(row.help), std::string::npos) << row.words;
         }
     for (const char* key : {"Esc", "Ctrl+U"}) EXPECT_NE(help.find(key), std::string::npos) << key;
+    std::vector<std::string> lines;
     for (size_t start = 0, end; start < help.size(); start = end + 1) {
         end = std::min(help.find('\n', start), help.size());
-        EXPECT_LE(end - start, 64u) << help.substr(start, end - start);
+        lines.push_back(help.substr(start, end - start));
+        EXPECT_LE(lines.back().size(), 64u) << lines.back();
+    }
+    // Packed: entries stand two spaces apart, and a line ends only where
+    // its next entry would not fit (the keys always have the last line).
+    EXPECT_EQ(help.find("   "), std::string::npos) << help;
+    for (size_t i = 0; i + 2 < lines.size(); ++i) {
+        const std::string next = lines[i + 1].substr(0, lines[i + 1].find("  "));
+        EXPECT_FALSE(next.empty() || next[0] == ' ') << help;
+        EXPECT_GT(lines[i].size() + 2 + next.size(), 64u) << lines[i] << "|" << next;
     }
 }
 

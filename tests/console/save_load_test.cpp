@@ -321,16 +321,19 @@ TEST(SaveLoad, TheContestRidesInAFourthFileThatTheCheckFileNames) {
         EXPECT_EQ(host.presented.size() + r.host.presented.size(), 0u);
     }
     slots.restore();
-    // The playable limits: 50 groups, a draw, the table's last free record.
+    // The playable limits: 50 groups, a draw or the last group the winner,
+    // the table's last free record.
     for (int k = 4; k <= 50; ++k) std::tie(r.units[k].side, r.units[k].group) = std::tuple(PartySide, k);
     const GameState fifty = stateOf(r, 0);
     ASSERT_EQ(saveGame(r.console, r.ctx(), 4), SlotResult::Done);
-    const ContestSave limits{.turnNumber = INT_MAX, .active = true, .started = true,
-        .winner = SavedContestDraw, .partySize = 50, .nextFreeUnit = unitCapacity - 2};
-    forgeContest(r, 4, encodeContestSave(limits));
-    ASSERT_EQ(loadGame(r.console, r.ctx(host), 4), SlotResult::Done);
-    EXPECT_EQ(stateOf(r, 0), fifty);
-    EXPECT_EQ(host.restored, limits);
+    for (int winner : {SavedContestDraw, 50}) {
+        const ContestSave limits{.turnNumber = INT_MAX, .active = true, .started = true,
+            .winner = winner, .partySize = 50, .nextFreeUnit = unitCapacity - 2};
+        forgeContest(r, 4, encodeContestSave(limits));
+        ASSERT_EQ(loadGame(r.console, r.ctx(host), 4), SlotResult::Done) << winner;
+        EXPECT_EQ(stateOf(r, 0), fifty);
+        EXPECT_EQ(host.restored, limits);
+    }
 
     ASSERT_EQ(loadGame(r.console, r.ctx(host), 2), SlotResult::Done);
     EXPECT_EQ(stateOf(r, std::get<2>(saved)), saved);
@@ -383,6 +386,15 @@ TEST(SaveLoad, TheCheckFileRefusesNumbersThatDoNotFit) {
         spoilt.replace(spoilt.find(max), max.size(), size);
         EXPECT_FALSE(parseSlotCheck(spoilt, back)) << size;
     }
+    // A digest of 17 digits, or anything after the last line, is not this format.
+    const std::string digest = "0123456789abcdef";
+    std::string longer = text;
+    longer.replace(longer.find(digest), digest.size(), digest + "0");
+    SlotCheck both = check;
+    both.hasPrevious = true;
+    ASSERT_TRUE(parseSlotCheck(formatSlotCheck(both), back));
+    for (const std::string& spoilt : {longer, formatSlotCheck(both) + "x"})
+        EXPECT_FALSE(parseSlotCheck(spoilt, back)) << spoilt;
 }
 
 // A save flushes each new file before it takes a name, renames the check

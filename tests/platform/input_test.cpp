@@ -18,7 +18,8 @@ TEST(InputScript, MalformedLinesNameTheLine) {
     for (const std::string& bad : {"x down 27"s, "1"s, "1 down"s, "1 down 256"s, "1 down -1"s,
                                   "1 jump 3"s, "1 cursor 4"s, "1 close now"s, "1 down 27x"s,
                                   "1 down 65\0xyz"s, "+1 down 65"s, "-0 down 65"s, "1 down +65"s,
-                                  "0 fps"s, "0 fps 1001"s, "1 fps 30"s, "0 fps 30 4"s}) {
+                                  "0 fps"s, "0 fps 1001"s, "1 fps 30"s, "0 fps 30 4"s,
+                                  "1 down 27 28"s, "1 cursor -0 5"s}) {
         EXPECT_FALSE(parseInputScript("0 down 1\n" + bad + "\n", ev, err)) << bad;
         EXPECT_NE(err.find("line 2"), std::string::npos) << err;
     }
