@@ -105,13 +105,13 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
         return SlotResult::SaveFailed;
     };
     const std::filesystem::path dir = ctx.saveDir;
-    if (int err = ensureSlotFolder(dir)) return failed(err);
+    if (int err = ensureSlotFolder(dir, ctx.files)) return failed(err);
 
     // The game the slot holds now stays loadable until every new file is in place.
     SlotCheck check;
     {
         SlotImage old;
-        if (readSlot(dir, slot, old, false) == SlotState::Valid) {
+        if (readSlot(dir, slot, old, ctx.files, false) == SlotState::Valid) {
             check.hasPrevious = true;
             check.previous = old.digests;
         }
@@ -140,7 +140,8 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     // are taken after their progress screen, which counts a frame.
     for (int i = 0; i < SlotFileCount; ++i) {
         SlotOutput& out = files[i];
-        if (int err = out.open(slotFilePath(dir, slot, SlotFileKinds[i]))) return fail(err);
+        if (int err = out.open(slotFilePath(dir, slot, SlotFileKinds[i]), ctx.files))
+            return fail(err);
         uint8_t variables[16];
         const int err = runFileStages(ctx, SlotFile(i), true, [&](size_t offset, size_t n) {
             const uint8_t* from = ctx.world.data();
@@ -163,7 +164,8 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
     const std::optional<ContestSave> kept = ctx.host.contestToSave();
     const std::vector<uint8_t> contest = kept ? encodeContestSave(*kept) : std::vector<uint8_t>();
     if (!contest.empty()) {
-        if (int err = contestFile.open(slotFilePath(dir, slot, ContestFileKind))) return fail(err);
+        if (int err = contestFile.open(slotFilePath(dir, slot, ContestFileKind), ctx.files))
+            return fail(err);
         if (int err = contestFile.write(contest.data(), contest.size())) return fail(err);
         if (int err = contestFile.finish()) return fail(err);
         if (steps.stop()) return interrupted();
@@ -183,13 +185,13 @@ SlotResult saveGame(ConsoleState& console, const ConsoleContext& ctx, int slot,
         check.current.contestDigest = contestFile.digest();
     }
     const std::string checkText = formatSlotCheck(check);
-    int err = checkFile.open(slotCheckPath(dir, slot));
+    int err = checkFile.open(slotCheckPath(dir, slot), ctx.files);
     if (err == 0) err = checkFile.write(checkText.data(), checkText.size());
     if (err == 0) err = checkFile.finish();
     if (err != 0) return fail(err);
     if (steps.stop()) return interrupted();
 
-    SlotReplacement replacement(dir);
+    SlotReplacement replacement(dir, ctx.files);
     auto undo = [&](int error) {
         replacement.rollBack();
         return fail(error);
@@ -222,7 +224,7 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     console.slotProblem = nullptr;
     // Everything is read and checked before the live game is touched.
     SlotImage image;
-    switch (readSlot(ctx.saveDir, slot, image)) {
+    switch (readSlot(ctx.saveDir, slot, image, ctx.files)) {
     case SlotState::Valid: break;
     case SlotState::Empty: return SlotResult::Empty;
     case SlotState::Damaged: return SlotResult::Damaged;

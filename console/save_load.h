@@ -3,6 +3,7 @@
 
 #include "console/console_state.h"
 #include "console/frame_host.h"
+#include "platform/file_store.h"
 #include "units/unit_record.h"
 #include "world/world_map.h"
 
@@ -25,6 +26,7 @@ struct ConsoleContext {
     Units& units;
     FrameHost& host;
     const std::string& saveDir; // folder of the slots; made when a save needs it
+    FileStore& files = diskFiles(); // where the slots' files are read and written
 };
 
 constexpr int MapChunkBytes = 1000000;

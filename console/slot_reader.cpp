@@ -37,12 +37,13 @@ bool checkListsFile(const SlotCheck& check, int file, uint64_t size, uint64_t di
 
 // True when a file of the kind `file` with this size and digest is one
 // that another slot's check file lists: a file copied in from another game.
-bool belongsToAnotherSlot(const fs::path& dir, int slot, int file, uint64_t size,
-                          uint64_t digest) {
+bool belongsToAnotherSlot(FileStore& files, const fs::path& dir, int slot, int file,
+                          uint64_t size, uint64_t digest) {
     for (int other = FirstSlot; other <= LastSlot; ++other) {
         if (other == slot) continue;
         std::vector<uint8_t> text;
-        if (readWholeFile(slotCheckPath(dir, other).string(), text, CheckFileLimit) != 0) continue;
+        if (files.readWholeFile(slotCheckPath(dir, other).string(), text, CheckFileLimit) != 0)
+            continue;
         SlotCheck check;
         if (!parseSlotCheck(std::string(text.begin(), text.end()), check)) continue;
         if (checkListsFile(check, file, size, digest)) return true;
@@ -52,23 +53,25 @@ bool belongsToAnotherSlot(const fs::path& dir, int slot, int file, uint64_t size
 
 } // namespace
 
-SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepBytes) {
+SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, FileStore& store,
+                   bool keepBytes) {
     image = SlotImage{};
 
     std::vector<uint8_t> checkBytes;
     const int checkError =
-        readWholeFile(slotCheckPath(dir, slot).string(), checkBytes, CheckFileLimit);
+        store.readWholeFile(slotCheckPath(dir, slot).string(), checkBytes, CheckFileLimit);
     const bool checkExists = checkError != ENOENT;
 
-    File files[SlotFileCount];
+    StoreFile files[SlotFileCount] = {StoreFile(store), StoreFile(store), StoreFile(store)};
     int present = 0;
     bool complete = true;
     int unreadable = checkExists && checkError != 0 && !meansDamaged(checkError) ? checkError : 0;
     for (int i = 0; i < SlotFileCount; ++i) {
-        const int err = openForReading(slotFilePath(dir, slot, SlotFileKinds[i]).string(), files[i]);
+        const int err = store.openForReading(slotFilePath(dir, slot, SlotFileKinds[i]).string(),
+                                             files[i].handle());
         if (err != ENOENT) ++present;
         uint64_t size = 0;
-        if (err == 0 && fileSize(files[i], size) == 0 && size == SlotFileSizes[i]) {
+        if (err == 0 && store.fileSize(files[i].get(), size) == 0 && size == SlotFileSizes[i]) {
             image.digests.size[i] = size;
             continue;
         }
@@ -82,31 +85,22 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
     }
     if (!complete) return SlotState::Damaged;
 
-    // Read (or only digest, through a fixed buffer) every byte of the files.
-    std::vector<uint8_t> buffer;
-    if (!keepBytes) buffer.resize(1 << 20);
+    // Read (or only digest) every byte of the files.
     for (int i = 0; i < SlotFileCount; ++i) {
-        SlotDigest d;
-        int err = 0;
+        uint8_t* into = nullptr;
         if (keepBytes) {
             image.bytes[i].resize(size_t(SlotFileSizes[i]));
-            err = readExactlyAt(files[i], 0, image.bytes[i].data(), image.bytes[i].size());
-            d.add(image.bytes[i].data(), image.bytes[i].size());
-        } else {
-            for (uint64_t off = 0; off < SlotFileSizes[i] && err == 0;) {
-                const size_t n = size_t(std::min<uint64_t>(buffer.size(), SlotFileSizes[i] - off));
-                err = readExactlyAt(files[i], off, buffer.data(), n);
-                d.add(buffer.data(), n);
-                off += n;
-            }
+            into = image.bytes[i].data();
         }
+        uint64_t digest = 0;
+        const int err = store.readDigested(files[i].get(), SlotFileSizes[i], into, digest);
         if (err != 0) {
             for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
             if (meansDamaged(err)) return SlotState::Damaged; // shrank while we read
             image.error = err;
             return SlotState::Unreadable;
         }
-        image.digests.digest[i] = d.value;
+        image.digests.digest[i] = digest;
     }
 
     auto refuse = [&](SlotState state) {
@@ -127,8 +121,8 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
         check.current.hasContest || (check.hasPrevious && check.previous.hasContest);
     std::vector<uint8_t> contest;
     const int contestError =
-        contestNamed ? readWholeFile(slotFilePath(dir, slot, ContestFileKind).string(), contest,
-                                     ContestFileLimit)
+        contestNamed ? store.readWholeFile(slotFilePath(dir, slot, ContestFileKind).string(),
+                                           contest, ContestFileLimit)
                      : 0;
     const uint64_t contestDigest = contestNamed ? fnv1a64(contest.data(), contest.size()) : 0;
     auto sameGame = [&](const SlotDigests& listed) {
@@ -163,12 +157,12 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, bool keepByt
     for (int i = 0; i < SlotFileCount; ++i) {
         const uint64_t size = image.digests.size[i], digest = image.digests.digest[i];
         if (!checkListsFile(check, i, size, digest) &&
-            belongsToAnotherSlot(dir, slot, i, size, digest))
+            belongsToAnotherSlot(store, dir, slot, i, size, digest))
             return refuse(SlotState::Foreign);
     }
     if (contestNamed && contestError == 0 &&
         !checkListsFile(check, ContestFile, contest.size(), contestDigest) &&
-        belongsToAnotherSlot(dir, slot, ContestFile, contest.size(), contestDigest))
+        belongsToAnotherSlot(store, dir, slot, ContestFile, contest.size(), contestDigest))
         return refuse(SlotState::Foreign);
     return refuse(SlotState::Mixed);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/slot_check.h"
+#include "platform/file_store.h"
 
 namespace delve {
 
@@ -30,11 +31,11 @@ struct SlotImage {
     int error = 0;        // why the slot was Unreadable (errno or a files.h code)
 };
 
-// Reads the slot's files read-only (never creating one), checks their sizes
+// Reads the slot's files from `files` read-only (never creating one), checks their sizes
 // and, where a check file exists, their digests and those of the contest
 // file it names. With keepBytes the bytes stay in `image` for loading;
 // otherwise only the digests are kept.
 SlotState readSlot(const std::filesystem::path& dir, int slot, SlotImage& image,
-                   bool keepBytes = true);
+                   FileStore& files, bool keepBytes = true);
 
 } // namespace delve

@@ -1,7 +1,6 @@
 #include "console/slot_writer.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 #include "platform/files.h"
 
@@ -9,20 +8,16 @@ namespace delve {
 
 namespace fs = std::filesystem;
 
-int ensureSlotFolder(const fs::path& dir) {
-    std::error_code ec;
-    if (fs::is_directory(dir, ec)) return 0;
-    fs::create_directories(dir, ec);
-    if (fs::is_directory(dir)) return 0;
-    return ec ? ec.value() : ENOTDIR;
+int ensureSlotFolder(const fs::path& dir, FileStore& files) {
+    return files.makeFolder(dir.string());
 }
 
 // ---- one file -------------------------------------------------------------
 
-int SlotOutput::open(const fs::path& finalPath) {
+int SlotOutput::open(const fs::path& finalPath, FileStore& files) {
     written_ = 0;
     digest_ = {};
-    return out_.openWithTemporary(finalPath.string(), slotTempPath(finalPath).string());
+    return out_.openWithTemporary(finalPath.string(), slotTempPath(finalPath).string(), files);
 }
 
 int SlotOutput::write(const void* data, size_t size) {
@@ -37,13 +32,13 @@ namespace {
 
 // A second name for `path` at `backup`: a hard link, or a copy where the
 // file system has no links.
-int keepCopy(const std::string& path, const std::string& backup) {
-    if (int err = removeFile(backup)) return err;
-    const int err = linkFile(path, backup);
+int keepCopy(FileStore& files, const std::string& path, const std::string& backup) {
+    if (int err = files.removeFile(backup)) return err;
+    const int err = files.linkFile(path, backup);
     if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS) return err;
     std::vector<uint8_t> bytes;
-    if (int readErr = readWholeFile(path, bytes, uint64_t(1) << 32)) return readErr;
-    return writeNewFile(backup, bytes.data(), bytes.size());
+    if (int readErr = files.readWholeFile(path, bytes, uint64_t(1) << 32)) return readErr;
+    return files.writeNewFile(backup, bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -52,13 +47,13 @@ int SlotReplacement::keep(const SlotOutput& output) {
     Kept k;
     k.path = output.finalPath();
     const std::string backup = slotBackupPath(k.path).string();
-    struct stat st {};
-    if (::lstat(k.path.c_str(), &st) == 0) {
-        if (int err = keepCopy(k.path, backup)) return err;
+    const int lookUp = files_.lookUp(k.path);
+    if (lookUp == 0) {
+        if (int err = keepCopy(files_, k.path, backup)) return err;
         k.hadOld = true;
-    } else if (errno != ENOENT) {
-        return errno;
-    } else if (int err = removeFile(backup)) {
+    } else if (lookUp != ENOENT) {
+        return lookUp;
+    } else if (int err = files_.removeFile(backup)) {
         return err;
     }
     kept_.push_back(k);
@@ -75,11 +70,11 @@ int SlotReplacement::replace(SlotOutput& output) {
     return EINVAL; // keep() first
 }
 
-int SlotReplacement::syncFolder() { return delve::syncFolder(dir_.string()); }
+int SlotReplacement::syncFolder() { return files_.syncFolder(dir_.string()); }
 
 void SlotReplacement::commit() {
     for (const Kept& k : kept_)
-        if (k.hadOld) removeFile(slotBackupPath(k.path).string());
+        if (k.hadOld) files_.removeFile(slotBackupPath(k.path).string());
     kept_.clear();
 }
 
@@ -88,13 +83,13 @@ void SlotReplacement::rollBack() {
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
         const std::string backup = slotBackupPath(it->path).string();
         if (it->replaced) {
-            if (it->hadOld) renameFile(backup, it->path);
-            else removeFile(it->path);
+            if (it->hadOld) files_.renameFile(backup, it->path);
+            else files_.removeFile(it->path);
         } else if (it->hadOld) {
-            removeFile(backup);
+            files_.removeFile(backup);
         }
     }
-    if (!kept_.empty()) delve::syncFolder(dir_.string());
+    if (!kept_.empty()) files_.syncFolder(dir_.string());
     kept_.clear();
 }
 

@@ -10,19 +10,20 @@
 
 #include "console/slot_files.h"
 #include "platform/digest.h"
+#include "platform/file_store.h"
 #include "platform/output_file.h"
 
 namespace delve {
 
 // Creates `dir` and its parents when missing; the errno of the failure, or 0.
-int ensureSlotFolder(const std::filesystem::path& dir);
+int ensureSlotFolder(const std::filesystem::path& dir, FileStore& files);
 
 // One file of a save: an OutputFile under the slot's temporary name
 // (slotTempPath; a stale one from a save cut off is replaced), its size
 // and digest counted as it is written.
 class SlotOutput {
 public:
-    int open(const std::filesystem::path& finalPath);
+    int open(const std::filesystem::path& finalPath, FileStore& files);
     int write(const void* data, size_t size); // also adds the bytes to digest()
     // Flushes the temporary file to disk and closes it.
     int finish() { return out_.finish(); }
@@ -49,7 +50,8 @@ private:
 // stays as a crash would leave it.
 class SlotReplacement {
 public:
-    explicit SlotReplacement(std::filesystem::path dir) : dir_(std::move(dir)) {}
+    SlotReplacement(std::filesystem::path dir, FileStore& files)
+        : dir_(std::move(dir)), files_(files) {}
     SlotReplacement(const SlotReplacement&) = delete;
     SlotReplacement& operator=(const SlotReplacement&) = delete;
 
@@ -69,6 +71,7 @@ private:
         bool replaced = false;
     };
     std::filesystem::path dir_;
+    FileStore& files_;
     std::vector<Kept> kept_;
 };
 

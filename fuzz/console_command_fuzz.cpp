@@ -1,42 +1,88 @@
 // Runs any command line through the console interpreter, with the hero on
 // any cell the 16-bit unit fields can hold. The table also holds a command
 // run after the console step and a guard, as the program adds them.
+// Saves and loads go to slots in memory, and their progress frames run the
+// console as the game's do, without keeping their pictures.
+#include "platform/file_store.h"
 #include "tests/console/console_rig.h"
 
 namespace {
 
-delve::test::Rig& fuzzRig() {
-    static delve::test::Rig rig("fuzz-command");
-    static bool on = false;
-    static const bool added = [] {
-        delve::ConsoleCommand later;
+using namespace delve;
+
+struct CommandRig;
+
+// The game's progress frames: a cleared screen and a console step each.
+struct ProgressHost final : FrameHost {
+    CommandRig* rig = nullptr;
+    void beginFrame(ProgressStage) override;
+    void runProgressFrame() override;
+    void presentFrame() override {}
+};
+
+struct CommandRig : test::Rig {
+    MemoryFiles slots;
+    ProgressHost progress;
+    bool contestOn = false;
+
+    CommandRig() : Rig("fuzz-command") {
+        progress.rig = this;
+        ConsoleCommand later;
         later.words = "contest";
         later.help = "contest";
-        later.time = delve::CommandTime::AfterConsoleStep;
-        later.handler = [](const delve::CommandCall& call) {
-            on = !on;
-            call.answer(on ? "on" : "off");
+        later.time = CommandTime::AfterConsoleStep;
+        later.handler = [this](const CommandCall& call) {
+            contestOn = !contestOn;
+            call.answer(contestOn ? "on" : "off");
         };
-        rig.console.commands.addCommand(later);
-        return rig.console.commands.guard("env4teleport", "env4teleport X Y Z",
-                                          []() { return on ? "refused" : nullptr; });
-    }();
-    (void)added;
+        console.commands.addCommand(later);
+        (void)console.commands.guard("env4teleport", "env4teleport X Y Z",
+                               [this]() { return contestOn ? "refused" : nullptr; });
+    }
+    ConsoleContext memoryCtx() {
+        return {input, clock, shell, screen, text, world, units, progress, saveDir, slots};
+    }
+    // Runs `line` (its bytes up to a zero, at most 255) as an entered
+    // command in one console step.
+    void enter(const char* line, size_t n) {
+        n = std::min(n, sizeof console.commandLine - 1);
+        std::memcpy(console.commandLine, line, n);
+        console.commandLine[n] = 0;
+        console.commandLength = int(std::strlen(console.commandLine));
+        console.commandReady = 1;
+        screen.clearFramebuffer();
+        runConsole(console, memoryCtx());
+        ++shell.frameCounter;
+    }
+};
+
+void ProgressHost::beginFrame(ProgressStage) { rig->screen.clearFramebuffer(); }
+
+void ProgressHost::runProgressFrame() {
+    runConsole(rig->console, rig->memoryCtx());
+    ++rig->shell.frameCounter;
+}
+
+CommandRig& theRig() {
+    static CommandRig rig;
     return rig;
 }
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theRig();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    delve::test::Rig& rig = fuzzRig();
+    static CommandRig& rig = theRig();
     if (size < 6) return 0;
-    delve::UnitRecord& hero = rig.units[1];
+    UnitRecord& hero = rig.units[1];
     std::memcpy(&hero.x, data, 2);
     std::memcpy(&hero.y, data + 2, 2);
     std::memcpy(&hero.z, data + 4, 2);
     rig.console.consoleOpen = 1;
-    rig.enterLine(reinterpret_cast<const char*>(data + 6), size - 6);
-    rig.host.presented.clear(); // a save's progress screens would pile up
-    rig.host.presentedAtWaitMs.clear();
+    rig.enter(reinterpret_cast<const char*>(data + 6), size - 6);
     return 0;
 }

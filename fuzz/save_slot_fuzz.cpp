@@ -16,15 +16,9 @@
 //   file (grid, units, variables), bit 5 the contest file instead; bit 7
 //   cuts the file at offset instead, bit 6 appends the bytes to its end
 //   instead.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "console/slot_check.h"
 #include "fuzz/game_rig.h"
-#include "platform/digest.h"
+#include "platform/file_store.h"
 
 namespace {
 
@@ -54,28 +48,15 @@ private:
 
 const char* kindOf(int file) { return file == ContestIndex ? ContestFileKind : SlotFileKinds[file]; }
 
-std::vector<uint8_t> readWhole(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
-bool pwriteAll(int fd, const uint8_t* p, size_t n, uint64_t at) {
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, off_t(at));
-        if (w <= 0) return false;
-        p += w;
-        n -= size_t(w);
-        at += uint64_t(w);
-    }
-    return true;
-}
-
 struct SlotRig : fuzz::GameRig {
     std::string dir;
+    // The slot's files, in memory: saved once, changed by an input and put
+    // back after it, so the digests of unchanged blocks are kept.
+    MemoryFiles files;
+    std::string paths[RigFiles];
+    std::string checkPath;
     std::vector<uint8_t> saved[RigFiles]; // the files as saved
-    std::vector<uint8_t> work[RigFiles];  // the files as they are now
     std::string savedCheck;
-    int fds[RigFiles] = {-1, -1, -1, -1};
     std::vector<uint8_t> startWorld;
     ContestMode startContest;
     int startNextFreeUnit = 0;
@@ -109,30 +90,30 @@ struct SlotRig : fuzz::GameRig {
         Input input;
         Clock clock(true);
         ConsoleContext ctx{input, clock, g.shell, g.screen, g.text, g.world.map, g.units,
-                           host, dir};
+                           host, dir, files};
         if (saveGame(g.console, ctx, Slot) != SlotResult::Done) std::abort();
         for (int i = 0; i < RigFiles; ++i) {
-            auto path = slotFilePath(dir, Slot, kindOf(i));
-            saved[i] = work[i] = readWhole(path);
-            fds[i] = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-            if (fds[i] < 0 || (i < SlotFileCount && saved[i].size() != SlotFileSizes[i]))
-                std::abort();
+            paths[i] = slotFilePath(dir, Slot, kindOf(i)).string();
+            const std::vector<uint8_t>* bytes = files.bytes(paths[i]);
+            if (!bytes || (i < SlotFileCount && bytes->size() != SlotFileSizes[i])) std::abort();
+            saved[i] = *bytes;
         }
+        checkPath = slotCheckPath(dir, Slot).string();
+        const std::vector<uint8_t>* check = files.bytes(checkPath);
+        if (!check) std::abort();
+        savedCheck.assign(check->begin(), check->end());
         startContest = g.contest;
         startNextFreeUnit = g.units.nextFreeUnit;
-        std::ifstream check(slotCheckPath(dir, Slot), std::ios::binary);
-        std::stringstream text;
-        text << check.rdbuf();
-        savedCheck = text.str();
         const uint8_t* w = g.world.map.data();
         startWorld.assign(w, w + WorldBytes);
         const uint8_t* u = g.units.bytes();
         startUnits.assign(u, u + Units::byteSize());
         startShell = g.shell;
     }
-    ~SlotRig() {
-        for (int fd : fds)
-            if (fd >= 0) ::close(fd);
+
+    size_t size(int file) const {
+        const std::vector<uint8_t>* b = files.bytes(paths[file]);
+        return b ? b->size() : 0;
     }
 
     // What an input changed in a file: byte ranges written inside the saved
@@ -142,48 +123,35 @@ struct SlotRig : fuzz::GameRig {
         size_t tailFrom = SIZE_MAX;
     };
 
-    // Puts a changed file back as saved.
+    // Puts a changed file back as saved (a contest file taken away comes
+    // back whole at the next input).
     void restore(int file, const Changes& c) {
+        if (!files.bytes(paths[file])) return;
         const std::vector<uint8_t>& s = saved[file];
         if (c.tailFrom != SIZE_MAX) {
             size_t from = std::min(c.tailFrom, s.size());
-            pwriteAll(fds[file], s.data() + from, s.size() - from, from);
-            if (::ftruncate(fds[file], off_t(s.size())) != 0) std::abort();
-            work[file] = s;
+            files.resize(paths[file], s.size());
+            files.writeAt(paths[file], from, s.data() + from, s.size() - from);
         }
         // The file has its saved length again.
         for (auto [at, n] : c.ranges) {
             n = std::min(n, s.size() - std::min(at, s.size()));
             if (n == 0) continue;
-            pwriteAll(fds[file], s.data() + at, n, at);
-            std::memcpy(work[file].data() + at, s.data() + at, n);
+            files.writeAt(paths[file], at, s.data() + at, n);
         }
     }
 
-    // Takes the contest file away, or puts it back as it is in `work`.
+    // Takes the contest file away, or puts it back as saved.
     void contestFilePresent(bool present) {
-        auto path = slotFilePath(dir, Slot, ContestFileKind);
-        if (!present) {
-            std::filesystem::remove(path);
-            return;
-        }
-        if (std::filesystem::exists(path)) return;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(work[ContestIndex].data()),
-                   std::streamsize(work[ContestIndex].size()));
-        ::close(fds[ContestIndex]);
-        fds[ContestIndex] = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (fds[ContestIndex] < 0) std::abort();
+        const std::string& path = paths[ContestIndex];
+        if (!present) files.removeFile(path);
+        else if (!files.bytes(path))
+            files.put(path, saved[ContestIndex].data(), saved[ContestIndex].size());
     }
 
     void writeCheck(const std::string& text, bool present) {
-        auto path = slotCheckPath(dir, Slot);
-        if (!present) {
-            std::filesystem::remove(path);
-            return;
-        }
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(text.data(), std::streamsize(text.size()));
+        if (!present) files.removeFile(checkPath);
+        else files.put(checkPath, text.data(), text.size());
     }
 };
 
@@ -207,24 +175,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int c = 0; c < changeCount && !in.done(); ++c) {
         const uint8_t what = in.u8();
         const int file = (what & 0x20) ? ContestIndex : what % SlotFileCount;
-        std::vector<uint8_t>& w = rig.work[file];
+        const size_t size = rig.size(file);
         const uint32_t offset = in.u32();
         const uint8_t* bytes = nullptr;
         const size_t length = in.bytes(in.u8(), bytes);
         if (what & 0x80) { // cut
-            size_t at = offset % (w.size() + 1);
-            w.resize(at);
-            if (::ftruncate(rig.fds[file], off_t(at)) != 0) std::abort();
+            size_t at = offset % (size + 1);
+            rig.files.resize(rig.paths[file], at);
             changes[file].tailFrom = std::min(changes[file].tailFrom, at);
             continue;
         }
-        size_t at = (what & 0x40) ? w.size() : offset % (w.size() + 1);
-        if (at + length > w.size()) {
-            w.resize(at + length);
-            changes[file].tailFrom = std::min(changes[file].tailFrom, at);
-        }
-        std::memcpy(w.data() + at, bytes, length);
-        pwriteAll(rig.fds[file], bytes, length, at);
+        size_t at = (what & 0x40) ? size : offset % (size + 1);
+        if (at + length > size) changes[file].tailFrom = std::min(changes[file].tailFrom, at);
+        rig.files.writeAt(rig.paths[file], at, bytes, length);
         changes[file].ranges.emplace_back(at, length);
     }
 
@@ -233,14 +196,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 1: {
         SlotCheck check;
         for (int i = 0; i < SlotFileCount; ++i) {
-            check.current.size[i] = rig.work[i].size();
-            check.current.digest[i] = fnv1a64(rig.work[i].data(), rig.work[i].size());
+            check.current.size[i] = rig.size(i);
+            check.current.digest[i] = rig.files.digest(rig.paths[i]);
         }
         if (!(control & 0x20)) {
-            const std::vector<uint8_t>& c = rig.work[ContestIndex];
             check.current.hasContest = true;
-            check.current.contestSize = c.size();
-            check.current.contestDigest = fnv1a64(c.data(), c.size());
+            check.current.contestSize = rig.size(ContestIndex);
+            check.current.contestDigest = rig.files.digest(rig.paths[ContestIndex]);
         }
         rig.writeCheck(formatSlotCheck(check), true);
         break;
@@ -269,8 +231,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     NoProgressHost host(g);
     Input input;
     Clock clock(true);
-    runConsole(g.console, input, clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
-               rig.dir);
+    runConsole(g.console, {input, clock, g.shell, g.screen, g.text, g.world.map, g.units, host,
+                           rig.dir, rig.files});
     // The clamps of the load's frame: a scroll with no key down.
     g.shell.clampViewOrigin(ScrollOriginRange, LayerCount);
 

@@ -87,14 +87,17 @@ int OutputFile::open(const std::string& path) {
     const size_t slash = target.rfind('/');
     const std::string prefix = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = target.substr(prefix.size()).substr(0, 200);
+    store_ = &diskFiles();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string temp = prefix + "." + name + "." + std::to_string(::getpid()) + "-" +
                            std::to_string(nextTemporaryNumber()) + ".tmp";
-        const int err = createNewFile(temp, file_);
+        File file;
+        const int err = createNewFile(temp, file);
         if (err == EEXIST) continue;
         if (err != 0) return err;
         // A replaced file keeps its permissions.
-        if (replacing) (void)::fchmod(file_.fd(), old.st_mode & 07777);
+        if (replacing) (void)::fchmod(file.fd(), old.st_mode & 07777);
+        handle_ = file.release();
         temp_ = std::move(temp);
         target_ = std::move(target);
         return 0;
@@ -102,23 +105,33 @@ int OutputFile::open(const std::string& path) {
     return EEXIST;
 }
 
-int OutputFile::openWithTemporary(const std::string& target, const std::string& temporary) {
+int OutputFile::openWithTemporary(const std::string& target, const std::string& temporary,
+                                  FileStore& store) {
     abandon();
-    if (int err = createExclusive(temporary, file_)) return err; // not ours to remove
+    store_ = &store;
+    if (int err = store.createExclusive(temporary, handle_)) return err; // not ours to remove
     temp_ = temporary;
     target_ = target;
     return 0;
 }
 
+void OutputFile::closeFile() {
+    if (handle_ < 0) return;
+    store_->close(handle_);
+    handle_ = -1;
+}
+
 int OutputFile::write(const void* data, size_t size) {
-    if (!file_.isOpen()) return EBADF;
-    return writeAll(file_, data, size);
+    if (handle_ < 0) return EBADF;
+    return store_->writeAll(handle_, data, size);
 }
 
 int OutputFile::finish() {
-    if (!file_.isOpen()) return EBADF;
-    int err = syncFile(file_);
-    if (const int closed = file_.close(); err == 0) err = closed;
+    if (handle_ < 0) return EBADF;
+    int err = store_->syncFile(handle_);
+    const int closed = store_->close(handle_);
+    handle_ = -1;
+    if (err == 0) err = closed;
     finished_ = err == 0;
     return err;
 }
@@ -128,7 +141,8 @@ int OutputFile::putInPlace(bool replace) {
     // rename that reached the disk before its data would leave the target
     // empty after a power loss.
     if (!finished_ || temp_.empty()) return EBADF;
-    const int err = replace ? renameFile(temp_, target_) : renameNoReplace(temp_, target_);
+    const int err =
+        replace ? store_->renameFile(temp_, target_) : renameNoReplace(temp_, target_);
     if (err == 0) temp_.clear();
     return err;
 }
@@ -140,18 +154,18 @@ int OutputFile::commit(bool replace) {
         abandon();
         return err;
     }
-    return syncFolder(folderOf(target_));
+    return store_->syncFolder(folderOf(target_));
 }
 
 void OutputFile::abandon() {
-    file_.close();
-    if (!temp_.empty()) removeFile(temp_);
+    closeFile();
+    if (!temp_.empty()) store_->removeFile(temp_);
     temp_.clear();
     finished_ = false;
 }
 
 void OutputFile::forget() {
-    file_.close();
+    closeFile();
     temp_.clear();
     finished_ = false;
 }

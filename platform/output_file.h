@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/file_store.h"
 #include "platform/files.h"
 
 namespace delve {
@@ -42,15 +43,17 @@ public:
     // For files the program owns: writes under `temporary` (a stale file
     // there, left by a write cut off, is removed first; a link planted there
     // is removed, not followed) to be renamed over `target` as it stands,
-    // without the output rule.
-    int openWithTemporary(const std::string& target, const std::string& temporary);
+    // without the output rule, all through `store`.
+    int openWithTemporary(const std::string& target, const std::string& temporary,
+                          FileStore& store = diskFiles());
     int write(const void* data, size_t size);
     // Flushes the bytes to disk and closes the temporary file.
     int finish();
     // After finish(): renames the temporary file over the target. With
-    // `replace` false an existing name is not replaced: the call fails with
-    // EEXIST instead. The folder is not flushed (the caller does that, once
-    // for several files). On failure the target is untouched.
+    // `replace` false (outputs of open(), on the disk) an existing name is
+    // not replaced: the call fails with EEXIST instead. The folder is not
+    // flushed (the caller does that, once for several files). On failure
+    // the target is untouched.
     int putInPlace(bool replace = true);
     // finish(), putInPlace() and a flush of the folder: the whole output in
     // one call. On failure the target is untouched and nothing is left.
@@ -61,12 +64,13 @@ public:
     // leaves behind (crash tests).
     void forget();
 
-    const File& file() const { return file_; }
     const std::string& target() const { return target_; }
     const std::string& temporaryPath() const { return temp_; }
 
 private:
-    File file_;
+    FileStore* store_ = &diskFiles();
+    int handle_ = -1; // of store_
+    void closeFile();
     std::string target_;
     std::string temp_;
     bool finished_ = false;

@@ -15,6 +15,7 @@
 #include "console/slot_check.h"
 #include "console/slot_files.h"
 #include "platform/digest.h"
+#include "platform/file_store.h"
 #include "platform/output_file.h"
 #include "console_rig.h"
 
@@ -421,6 +422,42 @@ TEST(SaveLoad, ASaveFlushesAndRenamesInOrder) {
             EXPECT_EQ(order, contest ? "SSSSS" "RS" "RRRR" "S" : "SSSS" "RS" "RRR" "S");
         }
     }
+}
+
+// A save to memory leaves the same files, byte for byte, as a save to the
+// disk, and the game loads back from them: old games, contests and
+// refusals included. Two saves over each other keep the previous game in
+// the check file and leave no temporary or kept file behind.
+TEST(SaveLoad, ASlotInMemoryHoldsWhatTheDiskHolds) {
+    Rig r("memory");
+    ContestHost host(r);
+    makeParty(r);
+    MemoryFiles memory;
+    ConsoleContext onDisk = r.ctx(host);
+    ConsoleContext inMemory{r.input, r.clock, r.shell, r.screen, r.text, r.world, r.units,
+                            host, r.saveDir, memory};
+    for (uint32_t seed : {1u, 2u}) {
+        makeGame(r, seed); // again for each: the progress frames count frames
+        ASSERT_EQ(saveGame(r.console, onDisk, 3), SlotResult::Done);
+        makeGame(r, seed);
+        ASSERT_EQ(saveGame(r.console, inMemory, 3), SlotResult::Done);
+    }
+    for (const char* kind : {"mainmap", "unit", "variables", "contest", "check"}) {
+        SCOPED_TRACE(kind);
+        const std::vector<uint8_t>* held = memory.bytes(r.slotPath(3, kind).string());
+        ASSERT_NE(held, nullptr);
+        EXPECT_TRUE(*held == readFile(r.slotPath(3, kind)));
+        EXPECT_EQ(memory.lookUp(r.slotPath(3, kind).string() + ".tmp"), ENOENT);
+        EXPECT_EQ(memory.lookUp(r.slotPath(3, kind).string() + ".old"), ENOENT);
+    }
+    const GameState saved = stateOf(r);
+    makeGame(r, 9);
+    ASSERT_EQ(loadGame(r.console, inMemory, 3), SlotResult::Done);
+    EXPECT_EQ(stateOf(r), saved);
+    // A byte changed in the memory slot is seen, as on the disk.
+    const uint8_t x = 0x5a;
+    memory.writeAt(r.slotPath(3, "mainmap").string(), 4000000, &x, 1);
+    EXPECT_EQ(loadGame(r.console, inMemory, 3), SlotResult::Mixed);
 }
 
 } // namespace

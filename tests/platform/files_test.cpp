@@ -1,10 +1,14 @@
 #include "platform/output_file.h"
 
+#include "platform/digest.h"
+#include "platform/file_store.h"
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -240,6 +244,48 @@ TEST_F(Files, AnOutputIsFlushedBeforeItIsRenamedAndTheFolderAfter) {
         else EXPECT_FALSE(fs::exists(out));
         fs::remove(out);
         EXPECT_TRUE(fs::is_empty(dir_)) << "a temporary file is left";
+    }
+}
+
+// The memory store's digest, kept per block, is the digest of the bytes as
+// they are after every kind of change: a write inside, across blocks and
+// past the end, a cut, a growth, and bytes written through a handle.
+TEST(MemoryFiles, ADigestKeptPerBlockFollowsEveryChange) {
+    MemoryFiles m;
+    std::vector<uint8_t> bytes(300000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + 7);
+    m.put("f", bytes.data(), bytes.size());
+    const uint8_t patch[70000] = {1, 2, 3};
+    const std::function<void()> changes[] = {
+        [&] { m.writeAt("f", 200000, patch, 5); },
+        [&] { m.writeAt("f", 65530, patch, 70000); },
+        [&] { m.writeAt("f", 299990, patch, 100); },
+        [&] { m.resize("f", 131072); },
+        [&] { m.resize("f", 140000); },
+        [&] { m.writeAt("f", 0, patch, 1); },
+        [&] {
+            int h = -1;
+            ASSERT_EQ(m.createExclusive("g", h), 0);
+            ASSERT_EQ(m.writeAll(h, patch, 3), 0);
+            ASSERT_EQ(m.writeAll(h, bytes.data(), 100000), 0);
+            ASSERT_EQ(m.close(h), 0);
+            ASSERT_EQ(m.removeFile("f"), 0);
+            ASSERT_EQ(m.renameFile("g", "f"), 0);
+        },
+    };
+    for (size_t c = 0; c < std::size(changes); ++c) {
+        SCOPED_TRACE(c);
+        (void)m.digest("f"); // blocks kept from before the change
+        changes[c]();
+        const std::vector<uint8_t>& now = *m.bytes("f");
+        EXPECT_EQ(m.digest("f"), fnv1a64(now.data(), now.size()));
+        int h = -1;
+        uint64_t read = 0;
+        ASSERT_EQ(m.openForReading("f", h), 0);
+        ASSERT_EQ(m.readDigested(h, now.size(), nullptr, read), 0);
+        EXPECT_EQ(read, fnv1a64(now.data(), now.size()));
+        EXPECT_EQ(m.readDigested(h, now.size() + 1, nullptr, read), FileCutShort);
+        m.close(h);
     }
 }
 
