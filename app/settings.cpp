@@ -47,7 +47,7 @@ std::string_view trimmed(std::string_view s) {
 
 bool readInteger(std::string_view v, long long lo, long long hi, int& out) {
     long long n = 0;
-    if (!parseInteger(std::string(v).c_str(), lo, hi, n)) return false;
+    if (!parseInteger(v, lo, hi, n)) return false;
     out = int(n);
     return true;
 }
