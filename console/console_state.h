@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/commands.h"
+#include "console/slot_reader.h"
 
 namespace delve {
 
@@ -39,6 +40,9 @@ struct ConsoleState {
     bool slotUnchecked = false;
     // What makes a slot's contest unplayable, naming the field; null if nothing.
     const char* slotProblem = nullptr;
+    // What a load reads the slot into before it touches the live game; kept
+    // from one load to the next, so a load does not fault in 14 MB anew.
+    SlotImage loadImage;
 
     // The commands a line can run; the program adds its own at start-up.
     ConsoleCommands commands;

@@ -223,7 +223,7 @@ SlotResult loadGame(ConsoleState& console, const ConsoleContext& ctx, int slot) 
     console.slotUnchecked = false;
     console.slotProblem = nullptr;
     // Everything is read and checked before the live game is touched.
-    SlotImage image;
+    SlotImage& image = console.loadImage;
     switch (readSlot(ctx.saveDir, slot, image, ctx.files)) {
     case SlotState::Valid: break;
     case SlotState::Empty: return SlotResult::Empty;

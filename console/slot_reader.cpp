@@ -55,7 +55,7 @@ bool belongsToAnotherSlot(FileStore& files, const fs::path& dir, int slot, int f
 
 SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, FileStore& store,
                    bool keepBytes) {
-    image = SlotImage{};
+    image.reset();
 
     std::vector<uint8_t> checkBytes;
     const int checkError =
@@ -95,7 +95,6 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, FileStore& s
         uint64_t digest = 0;
         const int err = store.readDigested(files[i].get(), SlotFileSizes[i], into, digest);
         if (err != 0) {
-            for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
             if (meansDamaged(err)) return SlotState::Damaged; // shrank while we read
             image.error = err;
             return SlotState::Unreadable;
@@ -104,8 +103,7 @@ SlotState readSlot(const fs::path& dir, int slot, SlotImage& image, FileStore& s
     }
 
     auto refuse = [&](SlotState state) {
-        for (auto& b : image.bytes) std::vector<uint8_t>().swap(b);
-        std::vector<uint8_t>().swap(image.contest);
+        image.contest.clear();
         return state;
     };
     // Files saved before check files existed have only their sizes to go by;

@@ -21,14 +21,26 @@ enum class SlotState {
 
 // A slot read whole into memory and checked, so that loading can replace
 // the live game only once everything is known to be good.
+// One image can serve load after load: readSlot reuses its buffers, so a
+// caller that keeps it does not ask for 14 MB of fresh memory every time.
 struct SlotImage {
-    std::vector<uint8_t> bytes[SlotFileCount]; // empty unless read with keepBytes
+    // The files' bytes, when readSlot returned Valid and was asked to keep
+    // them; otherwise whatever the buffers last held.
+    std::vector<uint8_t> bytes[SlotFileCount];
     // The contest file, when the game the check file names has one
     // (digests.hasContest); a contest file it does not name is ignored.
     std::vector<uint8_t> contest;
     SlotDigests digests;
     bool checked = false; // a check file vouched for the files
     int error = 0;        // why the slot was Unreadable (errno or a files.h code)
+
+    // Forgets what was read; the buffers stay for the next read.
+    void reset() {
+        contest.clear();
+        digests = SlotDigests{};
+        checked = false;
+        error = 0;
+    }
 };
 
 // Reads the slot's files from `files` read-only (never creating one), checks their sizes

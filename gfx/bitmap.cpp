@@ -51,14 +51,22 @@ void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
     const int64_t colEnd =
         std::min<int64_t>(std::min<int64_t>(e.width, maxSide), int64_t(s.width) - x);
     if (colFirst >= colEnd) return;
+    // Rows and columns are clipped to the screen above, so each row is
+    // written straight into the framebuffer (RGB to RGBA, alpha 255).
+    const size_t screenWidth = size_t(s.width);
     for (int64_t row = rowFirst; row < rowEnd; ++row) {
         const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + size_t(colFirst)) * 3;
-        for (int64_t col = colFirst; col < colEnd; ++col, p += 3) {
+        uint8_t* q = s.framebuffer.data() +
+                     (size_t(y + row) * screenWidth + size_t(x + colFirst)) * 4;
+        for (int64_t col = colFirst; col < colEnd; ++col, p += 3, q += 4) {
             if (Keyed) {
                 if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
                 if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
             }
-            plotPixel(s, int(x + col), int(y + row), p[0], p[1], p[2]);
+            q[0] = p[0];
+            q[1] = p[1];
+            q[2] = p[2];
+            q[3] = 255;
         }
     }
 }

@@ -9,7 +9,8 @@
 namespace delve {
 
 void Screen::setMode(int newWidth, int newHeight) {
-    release();
+    // assign keeps the buffers' memory: switching between the two view
+    // modes asks for none after the first switch.
     width = newWidth;
     height = newHeight;
     framebuffer.assign(size_t(width) * size_t(height) * 4, 0);
