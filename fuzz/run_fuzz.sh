@@ -5,8 +5,10 @@
 # inputs in fuzz/regressions/<target>/ are replayed first.
 #   run_fuzz.sh BUILD_DIR SECONDS [TARGET...]
 # Prints executions per second of each target; fails on any finding.
+# Each target runs as FUZZ_WORKERS processes at once (default: one per
+# core), sharing its corpus; the line counts the inputs of all of them.
 set -euo pipefail
-build=${1:?build folder}
+build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:?seconds}
 shift 2
 src="$(cd "$(dirname "$0")" && pwd)"
@@ -15,6 +17,7 @@ if [ ${#targets[@]} -eq 0 ]; then
     for f in "$src"/*_fuzz.cpp; do n=$(basename "$f" .cpp); targets+=("${n%_fuzz}"); done
 fi
 mkdir -p "$build/findings"
+workers=${FUZZ_WORKERS:-$(nproc)}
 # Saves of the console targets go to a memory folder where there is one:
 # 14 MB flushed to a disk for every "save game" would be most of the run.
 if [[ -z "${TMPDIR:-}" && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
@@ -42,19 +45,25 @@ for t in "${targets[@]}"; do
         }
     fi
     mkdir -p "$build/corpus/$t"
-    log="$build/findings/$t.log"
+    # libFuzzer writes each worker's log as fuzz-<n>.log in the folder it runs in.
+    logs="$build/findings/$t-logs"
+    rm -rf "$logs"
+    mkdir -p "$logs"
     start=$(date +%s.%N)
-    if nice -n "${FUZZ_NICE:-0}" "$exe" "${opts[@]}" -max_total_time="$seconds" \
-            "$build/corpus/$t" "$src/corpus/$t" > "$log" 2>&1; then
+    # Mesa draws on the calling thread: the workers have the cores.
+    if (cd "$logs" && LP_NUM_THREADS=0 nice -n "${FUZZ_NICE:-0}" "$exe" "${opts[@]}" \
+            -max_total_time="$seconds" -jobs="$workers" -workers="$workers" \
+            "$build/corpus/$t" "$src/corpus/$t" > "$logs/driver.log" 2>&1); then
         result="no finding"
     else
-        result="FINDING (see $log)"
+        result="FINDING (see $logs)"
         status=1
-        grep -E "ERROR|SUMMARY|Test unit written" "$log" >&2 || tail -30 "$log" >&2
+        grep -hE "ERROR|SUMMARY|Test unit written" "$logs"/*.log >&2 || tail -30 "$logs"/*.log >&2
     fi
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
-    line=$(awk -v t="$t" -v n="$runs" -v s="$start" -v e="$(date +%s.%N)" -v r="$result" \
-        'BEGIN { printf "%-16s %10d execs in %6.1f s = %8.1f execs/s  %s", t, n, e - s, n / (e - s), r }')
+    runs=$(cat "$logs"/fuzz-*.log 2>/dev/null | grep -o 'stat::number_of_executed_units: *[0-9]*' |
+           awk '{ n += $2 } END { print n + 0 }')
+    line=$(awk -v t="$t" -v n="$runs" -v s="$start" -v e="$(date +%s.%N)" -v r="$result" -v w="$workers" \
+        'BEGIN { printf "%-16s %10d execs in %6.1f s = %8.1f execs/s (%d workers)  %s", t, n, e - s, n / (e - s), w, r }')
     echo "fuzz: $line"
     summary+="$line"$'\n'
 done

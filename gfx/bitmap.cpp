@@ -3,6 +3,7 @@
 #include "gfx/framebuffer.h"
 
 #include "platform/files.h"
+#include "platform/little_endian.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -63,10 +64,8 @@ void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
                 if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
                 if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
             }
-            q[0] = p[0];
-            q[1] = p[1];
-            q[2] = p[2];
-            q[3] = 255;
+            putLittle32(q, uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                               0xFF000000u);
         }
     }
 }
