@@ -42,9 +42,6 @@ constexpr const char* CreditLines[3] = {
     "DELVE - A DUNGEON EXPLORER. TAB OPENS THE CONSOLE, ESC QUITS.",
 };
 
-// A loaded game may carry any counter; it wraps instead of overflowing.
-int nextFrameCount(int frameCounter) { return int(uint32_t(frameCounter) + 1u); }
-
 // The party size a new contest starts with.
 constexpr int StartingPartySize = 3;
 
@@ -453,7 +450,7 @@ void runFrame(Game& g) {
     if (g.input_.isKeyDown('2')) sh.movementInterval = 30.0f;
     if (g.input_.isKeyDown('3')) sh.movementInterval = 60.0f;
     Game::Loop::drainMessages(g);
-    sh.frameCounter = nextFrameCount(sh.frameCounter);
+    sh.countFrame();
 }
 
 void Game::Loop::runProgressFrame(Game& g) {
@@ -465,7 +462,7 @@ void Game::Loop::runProgressFrame(Game& g) {
     drawCursorCross(g.parts_->screen, g.input_.cursorX(g.parts_->shell.screenWidth),
                     g.input_.cursorY(g.parts_->shell.screenHeight));
     Game::Loop::drainMessages(g);
-    g.parts_->shell.frameCounter = nextFrameCount(g.parts_->shell.frameCounter);
+    g.parts_->shell.countFrame();
 }
 
 void shutdownGame(Game& g) {

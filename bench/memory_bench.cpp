@@ -94,7 +94,7 @@ int startupMemoryChild(const char* outPath) {
           double(g.firstPerson.vertices.residentBytes()) / MB);
     table("unit table", vectorMB(g.units.table), vectorMB(g.units.table));
     double pictures = 0.0;
-    for (const auto& e : g.pictures.entries) pictures += vectorMB(e.pixels);
+    for (const auto& e : g.pictures.entries) pictures += vectorMB(e.pixels) + vectorMB(e.screenPixels);
     table("pictures", pictures, pictures);
     out << "total\tpeak resident\t" << statusMB("VmHWM") << "\n";
     out << "total\tresident now\t" << statusMB("VmRSS") << "\n";

@@ -52,7 +52,7 @@ struct CommandRig : test::Rig {
         console.commandReady = 1;
         screen.clearFramebuffer();
         runConsole(console, memoryCtx());
-        ++shell.frameCounter;
+        shell.countFrame();
     }
 };
 
@@ -60,7 +60,7 @@ void ProgressHost::beginFrame(ProgressStage) { rig->screen.clearFramebuffer(); }
 
 void ProgressHost::runProgressFrame() {
     runConsole(rig->console, rig->memoryCtx());
-    ++rig->shell.frameCounter;
+    rig->shell.countFrame();
 }
 
 CommandRig& theRig() {

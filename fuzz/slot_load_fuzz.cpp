@@ -31,7 +31,7 @@ struct SlotRig : test::Rig {
         console.commandReady = 1;
         screen.clearFramebuffer();
         runConsole(console, {input, clock, shell, screen, text, world, units, quiet, saveDir, files});
-        ++shell.frameCounter;
+        shell.countFrame();
     }
 
     std::vector<uint8_t> unitBytes = std::vector<uint8_t>(Units::byteSize());

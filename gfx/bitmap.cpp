@@ -3,7 +3,6 @@
 #include "gfx/framebuffer.h"
 
 #include "platform/files.h"
-#include "platform/little_endian.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,6 +36,14 @@ uint32_t drawableRows(const BitmapEntry& e) {
     return uint32_t(rows < stored ? rows : stored);
 }
 
+// Memory an entry holds for `rgbBytes` bytes of pixels: those and their
+// framebuffer form.
+uint64_t heldBytes(uint64_t rgbBytes) { return rgbBytes + rgbBytes / 3 * 4; }
+
+// The transparent colours of a keyed picture, as framebuffer pixels.
+constexpr uint8_t KeyMagenta[4] = {255, 0, 246, 255};
+constexpr uint8_t KeyBlack[4] = {0, 0, 0, 255};
+
 template <bool Keyed>
 void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
                 int64_t maxSide = INT64_MAX) {
@@ -52,20 +59,39 @@ void copyBitmap(Screen& s, const BitmapCatalogue& cat, int x, int y, int index,
     const int64_t colEnd =
         std::min<int64_t>(std::min<int64_t>(e.width, maxSide), int64_t(s.width) - x);
     if (colFirst >= colEnd) return;
-    // Rows and columns are clipped to the screen above, so each row is
-    // written straight into the framebuffer (RGB to RGBA, alpha 255).
+    // Rows and columns are clipped to the screen above, so each row goes
+    // straight into the framebuffer.
     const size_t screenWidth = size_t(s.width);
+    const size_t span = size_t(colEnd - colFirst);
+    const bool rowsReady = e.screenPixels.size() / 4 == e.pixels.size() / 3;
+    uint32_t magenta = 0, black = 0;
+    std::memcpy(&magenta, KeyMagenta, 4);
+    std::memcpy(&black, KeyBlack, 4);
     for (int64_t row = rowFirst; row < rowEnd; ++row) {
-        const uint8_t* p = e.pixels.data() + (size_t(row) * e.width + size_t(colFirst)) * 3;
+        const size_t from = size_t(row) * e.width + size_t(colFirst);
         uint8_t* q = s.framebuffer.data() +
                      (size_t(y + row) * screenWidth + size_t(x + colFirst)) * 4;
-        for (int64_t col = colFirst; col < colEnd; ++col, p += 3, q += 4) {
-            if (Keyed) {
-                if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
-                if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
+        if (rowsReady && !Keyed) {
+            std::memcpy(q, e.screenPixels.data() + from * 4, span * 4);
+        } else if (rowsReady) {
+            const uint8_t* p = e.screenPixels.data() + from * 4;
+            for (size_t col = 0; col < span; ++col, p += 4, q += 4) {
+                uint32_t pixel;
+                std::memcpy(&pixel, p, 4);
+                if (pixel != magenta && pixel != black) std::memcpy(q, &pixel, 4);
             }
-            putLittle32(q, uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                               0xFF000000u);
+        } else {
+            const uint8_t* p = e.pixels.data() + from * 3;
+            for (size_t col = 0; col < span; ++col, p += 3, q += 4) {
+                if (Keyed) {
+                    if (p[0] == 255 && p[1] == 0 && p[2] == 246) continue;
+                    if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
+                }
+                q[0] = p[0];
+                q[1] = p[1];
+                q[2] = p[2];
+                q[3] = 255;
+            }
         }
     }
 }
@@ -321,19 +347,25 @@ const FileSlot UnitFiles[] = {
 
 } // namespace
 
-namespace {
-
-void setEntry(BitmapCatalogue& cat, uint32_t index, std::vector<uint8_t> pixels, uint32_t width,
-              uint32_t height) {
+void setBitmapPixels(BitmapCatalogue& cat, uint32_t index, std::vector<uint8_t> pixels,
+                     uint32_t width, uint32_t height) {
+    if (index >= uint32_t(catalogueCapacity)) return;
     BitmapEntry& e = cat.entries[index];
-    cat.pixelBytes -= std::min<uint64_t>(cat.pixelBytes, e.pixels.size());
+    cat.pixelBytes -= std::min<uint64_t>(cat.pixelBytes, heldBytes(e.pixels.size()));
     e.pixels = std::move(pixels);
     e.pixels.shrink_to_fit();
-    cat.pixelBytes += e.pixels.size();
+    const size_t count = e.pixels.size() / 3;
+    e.screenPixels.assign(count * 4, 255);
+    e.screenPixels.shrink_to_fit();
+    for (size_t i = 0; i < count; ++i)
+        std::memcpy(e.screenPixels.data() + i * 4, e.pixels.data() + i * 3, 3);
+    cat.pixelBytes += heldBytes(e.pixels.size());
     e.width = width;
     e.height = height;
     e.bytesPerPixel = 3;
 }
+
+namespace {
 
 Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index,
                    std::string& why) {
@@ -424,9 +456,10 @@ Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index
     }
     const uint64_t bytes = packedRow * height;
     // The whole catalogue stays within its memory budget.
-    const uint64_t others =
-        cat.pixelBytes - std::min<uint64_t>(cat.pixelBytes, cat.entries[index].pixels.size());
-    if (others + bytes > cat.memoryCap) {
+    const uint64_t others = cat.pixelBytes - std::min<uint64_t>(
+                                                 cat.pixelBytes,
+                                                 heldBytes(cat.entries[index].pixels.size()));
+    if (others + heldBytes(bytes) > cat.memoryCap) {
         why = "over the memory cap";
         return Loaded::OverCap;
     }
@@ -448,12 +481,12 @@ Loaded loadPicture(BitmapCatalogue& cat, const std::string& path, uint32_t index
     }
     if (readError != 0) {
         // The file shrank under us: keep the header's size but no pixels.
-        setEntry(cat, index, {}, width, height);
+        setBitmapPixels(cat, index, {}, width, height);
         why = "cut short while it was read";
         return Loaded::No;
     }
     for (size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
-    setEntry(cat, index, std::move(pixels), width, height);
+    setBitmapPixels(cat, index, std::move(pixels), width, height);
     return Loaded::Yes;
 }
 

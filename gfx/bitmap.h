@@ -12,6 +12,10 @@ constexpr int catalogueCapacity = 3100;
 // One picture: width x height pixels of red, green, blue, rows bottom-up.
 struct BitmapEntry {
     std::vector<uint8_t> pixels; // empty = no pixels
+    // The same pixels as the framebuffer holds them (red, green, blue, 255),
+    // made by setBitmapPixels, so drawing copies whole rows. Empty for an
+    // entry filled by hand: it is then drawn from `pixels`.
+    std::vector<uint8_t> screenPixels;
     uint32_t width = 0;
     uint32_t height = 0;
     int32_t bytesPerPixel = 0; // 3 after a load, 0 for an empty entry
@@ -25,7 +29,7 @@ constexpr uint64_t PictureMemoryCap = uint64_t(64) << 20;
 // renderers turn the cube textures into textures of their own.
 struct BitmapCatalogue {
     std::vector<BitmapEntry> entries = std::vector<BitmapEntry>(catalogueCapacity);
-    uint64_t pixelBytes = 0;                 // pixel memory the entries hold
+    uint64_t pixelBytes = 0;                 // pixel memory the entries hold, both forms
     uint64_t memoryCap = PictureMemoryCap;   // pictures that would pass it are refused
 
     BitmapEntry& operator[](int i) { return entries[size_t(i)]; }
@@ -40,6 +44,10 @@ struct BitmapCatalogue {
 // the catalogue past its memory cap. `why` receives the reason a file was
 // not loaded, in words for a person ("8 bits per pixel; only 24 are read").
 bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index);
+// Puts width x height pixels (red, green, blue, rows bottom-up) in entry
+// `index`, with their framebuffer form, and keeps the memory count.
+void setBitmapPixels(BitmapCatalogue& cat, uint32_t index, std::vector<uint8_t> pixels,
+                     uint32_t width, uint32_t height);
 bool loadBitmap(BitmapCatalogue& cat, const std::string& path, uint32_t index, std::string& why);
 
 // What loading the picture groups found.

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace delve {
 
@@ -63,6 +64,9 @@ struct Shell {
     int pixelZoom = 2;
     float movementInterval = 30.0f;
     int frameCounter = 0;
+    // The next frame: a loaded game may carry any count, so it wraps
+    // instead of overflowing.
+    void countFrame() { frameCounter = int(uint32_t(frameCounter) + 1u); }
     int quitRequested = 0;
     int screensaverMode = 0;
     int SX = 0, SY = 0, SZ = 0;

@@ -67,7 +67,7 @@ struct Rig {
     void frame() {
         screen.clearFramebuffer();
         runConsole(console, ctx());
-        ++shell.frameCounter;
+        shell.countFrame();
     }
 
     // Holds `keys` down for one frame.
@@ -113,7 +113,7 @@ inline void RecordingHost::beginFrame(ProgressStage) { rig->screen.clearFramebuf
 
 inline void RecordingHost::runProgressFrame() {
     runConsole(rig->console, rig->ctx(*this));
-    ++rig->shell.frameCounter;
+    rig->shell.countFrame();
 }
 
 inline void RecordingHost::presentFrame() {

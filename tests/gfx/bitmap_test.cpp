@@ -169,7 +169,9 @@ TEST(BitmapGroups, TheReportNamesEachFileItCouldNotUseAndWhy) {
     dir.file("bmp_cube/brickold2.bmp", plainBmp(64, 32));
     dir.file("bmp_cube/grass3.bmp", plainBmp(64, 64));
     BitmapCatalogue cat;
-    cat.memoryCap = 2 << 20; // room for two of the land pictures and the small ones after them
+    // Room for two of the land pictures (each 512 x 512 pixels in two forms)
+    // and the small ones after them.
+    cat.memoryCap = 4 << 20;
     const PictureReport report = loadAllBitmaps(cat, dir.path.string());
     EXPECT_EQ(report.loaded, 5);
     EXPECT_EQ(report.refused,
@@ -271,7 +273,14 @@ TEST_F(BitmapDraw, AHugeTileClipsToWhatAPixelByPixelCopyDraws) {
     const uint8_t row[] = {255, 0, 246, 255, 0, 245, 0, 0, 0, 0, 0, 1};
     std::copy(std::begin(row), std::end(row), cat[12].pixels.begin() + 4 * 3);
     const int places[][2] = {{-1000, -700}, {-3, 5}, {0, 0}, {20, -1010}, {63, 47}, {64, 0}};
-    for (const auto& entry : sizes)
+    // Filled by hand (drawn from the pixels), then set as a load sets them
+    // (drawn from their framebuffer form).
+    for (bool asLoaded : {false, true})
+    for (const auto& entry : sizes) {
+        if (asLoaded) {
+            BitmapEntry& e = cat[int(entry[0])];
+            setBitmapPixels(cat, entry[0], e.pixels, e.width, e.height);
+        }
         for (bool keyed : {false, true})
             for (const auto& at : places) {
                 const int index = int(entry[0]);
@@ -281,6 +290,8 @@ TEST_F(BitmapDraw, AHugeTileClipsToWhatAPixelByPixelCopyDraws) {
                 screen.clearFramebuffer();
                 if (keyed) drawBitmapKeyed(screen, cat, at[0], at[1], index);
                 else drawBitmap(screen, cat, at[0], at[1], index);
-                EXPECT_EQ(screen.framebuffer, want.framebuffer) << index << " at " << at[0] << "," << at[1];
+                EXPECT_EQ(screen.framebuffer, want.framebuffer)
+                    << index << " at " << at[0] << "," << at[1] << (asLoaded ? " as loaded" : "");
             }
+    }
 }
