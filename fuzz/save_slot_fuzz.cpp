@@ -81,8 +81,8 @@ struct SlotRig : fuzz::GameRig {
             u.x = hero.x;
             u.y = hero.y;
             u.z = hero.z;
-            u.destX = uint16_t(hero.x + 5 * i);
-            u.destY = uint16_t(hero.y + 3 * i);
+            u.destX = uint16_t(hero.x + 2 * i);
+            u.destY = uint16_t(hero.y + i);
             u.moveState = 1;
             u.health = u.maxHealth = 10;
         }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace delve {
 
@@ -8,10 +9,23 @@ namespace delve {
 // seed catalogues and save-slot check files. Kept out of line (it is called
 // on whole buffers), so the fuzz build can leave its byte loop out of
 // coverage (fuzz/coverage_ignore.txt) wherever it is called from.
-[[gnu::noinline]] inline uint64_t fnv1a64(const uint8_t* data, size_t size, uint64_t hash = 0xcbf29ce484222325ull) {
-    for (size_t i = 0; i < size; ++i) {
+// Reads eight bytes at a time and takes them in memory order: the same
+// digest, one load (and one sanitizer check) per eight bytes.
+[[gnu::noinline]] inline uint64_t fnv1a64(const uint8_t* data, size_t size,
+                                          uint64_t hash = 0xcbf29ce484222325ull) {
+    constexpr uint64_t prime = 0x100000001b3ull;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint8_t bytes[8];
+        std::memcpy(bytes, data + i, 8);
+        for (uint8_t b : bytes) {
+            hash ^= b;
+            hash *= prime;
+        }
+    }
+    for (; i < size; ++i) {
         hash ^= data[i];
-        hash *= 0x100000001b3ull;
+        hash *= prime;
     }
     return hash;
 }

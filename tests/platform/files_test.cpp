@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <fcntl.h>
@@ -244,6 +245,26 @@ TEST_F(Files, AnOutputIsFlushedBeforeItIsRenamedAndTheFolderAfter) {
         else EXPECT_FALSE(fs::exists(out));
         fs::remove(out);
         EXPECT_TRUE(fs::is_empty(dir_)) << "a temporary file is left";
+    }
+}
+
+// The published FNV-1a 64 values, and the same digest whether a buffer is
+// taken whole, split at any byte, or ends anywhere inside an eight-byte read.
+TEST(Digest, IsFnv1a64WhereverTheBytesAreCut) {
+    auto of = [](const char* text) {
+        return fnv1a64(reinterpret_cast<const uint8_t*>(text), std::strlen(text));
+    };
+    EXPECT_EQ(of(""), 0xcbf29ce484222325ull);
+    EXPECT_EQ(of("a"), 0xaf63dc4c8601ec8cull);
+    EXPECT_EQ(of("foobar"), 0x85944171f73967e8ull);
+    std::vector<uint8_t> bytes(37);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 57 + 3);
+    for (size_t n = 0; n <= bytes.size(); ++n) {
+        uint64_t oneByOne = 0xcbf29ce484222325ull;
+        for (size_t i = 0; i < n; ++i) oneByOne = fnv1a64(&bytes[i], 1, oneByOne);
+        EXPECT_EQ(fnv1a64(bytes.data(), n), oneByOne) << n;
+        for (size_t cut = 0; cut <= n; ++cut)
+            ASSERT_EQ(fnv1a64(bytes.data() + cut, n - cut, fnv1a64(bytes.data(), cut)), oneByOne);
     }
 }
 
