@@ -27,6 +27,8 @@ struct CommandRig : test::Rig {
 
     CommandRig() : Rig("fuzz-command") {
         progress.rig = this;
+        frameHost = &progress;
+        files = &slots;
         ConsoleCommand later;
         later.words = "contest";
         later.help = "contest";
@@ -39,27 +41,12 @@ struct CommandRig : test::Rig {
         (void)console.commands.guard("env4teleport", "env4teleport X Y Z",
                                [this]() { return contestOn ? "refused" : nullptr; });
     }
-    ConsoleContext memoryCtx() {
-        return {input, clock, shell, screen, text, world, units, progress, saveDir, slots};
-    }
-    // Runs `line` (its bytes up to a zero, at most 255) as an entered
-    // command in one console step.
-    void enter(const char* line, size_t n) {
-        n = std::min(n, sizeof console.commandLine - 1);
-        std::memcpy(console.commandLine, line, n);
-        console.commandLine[n] = 0;
-        console.commandLength = int(std::strlen(console.commandLine));
-        console.commandReady = 1;
-        screen.clearFramebuffer();
-        runConsole(console, memoryCtx());
-        shell.countFrame();
-    }
 };
 
 void ProgressHost::beginFrame(ProgressStage) { rig->screen.clearFramebuffer(); }
 
 void ProgressHost::runProgressFrame() {
-    runConsole(rig->console, rig->memoryCtx());
+    runConsole(rig->console, rig->ctx());
     rig->shell.countFrame();
 }
 
@@ -83,6 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&hero.y, data + 2, 2);
     std::memcpy(&hero.z, data + 4, 2);
     rig.console.consoleOpen = 1;
-    rig.enter(reinterpret_cast<const char*>(data + 6), size - 6);
+    rig.enterLine(reinterpret_cast<const char*>(data + 6), size - 6);
     return 0;
 }

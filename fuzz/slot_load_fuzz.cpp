@@ -22,23 +22,16 @@ struct NoFrames final : FrameHost {
 
 struct SlotRig : test::Rig {
     NoFrames quiet;
-    MemoryFiles files;
+    MemoryFiles slots;
     std::string path(const char* kind) const { return slotFilePath(saveDir, 1, kind).string(); }
-    // Runs `line` as an entered command in one console step.
-    void enter(const char* line) {
-        std::strncpy(console.commandLine, line, sizeof console.commandLine - 1);
-        console.commandLength = int(std::strlen(console.commandLine));
-        console.commandReady = 1;
-        screen.clearFramebuffer();
-        runConsole(console, {input, clock, shell, screen, text, world, units, quiet, saveDir, files});
-        shell.countFrame();
-    }
 
     std::vector<uint8_t> unitBytes = std::vector<uint8_t>(Units::byteSize());
     SlotRig() : Rig("fuzz-slot") {
+        frameHost = &quiet;
+        files = &slots;
         // The map file is the same for every input; only its size matters here.
-        files.put(path("mainmap"), world.data(), WorldBytes);
-        files.put(path("unit"), unitBytes.data(), unitBytes.size());
+        slots.put(path("mainmap"), world.data(), WorldBytes);
+        slots.put(path("unit"), unitBytes.data(), unitBytes.size());
     }
 };
 
@@ -47,17 +40,17 @@ struct SlotRig : test::Rig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SlotRig rig;
     if (size < 17) return 0;
-    rig.files.put(rig.path("variables"), data + 1, 16);
+    rig.slots.put(rig.path("variables"), data + 1, 16);
     const std::string rest(reinterpret_cast<const char*>(data + 17), size - 17);
     if (data[0] & 1) {
         // The rest is the check file: the parser must refuse or accept it
         // without reading beyond it.
         SlotCheck check;
         parseSlotCheck(rest, check);
-        rig.files.put(rig.path("check"), rest.data(), rest.size());
+        rig.slots.put(rig.path("check"), rest.data(), rest.size());
     } else {
         // The rest, repeated, is the unit table.
-        rig.files.removeFile(rig.path("check"));
+        rig.slots.removeFile(rig.path("check"));
         // (doubling copies: a byte loop here would cost more than the load)
         std::vector<uint8_t>& u = rig.unitBytes;
         const size_t first = std::min(rest.size(), u.size());
@@ -65,10 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(u.data(), rest.data(), first);
         for (size_t have = first; have > 0 && have < u.size(); have *= 2)
             std::memcpy(u.data() + have, u.data(), std::min(have, u.size() - have));
-        rig.files.writeAt(rig.path("unit"), 0, rig.unitBytes.data(), rig.unitBytes.size());
+        rig.slots.writeAt(rig.path("unit"), 0, rig.unitBytes.data(), rig.unitBytes.size());
     }
     for (const char* line : {"load game 1", "corner1", "env4block", "env4grass", "env4dirt",
                              "env4emptyx1", "env4emptyy1", "get", "env4teleport 3 4 5"})
-        rig.enter(line);
+        rig.enterLine(line, std::strlen(line));
     return 0;
 }

@@ -44,6 +44,10 @@ struct Rig {
     RecordingHost host;
     std::string saveDir;
     ConsoleState console;
+    // Where ctx() sends progress frames and slot files instead of `host`
+    // and the disk, when set (the fuzz rigs keep slots in memory).
+    FrameHost* frameHost = nullptr;
+    FileStore* files = nullptr;
 
     explicit Rig(const std::string& name)
         : saveDir(std::filesystem::temp_directory_path() /
@@ -60,8 +64,10 @@ struct Rig {
         std::filesystem::remove_all(saveDir, ec);
     }
 
-    ConsoleContext ctx() { return ctx(host); }
-    ConsoleContext ctx(FrameHost& h) { return {input, clock, shell, screen, text, world, units, h, saveDir}; }
+    ConsoleContext ctx() { return ctx(frameHost ? *frameHost : host); }
+    ConsoleContext ctx(FrameHost& h) {
+        return {input, clock, shell, screen, text, world, units, h, saveDir, files ? *files : diskFiles()};
+    }
 
     // One console step of a normal frame.
     void frame() {
