@@ -6,7 +6,8 @@
 #   run_fuzz.sh BUILD_DIR SECONDS [TARGET...]
 # Prints executions per second of each target; fails on any finding.
 # Each target runs as FUZZ_WORKERS processes at once (default: one per
-# core), sharing its corpus; the line counts the inputs of all of them.
+# core, at most four: each holds a whole game under the sanitizers, about
+# half a gigabyte), sharing its corpus; the line counts all their inputs.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:?seconds}
@@ -17,7 +18,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     for f in "$src"/*_fuzz.cpp; do n=$(basename "$f" .cpp); targets+=("${n%_fuzz}"); done
 fi
 mkdir -p "$build/findings"
-workers=${FUZZ_WORKERS:-$(nproc)}
+cores=$(nproc)
+workers=${FUZZ_WORKERS:-$(( cores < 4 ? cores : 4 ))}
 # Saves of the console targets go to a memory folder where there is one:
 # 14 MB flushed to a disk for every "save game" would be most of the run.
 if [[ -z "${TMPDIR:-}" && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
